@@ -1,0 +1,35 @@
+# Installs the Debian packages Tabrella needs to build, run and test, when any is missing.
+TABRELLA_PACKAGES=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libqt6svg6
+    libfluidsynth-dev fluid-soundfont-gm
+    fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu
+    libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
+    xvfb xdotool x11-xkb-utils xauth
+)
+
+tabrella_ensure_packages() {
+    local missing=()
+    local p
+    for p in "${TABRELLA_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+tabrella_configure_and_build() {
+    local dir=$1
+    shift
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    fi
+    cmake --build "$dir" -j "$(nproc)"
+}

@@ -1,0 +1,30 @@
+#pragma once
+// A MIDI file player driven like a sequencer device: open by file name, play from the
+// start without waiting, stop, close. Every call returns 0 or an error code whose text
+// ErrorText gives.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tabrella::platform {
+
+using DeviceId = std::uint32_t;
+using SeqError = std::uint32_t;
+
+class ISequencer {
+public:
+    virtual ~ISequencer() = default;
+
+    // On success stores the new device's id (never 0) in `device`.
+    virtual SeqError Open(std::string_view midiPath, DeviceId& device) = 0;
+    // Starts playing from the beginning and returns at once.
+    virtual SeqError Play(DeviceId device) = 0;
+    // Silences the device; it stays open.
+    virtual SeqError Stop(DeviceId device) = 0;
+    // Releases the device; afterwards its file is no longer in use.
+    virtual SeqError Close(DeviceId device) = 0;
+    // Shift-JIS text of at most 128 bytes.
+    virtual std::string ErrorText(SeqError code) = 0;
+};
+
+}  // namespace tabrella::platform

@@ -1,0 +1,42 @@
+#pragma once
+// Events the platform delivers to the view, one at a time on the window thread.
+#include "platform/DrawSurface.h"
+#include "platform/ViewWindow.h"
+
+namespace tabrella::platform {
+
+enum class MouseEvent { LeftDown, LeftDoubleClick, RightDown, RightDoubleClick };
+
+enum class ScrollRequest {
+    LineUp,    // line left on the horizontal bar
+    LineDown,  // line right
+    PageUp,
+    PageDown,
+    ThumbTrack,
+    ThumbPosition,
+    Top,
+    Bottom,
+    EndScroll,
+};
+
+struct CommandState {
+    bool handled = false;  // a handler exists; menus and buttons are enabled
+    bool checked = false;
+};
+
+class IViewEvents {
+public:
+    virtual ~IViewEvents() = default;
+
+    virtual void OnKeyDown(int virtualKey) = 0;
+    virtual void OnMouse(MouseEvent event) = 0;
+    virtual void OnTimer(int id) = 0;
+    virtual void OnScroll(ScrollBar bar, ScrollRequest request, int trackPos) = 0;
+    virtual void OnPaint(IDrawSurface& surface) = 0;
+    virtual void OnDestroy() = 0;
+    // False when no handler exists for the id.
+    virtual bool OnCommand(int id) = 0;
+    virtual CommandState OnUpdateCommand(int id) const = 0;
+};
+
+}  // namespace tabrella::platform

@@ -1,0 +1,60 @@
+#pragma once
+// What the view needs of its window and of the frame around it.
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/DrawSurface.h"
+
+namespace tabrella::platform {
+
+struct ClientSize {
+    int width = 0;
+    int height = 0;
+};
+
+enum class ScrollBar { Horizontal, Vertical };
+
+struct ScrollInfo {
+    int min = 0;
+    int max = 0;
+    int page = 0;
+    int pos = 0;
+};
+
+enum class PrintJob { Print, Preview, Setup };
+
+using PageDrawer = std::function<void(IDrawSurface&)>;
+
+class IViewWindow {
+public:
+    virtual ~IViewWindow() = default;
+
+    // Marks the whole client area for a repaint with background erase.
+    virtual void Invalidate() = 0;
+    // A surface on the window itself, usable at once; released when the pointer goes.
+    // With `erase` the window's picture is first cleared to the background.
+    virtual std::unique_ptr<IDrawSurface> GetSurface(bool erase) = 0;
+    virtual ClientSize GetClientSize() const = 0;
+
+    // Sets range and page size; the bar keeps its position.
+    virtual void SetScrollRange(ScrollBar bar, int min, int max, int page) = 0;
+    virtual ScrollInfo GetScrollInfo(ScrollBar bar) const = 0;
+    virtual void SetScrollPos(ScrollBar bar, int pos) = 0;
+
+    // Ticks arrive through the view's OnTimer(id) until killed.
+    virtual void SetTimer(int id, int intervalMs) = 0;
+    virtual void KillTimer(int id) = 0;
+
+    virtual void SetCaption(std::string_view sjis) = 0;
+    virtual void CloseMainWindow() = 0;
+
+    // Opens a web address in the default browser; failures are ignored.
+    virtual void ShellOpen(std::string_view url) = 0;
+    // Runs the frame's print, preview or printer set-up; `drawPage` draws the one page.
+    virtual void RunPrintJob(PrintJob job, const PageDrawer& drawPage) = 0;
+    virtual void ShowAbout() = 0;
+};
+
+}  // namespace tabrella::platform

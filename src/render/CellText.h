@@ -1,0 +1,10 @@
+#pragma once
+#include <string>
+
+namespace tabrella {
+
+// Shift-JIS text of one slot value: the modifier or mark sign, then the string name.
+// Values outside the encoding give an empty text.
+std::string CellText(int value);
+
+}  // namespace tabrella

@@ -1,0 +1,275 @@
+// DrawScore: the one routine that draws the page for the paint pass, RedrawNow and the
+// printer. Steps follow the order in which the picture is built up.
+#include <cstdio>
+#include <string>
+
+#include "render/CellText.h"
+#include "render/PageLayout.h"
+#include "resources/Texts.h"
+#include "score/CTabrellaView.h"
+
+namespace tabrella {
+namespace {
+
+using platform::IDrawSurface;
+using platform::LogicalFont;
+using platform::Pen;
+using platform::Point;
+
+struct Fonts {
+    LogicalFont note, noteNarrow, half, halfNarrow, overlay, halfOverlay;
+    LogicalFont title, tuning, baseTone, tempo;
+
+    explicit Fonts(const std::string& face) {
+        const std::string& brush = res::Sjis(res::Txt::FontBrush);
+        note = {60, 25, 400, face};
+        noteNarrow = {60, 14, 200, face};
+        half = {30, 25, 200, face};
+        halfNarrow = {30, 14, 200, face};
+        overlay = {25, 14, 400, face};
+        halfOverlay = {14, 14, 400, face};
+        title = {130, 0, 400, brush};
+        tuning = {90, 0, 400, brush};
+        baseTone = {80, 0, 400, brush};
+        tempo = {60, 0, 400, brush};
+    }
+};
+
+const Pen kGridPen{2, {0, 0, 0}};
+const Pen kCursorPen{2, {255, 0, 0}};
+
+bool InRange(int v, int lo, int hi) { return v >= lo && v <= hi; }
+
+// Text, count of sounding slots, count of modified slots, offset and overlay of a half.
+struct HalfText {
+    std::string text;
+    std::string overlay;
+    int n = 0;
+    int m = 0;
+    int offset = 0;
+};
+
+HalfText LayoutHalf(const std::int32_t* slots, int w) {
+    HalfText h;
+    const std::string& no = res::Sjis(res::Txt::OverlayNo);
+    const std::string& space = res::Sjis(res::Txt::FullWidthSpace);
+    for (int j = 1; j <= 3; ++j) {
+        const int v = slots[j];
+        h.text += CellText(v);
+        if (v > 0) ++h.n;
+        if (InRange(v, 100, 400)) ++h.m;
+        // One full-width unit per character of the text, "ノ" where "ォ" stands.
+        if (InRange(v, 300, 399)) h.overlay += no;
+        if (v % 100 > 0) h.overlay += space;
+        if (v / 100 == 1 || v / 100 == 2) h.overlay += space;
+    }
+    if (h.n == 1 || h.n == 2) {
+        h.offset = w / 3;
+    } else if (h.n == 3) {
+        h.offset = w / 6;
+    }
+    if (h.m == 1 && h.n == 2) h.offset = w / 4;
+    if (h.m >= 2) h.offset = w / 20;
+    return h;
+}
+
+void DrawCell(IDrawSurface& s, const ScoreCell& cell, Point at, const PageGeometry& g,
+              const Fonts& f) {
+    const int x = at.x, y = at.y, w = g.w, h = g.h;
+    const HalfText first = LayoutHalf(cell.first, w);
+    const int tx = x + w / 25 + first.offset;
+    const int f2 = cell.first[2];
+
+    if (InRange(f2, 500, 800)) {  // a rest in the centre slot
+        s.SelectFont(f.note);
+        s.Text({tx, y - h / 20}, first.text);
+        if (InRange(f2, 700, 800)) s.Text({tx, y - h / 20}, res::Sjis(res::Txt::RestDot));
+        return;
+    }
+    if (!cell.IsSplit()) {
+        s.SelectFont(first.n != 1 || first.m != 0 ? f.noteNarrow : f.note);
+        s.Text({tx, y - h / 20}, first.text);
+        s.SelectFont(f.overlay);
+        s.Text({tx, y - h / 20}, first.overlay);
+        return;
+    }
+    s.SelectFont(first.n != 1 || first.m != 0 || f2 > 899 ? f.halfNarrow : f.half);
+    s.Text({tx, y - h / 20}, first.text);
+    s.SelectFont(f.halfOverlay);
+    s.Text({tx, y - h / 40}, first.overlay);
+
+    HalfText second = LayoutHalf(cell.second, w);
+    bool narrow = second.n != 1 || second.m != 0 || cell.second[2] > 899;
+    const bool firstEmpty = cell.first[1] == 0 && cell.first[2] == 0 && cell.first[3] == 0;
+    if (firstEmpty && second.n == 1 && cell.second[1] <= 99 && cell.second[2] <= 99 &&
+        cell.second[3] <= 99) {
+        narrow = true;
+        second.text = "   " + second.text;
+    }
+    const int sx = x + w / 25 + second.offset;
+    s.SelectFont(narrow ? f.halfNarrow : f.half);
+    s.Text({sx, y - h / 4}, second.text);
+    s.SelectFont(f.halfOverlay);
+    s.Text({sx, y - h / 5 - h / 30}, second.overlay);
+}
+
+// The cursor cell again, each slot in its own third of the column.
+void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at,
+                         const PageGeometry& g, const Fonts& f) {
+    const int x = at.x, y = at.y, w = g.w, h = g.h;
+    auto slotX = [&](int j) { return x + w / 25 + (j - 1) * (w / 3); };
+    const std::string& no = res::Sjis(res::Txt::OverlayNo);
+    const int f2 = cell.first[2];
+    if (InRange(f2, 500, 800)) {
+        s.SelectFont(f.note);
+        s.Text({x + w / 3 + w / 25, y - h / 20 - 3}, CellText(f2));
+        if (InRange(f2, 700, 800)) {
+            s.Text({x + w / 3 + w / 25, y - h / 20 - 3}, res::Sjis(res::Txt::RestDot));
+        }
+        return;
+    }
+    if (!cell.IsSplit()) {
+        for (int j = 1; j <= 3; ++j) {
+            const int v = cell.first[j];
+            s.SelectFont(InRange(v, 100, 399) ? f.noteNarrow : f.note);
+            s.Text({slotX(j), y - h / 20 - 3}, CellText(v));
+            if (InRange(v, 300, 399)) {
+                s.SelectFont(f.overlay);
+                s.Text({slotX(j), y - h / 20}, no);
+            }
+        }
+        return;
+    }
+    auto drawHalf = [&](const std::int32_t* slots, int ty) {
+        for (int j = 1; j <= 3; ++j) {
+            const int v = slots[j];
+            s.SelectFont(v >= 100 ? f.halfNarrow : f.half);
+            s.Text({slotX(j), ty}, CellText(v));
+            if (InRange(v, 300, 399)) {
+                s.SelectFont(f.halfOverlay);
+                s.Text({slotX(j), ty}, no);
+            }
+        }
+    };
+    drawHalf(cell.first, y - h / 20);
+    drawHalf(cell.second, y - h / 4 - h / 20);
+}
+
+// Cuts a text into two-byte pieces drawn one below the other; a final odd byte is dropped.
+template <typename Anchor>
+void DrawVertical(IDrawSurface& s, const std::string& text, Anchor anchor) {
+    for (size_t i = 0, j = 1; i + 1 < text.size(); i += 2, ++j) {
+        s.Text(anchor(static_cast<int>(j)), std::string_view(text).substr(i, 2));
+    }
+}
+
+}  // namespace
+
+void CTabrellaView::OnPaint(platform::IDrawSurface& surface) { DrawScore(surface); }
+
+void CTabrellaView::DrawScore(platform::IDrawSurface& surface) { DrawPage(surface, false); }
+
+void CTabrellaView::RedrawNow() {
+    std::unique_ptr<platform::IDrawSurface> surface = m_services.window.GetSurface(true);
+    surface->SetTransparentText();
+    DrawPage(*surface, true);
+}
+
+void CTabrellaView::DrawPage(platform::IDrawSurface& s, bool immediate) {
+    const bool printer = s.IsPrinter();
+    const PageGeometry g = PageGeometry::Of(*this);
+    const int w = g.w, h = g.h, x0 = g.x0, y0 = g.y0, rows = g.rows, cols = g.columns;
+
+    // 1. Fonts.
+    const Fonts f(m_fontFace);
+
+    // 2. Mapping.
+    if (printer) {
+        s.SetPrinterMapping();
+    } else {
+        SetUpScreenMapping(s);
+    }
+
+    // 3. Grid, after blanking the box that RedrawNow drew last time.
+    s.SelectPen(kGridPen);
+    if (immediate) s.FillWhite({m_lastBoxX, m_lastBoxY}, w + 3, -3 - h / 2);
+    for (int i = 0; i <= rows; ++i) {
+        const int yi = y0 - (h / 10) * (i / 4) - i * h;
+        s.Line({x0, yi}, {x0 + cols * w, yi});
+        if (i % 4 == 0) s.Line({x0, yi + h / 10}, {x0 + cols * w, yi + h / 10});
+    }
+    for (int i = 0; i <= cols; ++i) {
+        const int x = x0 + i * w;
+        s.Line({x, y0 + h / 10}, {x, y0 - (h / 10) * (rows / 4) - h * rows - 1});
+    }
+    s.SelectPen(Pen::Default());
+    for (int j = 0; j < cols; ++j) {
+        for (int i = 0; i < rows; ++i) {
+            const int t = y0 - h / 2 - (h / 10) * (i / 4) - i * h;
+            s.Line({x0 + j * w, t}, {x0 + j * w + (3 * w) / 5, t});
+        }
+    }
+
+    // 4.
+    s.SetTransparentText();
+
+    // 5.
+    m_lastCell = LastUsedCell();
+
+    // 6. Cells of the page. Cells past the page lie left of it; the first column beyond is
+    // still drawn since a long text there reaches into the margin.
+    const int firstCell = kCellsPerColumn * m_topColumn + 1;
+    const int cursorCell = CursorCell();
+    const int drawnEnd = std::min(m_lastCell, firstCell - 1 + 2 * rows * (cols + 1));
+    for (int k = firstCell; k <= drawnEnd; ++k) {
+        const Point at = g.CellPosition(k, m_topColumn);
+        DrawCell(s, m_cells[k], at, g, f);
+        if (k == cursorCell && !printer) {
+            s.FillWhite({at.x + 5, at.y - 5}, w - 5, 5 - h / 2);
+            if (m_cursorPos % 2 == 1) s.FillWhite({at.x + 5, at.y - h / 2 - 5}, w - 5, 5 - h / 2);
+        }
+    }
+    if (cursorCell >= firstCell && cursorCell <= m_lastCell) {
+        const Point at = g.CellPosition(cursorCell, m_topColumn);
+        m_cursorX = at.x;
+        m_cursorY = at.y;
+    }
+
+    // 7. The cursor, on the screen only.
+    if (!printer) {
+        if (m_lastCell < m_cursorPos) m_lastCell = m_cursorPos;
+        m_cursorCell = cursorCell;
+        const ScoreCell* cell = CellAt(m_cursorCell);
+        const Point box = g.PagePosition(m_cursorPos);
+        const int bx = box.x + (w / 3) * (m_cursorSlot - 1) - 3;
+        const int by = box.y;
+        s.SelectPen(kCursorPen);
+        if (!cell || !cell->IsSplit()) {
+            s.Rectangle({bx + 2, by - 3}, {bx + w / 3 + 5, by - h / 2 - 1});
+        } else if (m_cursorHalf == 1) {
+            s.Rectangle({bx + 2, by - 3}, {bx + w / 3 + 5, by - h / 4 - 4});
+        } else {
+            s.Rectangle({bx + 2, by - h / 4}, {bx + w / 3 + 5, by - h / 2 - 4});
+        }
+        s.SelectPen(Pen::Default());
+        if (immediate) {
+            m_lastBoxX = bx - (w / 3) * (m_cursorSlot - 1);
+            m_lastBoxY = by;
+        }
+        if (cell) DrawCursorCellSlots(s, *cell, {m_cursorX, m_cursorY}, g, f);
+    }
+
+    // 8. Header texts.
+    s.SelectFont(f.title);
+    DrawVertical(s, m_title, [&](int j) { return g.TitleAnchor(j, printer); });
+    s.SelectFont(f.tuning);
+    DrawVertical(s, m_tuningName, [&](int j) { return g.TuningAnchor(j); });
+    s.SelectFont(f.tempo);
+    char tempo[64];
+    std::snprintf(tempo, sizeof tempo, res::Sjis(res::Txt::TempoFormat).c_str(), m_tempo);
+    s.Text(g.TempoAnchor(), tempo);
+    s.SelectFont(f.baseTone);
+    DrawVertical(s, m_baseToneLabel, [&](int j) { return g.BaseToneAnchor(j); });
+}
+
+}  // namespace tabrella

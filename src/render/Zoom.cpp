@@ -1,0 +1,134 @@
+// Zoom levels, the font face of the score text, and the two scroll bars.
+#include "render/PageLayout.h"
+#include "resources/Texts.h"
+#include "score/CTabrellaView.h"
+
+namespace tabrella {
+namespace {
+
+using platform::ScrollBar;
+using platform::ScrollRequest;
+
+// The font dialog remembers the last choice for the life of the program.
+platform::FontRecord& FontChoice() {
+    static platform::FontRecord choice;
+    return choice;
+}
+
+constexpr int kLineStep = 3;
+constexpr int kPageStep = 60;
+
+}  // namespace
+
+void CTabrellaView::SetUpScreenMapping(platform::IDrawSurface& s) {
+    const ScreenExtents ext = ZoomedExtents(m_viewportExtX, m_viewportExtY, m_zoom);
+    const platform::ClientSize client = m_services.window.GetClientSize();
+    // A new window size starts the page at its top-left again.
+    if (client.width != m_lastClientWidth || client.height != m_lastClientHeight) {
+        m_scrollOrgX = m_scrollOrgY = 0;
+        m_hScrollPos = m_vScrollPos = 0;
+    }
+    s.SetScreenMapping(kWindowExtX, kWindowExtY, ext.x, ext.y, m_scrollOrgX, m_scrollOrgY);
+    SetScrollRanges(client);
+    m_lastClientWidth = client.width;
+    m_lastClientHeight = client.height;
+}
+
+void CTabrellaView::SetScrollRanges(platform::ClientSize client) {
+    if (client.width <= 0 || client.height <= 0) return;
+    const int vMax = 120 * m_zoom * (6000 / client.height) / 1000;
+    const int hMax = 220 * m_zoom * (5000 / client.width) / 1000;
+    m_services.window.SetScrollRange(ScrollBar::Vertical, 0, vMax, -m_viewportExtY);
+    m_services.window.SetScrollRange(ScrollBar::Horizontal, 0, hMax, m_viewportExtX);
+}
+
+void CTabrellaView::OnZoom(int percent) {
+    m_zoom = percent;
+    const platform::ClientSize client = m_services.window.GetClientSize();
+    m_services.window.GetSurface(false)->FillDeviceWhite(client.width, client.height);
+    if (percent == 100) {
+        m_hScrollPos = 0;
+        m_services.window.SetScrollPos(ScrollBar::Horizontal, 0);
+        m_scrollOrgX = 0;
+    }
+    RedrawNow();
+}
+
+bool CTabrellaView::IsZoomChecked(int percent) const { return m_zoom == percent; }
+
+void CTabrellaView::OnFontDialog() {
+    platform::FontRecord& choice = FontChoice();
+    choice.faceName = res::Sjis(res::Txt::FontPGothicFull);
+    if (!m_services.dialogs.FontDialog(choice)) return;
+    m_fontFace = choice.faceName;
+    m_services.window.Invalidate();
+}
+
+void CTabrellaView::OnDefaultFont() {
+    m_fontFace = res::Sjis(res::Txt::FontPGothicHalf);
+    m_services.window.Invalidate();
+}
+
+void CTabrellaView::OnScroll(ScrollBar bar, ScrollRequest request, int trackPos) {
+    const bool vertical = bar == ScrollBar::Vertical;
+    const platform::ScrollInfo info = m_services.window.GetScrollInfo(bar);
+    const platform::ClientSize client = m_services.window.GetClientSize();
+    const int maxPos = info.max - info.page + 1;
+    if (maxPos <= 0) return;
+    const int content = (vertical ? 600 : 500) * m_zoom / 100;
+    const int step = (content - (vertical ? client.height : client.width)) / maxPos + 1;
+    int& pos = vertical ? m_vScrollPos : m_hScrollPos;
+    int& org = vertical ? m_scrollOrgY : m_scrollOrgX;
+    const int barPos = info.pos;
+
+    bool changed = true;
+    switch (request) {
+        case ScrollRequest::LineUp:
+            if (pos > 0) {
+                pos -= kLineStep;
+                org += kLineStep * step;
+            } else {
+                changed = false;
+            }
+            break;
+        case ScrollRequest::LineDown:
+            if (pos <= maxPos) {
+                pos += kLineStep;
+                org -= kLineStep * step;
+            } else {
+                changed = false;
+            }
+            break;
+        case ScrollRequest::PageUp:
+            if (pos > 0 && pos >= kPageStep) {
+                pos -= kPageStep;
+                org += kPageStep * step;
+            } else if (pos > 0) {
+                org += barPos * step;
+                pos -= barPos;
+            } else {
+                changed = false;
+            }
+            break;
+        case ScrollRequest::PageDown:
+            if (pos <= maxPos && maxPos - pos >= kPageStep) {
+                pos += kPageStep;
+                org -= kPageStep * step;
+            } else if (pos <= maxPos) {
+                pos += maxPos - barPos;
+                org -= (maxPos - barPos) * step;
+            } else {
+                changed = false;
+            }
+            break;
+        case ScrollRequest::ThumbTrack:
+            pos = trackPos;
+            org = -trackPos * step;
+            break;
+        default: changed = false; break;
+    }
+    if (changed) m_services.window.Invalidate();
+    m_services.window.SetScrollPos(bar, pos);
+}
+
+}  // namespace tabrella

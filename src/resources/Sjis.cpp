@@ -1,0 +1,63 @@
+#include "resources/Sjis.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace tabrella {
+namespace {
+
+// Converts with iconv, replacing each unconvertible or invalid input unit with `replacement`.
+// `inputUnit` tells how many bytes to skip for an invalid sequence (one character).
+template <typename SkipFn>
+std::string Convert(const char* to, const char* from, std::string_view input,
+                    std::string_view replacement, SkipFn skip) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+    }
+    std::string out;
+    out.reserve(input.size() * 2);
+    char* in = const_cast<char*>(input.data());
+    size_t inLeft = input.size();
+    char buffer[256];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<size_t>(outPtr - buffer));
+        if (rc == static_cast<size_t>(-1)) {
+            if (errno == E2BIG) continue;
+            // EILSEQ or EINVAL: one bad character; replace it and go on.
+            size_t n = skip(std::string_view(in, inLeft));
+            in += n;
+            inLeft -= n;
+            out.append(replacement);
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+size_t Utf8CharLength(std::string_view s) {
+    const auto b = static_cast<unsigned char>(s.front());
+    size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    return n <= s.size() ? n : s.size();
+}
+
+size_t SjisCharLength(std::string_view s) {
+    return IsSjisLeadByte(static_cast<unsigned char>(s.front())) && s.size() >= 2 ? 2 : 1;
+}
+
+}  // namespace
+
+std::string Utf8ToSjis(std::string_view utf8) {
+    return Convert("CP932", "UTF-8", utf8, "?", Utf8CharLength);
+}
+
+std::string SjisToUtf8(std::string_view sjis) {
+    return Convert("UTF-8", "CP932", sjis, "\xEF\xBF\xBD", SjisCharLength);
+}
+
+}  // namespace tabrella

@@ -1,0 +1,20 @@
+#pragma once
+// Shift-JIS (code page 932) conversion. Everything the editor holds is CP932 bytes;
+// only resources (once) and the platform edge convert.
+#include <string>
+#include <string_view>
+
+namespace tabrella {
+
+// UTF-8 -> CP932. Characters CP932 cannot hold become '?'.
+std::string Utf8ToSjis(std::string_view utf8);
+
+// CP932 -> UTF-8. Invalid bytes become U+FFFD.
+std::string SjisToUtf8(std::string_view sjis);
+
+// True when byte b starts a two-byte CP932 character.
+constexpr bool IsSjisLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+}  // namespace tabrella

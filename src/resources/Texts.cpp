@@ -1,0 +1,61 @@
+#include "resources/Texts.h"
+
+#include <cstddef>
+#include <string_view>
+
+#include "resources/Sjis.h"
+
+namespace tabrella::res {
+namespace {
+
+constexpr std::array<std::string_view, static_cast<size_t>(Txt::Count)> kUtf8Texts = {
+    "タブレラ",
+    "Tabrella",
+    "新規作成　－タブレラ",
+    "ＭＳ ゴシック",
+    "MS Pゴシック",
+    "ＭＳ Ｐゴシック",
+    "HG正楷書体-PRO",
+    "ノ",
+    "・",
+    "　",
+    "%d/分",
+    "基音",
+    "乙",
+    "データが変更されています。このまま終了しますか？",
+    "ファイル名を入力してください。",
+    "整数を入力してください。",
+    "%d から %d までの整数を入力してください。",
+};
+
+constexpr std::array<std::string_view, kStringNameCount> kStringNames = {
+    "", "一", "二", "三", "四", "五", "六", "七", "八", "九", "十", "斗", "為", "巾", " "};
+
+constexpr std::array<std::string_view, kMarkNameCount> kMarkNames = {
+    "", "ヲ", "オ", "ォ", "", "○", "△", "○", "△", "ゝ", "ハ", "ツ", "ヒ"};
+
+template <size_t N>
+std::array<std::string, N> ConvertAll(const std::array<std::string_view, N>& utf8) {
+    std::array<std::string, N> out;
+    for (size_t i = 0; i < N; ++i) out[i] = Utf8ToSjis(utf8[i]);
+    return out;
+}
+
+}  // namespace
+
+const std::string& Sjis(Txt id) {
+    static const auto texts = ConvertAll(kUtf8Texts);
+    return texts.at(static_cast<size_t>(id));
+}
+
+const std::string& StringName(int index) {
+    static const auto names = ConvertAll(kStringNames);
+    return names.at(static_cast<size_t>(index));
+}
+
+const std::string& MarkName(int index) {
+    static const auto names = ConvertAll(kMarkNames);
+    return names.at(static_cast<size_t>(index));
+}
+
+}  // namespace tabrella::res

@@ -1,0 +1,33 @@
+#include "score/CTabrellaView.h"
+
+#include "resources/Texts.h"
+
+namespace tabrella {
+
+CTabrellaView::CTabrellaView(platform::Services services) : m_services(services) {
+    m_fontFace = res::Sjis(res::Txt::FontGothic);
+    m_lastBoxX = m_originX + (m_columnsPerPage - 1) * m_columnWidth;
+    m_lastBoxY = m_originY;
+    SetDefaultTuning();
+}
+
+int CTabrellaView::LastUsedCell() const {
+    for (int k = kLastCellIndex; k >= 1; --k) {
+        if (!m_cells[k].IsEmpty()) return k;
+    }
+    return 0;
+}
+
+ScoreCell* CTabrellaView::CellAt(long long k) {
+    return IsCellIndex(k) ? &m_cells[static_cast<size_t>(k)] : nullptr;
+}
+
+const ScoreCell* CTabrellaView::CellAt(long long k) const {
+    return IsCellIndex(k) ? &m_cells[static_cast<size_t>(k)] : nullptr;
+}
+
+void CTabrellaView::ClearCell(int k) {
+    if (ScoreCell* cell = CellAt(k)) *cell = ScoreCell{};
+}
+
+}  // namespace tabrella

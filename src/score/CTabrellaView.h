@@ -1,0 +1,154 @@
+#pragma once
+// The view owns every piece of editor state as plain fields. Its member operations live
+// in the subsystem folders, one topic per file:
+//   score/   KeyEntry.cpp, RangeEditing.cpp, CommandTable.cpp
+//   render/  DrawScore.cpp, Zoom.cpp
+//   files/   ScoreFile.cpp, FileCommands.cpp, TitleCommand.cpp
+//   sound/   Tuning.cpp, MidiWriter.cpp, MidiExport.cpp, Playback.cpp, TempoCommand.cpp
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+#include "platform/DrawSurface.h"
+#include "platform/Sequencer.h"
+#include "platform/Services.h"
+#include "platform/ViewEvents.h"
+#include "score/ScoreCell.h"
+
+namespace tabrella {
+
+// Parameters of the last sequencer open; m_deviceId names the device for stop and close.
+struct SequencerOpen {
+    platform::DeviceId m_deviceId = 0;
+    std::string m_elementName;
+};
+
+class CTabrellaView : public platform::IViewEvents {
+public:
+    explicit CTabrellaView(platform::Services services);
+    ~CTabrellaView() override = default;
+    CTabrellaView(const CTabrellaView&) = delete;
+    CTabrellaView& operator=(const CTabrellaView&) = delete;
+
+    // ---- Score model --------------------------------------------------------------
+    std::array<ScoreCell, kCellArraySize> m_cells{};
+    int m_topColumn = 0;
+    int m_cursorPos = 1;
+    int m_cursorHalf = 1;
+    int m_cursorSlot = 2;
+    int m_cursorCell = 1;  // set by every screen drawing
+    int m_rangeStart = 0;
+    int m_rangeEnd = 0;
+    std::array<ScoreCell, kCellArraySize> m_clip{};  // entries 1..2999
+    int m_clipCount = 0;
+    int m_modified = 0;
+    int m_lastCell = 1;
+
+    // ---- Page layout, zoom and scrolling -------------------------------------------
+    int m_originX = 80;
+    int m_originY = -100;
+    int m_rowHeight = 160;
+    int m_columnWidth = 230;
+    int m_rowsPerColumn = 16;
+    int m_columnsPerPage = 7;
+    int m_zoom = 120;
+    int m_viewportExtX = 220;
+    int m_viewportExtY = -120;
+    int m_scrollOrgX = 0;
+    int m_scrollOrgY = 0;
+    int m_hScrollPos = 0;
+    int m_vScrollPos = 0;
+    int m_lastClientWidth = 0;
+    int m_lastClientHeight = 0;
+    int m_cursorX = 0;
+    int m_cursorY = 0;
+    // Where RedrawNow drew its last cursor box (column edge - 3, cell top).
+    int m_lastBoxX = 0;
+    int m_lastBoxY = 0;
+    std::string m_fontFace;  // Shift-JIS
+
+    // ---- Files and title -------------------------------------------------------------
+    std::string m_filePath;  // Shift-JIS
+    std::string m_title;     // Shift-JIS
+
+    // ---- Sound -----------------------------------------------------------------------
+    int m_tempo = 80;
+    int m_tuningIndex = 0;
+    std::string m_tuningName;  // Shift-JIS
+    int m_baseTone = 3;
+    std::uint8_t m_otsuFlag = 1;  // 1: 乙 off
+    std::string m_baseToneLabel;  // Shift-JIS
+    std::array<int, 14> m_pitch{};
+    int m_playing = 0;
+    std::string m_playFilePath;
+    SequencerOpen m_mciOpen;
+    int m_timerInterval = 0;
+
+    // ---- Shared operations -------------------------------------------------------------
+    int CursorCell() const { return m_cursorPos + kCellsPerColumn * m_topColumn; }
+    // Highest cell 2999..1 with a non-zero slot (split not looked at); 0 when none.
+    int LastUsedCell() const;
+    // nullptr when k names no cell of the score (see IsCellIndex).
+    ScoreCell* CellAt(long long k);
+    const ScoreCell* CellAt(long long k) const;
+    void ClearCell(int k);
+    static void CopyCell(const ScoreCell& from, ScoreCell& to) { to = from; }
+    int CellsPerPage() const { return 2 * m_rowsPerColumn * m_columnsPerPage; }
+
+    // ---- Events (platform::IViewEvents) ------------------------------------------------
+    void OnKeyDown(int virtualKey) override;
+    void OnMouse(platform::MouseEvent event) override;
+    void OnTimer(int id) override;
+    void OnScroll(platform::ScrollBar bar, platform::ScrollRequest request,
+                  int trackPos) override;
+    void OnPaint(platform::IDrawSurface& surface) override;
+    void OnDestroy() override;
+    bool OnCommand(int id) override;
+    platform::CommandState OnUpdateCommand(int id) const override;
+
+    // ---- Keyboard and mouse entry (score/KeyEntry.cpp) ----------------------------------
+    void CursorDown();
+    void CursorUp();
+    void CursorRight();
+    void CursorLeft();
+    void OnGoToTop();
+    void OnGoToEnd();
+
+    // ---- Drawing (render/DrawScore.cpp) -----------------------------------------------
+    void DrawScore(platform::IDrawSurface& surface);
+    void RedrawNow();
+
+    // ---- Zoom, fonts and scrolling (render/Zoom.cpp) ------------------------------------
+    void OnZoom(int percent);
+    bool IsZoomChecked(int percent) const;
+    void OnFontDialog();
+    void OnDefaultFont();
+
+    // ---- Tuning and pitch (sound/Tuning.cpp) ----------------------------------------
+    // The pitches a new score starts with: row 0, base tone 3, 乙 off.
+    void SetDefaultTuning();
+    // MIDI note of a slot value, or -1: only string parts 1..13 sound.
+    int PitchOfSlot(int value) const;
+
+    // ---- Command table (score/CommandTable.cpp) ------------------------------------------
+    platform::Services& Services() { return m_services; }
+
+private:
+    // Keys that store into the cursor cell k; each refuses cells that do not exist.
+    void EnterString(int k, int string, bool covered);
+    void ClearCursorSlot(int k);
+    void StepModifier(int k);
+    void PlacePairRest(int k, int code);
+    void PlaceRest(int k, int code);
+    void PlaceTechnique(int k, int code);
+    void PlaceRepeat(int k);
+
+    void DrawPage(platform::IDrawSurface& surface, bool immediate);
+    void SetUpScreenMapping(platform::IDrawSurface& surface);
+    void SetScrollRanges(platform::ClientSize client);
+
+    platform::Services m_services;
+};
+
+}  // namespace tabrella

@@ -1,0 +1,57 @@
+#include "score/CommandTable.h"
+
+#include <array>
+
+#include "resources/CommandIds.h"
+#include "score/CTabrellaView.h"
+
+namespace tabrella {
+namespace {
+
+using V = CTabrellaView;
+
+template <int Percent>
+constexpr CommandEntry Zoom(int id) {
+    return {id, [](V& v) { v.OnZoom(Percent); },
+            [](const V& v) { return v.IsZoomChecked(Percent); }};
+}
+
+const auto kTable = std::to_array<CommandEntry>({
+    {cmd::kGoToTop, [](V& v) { v.OnGoToTop(); }},
+    {cmd::kGoToEnd, [](V& v) { v.OnGoToEnd(); }},
+    Zoom<80>(cmd::kZoom80),
+    Zoom<90>(cmd::kZoom90),
+    Zoom<100>(cmd::kZoom100),
+    Zoom<120>(cmd::kZoom120),
+    Zoom<150>(cmd::kZoom150),
+    Zoom<200>(cmd::kZoom200),
+    Zoom<300>(cmd::kZoom300),
+    {cmd::kFontDialog, [](V& v) { v.OnFontDialog(); }},
+    {cmd::kDefaultFont, [](V& v) { v.OnDefaultFont(); }},
+});
+
+}  // namespace
+
+std::span<const CommandEntry> CommandTable() { return kTable; }
+
+const CommandEntry* FindCommand(int id) {
+    for (const CommandEntry& e : kTable) {
+        if (e.id == id) return &e;
+    }
+    return nullptr;
+}
+
+bool CTabrellaView::OnCommand(int id) {
+    const CommandEntry* entry = FindCommand(id);
+    if (!entry) return false;
+    entry->run(*this);
+    return true;
+}
+
+platform::CommandState CTabrellaView::OnUpdateCommand(int id) const {
+    const CommandEntry* entry = FindCommand(id);
+    if (!entry) return {};
+    return {true, entry->checked && entry->checked(*this)};
+}
+
+}  // namespace tabrella

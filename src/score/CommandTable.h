@@ -1,0 +1,19 @@
+#pragma once
+// The one table from command id to the view operation that carries it out. Menus,
+// toolbar buttons, accelerators and keys all send ids through it.
+#include <span>
+
+namespace tabrella {
+
+class CTabrellaView;
+
+struct CommandEntry {
+    int id;
+    void (*run)(CTabrellaView& view);
+    bool (*checked)(const CTabrellaView& view) = nullptr;  // check mark rule, if any
+};
+
+std::span<const CommandEntry> CommandTable();
+const CommandEntry* FindCommand(int id);
+
+}  // namespace tabrella

@@ -1,0 +1,281 @@
+// Keyboard and mouse entry: one key press runs the steps below in order, then redraws.
+#include "resources/CommandIds.h"
+#include "resources/KeyCodes.h"
+#include "score/CTabrellaView.h"
+
+namespace tabrella {
+namespace {
+
+constexpr int kNoString = -1;
+
+// String number of a key: 1..13 for the string keys, 0 for Space, none otherwise.
+int StringOfKey(int key) {
+    if (key >= vk::kDigit1 && key <= vk::kDigit9) return key - vk::kDigit0;
+    switch (key) {
+        case vk::kDigit0: return 10;
+        case vk::kOemMinus: return 11;
+        case vk::kOem7: return 12;
+        case vk::kOem5: return 13;
+        case vk::kSpace: return 0;
+        default: return kNoString;
+    }
+}
+
+int TechniqueOfKey(int key) {
+    switch (key) {
+        case vk::kOemPlus: return 1000;
+        case vk::kL: return 1100;
+        case vk::kK: return 1200;
+        default: return 0;
+    }
+}
+
+bool IsRestMark(int value) { return value >= 500 && value <= 800; }
+
+// New value of a slot when a string is entered: the modifier (hundreds) stays.
+int WithString(int old, int string) { return string + (old - old % 100); }
+
+}  // namespace
+
+void CTabrellaView::OnKeyDown(int key) {
+    // 1. The cursor cell and whether a two-cell rest above covers it.
+    const int k = CursorCell();
+    const ScoreCell* above = CellAt(k - 1);
+    const bool covered = above && (above->first[2] == 500 || above->first[2] == 700);
+    const int string = StringOfKey(key);
+
+    // 2. Space clears the cursor's slot, covered or not.
+    if (key == vk::kSpace) ClearCursorSlot(k);
+
+    // 3. Insert splits or joins, except on covered cells and cells holding a rest or ゝ.
+    if (key == vk::kInsert && !covered) {
+        if (ScoreCell* cell = CellAt(k)) {
+            const int f2 = cell->first[2];
+            if (!IsRestMark(f2) && f2 != 900) cell->split = cell->IsSplit() ? 0 : 1;
+        }
+    }
+
+    // 4. String entry.
+    if (string != kNoString && !covered) EnterString(k, string, covered);
+
+    // 5. Cursor moves, the modifier step, and the rest marks.
+    switch (key) {
+        case vk::kDown: CursorDown(); break;
+        case vk::kUp: CursorUp(); break;
+        case vk::kRight: CursorRight(); break;
+        case vk::kLeft: CursorLeft(); break;
+        case vk::kO: StepModifier(k); break;
+        case vk::kOem1:
+            if (k % 2 == 1) PlacePairRest(k, 500);
+            break;
+        case vk::kOem6: PlaceRest(k, 600); break;
+        case vk::kOem3:
+            if (k % 2 == 1 && k > 1) PlacePairRest(k, 700);
+            break;
+        case vk::kOem4:
+            if (k >= 1) PlaceRest(k, 800);
+            break;
+        default: break;
+    }
+
+    // 6. Technique signs ハ ツ ヒ.
+    if (const int code = TechniqueOfKey(key); code != 0 && (k > 1 || m_cursorHalf == 2)) {
+        PlaceTechnique(k, code);
+    }
+
+    // 7. The repeat sign ゝ.
+    if (key == vk::kOemPeriod) PlaceRepeat(k);
+
+    // 8. String keys and O count as changes even when nothing was stored.
+    if (string != kNoString || key == vk::kO) m_modified = 1;
+
+    // 9. Keys that reach commands, and page moves.
+    switch (key) {
+        case vk::kZ:
+        case vk::kHome: OnGoToTop(); break;
+        case vk::kX:
+        case vk::kReturn: OnCommand(cmd::kPlay); break;
+        case vk::kC: OnCommand(cmd::kStop); break;
+        case vk::kPageDown:
+            if (m_topColumn < kMaxTopColumn) {
+                ++m_topColumn;
+                m_services.window.Invalidate();
+            }
+            break;
+        case vk::kPageUp:
+            if (m_topColumn > 0) {
+                --m_topColumn;
+                m_services.window.Invalidate();
+            }
+            break;
+        default: break;
+    }
+
+    // 10.
+    RedrawNow();
+}
+
+void CTabrellaView::ClearCursorSlot(int k) {
+    ScoreCell* cell = CellAt(k);
+    if (!cell) return;
+    // The half follows m_cursorHalf even in a whole cell.
+    cell->Half(m_cursorHalf)[m_cursorSlot] = 0;
+    if (cell->first[2] >= 500) cell->first[2] = 0;
+    if (!cell->IsSplit()) cell->first[m_cursorSlot] = 0;
+}
+
+void CTabrellaView::EnterString(int k, int string, bool /*covered*/) {
+    ScoreCell* cell = CellAt(k);
+    if (!cell) return;
+    const int half = cell->IsSplit() ? m_cursorHalf : 1;
+    std::int32_t* slots = cell->Half(half);
+    if (slots[2] >= 500) slots[2] = 0;
+    slots[m_cursorSlot] = WithString(slots[m_cursorSlot], string);
+}
+
+void CTabrellaView::StepModifier(int k) {
+    ScoreCell* cell = CellAt(k);
+    if (!cell) return;
+    if (!cell->IsSplit()) {
+        if (cell->first[2] >= 500) cell->first[2] = 0;
+        std::int32_t& v = cell->first[m_cursorSlot];
+        // none → ヲ → オ → ォ → none with a string; 0 → 100 → 200 → 0 without one.
+        if (v < 200) {
+            v += 100;
+        } else if (v < 300 && v % 100 > 0) {
+            v += 100;
+        } else if (v == 200) {
+            v = 0;
+        } else if (v >= 300 && v < 400) {
+            v -= 300;
+        }
+        return;
+    }
+    std::int32_t* slots = cell->Half(m_cursorHalf);
+    if (slots[2] >= 500) slots[2] = 0;
+    std::int32_t& v = slots[m_cursorSlot];
+    v = v < 300 ? v + 100 : v - 300;
+}
+
+void CTabrellaView::PlacePairRest(int k, int code) {
+    // Cells past 2999 do not exist; a pair that would reach one is refused.
+    if (!IsCellIndex(k) || !IsCellIndex(k + 1)) return;
+    ClearCell(k);
+    ClearCell(k + 1);
+    m_cells[k].first[2] = code;
+}
+
+void CTabrellaView::PlaceRest(int k, int code) {
+    if (!IsCellIndex(k)) return;
+    ClearCell(k);
+    m_cells[k].first[2] = code;
+}
+
+void CTabrellaView::PlaceTechnique(int k, int code) {
+    ScoreCell* cell = CellAt(k);
+    if (!cell) return;
+    std::int32_t* slots = cell->Half(cell->IsSplit() ? m_cursorHalf : 1);
+    slots[1] = slots[3] = 0;
+    slots[2] = code;
+}
+
+void CTabrellaView::PlaceRepeat(int k) {
+    ScoreCell* cell = CellAt(k);
+    if (k <= 1 || !cell || cell->IsSplit()) return;
+    cell->first[1] = cell->first[3] = 0;
+    cell->first[2] = 900;
+}
+
+void CTabrellaView::OnMouse(platform::MouseEvent event) {
+    using platform::MouseEvent;
+    if (event == MouseEvent::LeftDown || event == MouseEvent::LeftDoubleClick) {
+        CursorDown();
+    } else {
+        CursorUp();
+    }
+    RedrawNow();
+}
+
+void CTabrellaView::CursorDown() {
+    if (m_cursorPos >= CellsPerPage()) {
+        m_cursorSlot = 2;
+        return;
+    }
+    const ScoreCell* cell = CellAt(CursorCell());
+    if (cell && cell->IsSplit()) {
+        ++m_cursorHalf;
+    } else {
+        ++m_cursorPos;
+        m_cursorHalf = 1;
+    }
+    m_cursorSlot = 2;
+    if (m_cursorHalf == 3) {
+        m_cursorHalf = 1;
+        ++m_cursorPos;
+    }
+}
+
+void CTabrellaView::CursorUp() {
+    const ScoreCell* cell = CellAt(CursorCell());
+    const bool split = cell && cell->IsSplit();
+    if (m_cursorPos > 1) {
+        if (split) {
+            --m_cursorHalf;
+        } else {
+            --m_cursorPos;
+            m_cursorHalf = 2;
+        }
+        m_cursorSlot = 2;
+        if (m_cursorHalf == 0) {
+            --m_cursorPos;
+            m_cursorHalf = 2;
+        }
+    } else if (m_cursorPos == 1) {
+        if (split && m_cursorHalf == 2) m_cursorHalf = 1;
+        m_cursorSlot = 2;
+    }
+}
+
+void CTabrellaView::CursorRight() {
+    // Right goes towards the start of the score: columns run from right to left.
+    if (m_cursorSlot == 1 || m_cursorSlot == 2) {
+        ++m_cursorSlot;
+    } else if (m_cursorSlot == 3 && m_cursorPos > 2 * m_rowsPerColumn) {
+        m_cursorPos -= kCellsPerColumn;
+        m_cursorSlot = 1;
+    }
+}
+
+void CTabrellaView::CursorLeft() {
+    if (m_cursorSlot == 2 || m_cursorSlot == 3) {
+        --m_cursorSlot;
+    } else if (m_cursorSlot == 1 &&
+               m_cursorPos < 2 * m_rowsPerColumn * (m_columnsPerPage - 1)) {
+        m_cursorPos += kCellsPerColumn;
+        m_cursorSlot = 3;
+    }
+}
+
+void CTabrellaView::OnGoToTop() {
+    m_cursorPos = 1;
+    RedrawNow();
+}
+
+void CTabrellaView::OnGoToEnd() {
+    // One past the last used cell, on the upper cell of a row.
+    int target = m_cursorPos < 2997 ? LastUsedCell() + 1 : m_cursorPos;
+    if (target % 2 == 0) ++target;
+    if (m_topColumn == 0) {
+        m_cursorPos = target;  // may lie beyond the page shown
+    } else if (target - kCellsPerColumn * m_topColumn >= 1) {
+        m_cursorPos = target - kCellsPerColumn * m_topColumn;
+    } else {
+        // The target lies before the page shown: bring the page back to it.
+        m_topColumn = (target - 1) / kCellsPerColumn;
+        m_cursorPos = target - kCellsPerColumn * m_topColumn;
+        m_services.window.Invalidate();
+    }
+    RedrawNow();
+}
+
+}  // namespace tabrella

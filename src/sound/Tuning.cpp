@@ -1,0 +1,81 @@
+#include "sound/Tuning.h"
+
+#include <string_view>
+
+#include "resources/Sjis.h"
+#include "score/CTabrellaView.h"
+
+namespace tabrella {
+namespace {
+
+struct RowSource {
+    std::string_view name;  // UTF-8
+    std::array<int, 14> offsets;
+};
+
+constexpr std::array<RowSource, kTuningCount> kRows = {{
+    {"平調子", {0, 0, 5, 7, 8, 12, 13, 17, 19, 20, 24, 25, 29, 31}},
+    {"雲井調子", {0, 0, 5, 6, 10, 12, 13, 17, 18, 22, 24, 25, 29, 31}},
+    {"中空調子", {0, 0, 5, 7, 8, 12, 14, 15, 19, 20, 24, 26, 27, 31}},
+    {"乃木調子", {0, 0, 5, 7, 9, 12, 14, 17, 19, 21, 24, 26, 29, 31}},
+    {"楽調子", {0, 0, 5, 7, 10, 12, 14, 17, 19, 22, 24, 26, 29, 31}},
+    {"ト音階", {0, 0, 2, 4, 5, 7, 9, 11, 12, 14, 16, 17, 19, 21}},
+    {"ペンタトニックｍ", {0, 0, 5, 8, 10, 12, 15, 17, 20, 22, 24, 27, 29, 32}},
+    {"ハルモニックｍ", {0, 0, 5, 6, 9, 10, 12, 13, 15, 17, 18, 21, 22, 24}},
+}};
+
+constexpr std::array<std::string_view, kBaseToneCount + 1> kBaseToneNames = {
+    "", "壱越", "断金", "平調", "勝絶", "下無", "双調", "鳧鐘", "黄鐘", "鸞鐘", "盤渉", "神仙", "上無"};
+
+}  // namespace
+
+const std::array<TuningRow, kTuningCount>& TuningTable() {
+    static const auto table = [] {
+        std::array<TuningRow, kTuningCount> rows;
+        for (size_t i = 0; i < rows.size(); ++i) rows[i] = {Utf8ToSjis(kRows[i].name), kRows[i].offsets};
+        return rows;
+    }();
+    return table;
+}
+
+const std::array<std::string, kBaseToneCount + 1>& BaseToneNames() {
+    static const auto names = [] {
+        std::array<std::string, kBaseToneCount + 1> out;
+        for (size_t i = 0; i < out.size(); ++i) out[i] = Utf8ToSjis(kBaseToneNames[i]);
+        return out;
+    }();
+    return names;
+}
+
+int FindTuning(const std::string& name) {
+    int found = -1;
+    for (int i = 0; i < kTuningCount; ++i) {
+        if (TuningTable()[i].name == name) found = i;
+    }
+    return found;
+}
+
+int FindBaseTone(const std::string& name) {
+    for (int b = 1; b <= kBaseToneCount; ++b) {
+        if (BaseToneNames()[b] == name) return b;
+    }
+    return -1;
+}
+
+void CTabrellaView::SetDefaultTuning() {
+    m_tuningIndex = 0;
+    m_tuningName = TuningTable()[0].name;
+    m_baseTone = 3;
+    m_otsuFlag = 1;
+    m_baseToneLabel.clear();
+    for (int i = 0; i < 14; ++i) m_pitch[i] = TuningTable()[0].offsets[i] + BaseNote(m_baseTone);
+    m_pitch[1] += 12;  // 乙 off: string 一 an octave above the base tone
+}
+
+int CTabrellaView::PitchOfSlot(int value) const {
+    const int string = value % 100;
+    if (value <= 0 || string < 1 || string > 13) return -1;
+    return m_pitch[string] + value / 100;
+}
+
+}  // namespace tabrella

@@ -1,0 +1,29 @@
+#pragma once
+// The eight tunings and the twelve base tones that turn string numbers into MIDI notes.
+#include <array>
+#include <string>
+
+namespace tabrella {
+
+inline constexpr int kTuningCount = 8;
+inline constexpr int kBaseToneCount = 12;
+
+struct TuningRow {
+    std::string name;             // Shift-JIS
+    std::array<int, 14> offsets;  // semitones above the base tone, per string index 0..13
+};
+
+// Rows 0..7 in table order.
+const std::array<TuningRow, kTuningCount>& TuningTable();
+// Index 0 is the empty text; 1..12 are 壱越 .. 上無 (Shift-JIS).
+const std::array<std::string, kBaseToneCount + 1>& BaseToneNames();
+
+// The row whose name equals `name` byte for byte (the last match), or -1.
+int FindTuning(const std::string& name);
+// The base tone 1..12 whose name equals `name`, or -1.
+int FindBaseTone(const std::string& name);
+
+// MIDI note of offset 0 for base tone b.
+constexpr int BaseNote(int baseTone) { return baseTone + 49; }
+
+}  // namespace tabrella

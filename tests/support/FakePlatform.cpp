@@ -1,0 +1,81 @@
+#include "support/FakePlatform.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace tabrella::test {
+
+std::unique_ptr<platform::IDrawSurface> FakeWindow::GetSurface(bool erase) {
+    ++surfacesTaken;
+    if (erase) immediate.Clear();
+    return std::make_unique<RecordingSurface>(immediate);
+}
+
+platform::ScrollInfo& FakeWindow::Bar(platform::ScrollBar bar) {
+    return bar == platform::ScrollBar::Vertical ? vBar : hBar;
+}
+
+void FakeWindow::SetScrollRange(platform::ScrollBar bar, int min, int max, int page) {
+    platform::ScrollInfo& info = Bar(bar);
+    info.min = min;
+    info.max = max;
+    info.page = page;
+}
+
+platform::ScrollInfo FakeWindow::GetScrollInfo(platform::ScrollBar bar) const {
+    return bar == platform::ScrollBar::Vertical ? vBar : hBar;
+}
+
+void FakeWindow::SetScrollPos(platform::ScrollBar bar, int pos) {
+    // Like a real scroll bar, the shown position stays within the range.
+    platform::ScrollInfo& info = Bar(bar);
+    const int top = std::max(info.min, info.max - std::max(info.page - 1, 0));
+    info.pos = std::clamp(pos, info.min, top);
+}
+
+void FakeWindow::RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) {
+    printJobs.push_back(job);
+    if (job == platform::PrintJob::Setup) return;
+    printed.Clear();
+    RecordingSurface printer(printed, true);
+    drawPage(printer);
+}
+
+platform::SeqError FakeSequencer::Open(std::string_view midiPath, platform::DeviceId& device) {
+    Call call{"open", 0, std::string(midiPath)};
+    std::ifstream in(call.path, std::ios::binary);
+    if (in) {
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        call.fileBytes = bytes.str();
+        call.fileExisted = true;
+    }
+    if (openError == 0) {
+        device = m_nextDevice++;
+        call.device = device;
+    }
+    calls.push_back(call);
+    return openError;
+}
+
+platform::SeqError FakeSequencer::Play(platform::DeviceId device) {
+    calls.push_back({"play", device});
+    return playError;
+}
+
+platform::SeqError FakeSequencer::Stop(platform::DeviceId device) {
+    calls.push_back({"stop", device});
+    return stopError;
+}
+
+platform::SeqError FakeSequencer::Close(platform::DeviceId device) {
+    calls.push_back({"close", device});
+    return closeError;
+}
+
+std::string FakeSequencer::ErrorText(platform::SeqError code) {
+    return "sequencer error " + std::to_string(code);
+}
+
+}  // namespace tabrella::test

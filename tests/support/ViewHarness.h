@@ -1,0 +1,26 @@
+#pragma once
+// A view wired to the fakes, as every view-level test needs it.
+#include <initializer_list>
+#include <memory>
+
+#include "score/CTabrellaView.h"
+#include "support/FakePlatform.h"
+#include "support/ScriptedDialogHost.h"
+
+namespace tabrella::test {
+
+struct ViewHarness {
+    FakeWindow window;
+    ScriptedDialogHost dialogs;
+    FakeSequencer sequencer;
+    std::unique_ptr<CTabrellaView> view =
+        std::make_unique<CTabrellaView>(platform::Services{window, dialogs, sequencer});
+
+    CTabrellaView& v() { return *view; }
+    void Keys(std::initializer_list<int> keys) {
+        for (int key : keys) view->OnKeyDown(key);
+    }
+    ScoreCell& Cell(int k) { return view->m_cells.at(static_cast<size_t>(k)); }
+};
+
+}  // namespace tabrella::test
