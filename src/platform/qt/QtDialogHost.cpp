@@ -1,0 +1,73 @@
+#include "platform/qt/QtDialogHost.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QMessageBox>
+
+#include "platform/qt/QtText.h"
+#include "platform/qt/TemplateDialog.h"
+#include "resources/DialogResources.h"
+
+namespace tabrella::qt {
+
+int QtDialogHost::DoModal(platform::CDialog& dialog) {
+    const res::DialogTemplate* tmpl = res::FindDialogTemplate(dialog.ResourceId());
+    if (!tmpl) return platform::kIdCancel;
+    TemplateDialog window(*tmpl, dialog, m_parent);
+    dialog.OnInitDialog(window);
+    return window.exec();
+}
+
+int QtDialogHost::MessageBox(std::string_view sjisText, std::string_view sjisCaption,
+                             platform::MessageBoxKind kind) {
+    const QString caption =
+        sjisCaption.empty() ? QApplication::applicationDisplayName() : FromSjis(sjisCaption);
+    if (kind == platform::MessageBoxKind::YesNoQuestion) {
+        const auto answer = QMessageBox::question(m_parent, caption, FromSjis(sjisText),
+                                                  QMessageBox::Yes | QMessageBox::No,
+                                                  QMessageBox::Yes);
+        return answer == QMessageBox::Yes ? platform::kIdYes : platform::kIdNo;
+    }
+    QMessageBox::warning(m_parent, caption, FromSjis(sjisText));
+    return platform::kIdOk;
+}
+
+std::optional<std::string> QtDialogHost::FileDialog(const platform::FileDialogRequest& request) {
+    QFileDialog dialog(m_parent);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    QStringList filters;
+    for (const platform::FileFilter& f : request.filters) filters << FromSjis(f.label);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(FromSjis(request.defaultExtension));
+    if (!request.initialName.empty()) dialog.selectFile(FromSjis(request.initialName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return ToSjis(dialog.selectedFiles().first());
+}
+
+bool QtDialogHost::FontDialog(platform::FontRecord& record) {
+    // Start from the installed face the name stands for, with the remembered style.
+    QFont initial(QFontInfo(QFont(FromSjis(record.faceName))).family());
+    if (record.height != 0) initial.setPointSize(std::abs(record.height));
+    if (record.weight != 0) initial.setWeight(static_cast<QFont::Weight>(std::clamp(record.weight, 100, 900)));
+    initial.setItalic(record.italic != 0);
+    initial.setUnderline(record.underline != 0);
+    initial.setStrikeOut(record.strikeOut != 0);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, initial, m_parent);
+    if (!ok) return false;
+    record.height = -chosen.pointSize();
+    record.weight = chosen.weight();
+    record.italic = chosen.italic();
+    record.underline = chosen.underline();
+    record.strikeOut = chosen.strikeOut();
+    record.charSet = 128;
+    record.faceName = ToSjis(chosen.family()).substr(0, 31);
+    return true;
+}
+
+}  // namespace tabrella::qt

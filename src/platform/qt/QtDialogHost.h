@@ -1,0 +1,24 @@
+#pragma once
+// Runs the program's dialogs as real Qt dialogs built from their resource templates, and
+// the standard message box, file and font dialogs.
+#include <QWidget>
+
+#include "platform/Dialog.h"
+
+namespace tabrella::qt {
+
+class QtDialogHost : public platform::IDialogHost {
+public:
+    explicit QtDialogHost(QWidget* parent) : m_parent(parent) {}
+
+    int DoModal(platform::CDialog& dialog) override;
+    int MessageBox(std::string_view sjisText, std::string_view sjisCaption,
+                   platform::MessageBoxKind kind) override;
+    std::optional<std::string> FileDialog(const platform::FileDialogRequest& request) override;
+    bool FontDialog(platform::FontRecord& font) override;
+
+private:
+    QWidget* m_parent;
+};
+
+}  // namespace tabrella::qt

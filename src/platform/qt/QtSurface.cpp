@@ -1,0 +1,143 @@
+#include "platform/qt/QtSurface.h"
+
+#include <QFontMetricsF>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include "platform/qt/QtFonts.h"
+#include "platform/qt/QtText.h"
+#include "resources/Sjis.h"
+
+namespace tabrella::qt {
+namespace {
+
+// Glyphs are laid out at this size and scaled down, so that any logical size keeps its
+// exact proportions (hinting would snap them to whole pixels).
+constexpr int kLayoutPixels = 256;
+
+}  // namespace
+
+struct QtSurface::FontMetrics {
+    QFont font;
+    double ascent;
+    double cellHeight;   // ascent + descent: the logical font height maps onto this
+    double fullAdvance;  // advance of a full-width character
+};
+
+QtSurface::QtSurface(QPainter& painter) : m_painter(painter) {}
+
+QtSurface::QtSurface(QPainter& painter, double dotsPerInch, QPointF printableOrigin)
+    : m_painter(painter), m_printer(true), m_dpi(dotsPerInch), m_printableOrigin(printableOrigin) {}
+
+void QtSurface::SetScreenMapping(int windowExtX, int windowExtY, int viewportExtX,
+                                 int viewportExtY, int viewportOrgX, int viewportOrgY) {
+    m_sx = static_cast<double>(viewportExtX) / windowExtX;
+    m_sy = static_cast<double>(viewportExtY) / windowExtY;
+    m_ox = viewportOrgX;
+    m_oy = viewportOrgY;
+}
+
+void QtSurface::SetPrinterMapping() {
+    const double perUnit = m_dpi / 254.0;  // one logical unit is 0.1 mm
+    m_sx = perUnit;
+    m_sy = -perUnit;
+    m_ox = m_printableOrigin.x();
+    m_oy = m_printableOrigin.y();
+}
+
+const QtSurface::FontMetrics& QtSurface::Metrics(const platform::LogicalFont& font) {
+    static std::map<std::tuple<std::string, int>, std::unique_ptr<FontMetrics>> cache;
+    auto key = std::make_tuple(font.face, font.weight);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        auto m = std::make_unique<FontMetrics>();
+        m->font = LayoutFont(font.face, font.weight, kLayoutPixels);
+        QFontMetricsF fm(m->font);
+        m->ascent = fm.ascent();
+        m->cellHeight = fm.ascent() + fm.descent();
+        m->fullAdvance = fm.horizontalAdvance(QChar(0x3000));
+        if (m->fullAdvance <= 0) m->fullAdvance = kLayoutPixels;
+        it = cache.emplace(key, std::move(m)).first;
+    }
+    return *it->second;
+}
+
+void QtSurface::SelectFont(const platform::LogicalFont& font) {
+    m_font = font;
+    m_metrics = &Metrics(font);
+}
+
+void QtSurface::SelectPen(const platform::Pen& pen) { m_pen = pen; }
+
+QPen QtSurface::DevicePen() const {
+    QColor color(m_pen.color.r, m_pen.color.g, m_pen.color.b);
+    // On the screen a logical width below a pixel still draws one pixel; on paper the
+    // width is true size.
+    double width = m_pen.width * std::abs(m_sx);
+    if (!m_printer) width = std::max(1.0, std::round(width));
+    if (m_pen.width == 0) width = m_printer ? std::max(1.0, m_dpi / 254.0) : 1.0;
+    QPen pen(color, width);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    pen.setCosmetic(!m_printer);
+    return pen;
+}
+
+void QtSurface::Line(platform::Point from, platform::Point to) {
+    m_painter.setPen(DevicePen());
+    m_painter.drawLine(Map(from), Map(to));
+}
+
+void QtSurface::Text(platform::Point topLeft, std::string_view sjis) {
+    if (sjis.empty() || !m_metrics) return;
+    const FontMetrics& m = *m_metrics;
+    const double cellHeight = m_font.height > 0 ? m_font.height : -m_font.height * 1.0757;
+    // Device pixels per layout pixel, across and down.
+    const double yScale = cellHeight * std::abs(m_sy) / m.cellHeight;
+    const double xScale = m_font.width > 0 ? 2.0 * m_font.width * std::abs(m_sx) / m.fullAdvance
+                                           : cellHeight * std::abs(m_sx) / m.cellHeight;
+    QFontMetricsF fm(m.font);
+
+    m_painter.save();
+    m_painter.setFont(m.font);
+    m_painter.setPen(Qt::black);
+    double logicalX = topLeft.x;
+    for (size_t i = 0; i < sjis.size();) {
+        const size_t n = IsSjisLeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
+        const QString ch = FromSjis(sjis.substr(i, n));
+        const QPointF at = Map({0, topLeft.y});
+        const double deviceX = logicalX * m_sx + m_ox;
+        m_painter.setTransform(QTransform(xScale, 0, 0, yScale, deviceX, at.y()));
+        m_painter.drawText(QPointF(0, m.ascent), ch);
+        // A one-byte character advances the font width, a two-byte one twice that.
+        if (m_font.width > 0) {
+            logicalX += static_cast<double>(n) * m_font.width;
+        } else {
+            logicalX += fm.horizontalAdvance(ch) * cellHeight / m.cellHeight;
+        }
+        i += n;
+    }
+    m_painter.restore();
+}
+
+void QtSurface::Rectangle(platform::Point corner1, platform::Point corner2) {
+    const QRectF rect = QRectF(Map(corner1), Map(corner2)).normalized();
+    m_painter.fillRect(rect, Qt::white);
+    m_painter.setPen(DevicePen());
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawRect(rect);
+}
+
+void QtSurface::FillWhite(platform::Point origin, int width, int height) {
+    const QRectF rect =
+        QRectF(Map(origin), Map({origin.x + width, origin.y + height})).normalized();
+    m_painter.fillRect(rect, Qt::white);
+}
+
+void QtSurface::FillDeviceWhite(int widthPx, int heightPx) {
+    m_painter.fillRect(QRect(0, 0, widthPx, heightPx), Qt::white);
+}
+
+}  // namespace tabrella::qt

@@ -1,0 +1,50 @@
+#pragma once
+// IDrawSurface on a QPainter. Every logical point is mapped here (anisotropic screen
+// mapping or 0.1 mm printer mapping, y up) and drawn in device pixels, so text stays
+// upright and each character lands where its logical advance puts it.
+#include <QFont>
+#include <QPainter>
+#include <QPointF>
+
+#include "platform/DrawSurface.h"
+
+namespace tabrella::qt {
+
+class QtSurface : public platform::IDrawSurface {
+public:
+    // A screen surface, or a printer surface with its resolution and the device position
+    // of the printable area's top-left corner.
+    explicit QtSurface(QPainter& painter);
+    QtSurface(QPainter& painter, double dotsPerInch, QPointF printableOrigin);
+
+    bool IsPrinter() const override { return m_printer; }
+    void SetScreenMapping(int windowExtX, int windowExtY, int viewportExtX, int viewportExtY,
+                          int viewportOrgX, int viewportOrgY) override;
+    void SetPrinterMapping() override;
+    void SelectFont(const platform::LogicalFont& font) override;
+    void SelectPen(const platform::Pen& pen) override;
+    void SetTransparentText() override {}
+    void Line(platform::Point from, platform::Point to) override;
+    void Text(platform::Point topLeft, std::string_view sjis) override;
+    void Rectangle(platform::Point corner1, platform::Point corner2) override;
+    void FillWhite(platform::Point origin, int width, int height) override;
+    void FillDeviceWhite(int widthPx, int heightPx) override;
+
+    QPointF Map(platform::Point p) const { return {p.x * m_sx + m_ox, p.y * m_sy + m_oy}; }
+
+private:
+    struct FontMetrics;
+    const FontMetrics& Metrics(const platform::LogicalFont& font);
+    QPen DevicePen() const;
+
+    QPainter& m_painter;
+    bool m_printer = false;
+    double m_dpi = 0;
+    QPointF m_printableOrigin;
+    double m_sx = 1, m_sy = -1, m_ox = 0, m_oy = 0;
+    platform::LogicalFont m_font;
+    const FontMetrics* m_metrics = nullptr;
+    platform::Pen m_pen;
+};
+
+}  // namespace tabrella::qt

@@ -1,0 +1,259 @@
+#include "platform/qt/QtViewWidget.h"
+
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QScrollBar>
+#include <QTimerEvent>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include "platform/qt/KeyTranslation.h"
+#include "platform/qt/QtSurface.h"
+#include "platform/qt/QtText.h"
+#include "platform/qt/X11Keyboard.h"
+
+namespace tabrella::qt {
+
+using platform::ScrollBar;
+using platform::ScrollRequest;
+
+namespace {
+// Base-from-member: the painter must exist before the surface that draws with it.
+struct PainterHolder {
+    explicit PainterHolder(QImage* image) : painter(image) {
+        painter.setRenderHint(QPainter::TextAntialiasing);
+    }
+    QPainter painter;
+};
+}  // namespace
+
+// A surface on the widget's picture; the widget shows the result when it goes.
+class QtViewWidget::ImageSurface : private PainterHolder, public QtSurface {
+public:
+    explicit ImageSurface(QtViewWidget& widget)
+        : PainterHolder(&widget.m_image), QtSurface(painter), m_widget(widget) {}
+    ~ImageSurface() override {
+        painter.end();
+        m_widget.viewport()->update();
+    }
+
+private:
+    QtViewWidget& m_widget;
+};
+
+QtViewWidget::QtViewWidget(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int action) { OnScrollAction(ScrollBar::Vertical, action); });
+    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int action) { OnScrollAction(ScrollBar::Horizontal, action); });
+}
+
+QtViewWidget::~QtViewWidget() = default;
+
+void QtViewWidget::EnsureImage() {
+    const QSize size = viewport()->size().expandedTo(QSize(1, 1));
+    if (m_image.size() != size) {
+        m_image = QImage(size, QImage::Format_RGB32);
+        m_image.fill(Qt::white);
+        m_needsPaint = true;
+    }
+}
+
+void QtViewWidget::Invalidate() {
+    m_needsPaint = true;
+    viewport()->update();
+}
+
+std::unique_ptr<platform::IDrawSurface> QtViewWidget::GetSurface(bool erase) {
+    EnsureImage();
+    if (erase) m_image.fill(Qt::white);
+    return std::make_unique<ImageSurface>(*this);
+}
+
+platform::ClientSize QtViewWidget::GetClientSize() const {
+    return {viewport()->width(), viewport()->height()};
+}
+
+void QtViewWidget::paintEvent(QPaintEvent*) {
+    EnsureImage();
+    if (m_needsPaint && m_view) {
+        m_needsPaint = false;
+        m_image.fill(Qt::white);
+        QPainter painter(&m_image);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        QtSurface surface(painter);
+        m_view->OnPaint(surface);
+    }
+    QPainter(viewport()).drawImage(0, 0, m_image);
+}
+
+QScrollBar* QtViewWidget::Bar(ScrollBar bar) const {
+    return bar == ScrollBar::Vertical ? verticalScrollBar() : horizontalScrollBar();
+}
+
+void QtViewWidget::SetScrollRange(ScrollBar bar, int min, int max, int page) {
+    platform::ScrollInfo& info = bar == ScrollBar::Vertical ? m_vInfo : m_hInfo;
+    info.min = min;
+    info.max = max;
+    info.page = page;
+    // A bar with a page reaches max - page + 1 at most.
+    QScrollBar* q = Bar(bar);
+    const QSignalBlocker block(q);
+    q->setRange(min, std::max(min, max - std::max(page, 1) + 1));
+    q->setPageStep(std::max(page, 1));
+}
+
+platform::ScrollInfo QtViewWidget::GetScrollInfo(ScrollBar bar) const {
+    platform::ScrollInfo info = bar == ScrollBar::Vertical ? m_vInfo : m_hInfo;
+    info.pos = Bar(bar)->value();
+    return info;
+}
+
+void QtViewWidget::SetScrollPos(ScrollBar bar, int pos) {
+    QScrollBar* q = Bar(bar);
+    const int clamped = std::clamp(pos, q->minimum(), q->maximum());
+    if (m_inScrollAction) {
+        m_posSetDuringAction = true;
+        q->setSliderPosition(clamped);
+    } else {
+        const QSignalBlocker block(q);
+        q->setValue(clamped);
+    }
+}
+
+void QtViewWidget::OnScrollAction(ScrollBar bar, int action) {
+    if (!m_view) return;
+    ScrollRequest request;
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepSub: request = ScrollRequest::LineUp; break;
+        case QAbstractSlider::SliderSingleStepAdd: request = ScrollRequest::LineDown; break;
+        case QAbstractSlider::SliderPageStepSub: request = ScrollRequest::PageUp; break;
+        case QAbstractSlider::SliderPageStepAdd: request = ScrollRequest::PageDown; break;
+        case QAbstractSlider::SliderMove: request = ScrollRequest::ThumbTrack; break;
+        case QAbstractSlider::SliderToMinimum: request = ScrollRequest::Top; break;
+        case QAbstractSlider::SliderToMaximum: request = ScrollRequest::Bottom; break;
+        default: return;
+    }
+    QScrollBar* q = Bar(bar);
+    const int before = q->value();
+    m_inScrollAction = true;
+    m_posSetDuringAction = false;
+    m_view->OnScroll(bar, request, q->sliderPosition());
+    m_inScrollAction = false;
+    // The view decides where the bar stands; without a decision it stays.
+    if (!m_posSetDuringAction) q->setSliderPosition(before);
+}
+
+void QtViewWidget::wheelEvent(QWheelEvent* event) {
+    if (!m_view) return;
+    const int notches = event->angleDelta().y() / 120;
+    const ScrollBar bar =
+        event->modifiers().testFlag(Qt::ShiftModifier) ? ScrollBar::Horizontal : ScrollBar::Vertical;
+    for (int i = 0; i < std::abs(notches); ++i) {
+        m_view->OnScroll(bar, notches > 0 ? ScrollRequest::LineUp : ScrollRequest::LineDown, 0);
+    }
+    event->accept();
+}
+
+void QtViewWidget::keyPressEvent(QKeyEvent* event) {
+    if (!m_view) return;
+    const KeyPress press{event->key(), event->modifiers(), event->nativeScanCode(), event->text()};
+    const int code = TranslateKey(press, CurrentKeyboardLayout());
+    if (code != kNoKey) m_view->OnKeyDown(code);
+    event->accept();
+}
+
+void QtViewWidget::mousePressEvent(QMouseEvent* event) {
+    if (!m_view) return;
+    if (event->button() == Qt::LeftButton) m_view->OnMouse(platform::MouseEvent::LeftDown);
+    if (event->button() == Qt::RightButton) m_view->OnMouse(platform::MouseEvent::RightDown);
+}
+
+void QtViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!m_view) return;
+    if (event->button() == Qt::LeftButton) m_view->OnMouse(platform::MouseEvent::LeftDoubleClick);
+    if (event->button() == Qt::RightButton) {
+        m_view->OnMouse(platform::MouseEvent::RightDoubleClick);
+    }
+}
+
+void QtViewWidget::SetTimer(int id, int intervalMs) {
+    m_timers[id].start(std::max(intervalMs, 1), Qt::PreciseTimer, this);
+}
+
+void QtViewWidget::KillTimer(int id) {
+    auto it = m_timers.find(id);
+    if (it != m_timers.end()) it->second.stop();
+}
+
+void QtViewWidget::timerEvent(QTimerEvent* event) {
+    for (auto& [id, timer] : m_timers) {
+        if (timer.timerId() == event->timerId()) {
+            if (m_view) m_view->OnTimer(id);
+            return;
+        }
+    }
+    QAbstractScrollArea::timerEvent(event);
+}
+
+void QtViewWidget::SetCaption(std::string_view sjis) {
+    if (onCaption) onCaption(FromSjis(sjis));
+}
+
+void QtViewWidget::CloseMainWindow() {
+    if (onCloseMainWindow) onCloseMainWindow();
+}
+
+void QtViewWidget::ShellOpen(std::string_view url) {
+    QDesktopServices::openUrl(QUrl(FromSjis(url)));
+}
+
+void QtViewWidget::ShowAbout() {
+    if (onAbout) onAbout();
+}
+
+void QtViewWidget::PrintPage(QPrinter& printer, const platform::PageDrawer& drawPage) {
+    // Origin at the top-left of the printable area, true size whatever the margins.
+    printer.setFullPage(true);
+    const QRectF printable = printer.pageLayout().paintRectPixels(printer.resolution());
+    QPainter painter(&printer);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QtSurface surface(painter, printer.resolution(), printable.topLeft());
+    drawPage(surface);
+}
+
+void QtViewWidget::RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) {
+    if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    switch (job) {
+        case platform::PrintJob::Setup: {
+            QPageSetupDialog dialog(m_printer.get(), this);
+            dialog.exec();
+            break;
+        }
+        case platform::PrintJob::Print: {
+            QPrintDialog dialog(m_printer.get(), this);
+            dialog.setMinMax(1, 1);
+            if (dialog.exec() == QDialog::Accepted) PrintPage(*m_printer, drawPage);
+            break;
+        }
+        case platform::PrintJob::Preview: {
+            QPrintPreviewDialog dialog(m_printer.get(), this);
+            connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+                    [&drawPage](QPrinter* printer) { PrintPage(*printer, drawPage); });
+            dialog.exec();
+            break;
+        }
+    }
+}
+
+}  // namespace tabrella::qt

@@ -1,0 +1,77 @@
+#pragma once
+// The view's window: the central widget of the main window with its two scroll bars.
+// It keeps the picture in an image, so the paint pass and the immediate drawings of the
+// view both draw into the same place.
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QImage>
+#include <QPrinter>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "platform/ViewEvents.h"
+#include "platform/ViewWindow.h"
+
+namespace tabrella::qt {
+
+class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
+    Q_OBJECT
+public:
+    explicit QtViewWidget(QWidget* parent = nullptr);
+    ~QtViewWidget() override;
+
+    void SetView(platform::IViewEvents* view) { m_view = view; }
+    // Frame services the view reaches through its window.
+    std::function<void(const QString&)> onCaption;
+    std::function<void()> onCloseMainWindow;
+    std::function<void()> onAbout;
+
+    // platform::IViewWindow
+    void Invalidate() override;
+    std::unique_ptr<platform::IDrawSurface> GetSurface(bool erase) override;
+    platform::ClientSize GetClientSize() const override;
+    void SetScrollRange(platform::ScrollBar bar, int min, int max, int page) override;
+    platform::ScrollInfo GetScrollInfo(platform::ScrollBar bar) const override;
+    void SetScrollPos(platform::ScrollBar bar, int pos) override;
+    void SetTimer(int id, int intervalMs) override;
+    void KillTimer(int id) override;
+    void SetCaption(std::string_view sjis) override;
+    void CloseMainWindow() override;
+    void ShellOpen(std::string_view url) override;
+    void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override;
+    void ShowAbout() override;
+
+    // Draws the one page on a printer (or a PDF writer set up as one).
+    static void PrintPage(QPrinter& printer, const platform::PageDrawer& drawPage);
+
+    const QImage& Picture() const { return m_image; }
+    QSize sizeHint() const override { return {500, 600}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void scrollContentsBy(int, int) override {}
+    bool focusNextPrevChild(bool) override { return false; }
+
+private:
+    class ImageSurface;
+    void EnsureImage();
+    void OnScrollAction(platform::ScrollBar bar, int action);
+    QScrollBar* Bar(platform::ScrollBar bar) const;
+
+    platform::IViewEvents* m_view = nullptr;
+    QImage m_image;
+    bool m_needsPaint = true;
+    platform::ScrollInfo m_vInfo{}, m_hInfo{};
+    bool m_inScrollAction = false;
+    bool m_posSetDuringAction = false;
+    std::map<int, QBasicTimer> m_timers;
+    std::unique_ptr<QPrinter> m_printer;
+};
+
+}  // namespace tabrella::qt

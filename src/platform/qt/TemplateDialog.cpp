@@ -1,0 +1,230 @@
+#include "platform/qt/TemplateDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "platform/qt/QtText.h"
+
+namespace tabrella::qt {
+
+UpDown::UpDown(QLineEdit* buddy, QWidget* parent) : QWidget(parent), m_buddy(buddy) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (int delta : {+1, -1}) {
+        auto* arrow = new QToolButton(this);
+        arrow->setArrowType(delta > 0 ? Qt::UpArrow : Qt::DownArrow);
+        arrow->setAutoRepeat(true);
+        arrow->setFocusPolicy(Qt::NoFocus);
+        arrow->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        arrow->setObjectName(delta > 0 ? QStringLiteral("up") : QStringLiteral("down"));
+        connect(arrow, &QToolButton::clicked, this, [this, delta] { Step(delta); });
+        layout->addWidget(arrow);
+    }
+}
+
+void UpDown::SetRange(int lower, int upper) {
+    m_lower = lower;
+    m_upper = upper;
+}
+
+void UpDown::SetPos(int pos) {
+    m_pos = pos;
+    if (m_buddy) m_buddy->setText(QString::number(pos));
+}
+
+int UpDown::Pos() const {
+    // The buddy's text is the position whenever it holds a number.
+    if (m_buddy) {
+        if (auto v = platform::ParseDialogInt(ToSjis(m_buddy->text()))) return *v;
+    }
+    return m_pos;
+}
+
+void UpDown::Step(int delta) {
+    const int lo = std::min(m_lower, m_upper), hi = std::max(m_lower, m_upper);
+    SetPos(std::clamp(Pos() + delta, lo, hi));
+    if (m_buddy) m_buddy->selectAll();
+}
+
+TemplateDialog::TemplateDialog(const res::DialogTemplate& tmpl, platform::CDialog& logic,
+                               QWidget* parent)
+    : QDialog(parent), m_logic(logic) {
+    setWindowTitle(FromSjis(tmpl.caption));
+    setObjectName(QStringLiteral("dialog%1").arg(tmpl.id));
+    Build(tmpl);
+}
+
+void TemplateDialog::Build(const res::DialogTemplate& tmpl) {
+    QFont font(FromSjis(tmpl.fontFace));
+    font.setPointSize(tmpl.fontPoints);
+    setFont(font);
+    // Dialog units: a quarter of the average character width across, an eighth of the
+    // character height down.
+    const QFontMetrics fm(font);
+    const QString sample = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const double baseX = fm.horizontalAdvance(sample) / 52.0;
+    const double baseY = fm.height();
+    auto rect = [&](int x, int y, int w, int h) {
+        return QRect(qRound(x * baseX / 4), qRound(y * baseY / 8), qRound(w * baseX / 4),
+                     qRound(h * baseY / 8));
+    };
+    setFixedSize(rect(0, 0, tmpl.width, tmpl.height).size());
+
+    for (const res::ControlTemplate& c : tmpl.controls) {
+        QWidget* widget = nullptr;
+        const QString text = FromSjis(c.text);
+        switch (c.kind) {
+            case res::ControlKind::Static: widget = new QLabel(text, this); break;
+            case res::ControlKind::Edit: widget = new QLineEdit(text, this); break;
+            case res::ControlKind::Spin: {
+                auto* buddy = qobject_cast<QLineEdit*>(Control(c.buddy));
+                auto* spin = new UpDown(buddy, this);
+                m_spins[c.id] = spin;
+                if (buddy) {
+                    m_spinOfBuddy[buddy] = spin;
+                    buddy->installEventFilter(this);
+                }
+                widget = spin;
+                break;
+            }
+            case res::ControlKind::Button:
+            case res::ControlKind::DefaultButton: {
+                auto* button = new QPushButton(text, this);
+                button->setAutoDefault(false);
+                if (c.kind == res::ControlKind::DefaultButton) {
+                    button->setDefault(true);
+                    m_defaultButton = c.id;
+                }
+                const int id = c.id;
+                connect(button, &QPushButton::clicked, this, [this, id] { m_logic.OnButton(id, *this); });
+                widget = button;
+                break;
+            }
+            case res::ControlKind::CheckBox: widget = new QCheckBox(text, this); break;
+            case res::ControlKind::ComboBox: {
+                auto* combo = new QComboBox(this);
+                combo->setEditable(true);
+                combo->setInsertPolicy(QComboBox::NoInsert);
+                combo->setCompleter(nullptr);
+                widget = combo;
+                break;
+            }
+            case res::ControlKind::GroupBox: {
+                widget = new QGroupBox(text, this);
+                widget->lower();
+                break;
+            }
+        }
+        QRect r = rect(c.x, c.y, c.width, c.height);
+        if (c.kind == res::ControlKind::ComboBox) r.setHeight(widget->sizeHint().height());
+        widget->setGeometry(r);
+        if (c.kind == res::ControlKind::GroupBox) widget->lower();
+        if (c.id > 0) {
+            widget->setObjectName(QStringLiteral("control%1").arg(c.id));
+            m_controls[c.id] = widget;
+        }
+    }
+}
+
+QWidget* TemplateDialog::Control(int id) const {
+    auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+std::string TemplateDialog::GetText(int id) const {
+    QWidget* w = Control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) return ToSjis(edit->text());
+    if (auto* combo = qobject_cast<QComboBox*>(w)) return ToSjis(combo->currentText());
+    if (auto* label = qobject_cast<QLabel*>(w)) return ToSjis(label->text());
+    return {};
+}
+
+void TemplateDialog::SetText(int id, std::string_view sjis) {
+    QWidget* w = Control(id);
+    const QString text = FromSjis(sjis);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(text);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) combo->setEditText(text);
+    if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
+}
+
+int TemplateDialog::GetCheck(int id) const {
+    auto* box = qobject_cast<QCheckBox*>(Control(id));
+    return box && box->isChecked() ? 1 : 0;
+}
+
+void TemplateDialog::SetCheck(int id, int state) {
+    if (auto* box = qobject_cast<QCheckBox*>(Control(id))) box->setChecked(state != 0);
+}
+
+void TemplateDialog::ComboAppend(int id, std::string_view sjis) {
+    if (auto* combo = qobject_cast<QComboBox*>(Control(id))) {
+        // Adding to an empty editable combo would replace the typed text; keep it.
+        const QString typed = combo->currentText();
+        combo->addItem(FromSjis(sjis));
+        combo->setEditText(typed);
+    }
+}
+
+void TemplateDialog::SpinSetRange(int id, int lower, int upper) {
+    if (auto it = m_spins.find(id); it != m_spins.end()) it->second->SetRange(lower, upper);
+}
+
+void TemplateDialog::SpinSetPos(int id, int pos) {
+    if (auto it = m_spins.find(id); it != m_spins.end()) it->second->SetPos(pos);
+}
+
+int TemplateDialog::GetSpinPos(int id) const {
+    auto it = m_spins.find(id);
+    return it == m_spins.end() ? 0 : it->second->Pos();
+}
+
+void TemplateDialog::StartTimer(int id, int intervalMs) {
+    auto& timer = m_timers[id];
+    timer = std::make_unique<QTimer>();
+    connect(timer.get(), &QTimer::timeout, this, [this, id] { m_logic.OnTimer(id, *this); });
+    timer->start(intervalMs);
+}
+
+void TemplateDialog::RefuseInput(int controlId, std::string_view sjisMessage) {
+    QMessageBox::warning(this, windowTitle(), FromSjis(sjisMessage));
+    if (QWidget* w = Control(controlId)) {
+        w->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
+    }
+}
+
+void TemplateDialog::reject() {
+    // Esc and the close box: the logic decides, normally closing without reading anything.
+    m_logic.OnCancel(*this);
+}
+
+void TemplateDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_logic.OnButton(m_defaultButton, *this);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TemplateDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto it = m_spinOfBuddy.find(watched);
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (it != m_spinOfBuddy.end() && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+            it->second->Step(key == Qt::Key_Up ? +1 : -1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace tabrella::qt

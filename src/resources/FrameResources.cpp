@@ -1,0 +1,141 @@
+#include "resources/FrameResources.h"
+
+#include <string_view>
+#include <utility>
+
+#include "resources/CommandIds.h"
+#include "resources/Sjis.h"
+
+namespace tabrella::res {
+namespace {
+
+MenuItem Item(std::string_view utf8, int id) { return {Utf8ToSjis(utf8), id, {}}; }
+MenuItem Popup(std::string_view utf8, std::vector<MenuItem> items) {
+    return {Utf8ToSjis(utf8), 0, std::move(items)};
+}
+
+std::vector<MenuItem> BuildMenu() {
+    using namespace cmd;
+    return {
+        Popup("ﾌｧｲﾙ(&F)",
+              {
+                  Item("新規作成(&N)\tCtrl+N", kNew),
+                  Item("開く(&O)...\tCtrl+O", kOpen),
+                  Item("上書き保存(&S)\tCtrl+S", kSave),
+                  Item("名前を付けて保存(&A)...", kSaveAs),
+                  Item("MIDIエクスポート", kMidiExport),
+                  Item("印刷(&P)...\tCtrl+P", kPrint),
+                  Item("印刷ﾌﾟﾚﾋﾞｭｰ(&V)", kPrintPreview),
+                  Item("ﾌﾟﾘﾝﾀの設定(&R)...", kPrintSetup),
+                  Item("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", kExit),
+              }),
+        Popup("編集",
+              {
+                  Item("空白を挿入", kInsertBlank),
+                  Item("切り取り", kCut),
+                  Item("コピー", kCopy),
+                  Item("貼り付け", kPaste),
+              }),
+        Popup("表示",
+              {
+                  Popup("フォントの選択",
+                        {
+                            Item("フォントダイアログを開く", kFontDialog),
+                            Item("デフォルトに戻す", kDefaultFont),
+                        }),
+                  Popup("画面サイズの変更",
+                        {
+                            Item(" 80%", kZoom80),
+                            Item(" 90%", kZoom90),
+                            Item("100%", kZoom100),
+                            Item("120%", kZoom120),
+                            Item("150%", kZoom150),
+                            Item("200%", kZoom200),
+                            Item("300%", kZoom300),
+                        }),
+                  Item("曲名の設定", kTitle),
+              }),
+        Popup("演奏設定",
+              {
+                  Item("調子の設定", kTuning),
+                  Item("テンポ", kTempo),
+              }),
+        Popup("ﾍﾙﾌﾟ(&H)",
+              {
+                  Item("Tabrella のﾊﾞｰｼﾞｮﾝ情報(&A)...", kAbout),
+                  Item("ヘルプ(&H)", kHelp),
+              }),
+    };
+}
+
+struct StringSource {
+    int id;
+    std::string_view prompt;
+    std::string_view tooltip;
+};
+
+constexpr StringSource kCommandStrings[] = {
+    {cmd::kOpen, "ファイルを開く", "ファイルを開く"},
+    {cmd::kSave, "ファイルに保存", "ファイルに保存"},
+    {cmd::kNew, "新規作成", "新しいファイルを作る"},
+    {cmd::kPlay, "演奏開始", "演奏開始"},
+    {cmd::kStop, "演奏停止", "演奏停止"},
+    {cmd::kGoToTop, "ファイルの先頭に戻る", "ファイルの先頭に戻る"},
+    {cmd::kGoToEnd, "曲の最後へ", ""},
+    {cmd::kHelp, "ヘルプページを開きます", ""},
+    {cmd::kPrintSetup, "ﾌﾟﾘﾝﾀ/印刷ｵﾌﾟｼｮﾝの変更", "印刷設定"},
+    {cmd::kPrint, "作業中のﾌｧｲﾙを印刷", "印刷"},
+    {cmd::kPrintPreview, "印刷ｲﾒｰｼﾞを表示", "印刷ﾌﾟﾚﾋﾞｭｰ"},
+    {cmd::kEditCopy, "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存", "ｺﾋﾟｰ"},
+    {cmd::kEditCut, "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存", "切り取り"},
+    {cmd::kEditPaste, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け", "貼り付け"},
+    {cmd::kAbout, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示", "ﾊﾞｰｼﾞｮﾝ情報"},
+    {cmd::kExit, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示", "終了"},
+};
+
+}  // namespace
+
+const std::vector<MenuItem>& MainMenu() {
+    static const std::vector<MenuItem> menu = BuildMenu();
+    return menu;
+}
+
+const std::vector<int>& ToolbarButtons() {
+    using namespace cmd;
+    static const std::vector<int> buttons = {kNew,   kOpen,    kSave, 0,       kEditCut,
+                                             kEditCopy, kEditPaste, 0,  kPrint, 0,
+                                             kAbout, kGoToTop, kPlay, kStop,   kGoToEnd};
+    return buttons;
+}
+
+const std::vector<Accelerator>& Accelerators() {
+    using namespace cmd;
+    constexpr int kInsert = 0x2D, kDelete = 0x2E, kBack = 0x08, kF6 = 0x75;
+    static const std::vector<Accelerator> table = {
+        {kCtrl, 'N', kFileNew},         {kCtrl, 'O', kFileOpen},      {kCtrl, 'S', kFileSave},
+        {kCtrl, 'P', kPrint},           {kCtrl, 'Z', kEditUndo},      {kCtrl, 'X', kEditCut},
+        {kCtrl, 'C', kEditCopy},        {kCtrl, 'V', kEditPaste},     {kAlt, kBack, kEditUndo},
+        {kShift, kDelete, kEditCut},    {kCtrl, kInsert, kEditCopy},  {kShift, kInsert, kEditPaste},
+        {kNone, kF6, kNextPane},        {kShift, kF6, kPrevPane},
+    };
+    return table;
+}
+
+CommandStrings StringsOfCommand(int id) {
+    for (const StringSource& s : kCommandStrings) {
+        if (s.id == id) return {Utf8ToSjis(s.prompt), Utf8ToSjis(s.tooltip)};
+    }
+    return {};
+}
+
+const std::vector<std::string>& StatusIndicators() {
+    static const std::vector<std::string> panes = {Utf8ToSjis("ｶﾅ"), "CAP", "NUM", "SCRL"};
+    return panes;
+}
+
+const std::string& IdleMessage() {
+    static const std::string text = Utf8ToSjis("ﾚﾃﾞｨ");
+    return text;
+}
+
+}  // namespace tabrella::res
