@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "platform/qt/QtDialogHost.h"
+#include "platform/qt/QtText.h"
+#include "platform/qt/TemplateDialog.h"
+#include "qt/ModalCloser.h"
+#include "resources/DialogResources.h"
+
+namespace tabrella::qt {
+namespace {
+
+// A dialog with one integer box, as the tempo dialog has.
+class NumberDialog : public platform::CDialog {
+public:
+    NumberDialog() : CDialog(res::kDlgTempo) {}
+    int m_value = 80;
+    void OnInitDialog(platform::IDialogControls& c) override {
+        CDialog::OnInitDialog(c);
+        c.SpinSetRange(1014, 10, 280);
+        c.SpinSetPos(1014, m_value);
+    }
+
+protected:
+    void DoDataExchange(platform::DataExchange& dx) override { dx.IntInRange(1013, m_value, 10, 999); }
+};
+
+TEST(TemplateDialog, BuildsTheControlsOfItsTemplate) {
+    NumberDialog logic;
+    TemplateDialog dialog(*res::FindDialogTemplate(res::kDlgRange), logic, nullptr);
+    EXPECT_EQ(dialog.windowTitle(), "範囲を指定");
+    auto* ok = qobject_cast<QPushButton*>(dialog.Control(1017));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), "決定");
+    EXPECT_NE(qobject_cast<QLineEdit*>(dialog.Control(1019)), nullptr);
+    // Controls keep the places of the template: "to" lies right of "from".
+    EXPECT_GT(dialog.Control(1020)->x(), dialog.Control(1019)->x());
+}
+
+TEST(TemplateDialog, RefusesANonIntegerAndStaysOpen) {
+    NumberDialog logic;
+    TemplateDialog dialog(*res::FindDialogTemplate(res::kDlgTempo), logic, nullptr);
+    logic.OnInitDialog(dialog);
+    dialog.show();
+    auto* edit = qobject_cast<QLineEdit*>(dialog.Control(1013));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->text(), "80");
+    edit->setText("8x0");
+    test::ModalCloser closer;
+    QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(1)), Qt::LeftButton);
+    ASSERT_EQ(closer.seen.size(), 1);
+    EXPECT_TRUE(closer.seen[0].text.contains("整数"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(logic.m_value, 80);
+
+    edit->setText("120");
+    QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(1)), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), platform::kIdOk);
+    EXPECT_EQ(logic.m_value, 120);
+}
+
+TEST(TemplateDialog, EscapeClosesWithoutReadingAnything) {
+    NumberDialog logic;
+    QtDialogHost host(nullptr);
+    test::ModalCloser closer([](QWidget* w) {
+        if (auto* edit = w->findChild<QLineEdit*>("control1013")) edit->setText("not a number");
+        QTest::keyClick(w, Qt::Key_Escape);
+    });
+    EXPECT_EQ(host.DoModal(logic), platform::kIdCancel);
+    EXPECT_EQ(logic.m_value, 80);
+}
+
+TEST(TemplateDialog, UpDownStepsWithinItsRangeAndWritesTheBox) {
+    NumberDialog logic;
+    logic.m_value = 279;
+    TemplateDialog dialog(*res::FindDialogTemplate(res::kDlgTempo), logic, nullptr);
+    logic.OnInitDialog(dialog);
+    auto* edit = qobject_cast<QLineEdit*>(dialog.Control(1013));
+    QTest::keyClick(edit, Qt::Key_Up);
+    EXPECT_EQ(edit->text(), "280");
+    QTest::keyClick(edit, Qt::Key_Up);
+    EXPECT_EQ(edit->text(), "280");
+    EXPECT_EQ(dialog.GetSpinPos(1014), 280);
+}
+
+TEST(TemplateDialog, ComboKeepsTypedTextAsTyped) {
+    NumberDialog logic;
+    TemplateDialog dialog(*res::FindDialogTemplate(res::kDlgTuning), logic, nullptr);
+    dialog.ComboAppend(1009, ToSjis("平調子"));
+    dialog.ComboAppend(1009, ToSjis("雲井調子"));
+    dialog.SetText(1009, ToSjis("平調子 "));
+    EXPECT_EQ(dialog.GetText(1009), ToSjis("平調子 "));
+}
+
+}  // namespace
+}  // namespace tabrella::qt

@@ -1,0 +1,143 @@
+// The window's picture against the logical page: grid and text where the layout puts them.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include "platform/qt/QtSurface.h"
+#include "platform/qt/QtViewWidget.h"
+#include "resources/Texts.h"
+#include "score/CTabrellaView.h"
+#include "support/FakePlatform.h"
+#include "support/ScriptedDialogHost.h"
+
+namespace tabrella::qt {
+namespace {
+
+bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
+
+bool DarkNear(const QImage& image, int x, int y, bool alongX) {
+    for (int d = -1; d <= 1; ++d) {
+        if (alongX ? Dark(image, x + d, y) : Dark(image, x, y + d)) return true;
+    }
+    return false;
+}
+
+struct InkBox {
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+};
+
+InkBox Ink(const QImage& image, QRect area) {
+    InkBox box;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < 160) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+        }
+    }
+    return box;
+}
+
+class RenderingTest : public testing::Test {
+protected:
+    void SetUp() override {
+        widget.resize(1200, 1000);
+        widget.SetView(&view);
+        widget.show();
+    }
+    QImage Paint() {
+        widget.Invalidate();
+        widget.viewport()->grab();
+        return widget.Picture();
+    }
+
+    QtViewWidget widget;
+    test::ScriptedDialogHost dialogs;
+    test::FakeSequencer sequencer;
+    CTabrellaView view{platform::Services{widget, dialogs, sequencer}};
+};
+
+TEST_F(RenderingTest, GridLinesLieAtTheirLogicalPositionsAt300Percent) {
+    view.m_zoom = 300;  // 0.66 px across and 0.6 px down per logical unit
+    const QImage image = Paint();
+    ASSERT_GE(image.width(), 1120);
+    // Double line at the top: y -84 and -100.
+    EXPECT_TRUE(DarkNear(image, 500, qRound(84 * 0.6), false));
+    EXPECT_TRUE(DarkNear(image, 500, qRound(100 * 0.6), false));
+    EXPECT_FALSE(Dark(image, 500, 55));
+    // Row line i = 1: y = -100 - 160 = -260.
+    EXPECT_TRUE(DarkNear(image, 500, qRound(260 * 0.6), false));
+    // Column lines x = 80 + i * 230.
+    for (int i = 0; i <= 7; ++i) {
+        EXPECT_TRUE(DarkNear(image, qRound((80 + i * 230) * 0.66), 290, true)) << "column " << i;
+    }
+    EXPECT_FALSE(Dark(image, qRound(200 * 0.66), 290));
+}
+
+TEST_F(RenderingTest, CellTextStartsAtItsLogicalAnchor) {
+    view.m_zoom = 300;
+    view.m_cells[5].first[2] = 5;  // 五 in the centre slot of cell 5, away from the cursor
+    const QImage image = Paint();
+    // Anchor: column edge 1460 + W/25 9 + W/3 76; cell top -420 (just under a row line)
+    // less H/20 8.
+    const double ax = (1460 + 9 + 76) * 0.66, ay = (420 + 8) * 0.6;
+    const InkBox ink = Ink(image, QRect(qRound(ax) - 20, qRound(ay) - 3, 80, 41));
+    ASSERT_GE(ink.right, 0);
+    // The glyph's ink starts just inside its cell: never left of or above the anchor by more
+    // than a pixel, and within the character's 50 x 60 logical cell.
+    EXPECT_GE(ink.left, qRound(ax) - 1);
+    EXPECT_GE(ink.top, qRound(ay) - 1);
+    EXPECT_LE(ink.right, qRound(ax + 50 * 0.66) + 1);
+    EXPECT_LE(ink.bottom, qRound(ay + 60 * 0.6) + 1);
+}
+
+TEST(QtSurface, OverlayNoLandsOnTheSmallO) {
+    // Draw ォ五 in the narrow font and ノ + full-width space in the overlay font at one
+    // anchor, then check that the ノ ink lies inside the advance of the ォ.
+    auto render = [](const std::string& text, platform::LogicalFont font) {
+        QImage image(600, 300, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QtSurface surface(painter);
+        surface.SetScreenMapping(1000, 600, 660, -360, 0, 0);
+        surface.SelectFont(font);
+        surface.Text({100, -100}, text);
+        return image;
+    };
+    const std::string face = res::Sjis(res::Txt::FontGothic);
+    const QImage small = render(res::MarkName(3), {60, 14, 200, face});
+    const QImage no = render(res::Sjis(res::Txt::OverlayNo), {25, 14, 400, face});
+    const InkBox o = Ink(small, small.rect());
+    const InkBox n = Ink(no, no.rect());
+    ASSERT_GE(o.right, 0);
+    ASSERT_GE(n.right, 0);
+    const int cellLeft = qRound(100 * 0.66), cellRight = qRound(128 * 0.66);
+    EXPECT_GE(n.left, cellLeft - 1);
+    EXPECT_LE(n.right, cellRight + 1);
+    // Overlapping the small オ horizontally.
+    EXPECT_LT(n.left, o.right);
+    EXPECT_GT(n.right, o.left);
+}
+
+TEST(QtSurface, PrinterMappingIsTrueSize) {
+    // 254 dpi: one pixel per logical unit (0.1 mm); y up from the printable origin.
+    QImage image(2200, 600, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QtSurface surface(painter, 254, QPointF(10, 20));
+    surface.SetPrinterMapping();
+    EXPECT_EQ(surface.Map({2000, -300}), QPointF(2010, 320));
+    surface.SelectPen({2, {0, 0, 0}});
+    surface.Line({0, -100}, {2000, -100});
+    painter.end();
+    const InkBox ink = Ink(image, image.rect());
+    EXPECT_NEAR(ink.right - ink.left, 2000, 1);
+    EXPECT_NEAR(ink.top, 119, 1);
+}
+
+}  // namespace
+}  // namespace tabrella::qt
