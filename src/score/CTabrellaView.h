@@ -38,6 +38,7 @@ public:
     int m_cursorHalf = 1;
     int m_cursorSlot = 2;
     int m_cursorCell = 1;  // set by every screen drawing
+    // Range and clipboard outlive New and Open, so cells can be carried between scores.
     int m_rangeStart = 0;
     int m_rangeEnd = 0;
     std::array<ScoreCell, kCellArraySize> m_clip{};  // entries 1..2999
@@ -115,6 +116,15 @@ public:
     void OnGoToTop();
     void OnGoToEnd();
 
+    // ---- Range editing (score/RangeEditing.cpp) -----------------------------------------
+    void OnInsertBlank();
+    void OnCut();
+    void OnCopy();
+    void OnPaste();
+    // nullptr when i names no clipboard entry (see IsCellIndex).
+    ScoreCell* ClipAt(long long i);
+    const ScoreCell* ClipAt(long long i) const;
+
     // ---- Drawing (render/DrawScore.cpp) -----------------------------------------------
     void DrawScore(platform::IDrawSurface& surface);
     void RedrawNow();
@@ -143,6 +153,12 @@ private:
     void PlaceRest(int k, int code);
     void PlaceTechnique(int k, int code);
     void PlaceRepeat(int k);
+
+    // Range editing: asks for the range and sets m_rangeStart..m_rangeEnd; false when the
+    // user did not confirm. CutShortRange gives how many cells of that range exist.
+    bool ChooseRange(const std::string& operationName);
+    int CutShortRange() const;
+    void CopyRangeToClip(int count);
 
     void DrawPage(platform::IDrawSurface& surface, bool immediate);
     void SetUpScreenMapping(platform::IDrawSurface& surface);

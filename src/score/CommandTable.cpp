@@ -19,6 +19,15 @@ constexpr CommandEntry Zoom(int id) {
 const auto kTable = std::to_array<CommandEntry>({
     {cmd::kGoToTop, [](V& v) { v.OnGoToTop(); }},
     {cmd::kGoToEnd, [](V& v) { v.OnGoToEnd(); }},
+    {cmd::kInsertBlank, [](V& v) { v.OnInsertBlank(); }},
+    {cmd::kCut, [](V& v) { v.OnCut(); }},
+    {cmd::kCopy, [](V& v) { v.OnCopy(); }},
+    {cmd::kPaste, [](V& v) { v.OnPaste(); }},
+    // The frame's standard ids (Ctrl+X, Shift+Delete, Ctrl+C, Ctrl+Insert, Ctrl+V,
+    // Shift+Insert, the toolbar) do exactly what the menu items do.
+    {cmd::kEditCut, [](V& v) { v.OnCut(); }},
+    {cmd::kEditCopy, [](V& v) { v.OnCopy(); }},
+    {cmd::kEditPaste, [](V& v) { v.OnPaste(); }},
     Zoom<80>(cmd::kZoom80),
     Zoom<90>(cmd::kZoom90),
     Zoom<100>(cmd::kZoom100),
