@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -158,6 +159,48 @@ TEST_F(MainFrameTest, KeysTypedIntoTheWindowReachTheView) {
     EXPECT_EQ(view.m_cursorPos, 2);
     QTest::keyClick(&frame.ViewWidget(), Qt::Key_5, Qt::KeypadModifier);
     EXPECT_EQ(view.m_cells[2].first[2], 0);  // keypad digits enter nothing
+}
+
+TEST_F(MainFrameTest, EditAcceleratorsOpenTheRangeAndPasteDialogs) {
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        const char* dialog;
+    };
+    const Case cases[] = {
+        {Qt::Key_X, Qt::ControlModifier, "dialog139"},      {Qt::Key_Delete, Qt::ShiftModifier, "dialog139"},
+        {Qt::Key_C, Qt::ControlModifier, "dialog139"},      {Qt::Key_Insert, Qt::ControlModifier, "dialog139"},
+        {Qt::Key_V, Qt::ControlModifier, "dialog141"},      {Qt::Key_Insert, Qt::ShiftModifier, "dialog141"},
+    };
+    for (const Case& c : cases) {
+        // Closing a dialog hands activation back to the frame, as a window manager would.
+        frame.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+        test::ModalCloser closer;
+        QTest::keyClick(&frame.ViewWidget(), c.key, c.mods);
+        ASSERT_EQ(closer.seen.size(), 1) << c.dialog << " for key " << c.key;
+        EXPECT_EQ(closer.seen[0].objectName, c.dialog);
+    }
+    // Plain Insert still reaches the view and splits the cursor cell.
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_Insert);
+    EXPECT_EQ(frame.View().m_cells[1].split, 1);
+}
+
+TEST_F(MainFrameTest, ToolbarPasteRunsThePasteCommand) {
+    CTabrellaView& view = frame.View();
+    view.m_clip[1].first[2] = 7;
+    view.m_clipCount = 1;
+    test::ModalCloser closer([](QWidget* w) {
+        if (auto* button = w->findChild<QPushButton*>("control1028")) button->click();
+    });
+    for (QAction* a : frame.ActionsOf(cmd::kEditPaste)) {
+        if (a->shortcut().isEmpty()) {
+            a->trigger();
+            break;
+        }
+    }
+    ASSERT_EQ(closer.seen.size(), 1);
+    EXPECT_EQ(view.m_cells[1].first[2], 7);
 }
 
 TEST_F(MainFrameTest, ZoomItemsCheckWhenTheZoomIsTheirs) {
