@@ -51,6 +51,7 @@ int RunEditor(const CommandLine&) {
     static NoSequencer sequencer;
     CMainFrame frame(sequencer);
     frame.resize(620, 800);
+    frame.setWindowIcon(QIcon(QStringLiteral(":/tabrella.svg")));
     frame.setWindowTitle(qt::FromSjis(res::Sjis(res::Txt::AppCaption)));
     frame.show();
     frame.activateWindow();

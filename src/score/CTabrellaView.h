@@ -24,6 +24,9 @@ struct SequencerOpen {
     std::string m_elementName;
 };
 
+// The address of the program's help page, fixed when the program was built.
+std::string HelpPageUrl();
+
 class CTabrellaView : public platform::IViewEvents {
 public:
     explicit CTabrellaView(platform::Services services);
@@ -140,6 +143,13 @@ public:
     void SetDefaultTuning();
     // MIDI note of a slot value, or -1: only string parts 1..13 sound.
     int PitchOfSlot(int value) const;
+
+    // ---- Printing, about and help (score/ShellCommands.cpp) -----------------------------
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    void OnAppAbout();
+    void OnHelp();
 
     // ---- Command table (score/CommandTable.cpp) ------------------------------------------
     platform::Services& Services() { return m_services; }

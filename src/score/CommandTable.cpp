@@ -18,6 +18,11 @@ constexpr CommandEntry Zoom(int id) {
 
 const auto kTable = std::to_array<CommandEntry>({
     {cmd::kGoToTop, [](V& v) { v.OnGoToTop(); }},
+    {cmd::kPrint, [](V& v) { v.OnFilePrint(); }},
+    {cmd::kPrintPreview, [](V& v) { v.OnFilePrintPreview(); }},
+    {cmd::kPrintSetup, [](V& v) { v.OnFilePrintSetup(); }},
+    {cmd::kAbout, [](V& v) { v.OnAppAbout(); }},
+    {cmd::kHelp, [](V& v) { v.OnHelp(); }},
     {cmd::kGoToEnd, [](V& v) { v.OnGoToEnd(); }},
     {cmd::kInsertBlank, [](V& v) { v.OnInsertBlank(); }},
     {cmd::kCut, [](V& v) { v.OnCut(); }},
