@@ -285,6 +285,29 @@ TEST_F(FluidSequencerPlay, OpenPlayStopCloseManyTimesWhileAnotherThreadRenders) 
     EXPECT_EQ(seq.Stop(previous), Seq::kDeviceNotOpen);
 }
 
+// ALSA's "null" device takes audio as fast as it is made, so the driver's thread renders
+// all the time: every Close lands while the synthesizer is rendering.
+TEST_F(FluidSequencerPlay, AlsaDriverSurvivesManyOpenPlayStopCloseWhileRendering) {
+    FluidOptions options;
+    options.drivers = {"alsa"};
+    options.alsaDevice = "null";
+    Seq seq(options);
+    DeviceId device = 0;
+    for (int round = 0; round < 60; ++round) {
+        const fs::path file = m_dir / ("round" + std::to_string(round) + ".mid");
+        WriteBytes(file, TwoNoteMidi());
+        ASSERT_EQ(seq.Open(file.string(), device), Seq::kOk)
+            << SjisToUtf8(seq.ErrorText(Seq::kNoAudioDevice));
+        ASSERT_EQ(seq.Play(device), Seq::kOk);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (round % 2 == 0) {
+            ASSERT_EQ(seq.Stop(device), Seq::kOk);
+        }
+        ASSERT_EQ(seq.Close(device), Seq::kOk);
+        fs::remove(file);
+    }
+}
+
 TEST_F(FluidSequencerPlay, SpeakersOpenPlayStopCloseManyTimesOrReportTheMissingDevice) {
     Seq seq;  // pulseaudio, then alsa
     DeviceId device = 0;

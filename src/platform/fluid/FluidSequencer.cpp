@@ -156,6 +156,9 @@ SeqError FluidSequencer::Impl::EnsureSynth() {
         // Samples are read when a preset is first used: about 30 MB and 40 ms instead of
         // 160 MB and 140 ms for the whole General MIDI font.
         fluid_settings_setint(settings.get(), "synth.dynamic-sample-loading", 1);
+        if (!options.alsaDevice.empty()) {
+            fluid_settings_setstr(settings.get(), "audio.alsa.device", options.alsaDevice.c_str());
+        }
     }
     if (!synth) {
         synth.reset(new_fluid_synth(settings.get()));

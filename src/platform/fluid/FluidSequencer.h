@@ -25,6 +25,8 @@ struct FluidOptions {
     // FluidSynth audio driver names, tried in this order. PipeWire desktops serve
     // pulseaudio; plain ALSA is the fallback.
     std::vector<std::string> drivers{"pulseaudio", "alsa"};
+    // ALSA's PCM name when the alsa driver is tried; empty keeps FluidSynth's "default".
+    std::string alsaDevice;
     // Empty: FindSoundFont() decides on the first Open.
     std::string soundFont;
 };
