@@ -7,21 +7,12 @@
 
 #include "app/AppInfo.h"
 #include "app/CMainFrame.h"
+#include "platform/fluid/FluidSequencer.h"
 #include "platform/qt/QtText.h"
 #include "resources/Texts.h"
 
 namespace tabrella::app {
 namespace {
-
-// Until a sound device is wired in, playback reports that it has none.
-class NoSequencer : public platform::ISequencer {
-public:
-    platform::SeqError Open(std::string_view, platform::DeviceId&) override { return 1; }
-    platform::SeqError Play(platform::DeviceId) override { return 1; }
-    platform::SeqError Stop(platform::DeviceId) override { return 1; }
-    platform::SeqError Close(platform::DeviceId) override { return 1; }
-    std::string ErrorText(platform::SeqError) override { return "no sequencer"; }
-};
 
 [[noreturn]] void Fail(const QString& message) {
     std::fprintf(stderr, "tabrella: %s\n", qPrintable(message));
@@ -48,7 +39,7 @@ CommandLine ParseCommandLine(const QApplication& application) {
 int RunBatch(const CommandLine&) { return 0; }
 
 int RunEditor(const CommandLine&) {
-    static NoSequencer sequencer;
+    platform::fluid::FluidSequencer sequencer;
     CMainFrame frame(sequencer);
     frame.resize(620, 800);
     frame.setWindowIcon(QIcon(QStringLiteral(":/tabrella.svg")));

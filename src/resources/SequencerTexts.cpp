@@ -1,0 +1,36 @@
+#include "resources/SequencerTexts.h"
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "resources/Sjis.h"
+
+namespace tabrella::res {
+namespace {
+
+constexpr std::array<std::string_view, static_cast<size_t>(SeqTxt::Count)> kUtf8Texts = {
+    "エラーはありません。",
+    "General MIDI の音色ファイル (SoundFont) が見つかりません。TABRELLA_SOUNDFONT "
+    "で場所を指定してください。",
+    "音色ファイルを読み込めません: ",
+    "音声出力装置を開けません",
+    "シンセサイザーを作成できません: ",
+    "MIDI ファイルを開けません: ",
+    "指定されたデバイスは開かれていません。",
+    "MIDI ファイルを演奏できません: ",
+    "不明なエラーです (%u)。",
+};
+
+}  // namespace
+
+const std::string& Sjis(SeqTxt id) {
+    static const auto texts = [] {
+        std::array<std::string, kUtf8Texts.size()> out;
+        for (size_t i = 0; i < out.size(); ++i) out[i] = Utf8ToSjis(kUtf8Texts[i]);
+        return out;
+    }();
+    return texts.at(static_cast<size_t>(id));
+}
+
+}  // namespace tabrella::res
