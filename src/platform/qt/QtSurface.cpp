@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <tuple>
+#include <unordered_map>
 
 #include "platform/qt/QtFonts.h"
 #include "platform/qt/QtText.h"
@@ -16,6 +17,15 @@ namespace {
 // Glyphs are laid out at this size and scaled down, so that any logical size keeps its
 // exact proportions (hinting would snap them to whole pixels).
 constexpr int kLayoutPixels = 256;
+
+// One Shift-JIS character as text; converted once, since a page draws the same few
+// characters over and over.
+const QString& CharacterOf(std::string_view sjisChar) {
+    static std::unordered_map<std::string, QString> cache;
+    auto it = cache.find(std::string(sjisChar));
+    if (it == cache.end()) it = cache.emplace(std::string(sjisChar), FromSjis(sjisChar)).first;
+    return it->second;
+}
 
 }  // namespace
 
@@ -106,7 +116,7 @@ void QtSurface::Text(platform::Point topLeft, std::string_view sjis) {
     double logicalX = topLeft.x;
     for (size_t i = 0; i < sjis.size();) {
         const size_t n = IsSjisLeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
-        const QString ch = FromSjis(sjis.substr(i, n));
+        const QString& ch = CharacterOf(sjis.substr(i, n));
         const QPointF at = Map({0, topLeft.y});
         const double deviceX = logicalX * m_sx + m_ox;
         m_painter.setTransform(QTransform(xScale, 0, 0, yScale, deviceX, at.y()));
