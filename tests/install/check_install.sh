@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks that every piece of the desktop
+# integration lands where the desktop looks for it, and that the files validate.
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail=0
+expect() {
+    if [ ! -s "$prefix/$1" ]; then
+        echo "missing: $1"
+        fail=1
+    fi
+}
+expect bin/tabrella
+expect share/applications/tabrella.desktop
+expect share/mime/packages/tabrella.xml
+expect share/icons/hicolor/scalable/apps/tabrella.svg
+expect share/doc/tabrella/help/index.html
+expect share/man/man1/tabrella.1
+[ -x "$prefix/bin/tabrella" ] || { echo "bin/tabrella is not executable"; fail=1; }
+
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$prefix/share/applications/tabrella.desktop" || fail=1
+fi
+grep -q '^MimeType=application/x-tabrella-score;' "$prefix/share/applications/tabrella.desktop" || {
+    echo "the menu entry does not claim .tbr files"
+    fail=1
+}
+grep -q '<glob pattern="\*.tbr"/>' "$prefix/share/mime/packages/tabrella.xml" || fail=1
+if command -v update-mime-database >/dev/null; then
+    update-mime-database "$prefix/share/mime" >/dev/null 2>&1 || { echo "mime database rejects the type"; fail=1; }
+fi
+if command -v man >/dev/null; then
+    MANWIDTH=80 man -l "$prefix/share/man/man1/tabrella.1" >/dev/null 2>&1 || { echo "man page does not format"; fail=1; }
+fi
+"$prefix/bin/tabrella" --version | grep -q '^Tabrella ' || { echo "installed binary does not run"; fail=1; }
+exit $fail
