@@ -8,8 +8,10 @@
 #include <array>
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
+#include "files/AtomicFile.h"
 #include "platform/DrawSurface.h"
 #include "platform/Sequencer.h"
 #include "platform/Services.h"
@@ -85,7 +87,7 @@ public:
     std::string m_baseToneLabel;  // Shift-JIS
     std::array<int, 14> m_pitch{};
     int m_playing = 0;
-    std::string m_playFilePath;
+    std::string m_playFilePath;  // the file system's name of the temporary MIDI file
     SequencerOpen m_mciOpen;
     int m_timerInterval = 0;
 
@@ -143,6 +145,32 @@ public:
     void SetDefaultTuning();
     // MIDI note of a slot value, or -1: only string parts 1..13 sound.
     int PitchOfSlot(int value) const;
+    // The tuning command: the dialog, then the tuning-command recomputation.
+    void OnTuning();
+    // Tuning-command variant. With `ok` the dialog's texts choose the row and base tone
+    // (names that match nothing change nothing); `otsuCheck` non-zero turns 乙 on.
+    void RecomputePitches(bool ok, const std::string& tuningText, const std::string& baseText,
+                          int otsuCheck);
+    // Score-load variant, for the reader once m_tuningName, m_otsuFlag and m_baseTone are
+    // read: finds m_tuningIndex from the name and recomputes m_pitch and the label.
+    void RecomputePitchesForLoad();
+
+    // ---- MIDI file writer and export (sound/MidiWriter.cpp, sound/MidiExport.cpp) -------
+    // Writes a whole Standard MIDI File for cells firstCell..endCell; the stream must allow
+    // seeking back. False when the stream failed.
+    bool WriteMidiStream(std::ostream& out, int firstCell, int endCell) const;
+    void OnMidiExport();
+    // Writes the export to `sjisPath` whole or not at all (also for batch use).
+    std::optional<FileError> ExportMidi(const std::string& sjisPath) const;
+
+    // ---- Playback (sound/Playback.cpp) ---------------------------------------------------
+    void OnPlay();
+    void OnStop();
+    // For Exit: the temporary file of the last play goes before the window closes.
+    void DeletePlayFile();
+
+    // ---- Tempo (sound/TempoCommand.cpp) ---------------------------------------------------
+    void OnTempo();
 
     // ---- Printing, about and help (score/ShellCommands.cpp) -----------------------------
     void OnFilePrint();
@@ -169,6 +197,8 @@ private:
     bool ChooseRange(const std::string& operationName);
     int CutShortRange() const;
     void CopyRangeToClip(int count);
+    void SetBaseToneLabel();
+    void ShowSequencerError(platform::SeqError error);
 
     void DrawPage(platform::IDrawSurface& surface, bool immediate);
     void SetUpScreenMapping(platform::IDrawSurface& surface);

@@ -42,6 +42,11 @@ const auto kTable = std::to_array<CommandEntry>({
     Zoom<300>(cmd::kZoom300),
     {cmd::kFontDialog, [](V& v) { v.OnFontDialog(); }},
     {cmd::kDefaultFont, [](V& v) { v.OnDefaultFont(); }},
+    {cmd::kPlay, [](V& v) { v.OnPlay(); }},
+    {cmd::kStop, [](V& v) { v.OnStop(); }},
+    {cmd::kTuning, [](V& v) { v.OnTuning(); }},
+    {cmd::kTempo, [](V& v) { v.OnTempo(); }},
+    {cmd::kMidiExport, [](V& v) { v.OnMidiExport(); }},
 });
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include "sound/Tuning.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "resources/Sjis.h"
+#include "resources/Texts.h"
 #include "score/CTabrellaView.h"
+#include "sound/TuningDialog.h"
 
 namespace tabrella {
 namespace {
@@ -25,14 +28,23 @@ constexpr std::array<RowSource, kTuningCount> kRows = {{
 }};
 
 constexpr std::array<std::string_view, kBaseToneCount + 1> kBaseToneNames = {
-    "", "壱越", "断金", "平調", "勝絶", "下無", "双調", "鳧鐘", "黄鐘", "鸞鐘", "盤渉", "神仙", "上無"};
+    "",     "壱越", "断金", "平調", "勝絶", "下無", "双調",
+    "鳧鐘", "黄鐘", "鸞鐘", "盤渉", "神仙", "上無"};
+
+// A base tone read from a score file may be any number; the note is kept far from overflow
+// and exact for every tone that could sound. Notes outside 0..127 are never written.
+int NoteOf(int offset, int baseTone) {
+    const long long note = static_cast<long long>(offset) + BaseNote(0) + baseTone;
+    return static_cast<int>(std::clamp(note, -10000LL, 10000LL));
+}
 
 }  // namespace
 
 const std::array<TuningRow, kTuningCount>& TuningTable() {
     static const auto table = [] {
         std::array<TuningRow, kTuningCount> rows;
-        for (size_t i = 0; i < rows.size(); ++i) rows[i] = {Utf8ToSjis(kRows[i].name), kRows[i].offsets};
+        for (size_t i = 0; i < rows.size(); ++i)
+            rows[i] = {Utf8ToSjis(kRows[i].name), kRows[i].offsets};
         return rows;
     }();
     return table;
@@ -62,6 +74,11 @@ int FindBaseTone(const std::string& name) {
     return -1;
 }
 
+const std::string& BaseToneName(int baseTone) {
+    const bool known = baseTone >= 1 && baseTone <= kBaseToneCount;
+    return BaseToneNames()[known ? baseTone : 0];
+}
+
 void CTabrellaView::SetDefaultTuning() {
     m_tuningIndex = 0;
     m_tuningName = TuningTable()[0].name;
@@ -70,6 +87,50 @@ void CTabrellaView::SetDefaultTuning() {
     m_baseToneLabel.clear();
     for (int i = 0; i < 14; ++i) m_pitch[i] = TuningTable()[0].offsets[i] + BaseNote(m_baseTone);
     m_pitch[1] += 12;  // 乙 off: string 一 an octave above the base tone
+}
+
+void CTabrellaView::OnTuning() {
+    CTuningDialog dialog;
+    for (int i = 0; i < kTuningCount; ++i) dialog.m_tuningNames[i] = TuningTable()[i].name;
+    dialog.m_tuningText = m_tuningName;
+    for (int b = 0; b <= kBaseToneCount; ++b) dialog.m_baseNames[b] = BaseToneNames()[b];
+    dialog.m_baseText = BaseToneName(m_baseTone);
+    dialog.m_otsuCheck = m_otsuFlag == 0 ? 1 : 0;
+    const bool ok = m_services.dialogs.DoModal(dialog) == platform::kIdOk;
+    // Cancel still recomputes: the label is filled and the octave of 一 follows 乙.
+    RecomputePitches(ok, dialog.m_tuningText, dialog.m_baseText, dialog.m_otsuCheck);
+    m_modified = 1;
+    m_services.window.Invalidate();
+}
+
+void CTabrellaView::RecomputePitches(bool ok, const std::string& tuningText,
+                                     const std::string& baseText, int otsuCheck) {
+    // Names that match nothing leave that part of the setting as it was.
+    if (const int row = FindTuning(tuningText); ok && row >= 0) m_tuningIndex = row;
+    if (m_tuningIndex < 0 || m_tuningIndex >= kTuningCount) m_tuningIndex = 0;
+    const TuningRow& row = TuningTable()[m_tuningIndex];
+    m_tuningName = row.name;
+    if (const int b = FindBaseTone(baseText); ok && b >= 0) m_baseTone = b;
+    for (int i = 0; i < 14; ++i) m_pitch[i] = NoteOf(row.offsets[i], m_baseTone);
+    m_otsuFlag = otsuCheck != 0 ? 0 : 1;
+    if (m_otsuFlag == 1) m_pitch[1] += 12;
+    SetBaseToneLabel();
+}
+
+void CTabrellaView::RecomputePitchesForLoad() {
+    // An unknown name gives row 0's pitches and stays as read.
+    m_tuningIndex = std::max(FindTuning(m_tuningName), 0);
+    const TuningRow& row = TuningTable()[m_tuningIndex];
+    for (int i = 0; i < 14; ++i) m_pitch[i] = NoteOf(row.offsets[i], m_baseTone);
+    // Scores load 一 at the offset of 五 when 乙 is off, not an octave up: in ト音階 and
+    // ハルモニックｍ the two differ, and stored scores have always sounded this way.
+    if (m_otsuFlag != 0) m_pitch[1] = m_pitch[5];
+    SetBaseToneLabel();
+}
+
+void CTabrellaView::SetBaseToneLabel() {
+    m_baseToneLabel = res::Sjis(res::Txt::BaseTonePrefix) + BaseToneName(m_baseTone);
+    if (m_otsuFlag == 0) m_baseToneLabel += res::Sjis(res::Txt::Otsu);
 }
 
 int CTabrellaView::PitchOfSlot(int value) const {

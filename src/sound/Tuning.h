@@ -24,6 +24,12 @@ int FindTuning(const std::string& name);
 int FindBaseTone(const std::string& name);
 
 // MIDI note of offset 0 for base tone b.
-constexpr int BaseNote(int baseTone) { return baseTone + 49; }
+constexpr int BaseNote(int baseTone) {
+    return baseTone + 49;
+}
+
+// The name of base tone b, or the empty text for a number outside 1..12 (a score file may
+// hold one).
+const std::string& BaseToneName(int baseTone);
 
 }  // namespace tabrella

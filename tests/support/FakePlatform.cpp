@@ -55,23 +55,25 @@ platform::SeqError FakeSequencer::Open(std::string_view midiPath, platform::Devi
         device = m_nextDevice++;
         call.device = device;
     }
-    calls.push_back(call);
-    return openError;
+    return Record(call, openError);
 }
 
 platform::SeqError FakeSequencer::Play(platform::DeviceId device) {
-    calls.push_back({"play", device});
-    return playError;
+    return Record({"play", device}, playError);
 }
 
 platform::SeqError FakeSequencer::Stop(platform::DeviceId device) {
-    calls.push_back({"stop", device});
-    return stopError;
+    return Record({"stop", device}, stopError);
 }
 
 platform::SeqError FakeSequencer::Close(platform::DeviceId device) {
-    calls.push_back({"close", device});
-    return closeError;
+    return Record({"close", device}, closeError);
+}
+
+platform::SeqError FakeSequencer::Record(Call call, platform::SeqError result) {
+    calls.push_back(call);
+    if (onCall) onCall(calls.back());
+    return result;
 }
 
 std::string FakeSequencer::ErrorText(platform::SeqError code) {

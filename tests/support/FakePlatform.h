@@ -1,6 +1,7 @@
 #pragma once
 // Fakes of the view's window and of the sequencer: controllable client size, scroll bars
 // and timers; every surface handed out records into a log.
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -13,7 +14,7 @@
 namespace tabrella::test {
 
 class FakeWindow : public platform::IViewWindow {
-public:
+  public:
     // What the last immediate surfaces drew; an erasing surface starts a new picture.
     DrawLog immediate;
     int invalidations = 0;
@@ -45,13 +46,13 @@ public:
     // The page printed by the last print or preview job.
     DrawLog printed;
 
-private:
+  private:
     platform::ScrollInfo& Bar(platform::ScrollBar bar);
 };
 
 // Records every call; error codes for each operation can be set beforehand.
 class FakeSequencer : public platform::ISequencer {
-public:
+  public:
     struct Call {
         std::string op;  // "open", "play", "stop", "close"
         platform::DeviceId device = 0;
@@ -60,6 +61,8 @@ public:
         bool fileExisted = false;
     };
     std::vector<Call> calls;
+    // Runs after each call is recorded, to look at the world at that moment.
+    std::function<void(const Call&)> onCall;
     platform::SeqError openError = 0, playError = 0, stopError = 0, closeError = 0;
 
     platform::SeqError Open(std::string_view midiPath, platform::DeviceId& device) override;
@@ -68,7 +71,8 @@ public:
     platform::SeqError Close(platform::DeviceId device) override;
     std::string ErrorText(platform::SeqError code) override;
 
-private:
+  private:
+    platform::SeqError Record(Call call, platform::SeqError result);
     platform::DeviceId m_nextDevice = 1;
 };
 

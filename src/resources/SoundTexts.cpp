@@ -1,0 +1,29 @@
+#include "resources/SoundTexts.h"
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "resources/Sjis.h"
+
+namespace tabrella::res {
+namespace {
+
+constexpr std::array<std::string_view, static_cast<size_t>(SoundTxt::Count)> kUtf8Texts = {
+    "MIDIファイル (*.mid)",
+    "ファイルを書き込めませんでした。",
+    "演奏用の一時ファイルを作成できませんでした。",
+};
+
+}  // namespace
+
+const std::string& Sjis(SoundTxt id) {
+    static const auto texts = [] {
+        std::array<std::string, kUtf8Texts.size()> out;
+        for (size_t i = 0; i < out.size(); ++i) out[i] = Utf8ToSjis(kUtf8Texts[i]);
+        return out;
+    }();
+    return texts.at(static_cast<size_t>(id));
+}
+
+}  // namespace tabrella::res

@@ -1,0 +1,16 @@
+#pragma once
+// Texts of the sound and export commands (UTF-8 here, handed out as Shift-JIS).
+#include <string>
+
+namespace tabrella::res {
+
+enum class SoundTxt {
+    MidiFilterLabel,       // MIDIファイル (*.mid)
+    CannotWriteFile,       // ファイルを書き込めませんでした。
+    CannotCreatePlayFile,  // 演奏用の一時ファイルを作成できませんでした。
+    Count
+};
+
+const std::string& Sjis(SoundTxt id);
+
+}  // namespace tabrella::res

@@ -1,0 +1,393 @@
+// The Standard MIDI File writer: format 0, one track, 480 ticks per quarter note, channel 1,
+// program 107 (koto). One cell is an eighth note (240 ticks), half a split cell 120.
+//
+// Every event is followed by a provisional delta 00. When time has to pass before the next
+// event, the writer steps back over that 00 and writes the real delta in its place, so notes
+// struck together start on the same tick and there is no event list in memory.
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <ostream>
+
+#include "score/CTabrellaView.h"
+#include "sound/Tempo.h"
+
+namespace tabrella {
+namespace {
+
+constexpr int kNoteOn = 0x90;
+constexpr int kNoteOff = 0x80;
+constexpr int kBend = 0xE0;
+constexpr int kVelocity = 0x64;
+constexpr int kBendCentre = 0x40;
+constexpr int kTsuPeak = 0x60;
+
+constexpr int kWholeTicks = 240;
+constexpr int kHalfTicks = 120;
+constexpr int kTsuStepTicks = 60;
+constexpr int kRestTicks = 238;  // a rest cell is two ticks short of a cell
+
+constexpr std::streamoff kTrackLengthOffset = 18;
+constexpr std::streamoff kTrackDataOffset = 22;
+
+// A slot names a string (marks, bare modifiers and empty slots do not).
+constexpr bool HoldsString(int v) {
+    return v != 0 && v <= 400 && v % 100 != 0;
+}
+
+constexpr bool IsRestCode(int v) {
+    return v == 500 || v == 600;
+}
+
+bool AnyString(const ScoreCell& c) {
+    for (int s = 1; s <= 3; ++s) {
+        if (HoldsString(c.first[s]) || HoldsString(c.second[s])) return true;
+    }
+    return false;
+}
+
+bool AnyRestCode(const ScoreCell& c) {
+    for (int s = 1; s <= 3; ++s) {
+        if (IsRestCode(c.first[s]) || IsRestCode(c.second[s])) return true;
+    }
+    return false;
+}
+
+bool IsRepeatCell(const ScoreCell& c) {
+    return c.first[2] == 900;
+}
+
+bool IsNoteCell(const ScoreCell& c) {
+    return !IsRepeatCell(c) && AnyString(c) && !IsRestCode(c.first[2]);
+}
+
+// The next cell decides that a note is played in its own time rather than held on.
+bool Answers(const ScoreCell& c) {
+    return AnyString(c) || IsRestCode(c.first[2]) || c.first[2] == 900;
+}
+
+// Cells a note keeps sounding through: no string and no rest anywhere in them.
+bool IsHoldCell(const ScoreCell& c) {
+    return !AnyString(c) && !AnyRestCode(c);
+}
+
+constexpr bool IsBendKind(int kind) {
+    return kind == 1 || kind == 2 || kind == 10 || kind == 12;
+}
+
+// Most significant bend byte for a mark kind; p is the pressing of the note (ハ returns to
+// the open string from it). The synthesizer's default range of +-2 semitones applies.
+int BendByte(int kind, int p) {
+    switch (kind) {
+        case 1:
+            return 0x60;
+        case 2:
+            return 0x7F;
+        case 10:
+            return (2 - p) * 32;
+        case 12:
+            return 0x20;
+        default:
+            return kBendCentre;
+    }
+}
+
+int Halves(const ScoreCell& c) {
+    return c.split == 1 ? 2 : 1;
+}
+
+// Bend and ツ of a note cell's second half, and the pressing p its note-on step scans.
+struct NoteMarks {
+    bool bend = false;
+    bool tsu = false;
+    int bendByte = kBendCentre;
+    int p = 0;
+    bool Any() const { return bend || tsu; }
+};
+
+int HighestPressing(const std::int32_t* slots, int p) {
+    for (int s = 1; s <= 3; ++s) {
+        const int modifier = slots[s] / 100;
+        if (modifier == 1 || modifier == 2) p = std::max(p, modifier);
+    }
+    return p;
+}
+
+NoteMarks MarksOf(const ScoreCell& c) {
+    NoteMarks m;
+    int bendKind = 0;
+    if (c.split == 1) {
+        for (int s = 1; s <= 3; ++s) {
+            const int v = c.second[s];
+            if (v == 100 || v == 200 || v == 1000 || v == 1200) bendKind = v / 100;
+            if (v == 1100) m.tsu = true;
+        }
+    }
+    // Both together would make an invalid event; the bend mark wins.
+    m.bend = bendKind != 0;
+    if (m.bend) m.tsu = false;
+    m.p = HighestPressing(c.first, 0);
+    if (c.split == 1 && !m.Any()) m.p = HighestPressing(c.second, m.p);
+    m.bendByte = BendByte(bendKind, m.p);
+    return m;
+}
+
+class MidiPass {
+  public:
+    MidiPass(const CTabrellaView& view, std::ostream& out)
+        : m_view(view), m_out(out), m_lastCell(std::clamp(view.m_lastCell, 0, kLastCellIndex)) {}
+
+    bool Write(int firstCell, int endCell);
+
+  private:
+    // ---- bytes ----
+    void Put(std::initializer_list<int> bytes) {
+        for (int b : bytes) m_out.put(static_cast<char>(b));
+        m_provisional = false;
+    }
+    void Event(int status, int data1, int data2) { Put({status, data1, data2}); }
+    void Provisional() {
+        m_out.put(0);
+        m_provisional = true;
+    }
+    void Delta(int ticks);
+    void StepBack();
+    void Spacer() {
+        Event(kNoteOff, 0, 0);
+        Provisional();
+    }
+    void BendTo(int m) {
+        Event(kBend, 0, m);
+        Provisional();
+    }
+
+    // ---- the pass ----
+    const ScoreCell& Cell(long long k) const {
+        static const ScoreCell kEmpty{};
+        const ScoreCell* c = m_view.CellAt(k);
+        return c ? *c : kEmpty;
+    }
+    void Header();
+    void Rest();
+    void NoteOns(const std::int32_t* slots);
+    void NoteOffs(const std::int32_t* slots);
+    void HalfEnd(const ScoreCell& c, const NoteMarks& m, int h, int& group);
+    void Direct(int n);
+    int Held(int n);
+    void OwnTime(const ScoreCell& c);
+    void HoldCell(const ScoreCell& c, int p);
+    int CountHoldCells(int n) const;
+    bool RestIsEmpty(int from) const;
+    void FixTrackLength();
+
+    const CTabrellaView& m_view;
+    std::ostream& m_out;
+    int m_lastCell;
+    bool m_provisional = false;
+};
+
+void MidiPass::Delta(int ticks) {
+    if (ticks >= 128) Put({0x80 | (ticks >> 7)});
+    Put({ticks & 0x7F});
+}
+
+void MidiPass::StepBack() {
+    if (m_provisional) {
+        m_out.seekp(-1, std::ios::cur);
+        m_provisional = false;
+        return;
+    }
+    // A real delta is already in place (a half or cell that ended without a note off): a
+    // spacer carries it, so its time is neither lost nor merged into a wrong number.
+    Event(kNoteOff, 0, 0);
+}
+
+void MidiPass::Header() {
+    const int tempo = 60000000 / SoundingTempo(m_view.m_tempo);
+    Put({0x4D, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0});  // MThd, format 0
+    Put({0x4D, 0x54, 0x72, 0x6B, 0, 0, 0, 0});                          // MTrk, length later
+    Put({0x01, 0xC0, 0x6B});                                            // program 107
+    Put({0x00, 0xFF, 0x51, 0x03, tempo >> 16, (tempo >> 8) & 0xFF, tempo & 0xFF});
+    Provisional();
+}
+
+void MidiPass::Rest() {
+    StepBack();
+    Delta(kRestTicks);
+    Spacer();
+}
+
+// Only string parts 1..13 on a pitch MIDI can hold are written; a score file may hold others.
+void MidiPass::NoteOns(const std::int32_t* slots) {
+    for (int s = 1; s <= 3; ++s) {
+        const int key = slots[s] % 100 != 0 ? m_view.PitchOfSlot(slots[s]) : -1;
+        if (key < 0 || key > 127) continue;
+        Event(kNoteOn, key, kVelocity);
+        Provisional();
+    }
+}
+
+void MidiPass::NoteOffs(const std::int32_t* slots) {
+    for (int s = 1; s <= 3; ++s) {
+        const int key = slots[s] % 100 != 0 ? m_view.PitchOfSlot(slots[s]) : -1;
+        if (key < 0 || key > 127) continue;
+        Event(kNoteOff, key, 0);
+        Provisional();
+    }
+}
+
+// Steps 2 to 4 of a direct half: its time, then the bend that keeps the first half's notes
+// sounding under the second half, or the note offs.
+void MidiPass::HalfEnd(const ScoreCell& c, const NoteMarks& m, int h, int& group) {
+    StepBack();
+    if (Halves(c) == 1) {
+        Delta(kWholeTicks);
+    } else if (m.tsu) {
+        Delta(kTsuStepTicks);
+        Event(kBend, 0, kBendCentre);
+        Delta(kTsuStepTicks);
+    } else {
+        Delta(kHalfTicks);
+    }
+    if (h == 1 && m.Any()) {
+        BendTo(m.bend ? m.bendByte : kTsuPeak);
+        return;
+    }
+    NoteOffs(c.Half(group));
+    group = 2;
+}
+
+void MidiPass::Direct(int n) {
+    const ScoreCell& c = Cell(n);
+    const NoteMarks m = MarksOf(c);
+    int group = 1;
+    for (int h = 1; h <= Halves(c); ++h) {
+        if (!(h == 2 && m.Any())) NoteOns(c.Half(group));
+        HalfEnd(c, m, h, group);
+    }
+}
+
+// Returns the last cell the held note took.
+int MidiPass::Held(int n) {
+    const ScoreCell& c = Cell(n);
+    const NoteMarks m = MarksOf(c);
+    int group = 1;
+    if (Halves(c) == 2) {
+        NoteOns(c.first);
+        HalfEnd(c, m, 1, group);
+    }
+    if (!(Halves(c) == 2 && m.Any())) NoteOns(c.Half(group));
+    const int holdCells = CountHoldCells(n);
+    OwnTime(c);
+    int taken = 0;
+    while (taken < holdCells) {
+        HoldCell(Cell(n + taken + 1), m.p);
+        ++taken;
+        // The cells produced so far, the note's own counting as the first, number a cell
+        // from the start of the score; an empty run from there to the end ends the hold.
+        const int produced = taken + 1;
+        if (produced >= 2 && RestIsEmpty(produced)) break;
+    }
+    NoteOffs(c.Half(group));
+    return n + taken;
+}
+
+void MidiPass::OwnTime(const ScoreCell& c) {
+    if (Halves(c) == 2) {
+        StepBack();
+        Delta(kHalfTicks);
+    } else if (c.first[2] == 1100) {
+        Event(kBend, 0, kTsuPeak);
+        Delta(kHalfTicks);
+        Event(kBend, 0, kBendCentre);
+        Delta(kHalfTicks);
+    } else {
+        StepBack();
+        Delta(kWholeTicks);
+    }
+    Spacer();
+}
+
+// One hold cell, half by half: a mark in the centre slot bends the sounding note.
+void MidiPass::HoldCell(const ScoreCell& c, int p) {
+    const int halves = Halves(c);
+    const int ticks = halves == 1 ? kWholeTicks : kHalfTicks;
+    int firstKind = 0;
+    for (int h = 1; h <= halves; ++h) {
+        const int centre = c.Half(h)[2];
+        const int kind = centre >= 100 ? centre / 100 : (h == 1 ? 0 : firstKind);
+        if (h == 1) firstKind = kind;
+        if (kind == 11) {
+            Event(kBend, 0, kTsuPeak);
+            Delta(ticks / 2);
+            Event(kBend, 0, kBendCentre);
+            Delta(ticks / 2);
+        } else {
+            if (IsBendKind(kind)) BendTo(BendByte(kind, p));
+            StepBack();
+            Delta(ticks);
+        }
+        Spacer();
+    }
+}
+
+int MidiPass::CountHoldCells(int n) const {
+    int count = 0;
+    for (int k = n + 1; k <= m_lastCell && IsHoldCell(Cell(k)); ++k) ++count;
+    return count;
+}
+
+bool MidiPass::RestIsEmpty(int from) const {
+    for (int k = from; k <= m_lastCell; ++k) {
+        if (!Cell(k).IsEmpty()) return false;
+    }
+    return true;
+}
+
+void MidiPass::FixTrackLength() {
+    m_out.seekp(0, std::ios::end);
+    const auto length =
+        static_cast<std::uint32_t>(std::streamoff(m_out.tellp()) - kTrackDataOffset);
+    m_out.seekp(kTrackLengthOffset);
+    Put({static_cast<int>(length >> 24), static_cast<int>((length >> 16) & 0xFF),
+         static_cast<int>((length >> 8) & 0xFF), static_cast<int>(length & 0xFF)});
+    m_out.seekp(0, std::ios::end);
+}
+
+bool MidiPass::Write(int firstCell, int endCell) {
+    Header();
+    // Past 2999 every cell is empty; one extra cell after the score is all a caller needs.
+    endCell = std::min(endCell, kLastCellIndex + 1);
+    int previous = 0;  // P: the last note cell, for ゝ
+    bool replay = false;
+    for (int f = std::max(firstCell, 1); f <= endCell; ++f) {
+        const ScoreCell& c = Cell(f);
+        if (IsRepeatCell(c) && replay) {
+            BendTo(kBendCentre);
+            Direct(previous);
+        } else if (IsNoteCell(c)) {
+            previous = f;
+            BendTo(kBendCentre);
+            replay = Answers(Cell(f + 1)) || f == m_lastCell;
+            if (replay) {
+                Direct(f);
+            } else {
+                f = Held(f);
+            }
+        } else {
+            Rest();
+        }
+    }
+    Put({0xFF, 0x2F, 0x00});
+    FixTrackLength();
+    m_out.flush();
+    return !m_out.fail();
+}
+
+}  // namespace
+
+bool CTabrellaView::WriteMidiStream(std::ostream& out, int firstCell, int endCell) const {
+    return MidiPass(*this, out).Write(firstCell, endCell);
+}
+
+}  // namespace tabrella

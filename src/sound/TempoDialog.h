@@ -1,0 +1,24 @@
+#pragma once
+// The tempo dialog: an edit box with an up-down control; the typed text decides.
+#include "platform/Dialog.h"
+
+namespace tabrella {
+
+class CTempoDialog : public platform::CDialog {
+  public:
+    static constexpr int kTempoEdit = 1013;
+    static constexpr int kTempoSpin = 1014;
+
+    explicit CTempoDialog(int initialTempo);
+
+    int m_initialTempo;
+    int m_newTempo = 0;
+
+    void OnInitDialog(platform::IDialogControls& controls) override;
+    void OnOK(platform::IDialogControls& controls) override;
+
+  protected:
+    void DoDataExchange(platform::DataExchange& dx) override;
+};
+
+}  // namespace tabrella

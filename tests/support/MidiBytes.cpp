@@ -1,0 +1,99 @@
+#include "support/MidiBytes.h"
+
+#include <cstdio>
+
+namespace tabrella::test {
+namespace {
+
+unsigned Byte(std::string_view b, size_t i) {
+    return static_cast<unsigned char>(b[i]);
+}
+
+}  // namespace
+
+std::string Hex(std::string_view bytes, size_t from) {
+    std::string out;
+    char buf[4];
+    for (size_t i = from; i < bytes.size(); ++i) {
+        std::snprintf(buf, sizeof buf, "%02X", Byte(bytes, i));
+        if (!out.empty()) out += ' ';
+        out += buf;
+    }
+    return out;
+}
+
+std::vector<std::string> MidiTrack::NoteOns() const {
+    std::vector<std::string> out;
+    for (const TimedEvent& e : events) {
+        if (e.bytes.size() == 3 && (Byte(e.bytes, 0) & 0xF0) == 0x90 && Byte(e.bytes, 2) > 0) {
+            out.push_back(std::to_string(e.tick) + ":" + std::to_string(Byte(e.bytes, 1)));
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> MidiTrack::Bends() const {
+    std::vector<std::string> out;
+    for (const TimedEvent& e : events) {
+        if (e.bytes.size() == 3 && (Byte(e.bytes, 0) & 0xF0) == 0xE0) {
+            out.push_back(std::to_string(e.tick) + ":" + std::to_string(Byte(e.bytes, 2)));
+        }
+    }
+    return out;
+}
+
+MidiTrack ReadMidi(std::string_view b) {
+    MidiTrack t;
+    auto fail = [&](std::string why) {
+        t.valid = false;
+        t.error = std::move(why);
+        return t;
+    };
+    const std::string_view head("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
+    if (b.size() < 22 || b.substr(0, 18) != head) return fail("bad header");
+    const size_t length =
+        (Byte(b, 18) << 24) | (Byte(b, 19) << 16) | (Byte(b, 20) << 8) | Byte(b, 21);
+    if (length != b.size() - 22) return fail("track length " + std::to_string(length));
+    size_t i = 22;
+    long tick = 0;
+    while (i < b.size()) {
+        long delta = 0;
+        int count = 0;
+        do {
+            if (i >= b.size() || ++count > 4) return fail("bad delta at " + std::to_string(i));
+            delta = (delta << 7) | (Byte(b, i) & 0x7F);
+        } while (Byte(b, i++) & 0x80);
+        tick += delta;
+        if (i >= b.size()) return fail("missing event at " + std::to_string(i));
+        const unsigned status = Byte(b, i);
+        size_t size = 0;
+        if (status == 0xFF) {
+            if (i + 2 >= b.size()) return fail("short meta event");
+            size = 3 + Byte(b, i + 2);
+        } else if ((status & 0xF0) == 0xC0) {
+            size = 2;
+        } else if ((status & 0xF0) == 0x80 || (status & 0xF0) == 0x90 || (status & 0xF0) == 0xE0) {
+            size = 3;
+        } else {
+            return fail("bad status at " + std::to_string(i));
+        }
+        if (i + size > b.size()) return fail("short event at " + std::to_string(i));
+        if (status != 0xFF) {
+            for (size_t k = 1; k < size; ++k) {
+                if (Byte(b, i + k) >= 0x80)
+                    return fail("data byte >= 80 at " + std::to_string(i + k));
+            }
+        }
+        t.events.push_back({tick, std::string(b.substr(i, size))});
+        i += size;
+        if (status == 0xFF && Byte(b, i - size + 1) == 0x2F) {
+            t.endTick = tick;
+            if (i != b.size()) return fail("bytes after end of track");
+            t.valid = true;
+            return t;
+        }
+    }
+    return fail("no end of track");
+}
+
+}  // namespace tabrella::test
