@@ -29,4 +29,8 @@ void CTabrellaView::OnDestroy() {
     std::remove(m_playFilePath.c_str());
 }
 
+void CTabrellaView::DeletePlayFile() {
+    if (m_playing == 1) std::remove(m_playFilePath.c_str());
+}
+
 }  // namespace tabrella
