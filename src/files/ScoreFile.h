@@ -28,6 +28,8 @@ struct ScoreFileContent {
 
     // What a new score has: the values of the fields a file that ends early lacks.
     static ScoreFileContent Defaults();
+
+    friend bool operator==(const ScoreFileContent&, const ScoreFileContent&) = default;
 };
 
 // The bytes of a score file for `content.cells` and the settings.
@@ -47,7 +49,7 @@ std::string TitleAsOneWord(std::string_view sjis);
 
 // More than this is no score (one is under 300 KB); it also stops reading a device
 // such as /dev/zero that never ends.
-inline constexpr std::size_t kMaxScoreFileBytes = std::size_t{64} << 20;
+inline constexpr std::size_t kMaxScoreFileBytes = std::size_t{16} << 20;
 
 struct ScoreFileRead {
     std::optional<FileError> error;  // set when the file could not be read whole

@@ -12,7 +12,7 @@ namespace tabrella {
 platform::LogicalFont TitleFont();
 
 // Cuts a text into two-byte pieces drawn one below the other; piece j (from 1) goes to
-// anchor(j). A final odd byte is dropped.
+// anchor(j). A final odd byte is dropped, and so is what would lie below any page.
 void DrawVertical(platform::IDrawSurface& s, const std::string& text,
                   const std::function<platform::Point(int)>& anchor);
 
