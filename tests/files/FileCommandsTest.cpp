@@ -46,6 +46,12 @@ protected:
         for (const auto& s : h.dialogs.shown) n += s.resourceId == resourceId;
         return n;
     }
+    // A copy of a sample in the test's folder: no mistake can write into the sources.
+    std::string Sample(const std::string& name) {
+        const std::string copy = dir / ("sample-" + name);
+        WriteBytes(copy, ReadBytes(kData + name));
+        return copy;
+    }
     std::string NewCaption() const { return res::Sjis(res::Txt::NewScoreCaption); }
     void TearDown() override { EXPECT_TRUE(h.dialogs.AllScriptsUsed()); }
 };
@@ -170,7 +176,7 @@ TEST_F(FileCommands, OpenThenSaveReproducesEverySample) {
         ++samples;
         const std::string saved = kData + name.substr(0, name.size() - 4) + ".saved.tbr";
         const std::string expected = ReadBytes(Exists(saved) ? saved : kData + name);
-        h.dialogs.AnswerFile(kData + name);
+        h.dialogs.AnswerFile(Sample(name));
         v().OnCommand(cmd::kOpen);
         Paint();
         SaveAs(dir / name);
@@ -190,7 +196,8 @@ TEST_F(FileCommands, OpenResetsTheViewButKeepsZoomClipboardAndRange) {
     v().m_clip[1].first[2] = 9;
     v().m_rangeStart = 5;
     v().m_cells[2500].first[1] = 1;
-    h.dialogs.AnswerFile(kData + "titled.tbr");
+    const std::string titled = Sample("titled.tbr");
+    h.dialogs.AnswerFile(titled);
     v().OnCommand(cmd::kOpen);
 
     EXPECT_EQ(v().m_cursorPos, 1);
@@ -208,8 +215,8 @@ TEST_F(FileCommands, OpenResetsTheViewButKeepsZoomClipboardAndRange) {
     EXPECT_EQ(v().m_cells[3].first[3], -7);
     EXPECT_EQ(v().m_title, S("さくら"));
     EXPECT_EQ(v().m_tempo, 120);
-    EXPECT_EQ(h.window.caption, kData + "titled.tbr");
-    EXPECT_EQ(v().m_filePath, kData + "titled.tbr");
+    EXPECT_EQ(h.window.caption, titled);
+    EXPECT_EQ(v().m_filePath, titled);
     EXPECT_GT(h.window.invalidations, 0);
 }
 
@@ -290,7 +297,7 @@ TEST_F(FileCommands, ACancelledOpenDialogKeepsTheFilePath) {
 // ---- The save prompt of New and Open ----------------------------------------------------------
 
 TEST_F(FileCommands, NewOnAnUnchangedScoreAsksNothingAndStartsAfresh) {
-    h.dialogs.AnswerFile(kData + "titled.tbr");
+    h.dialogs.AnswerFile(Sample("titled.tbr"));
     v().OnCommand(cmd::kOpen);
     v().m_zoom = 200;
     v().m_clipCount = 2;
@@ -379,7 +386,8 @@ TEST_F(FileCommands, YesOnOpenSavesShowsTheNoticeThenTheOpenDialog) {
     h.Keys({vk::kUp, vk::kDigit0 + 8});
     ExpectPrompt(UA::Press(1004));
     ExpectNotice();
-    h.dialogs.AnswerFile(kData + "titled.tbr");
+    const std::string titled = Sample("titled.tbr");
+    h.dialogs.AnswerFile(titled);
     v().OnCommand(cmd::kOpen);
 
     EXPECT_EQ(ParseScoreFile(ReadBytes(path)).cells.at(0).first[2], 8);
@@ -387,7 +395,7 @@ TEST_F(FileCommands, YesOnOpenSavesShowsTheNoticeThenTheOpenDialog) {
     EXPECT_EQ(h.dialogs.shown[1].resourceId, res::kDlgSavePrompt);
     EXPECT_EQ(h.dialogs.shown[2].resourceId, res::kDlgSavedNotice);
     EXPECT_FALSE(h.dialogs.fileRequests.back().save);
-    EXPECT_EQ(v().m_filePath, kData + "titled.tbr");
+    EXPECT_EQ(v().m_filePath, titled);
 }
 
 TEST_F(FileCommands, YesWhoseSaveFailsAbandonsTheCommand) {
