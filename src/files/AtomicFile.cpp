@@ -15,7 +15,7 @@ namespace {
 
 // Closes the descriptor on every path out of a function.
 class Fd {
-public:
+  public:
     explicit Fd(int fd = -1) : m_fd(fd) {}
     ~Fd() {
         if (m_fd >= 0) ::close(m_fd);
@@ -30,7 +30,7 @@ public:
         return rc == 0 ? 0 : errno;
     }
 
-private:
+  private:
     int m_fd;
 };
 
@@ -47,7 +47,7 @@ int WriteAll(int fd, std::string_view bytes) {
 }
 
 std::string ResolveLink(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
     char resolved[PATH_MAX];
     return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
@@ -106,7 +106,7 @@ int ReplaceFile(const std::string& target, std::string_view bytes, const struct 
 
 std::optional<FileError> WriteFileAtomically(std::string_view sjisPath, std::string_view bytes) {
     const std::string target = ResolveLink(NativeFilePath(sjisPath));
-    struct stat st{};
+    struct stat st {};
     int err = 0;
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {

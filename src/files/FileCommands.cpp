@@ -51,8 +51,7 @@ std::optional<std::string> CTabrellaView::AskSavePath() {
 bool CTabrellaView::SaveTo(const std::string& path) {
     if (std::optional<FileError> error = WriteScoreFile(path)) {
         m_services.dialogs.MessageBox(Message(res::FileTxt::SaveFailed, *error),
-                                      res::Sjis(res::Txt::AppTitle),
-                                      platform::MessageBoxKind::Ok);
+                                      res::Sjis(res::Txt::AppTitle), platform::MessageBoxKind::Ok);
         return false;
     }
     m_filePath = path;
@@ -74,7 +73,9 @@ bool CTabrellaView::SaveScore() {
     return written;
 }
 
-void CTabrellaView::OnFileSave() { SaveScore(); }
+void CTabrellaView::OnFileSave() {
+    SaveScore();
+}
 
 void CTabrellaView::OnFileSaveAs() {
     if (std::optional<std::string> path = AskSavePath()) SaveTo(*path);
@@ -132,8 +133,7 @@ void CTabrellaView::OnFileOpen() {
     if (!path || path->empty()) return;
     if (std::optional<FileError> error = LoadScoreFile(*path)) {
         m_services.dialogs.MessageBox(Message(res::FileTxt::OpenFailed, *error),
-                                      res::Sjis(res::Txt::AppTitle),
-                                      platform::MessageBoxKind::Ok);
+                                      res::Sjis(res::Txt::AppTitle), platform::MessageBoxKind::Ok);
     }
 }
 

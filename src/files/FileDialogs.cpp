@@ -14,7 +14,9 @@ void CSavePromptDialog::OnButton(int id, platform::IDialogControls& controls) {
     }
 }
 
-void CSavePromptDialog::OnCancel(platform::IDialogControls& controls) { controls.End(kCancel); }
+void CSavePromptDialog::OnCancel(platform::IDialogControls& controls) {
+    controls.End(kCancel);
+}
 
 CSavedNoticeDialog::CSavedNoticeDialog() : CDialog(res::kDlgSavedNotice) {}
 
@@ -29,6 +31,8 @@ void CSavedNoticeDialog::OnTimer(int id, platform::IDialogControls& controls) {
 
 CTitleDialog::CTitleDialog() : CDialog(res::kDlgTitle) {}
 
-void CTitleDialog::DoDataExchange(platform::DataExchange& dx) { dx.Text(kTitleEdit, m_titleText); }
+void CTitleDialog::DoDataExchange(platform::DataExchange& dx) {
+    dx.Text(kTitleEdit, m_titleText);
+}
 
 }  // namespace tabrella

@@ -9,7 +9,7 @@ namespace tabrella {
 // Asks whether to save a changed score first. Ends with the id of the button pressed;
 // Esc and the close box count as ｷｬﾝｾﾙ.
 class CSavePromptDialog : public platform::CDialog {
-public:
+  public:
     static constexpr int kYes = 1004;
     static constexpr int kNo = 1003;
     static constexpr int kCancel = 1005;
@@ -21,7 +21,7 @@ public:
 
 // Tells that the file was saved and closes itself after a moment.
 class CSavedNoticeDialog : public platform::CDialog {
-public:
+  public:
     static constexpr int kCloseTimer = 1;
     static constexpr int kCloseAfterMs = 1200;
 
@@ -31,13 +31,13 @@ public:
 };
 
 class CTitleDialog : public platform::CDialog {
-public:
+  public:
     static constexpr int kTitleEdit = 1006;
 
     CTitleDialog();
     std::string m_titleText;  // Shift-JIS
 
-protected:
+  protected:
     void DoDataExchange(platform::DataExchange& dx) override;
 };
 

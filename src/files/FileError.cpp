@@ -24,6 +24,8 @@ FileError MakeFileError(std::string_view sjisPath, int errnum) {
     return {std::string(sjisPath), SystemReason(errnum)};
 }
 
-std::string NativeFilePath(std::string_view sjisPath) { return SjisToUtf8(sjisPath); }
+std::string NativeFilePath(std::string_view sjisPath) {
+    return SjisToUtf8(sjisPath);
+}
 
 }  // namespace tabrella

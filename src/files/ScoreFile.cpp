@@ -27,7 +27,7 @@ bool IsWhiteSpace(char c) {
 
 // Hands out the words of a text in order; lines mean nothing to it.
 class WordReader {
-public:
+  public:
     explicit WordReader(std::string_view text) : m_rest(text) {}
 
     std::optional<std::string_view> Next() {
@@ -44,7 +44,7 @@ public:
         return word;
     }
 
-private:
+  private:
     std::string_view m_rest;
 };
 

@@ -6,7 +6,9 @@
 
 namespace tabrella {
 
-platform::LogicalFont TitleFont() { return {130, 0, 400, res::Sjis(res::Txt::FontBrush)}; }
+platform::LogicalFont TitleFont() {
+    return {130, 0, 400, res::Sjis(res::Txt::FontBrush)};
+}
 
 namespace {
 // One metre below the top: no page reaches that far. A title of a megabyte read from a

@@ -20,7 +20,7 @@ using UA = UserAction;
 const std::string kData = std::string(TABRELLA_TEST_DATA) + "/scores/";
 
 class FileCommands : public ::testing::Test {
-protected:
+  protected:
     ViewHarness h;
     TempDir dir;
 
@@ -241,7 +241,8 @@ TEST_F(FileCommands, OpenDerivesTheTuningFromTheFile) {
         SCOPED_TRACE(c.tuning);
         const std::string path = dir / "t.tbr";
         WriteBytes(path, "0 1 0 0 0 0 0 \r\nTitle NULL \r\n" + S(c.tuning) + "\r\n" +
-                             std::to_string(c.otsu) + " \r\n" + std::to_string(c.tone) + " \r\n80 \r\n");
+                             std::to_string(c.otsu) + " \r\n" + std::to_string(c.tone) +
+                             " \r\n80 \r\n");
         h.dialogs.AnswerFile(path);
         v().OnCommand(cmd::kOpen);
         EXPECT_EQ(v().m_tuningIndex, c.index);
@@ -264,8 +265,8 @@ TEST_F(FileCommands, OpenFailureShowsTheReasonAndKeepsEverything) {
     v().OnCommand(cmd::kOpen);
 
     ASSERT_EQ(h.dialogs.messages.size(), 1u);
-    EXPECT_EQ(h.dialogs.messages[0].text, S("ファイルを開けませんでした。") + "\n" + missing +
-                                              "\n" + SystemReason(ENOENT));
+    EXPECT_EQ(h.dialogs.messages[0].text,
+              S("ファイルを開けませんでした。") + "\n" + missing + "\n" + SystemReason(ENOENT));
     EXPECT_EQ(h.dialogs.messages[0].caption, "Tabrella");
     EXPECT_EQ(v().m_filePath, path);
     EXPECT_EQ(h.window.caption, path);
@@ -312,7 +313,8 @@ TEST_F(FileCommands, NewOnAnUnchangedScoreAsksNothingAndStartsAfresh) {
     EXPECT_EQ(v().m_otsuFlag, 1);
     EXPECT_EQ(v().m_tempo, 80);
     EXPECT_EQ(v().m_baseToneLabel, "");
-    EXPECT_EQ(v().m_pitch, (std::array<int, 14>{52, 64, 57, 59, 60, 64, 65, 69, 71, 72, 76, 77, 81, 83}));
+    EXPECT_EQ(v().m_pitch,
+              (std::array<int, 14>{52, 64, 57, 59, 60, 64, 65, 69, 71, 72, 76, 77, 81, 83}));
     EXPECT_EQ(v().m_zoom, 200);
     EXPECT_EQ(v().m_clipCount, 2);
     EXPECT_EQ(h.window.caption, NewCaption());
@@ -476,8 +478,8 @@ TEST_F(FileCommands, CtrlNOAndSCarryTheViewsOwnCommands) {
     h.dialogs.AnswerFile(path);
     EXPECT_TRUE(v().OnCommand(cmd::kFileOpen));
     EXPECT_EQ(v().m_cells[2].first[1], 10);
-    for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, cmd::kNew, cmd::kOpen,
-                   cmd::kSave, cmd::kSaveAs, cmd::kExit, cmd::kTitle}) {
+    for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, cmd::kNew, cmd::kOpen, cmd::kSave,
+                   cmd::kSaveAs, cmd::kExit, cmd::kTitle}) {
         EXPECT_TRUE(v().OnUpdateCommand(id).handled) << id;
     }
 }

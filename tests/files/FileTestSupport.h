@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,7 +16,9 @@
 
 namespace tabrella::test {
 
-inline std::string S(std::string_view utf8) { return Utf8ToSjis(utf8); }
+inline std::string S(std::string_view utf8) {
+    return Utf8ToSjis(utf8);
+}
 
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -30,12 +33,12 @@ inline void WriteBytes(const std::string& path, std::string_view bytes) {
 }
 
 inline bool Exists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
 
 class TempDir {
-public:
+  public:
     TempDir() {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/tabrella-XXXXXX";
@@ -66,7 +69,7 @@ public:
         return names;
     }
 
-private:
+  private:
     std::string m_path;
 };
 

@@ -14,7 +14,7 @@ namespace tabrella::test {
 namespace {
 
 class HostileFile : public ::testing::Test {
-protected:
+  protected:
     ViewHarness h;
     TempDir dir;
 
@@ -92,8 +92,9 @@ TEST_F(HostileFile, FiveThousandRecordsFillTheScoreAndNoMore) {
 }
 
 TEST_F(HostileFile, NumbersBeyondThirtyTwoBitsAreClamped) {
-    ASSERT_FALSE(Load("99999999999 -99999999999 2147483648 0 0 0 4294967297 Title NULL x 1 "
-                      "4294967299 99999999999999"));
+    ASSERT_FALSE(
+        Load("99999999999 -99999999999 2147483648 0 0 0 4294967297 Title NULL x 1 "
+             "4294967299 99999999999999"));
     EXPECT_EQ(v().m_cells[1].first[1], 2147483647);
     EXPECT_EQ(v().m_cells[1].first[2], -2147483647 - 1);
     EXPECT_EQ(v().m_cells[1].first[3], 2147483647);
@@ -151,7 +152,7 @@ TEST_F(HostileFile, AMegabyteTitleIsKeptWholeAndSavedWhole) {
 }
 
 class UnreadableFile : public HostileFile {
-protected:
+  protected:
     void ExpectRefused(const std::string& path, int errnum) {
         v().m_cells[1].first[2] = 5;
         v().m_title = S("題");
@@ -169,14 +170,22 @@ protected:
     }
 };
 
-TEST_F(UnreadableFile, AMissingFile) { ExpectRefused(dir / "none.tbr", ENOENT); }
+TEST_F(UnreadableFile, AMissingFile) {
+    ExpectRefused(dir / "none.tbr", ENOENT);
+}
 
-TEST_F(UnreadableFile, AFolderNamedAsTheFile) { ExpectRefused(dir.path(), EISDIR); }
+TEST_F(UnreadableFile, AFolderNamedAsTheFile) {
+    ExpectRefused(dir.path(), EISDIR);
+}
 
-TEST_F(UnreadableFile, AFileInAMissingFolder) { ExpectRefused(dir / "no/such.tbr", ENOENT); }
+TEST_F(UnreadableFile, AFileInAMissingFolder) {
+    ExpectRefused(dir / "no/such.tbr", ENOENT);
+}
 
 // A device that never ends is cut off instead of filling the memory.
-TEST_F(UnreadableFile, AnEndlessDevice) { ExpectRefused("/dev/zero", EFBIG); }
+TEST_F(UnreadableFile, AnEndlessDevice) {
+    ExpectRefused("/dev/zero", EFBIG);
+}
 
 }  // namespace
 }  // namespace tabrella::test

@@ -1,7 +1,7 @@
 // Saving replaces the file only when every byte is on disk: any failure leaves the old file
 // as it was, no half-written file behind, and a message naming the file and the reason.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -21,7 +21,7 @@ namespace {
 using UA = UserAction;
 
 class SaveFailure : public ::testing::Test {
-protected:
+  protected:
     ViewHarness h;
     TempDir dir;
     const std::string oldBytes = "0 3 0 0 0 0 0 \r\nTitle NULL \r\nx\r\n1 \r\n3 \r\n80 \r\n";
@@ -36,8 +36,8 @@ protected:
     }
     void ExpectMessage(const std::string& path, int errnum) {
         ASSERT_EQ(h.dialogs.messages.size(), 1u);
-        EXPECT_EQ(h.dialogs.messages[0].text, S("ファイルを保存できませんでした。") + "\n" +
-                                                  path + "\n" + SystemReason(errnum));
+        EXPECT_EQ(h.dialogs.messages[0].text, S("ファイルを保存できませんでした。") + "\n" + path +
+                                                  "\n" + SystemReason(errnum));
         EXPECT_EQ(h.dialogs.messages[0].caption, "Tabrella");
         EXPECT_EQ(h.dialogs.messages[0].kind, platform::MessageBoxKind::Ok);
         for (const auto& shown : h.dialogs.shown) EXPECT_NE(shown.resourceId, res::kDlgSavedNotice);
@@ -81,7 +81,7 @@ TEST_F(SaveFailure, AWriteCutOffHalfWayLeavesNoPartialFile) {
     for (int k = 1; k <= 2000; ++k) v().m_cells[k].first[2] = 1000;
     v().m_lastCell = 2000;
 
-    struct rlimit old{};
+    struct rlimit old {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     struct rlimit small = old;
     small.rlim_cur = 4096;
@@ -125,7 +125,7 @@ TEST(AtomicFile, ReplacesTheContentAndKeepsThePermissions) {
     ::chmod(path.c_str(), 0640);
     ASSERT_FALSE(WriteFileAtomically(path, "new"));
     EXPECT_EQ(ReadBytes(path), "new");
-    struct stat st{};
+    struct stat st {};
     ::stat(path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"a.tbr"});

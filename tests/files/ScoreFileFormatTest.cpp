@@ -98,8 +98,7 @@ TEST(ScoreFileReader, ATitleNamedTitleReadsBack) {
 }
 
 TEST(ScoreFileReader, TitleAsTheSeventhWordIsASplitOfZeroAndReadingGoesOn) {
-    const ScoreFileContent c =
-        ParseScoreFile("1 2 3 4 5 6 Title 7 8 9 10 11 12 1 " + Tail());
+    const ScoreFileContent c = ParseScoreFile("1 2 3 4 5 6 Title 7 8 9 10 11 12 1 " + Tail());
     ASSERT_EQ(c.records, 2);
     EXPECT_EQ(c.cells[0], Cell({1, 2, 3, 4, 5, 6, 0}));
     EXPECT_EQ(c.cells[1], Cell({7, 8, 9, 10, 11, 12, 1}));
@@ -115,8 +114,8 @@ TEST(ScoreFileReader, TitleWithinARecordEndsTheCellsAndKeepsTheFieldsRead) {
 
 TEST(ScoreFileReader, LineEndsAndExtraWhiteSpaceChangeNothing) {
     const std::string written = "0 5 0 0 0 0 0 \r\n10 0 0 0 0 0 0 \r\n" + Tail();
-    const std::string loose = "\n\n  0\t5 0  0\v0 0\f0\n10 0 0 0 0 0 0\n\nTitle \t NULL\n" +
-                              S("平調子") + "\n1\n3\n80";
+    const std::string loose =
+        "\n\n  0\t5 0  0\v0 0\f0\n10 0 0 0 0 0 0\n\nTitle \t NULL\n" + S("平調子") + "\n1\n3\n80";
     EXPECT_EQ(ParseScoreFile(loose), ParseScoreFile(written));
 }
 
@@ -153,8 +152,8 @@ TEST(ScoreFileReader, UnusableBaseToneOrTempoTakesTheNewScoreValue) {
 
 // Each prefix of a file ends somewhere: the fields after that point keep the defaults.
 TEST(ScoreFileReader, AFileCutShortGivesTheNewScoreDefaultsForWhatIsMissing) {
-    const std::string full = "0 5 0 0 0 0 0 \r\nTitle " + S("さくら") + "\r\n" + S("楽調子") +
-                             "\r\n0 \r\n7 \r\n96 \r\n";
+    const std::string full =
+        "0 5 0 0 0 0 0 \r\nTitle " + S("さくら") + "\r\n" + S("楽調子") + "\r\n0 \r\n7 \r\n96 \r\n";
     const ScoreFileContent defaults = ScoreFileContent::Defaults();
     struct Cut {
         size_t end;

@@ -15,7 +15,7 @@ using UA = UserAction;
 constexpr int kEdit = 1006;
 
 class TitleCommand : public ::testing::Test {
-protected:
+  protected:
     ViewHarness h;
 
     CTabrellaView& v() { return h.v(); }
@@ -65,8 +65,9 @@ TEST_F(TitleCommand, PaintsTheTitleAtOnceDownTheSideOfThePage) {
     const DrawLog& log = h.window.immediate;
     ASSERT_FALSE(log.ops.empty());
     EXPECT_EQ(log.ops.front().kind, DrawOp::Transparent);
-    const auto mapping = std::find_if(log.ops.begin(), log.ops.end(),
-                                      [](const DrawOp& op) { return op.kind == DrawOp::ScreenMapping; });
+    const auto mapping = std::find_if(log.ops.begin(), log.ops.end(), [](const DrawOp& op) {
+        return op.kind == DrawOp::ScreenMapping;
+    });
     ASSERT_NE(mapping, log.ops.end());
     EXPECT_EQ(mapping->mapping[0], kWindowExtX);
     EXPECT_EQ(mapping->mapping[2], 220 * 120 / 100);  // the zoom of a new view
