@@ -4,24 +4,38 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
+#include <string>
 
 #include "resources/Sjis.h"
 
 namespace tabrella {
 namespace {
 
-// glibc's text of an error number, never translated: the message box expects Shift-JIS and a
-// translated text would come in the locale's encoding.
-std::string Reason(int error) {
-    const char* text = strerrordesc_np(error);
-    return text ? text : "error " + std::to_string(error);
-}
+// Closes the descriptor on every path out of a function.
+class Fd {
+  public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return m_fd; }
+    // Closes now and reports the error close() may carry (delayed write errors).
+    int Close() {
+        const int rc = ::close(m_fd);
+        m_fd = -1;
+        return rc == 0 ? 0 : errno;
+    }
 
-// 0, or the errno of the first failing write.
+  private:
+    int m_fd;
+};
+
 int WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -34,59 +48,83 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-mode_t NewFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+std::string ResolveLink(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
-// A symbolic link is followed, so the file it names is replaced and the link stays.
-std::string ResolvedTarget(const std::string& target) {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(target.c_str(), nullptr),
-                                                     &std::free);
-    return real ? std::string(real.get()) : target;
+std::string DirectoryOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A name in the target's folder that no file has: created with O_EXCL, so two writers
+// never share one. The umask decides its permissions, as for any new file.
+int CreateTemporary(const std::string& target, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    const size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string base = target.substr(dir.size()).substr(0, 100);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = dir + "." + base + "." + std::to_string(::getpid()) + "-" +
+                   std::to_string(counter.fetch_add(1)) + ".tmp";
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 int WriteInPlace(const std::string& target, std::string_view bytes) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) return errno;
-    int error = WriteAll(fd, bytes);
-    if (::close(fd) != 0 && error == 0) error = errno;
-    return error;
+    Fd fd(::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (fd.get() < 0) return errno;
+    if (int err = WriteAll(fd.get(), bytes)) return err;
+    return fd.Close();
 }
 
-int WriteAndRename(const std::string& target, std::string_view bytes, mode_t mode) {
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return errno;
-    ::fchmod(fd, mode);  // mkostemp leaves 0600; a file system without modes may refuse
-    int error = WriteAll(fd, bytes);
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
-    if (error != 0) ::unlink(temp.c_str());
-    return error;
+int ReplaceFile(const std::string& target, std::string_view bytes, const struct stat* old) {
+    std::string tempPath;
+    Fd fd(CreateTemporary(target, tempPath));
+    if (fd.get() < 0) return errno;
+    int err = WriteAll(fd.get(), bytes);
+    // A replaced file keeps the permissions it had.
+    if (!err && old && ::fchmod(fd.get(), old->st_mode & 07777) != 0) err = errno;
+    if (!err && ::fsync(fd.get()) != 0) err = errno;
+    if (!err) err = fd.Close();
+    if (!err && ::rename(tempPath.c_str(), target.c_str()) != 0) err = errno;
+    if (err) {
+        ::unlink(tempPath.c_str());
+        return err;
+    }
+    // Make the rename itself durable; a failure here no longer risks the contents.
+    Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+    return 0;
 }
 
 }  // namespace
 
-std::string FileSystemPath(std::string_view sjisPath) {
-    return SjisToUtf8(sjisPath);
-}
-
-std::optional<FileError> WriteFileAtomically(const std::string& sjisPath, std::string_view bytes) {
-    std::string target = FileSystemPath(sjisPath);
+std::optional<FileError> WriteFileAtomically(std::string_view sjisPath, std::string_view bytes) {
+    const std::string target = ResolveLink(NativeFilePath(sjisPath));
     struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    int error = 0;
-    if (exists) target = ResolvedTarget(target);
-    if (exists && !S_ISREG(st.st_mode)) {
-        error = WriteInPlace(target, bytes);
+    int err = 0;
+    if (::stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            err = EISDIR;
+        } else if (!S_ISREG(st.st_mode)) {
+            err = WriteInPlace(target, bytes);
+        } else {
+            err = ReplaceFile(target, bytes, &st);
+        }
+    } else if (errno == ENOENT) {
+        err = ReplaceFile(target, bytes, nullptr);
     } else {
-        error = WriteAndRename(target, bytes, exists ? (st.st_mode & 07777) : NewFileMode());
+        err = errno;
     }
-    if (error == 0) return std::nullopt;
-    return FileError{sjisPath, Reason(error)};
+    if (err) return MakeFileError(sjisPath, err);
+    return std::nullopt;
 }
 
 std::optional<FileError> WriteFreshTempFile(std::string_view suffix, std::string_view bytes,
@@ -94,13 +132,13 @@ std::optional<FileError> WriteFreshTempFile(std::string_view suffix, std::string
     const char* dir = std::getenv("TMPDIR");
     std::string name = std::string(dir && *dir ? dir : "/tmp") + "/tabrella-XXXXXX";
     name += suffix;
-    const int fd = ::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
-    if (fd < 0) return FileError{Utf8ToSjis(name), Reason(errno)};
-    int error = WriteAll(fd, bytes);
-    if (::close(fd) != 0 && error == 0) error = errno;
+    Fd fd(::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC));
+    if (fd.get() < 0) return MakeFileError(Utf8ToSjis(name), errno);
+    int error = WriteAll(fd.get(), bytes);
+    if (const int closeError = fd.Close(); error == 0) error = closeError;
     if (error != 0) {
         ::unlink(name.c_str());
-        return FileError{Utf8ToSjis(name), Reason(error)};
+        return MakeFileError(Utf8ToSjis(name), error);
     }
     path = name;
     return std::nullopt;

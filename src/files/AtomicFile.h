@@ -1,24 +1,18 @@
 #pragma once
-// Writing whole files so that a failure never leaves a partial file behind.
+// Replacing a file so that a failed write never costs the old contents.
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "files/FileError.h"
+
 namespace tabrella {
 
-// A file that could not be written: its path as the caller named it and the system's reason.
-struct FileError {
-    std::string path;    // as given (Shift-JIS for paths the view holds)
-    std::string reason;  // the system's description of errno, untranslated ASCII
-};
-
-// The file system's name (UTF-8) for a path the view holds in Shift-JIS.
-std::string FileSystemPath(std::string_view sjisPath);
-
-// Writes `bytes` to a new file beside `sjisPath` and renames it over `sjisPath` only once
-// every byte is written and flushed. On failure the old file is untouched and no temporary
-// file remains. A target that is not a regular file (a device) is written in place.
-std::optional<FileError> WriteFileAtomically(const std::string& sjisPath, std::string_view bytes);
+// Writes `bytes` into a new file beside `sjisPath` and renames it over the target only
+// after every byte is written and flushed to disk. On failure the target is as it was
+// and the new file is gone. A target that is a device or pipe is written in place, since
+// it cannot be replaced; a symbolic link is followed, so the link stays a link.
+std::optional<FileError> WriteFileAtomically(std::string_view sjisPath, std::string_view bytes);
 
 // Creates a file under a fresh name in $TMPDIR (else /tmp), exclusively and readable by the
 // owner only, so no other program can slip a file of its own in under that name; writes

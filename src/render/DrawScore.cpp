@@ -4,6 +4,7 @@
 #include <string>
 
 #include "render/CellText.h"
+#include "render/HeaderText.h"
 #include "render/PageLayout.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
@@ -18,7 +19,7 @@ using platform::Point;
 
 struct Fonts {
     LogicalFont note, noteNarrow, half, halfNarrow, overlay, halfOverlay;
-    LogicalFont title, tuning, baseTone, tempo;
+    LogicalFont tuning, baseTone, tempo;
 
     explicit Fonts(const std::string& face) {
         const std::string& brush = res::Sjis(res::Txt::FontBrush);
@@ -28,7 +29,6 @@ struct Fonts {
         halfNarrow = {30, 14, 200, face};
         overlay = {25, 14, 400, face};
         halfOverlay = {14, 14, 400, face};
-        title = {130, 0, 400, brush};
         tuning = {90, 0, 400, brush};
         baseTone = {80, 0, 400, brush};
         tempo = {60, 0, 400, brush};
@@ -155,14 +155,6 @@ void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at,
     drawHalf(cell.second, y - h / 4 - h / 20);
 }
 
-// Cuts a text into two-byte pieces drawn one below the other; a final odd byte is dropped.
-template <typename Anchor>
-void DrawVertical(IDrawSurface& s, const std::string& text, Anchor anchor) {
-    for (size_t i = 0, j = 1; i + 1 < text.size(); i += 2, ++j) {
-        s.Text(anchor(static_cast<int>(j)), std::string_view(text).substr(i, 2));
-    }
-}
-
 }  // namespace
 
 void CTabrellaView::OnPaint(platform::IDrawSurface& surface) { DrawScore(surface); }
@@ -260,8 +252,7 @@ void CTabrellaView::DrawPage(platform::IDrawSurface& s, bool immediate) {
     }
 
     // 8. Header texts.
-    s.SelectFont(f.title);
-    DrawVertical(s, m_title, [&](int j) { return g.TitleAnchor(j, printer); });
+    DrawTitle(s, g, m_title, printer);
     s.SelectFont(f.tuning);
     DrawVertical(s, m_tuningName, [&](int j) { return g.TuningAnchor(j); });
     s.SelectFont(f.tempo);

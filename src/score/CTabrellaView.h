@@ -12,6 +12,7 @@
 #include <string>
 
 #include "files/AtomicFile.h"
+#include "files/FileError.h"
 #include "platform/DrawSurface.h"
 #include "platform/Sequencer.h"
 #include "platform/Services.h"
@@ -19,6 +20,8 @@
 #include "score/ScoreCell.h"
 
 namespace tabrella {
+
+struct ScoreFileContent;
 
 // Parameters of the last sequencer open; m_deviceId names the device for stop and close.
 struct SequencerOpen {
@@ -179,6 +182,30 @@ public:
     void OnAppAbout();
     void OnHelp();
 
+    // ---- Score files (files/ScoreFile.cpp) ------------------------------------------------
+    // Cells 1..m_lastCell and the settings, as a file holds them.
+    ScoreFileContent ScoreFileFields() const;
+    // Stores what a file held into a view that was just reset; m_lastCell from the count.
+    void StoreScoreFileFields(const ScoreFileContent& content);
+    // Replaces the file only once every byte is on disk; the old file survives a failure.
+    std::optional<FileError> WriteScoreFile(const std::string& path) const;
+
+    // ---- File commands (files/FileCommands.cpp) ------------------------------------------
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnExit();
+    // Opens a score as Open does after its dialog: reads the whole file first and changes
+    // nothing when that fails. For the command line as much as for the dialog.
+    std::optional<FileError> LoadScoreFile(const std::string& path);
+    // Asks the exit question when the score has unsaved changes; false keeps the window.
+    // The frame calls it before closing by the close box.
+    bool QueryClose();
+
+    // ---- Song title (files/TitleCommand.cpp) ----------------------------------------------
+    void OnTitle();
+
     // ---- Command table (score/CommandTable.cpp) ------------------------------------------
     platform::Services& Services() { return m_services; }
 
@@ -199,12 +226,22 @@ private:
     void CopyRangeToClip(int count);
     void SetBaseToneLabel();
     void ShowSequencerError(platform::SeqError error);
+    // File commands: the save prompt, saving and the state a load or New starts from.
+    bool SavePromptAllows();
+    bool SaveScore();
+    bool SaveTo(const std::string& path);
+    std::optional<std::string> AskSavePath();
+    void SetFileCaption();
+    void ResetView();
+    void PaintTitleNow();
 
     void DrawPage(platform::IDrawSurface& surface, bool immediate);
     void SetUpScreenMapping(platform::IDrawSurface& surface);
     void SetScrollRanges(platform::ClientSize client);
 
     platform::Services m_services;
+    // Set once Exit has had its answer, so the frame's close does not ask a second time.
+    bool m_closeConfirmed = false;
 };
 
 }  // namespace tabrella

@@ -17,6 +17,17 @@ constexpr CommandEntry Zoom(int id) {
 }
 
 const auto kTable = std::to_array<CommandEntry>({
+    {cmd::kNew, [](V& v) { v.OnFileNew(); }},
+    {cmd::kOpen, [](V& v) { v.OnFileOpen(); }},
+    {cmd::kSave, [](V& v) { v.OnFileSave(); }},
+    {cmd::kSaveAs, [](V& v) { v.OnFileSaveAs(); }},
+    {cmd::kExit, [](V& v) { v.OnExit(); }},
+    // Ctrl+N, Ctrl+O and Ctrl+S carry the view's own commands: the frame's document
+    // holds no score, and its save would write a file without one.
+    {cmd::kFileNew, [](V& v) { v.OnFileNew(); }},
+    {cmd::kFileOpen, [](V& v) { v.OnFileOpen(); }},
+    {cmd::kFileSave, [](V& v) { v.OnFileSave(); }},
+    {cmd::kTitle, [](V& v) { v.OnTitle(); }},
     {cmd::kGoToTop, [](V& v) { v.OnGoToTop(); }},
     {cmd::kPrint, [](V& v) { v.OnFilePrint(); }},
     {cmd::kPrintPreview, [](V& v) { v.OnFilePrintPreview(); }},

@@ -1,0 +1,167 @@
+// New, Open, Save, Save As and Exit, carried out by the view itself.
+#include <algorithm>
+
+#include "files/FileDialogs.h"
+#include "files/ScoreFile.h"
+#include "resources/FileTexts.h"
+#include "resources/Texts.h"
+#include "score/CTabrellaView.h"
+#include "sound/Tuning.h"
+
+namespace tabrella {
+namespace {
+
+platform::FileDialogRequest SaveRequest(const std::string& title) {
+    platform::FileDialogRequest r;
+    r.save = true;
+    r.filters = {{res::Sjis(res::FileTxt::ScoreFilter), "*.tbr"},
+                 {res::Sjis(res::FileTxt::TextFilter), "*.txt"}};
+    r.defaultExtension = "tbr";
+    r.initialName = title + ".tbr";
+    r.confirmOverwrite = true;
+    return r;
+}
+
+platform::FileDialogRequest OpenRequest() {
+    platform::FileDialogRequest r;
+    r.filters = {{res::Sjis(res::FileTxt::ScoreFilter), "*.tbr"}};
+    r.defaultExtension = "tbr";
+    return r;
+}
+
+std::string Message(res::FileTxt what, const FileError& error) {
+    return res::Sjis(what) + "\n" + error.path + "\n" + error.reason;
+}
+
+}  // namespace
+
+void CTabrellaView::SetFileCaption() {
+    m_services.window.SetCaption(m_filePath.empty() ? res::Sjis(res::Txt::NewScoreCaption)
+                                                    : m_filePath);
+}
+
+std::optional<std::string> CTabrellaView::AskSavePath() {
+    std::optional<std::string> path = m_services.dialogs.FileDialog(SaveRequest(m_title));
+    if (path && path->empty()) return std::nullopt;
+    return path;
+}
+
+// The score takes the path only once the file is written, so a failed save leaves the
+// score tied to the file it had.
+bool CTabrellaView::SaveTo(const std::string& path) {
+    if (std::optional<FileError> error = WriteScoreFile(path)) {
+        m_services.dialogs.MessageBox(Message(res::FileTxt::SaveFailed, *error),
+                                      res::Sjis(res::Txt::AppTitle), platform::MessageBoxKind::Ok);
+        return false;
+    }
+    m_filePath = path;
+    m_modified = 0;
+    CSavedNoticeDialog notice;
+    m_services.dialogs.DoModal(notice);
+    return true;
+}
+
+bool CTabrellaView::SaveScore() {
+    std::optional<std::string> path;
+    if (!m_filePath.empty()) {
+        path = m_filePath;
+    } else {
+        path = AskSavePath();
+    }
+    const bool written = path && SaveTo(*path);
+    SetFileCaption();
+    return written;
+}
+
+void CTabrellaView::OnFileSave() {
+    SaveScore();
+}
+
+void CTabrellaView::OnFileSaveAs() {
+    if (std::optional<std::string> path = AskSavePath()) SaveTo(*path);
+    SetFileCaption();
+}
+
+// True when the command may go on: nothing to save, the user declined, or it was saved.
+bool CTabrellaView::SavePromptAllows() {
+    if (m_modified == 0) return true;
+    CSavePromptDialog prompt;
+    const int answer = m_services.dialogs.DoModal(prompt);
+    if (answer == CSavePromptDialog::kYes) return SaveScore();
+    return answer == CSavePromptDialog::kNo;
+}
+
+void CTabrellaView::ResetView() {
+    m_cursorPos = 1;
+    m_lastCell = 1;
+    m_originX = 80;
+    m_originY = -100;
+    m_rowHeight = 160;
+    m_columnWidth = 230;
+    m_rowsPerColumn = 16;
+    m_columnsPerPage = 7;
+    m_topColumn = 0;
+    m_cells.fill(ScoreCell{});
+    m_cursorHalf = 1;
+    m_fontFace = res::Sjis(res::Txt::FontGothic);
+    m_cursorSlot = 2;
+    m_modified = 0;
+    m_scrollOrgX = 0;
+    m_scrollOrgY = 0;
+    m_hScrollPos = 0;
+    m_vScrollPos = 0;
+    m_viewportExtX = 220;
+    m_viewportExtY = -120;
+}
+
+void CTabrellaView::OnFileNew() {
+    if (!SavePromptAllows()) return;
+    ResetView();
+    SetDefaultTuning();
+    m_tempo = 80;
+    m_title.clear();
+    m_filePath.clear();
+    m_baseToneLabel.clear();
+    m_services.window.Invalidate();
+    m_services.window.SetCaption(res::Sjis(res::Txt::NewScoreCaption));
+}
+
+void CTabrellaView::OnFileOpen() {
+    if (!SavePromptAllows()) return;
+    // A cancelled dialog keeps the score tied to its file.
+    std::optional<std::string> path = m_services.dialogs.FileDialog(OpenRequest());
+    if (!path || path->empty()) return;
+    if (std::optional<FileError> error = LoadScoreFile(*path)) {
+        m_services.dialogs.MessageBox(Message(res::FileTxt::OpenFailed, *error),
+                                      res::Sjis(res::Txt::AppTitle), platform::MessageBoxKind::Ok);
+    }
+}
+
+std::optional<FileError> CTabrellaView::LoadScoreFile(const std::string& path) {
+    ScoreFileRead read = ReadScoreFile(path);
+    if (read.error) return read.error;
+    m_filePath = path;
+    m_services.window.SetCaption(m_filePath);
+    ResetView();
+    StoreScoreFileFields(read.content);
+    RecomputePitchesForLoad();
+    m_services.window.Invalidate();
+    return std::nullopt;
+}
+
+bool CTabrellaView::QueryClose() {
+    if (m_modified == 0 || m_closeConfirmed) return true;
+    const int answer = m_services.dialogs.MessageBox(res::Sjis(res::Txt::ExitQuestion),
+                                                     res::Sjis(res::Txt::AppTitle),
+                                                     platform::MessageBoxKind::YesNoQuestion);
+    return answer == platform::kIdYes;
+}
+
+void CTabrellaView::OnExit() {
+    if (!QueryClose()) return;
+    DeletePlayFile();
+    m_closeConfirmed = true;
+    m_services.window.CloseMainWindow();
+}
+
+}  // namespace tabrella

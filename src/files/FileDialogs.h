@@ -1,0 +1,44 @@
+#pragma once
+// The dialogs of the file commands and of the song title.
+#include <string>
+
+#include "platform/Dialog.h"
+
+namespace tabrella {
+
+// Asks whether to save a changed score first. Ends with the id of the button pressed;
+// Esc and the close box count as ｷｬﾝｾﾙ.
+class CSavePromptDialog : public platform::CDialog {
+  public:
+    static constexpr int kYes = 1004;
+    static constexpr int kNo = 1003;
+    static constexpr int kCancel = 1005;
+
+    CSavePromptDialog();
+    void OnButton(int id, platform::IDialogControls& controls) override;
+    void OnCancel(platform::IDialogControls& controls) override;
+};
+
+// Tells that the file was saved and closes itself after a moment.
+class CSavedNoticeDialog : public platform::CDialog {
+  public:
+    static constexpr int kCloseTimer = 1;
+    static constexpr int kCloseAfterMs = 1200;
+
+    CSavedNoticeDialog();
+    void OnInitDialog(platform::IDialogControls& controls) override;
+    void OnTimer(int id, platform::IDialogControls& controls) override;
+};
+
+class CTitleDialog : public platform::CDialog {
+  public:
+    static constexpr int kTitleEdit = 1006;
+
+    CTitleDialog();
+    std::string m_titleText;  // Shift-JIS
+
+  protected:
+    void DoDataExchange(platform::DataExchange& dx) override;
+};
+
+}  // namespace tabrella

@@ -1,0 +1,31 @@
+#include "files/FileError.h"
+
+#include <langinfo.h>
+#include <locale.h>
+
+#include <cstring>
+
+#include "resources/Sjis.h"
+
+namespace tabrella {
+
+std::string SystemReason(int errnum) {
+    // The text follows the user's language when that locale speaks UTF-8; any other
+    // encoding would be guessed wrong, so the C locale's English text is used instead.
+    const char* codeset = nl_langinfo(CODESET);
+    if (codeset && std::strcmp(codeset, "UTF-8") == 0) return Utf8ToSjis(std::strerror(errnum));
+    locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    std::string text = c ? strerror_l(errnum, c) : "error " + std::to_string(errnum);
+    if (c) freelocale(c);
+    return text;
+}
+
+FileError MakeFileError(std::string_view sjisPath, int errnum) {
+    return {std::string(sjisPath), SystemReason(errnum)};
+}
+
+std::string NativeFilePath(std::string_view sjisPath) {
+    return SjisToUtf8(sjisPath);
+}
+
+}  // namespace tabrella

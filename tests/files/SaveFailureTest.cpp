@@ -1,0 +1,154 @@
+// Saving replaces the file only when every byte is on disk: any failure leaves the old file
+// as it was, no half-written file behind, and a message naming the file and the reason.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cerrno>
+
+#include "files/AtomicFile.h"
+#include "files/FileTestSupport.h"
+#include "files/ScoreFile.h"
+#include "resources/CommandIds.h"
+#include "resources/DialogResources.h"
+#include "resources/KeyCodes.h"
+#include "support/ViewHarness.h"
+
+namespace tabrella::test {
+namespace {
+
+using UA = UserAction;
+
+class SaveFailure : public ::testing::Test {
+  protected:
+    ViewHarness h;
+    TempDir dir;
+    const std::string oldBytes = "0 3 0 0 0 0 0 \r\nTitle NULL \r\nx\r\n1 \r\n3 \r\n80 \r\n";
+
+    CTabrellaView& v() { return h.v(); }
+    // A changed score tied to `path`, which holds the old bytes.
+    void ChangedScoreOf(const std::string& path) {
+        WriteBytes(path, oldBytes);
+        ASSERT_FALSE(v().LoadScoreFile(path));
+        h.Keys({vk::kDigit0 + 6});
+        ASSERT_EQ(v().m_modified, 1);
+    }
+    void ExpectMessage(const std::string& path, int errnum) {
+        ASSERT_EQ(h.dialogs.messages.size(), 1u);
+        EXPECT_EQ(h.dialogs.messages[0].text, S("ファイルを保存できませんでした。") + "\n" + path +
+                                                  "\n" + SystemReason(errnum));
+        EXPECT_EQ(h.dialogs.messages[0].caption, "Tabrella");
+        EXPECT_EQ(h.dialogs.messages[0].kind, platform::MessageBoxKind::Ok);
+        for (const auto& shown : h.dialogs.shown) EXPECT_NE(shown.resourceId, res::kDlgSavedNotice);
+    }
+};
+
+TEST_F(SaveFailure, ADeviceThatIsFullKeepsTheScoreChangedAndTiedToItsFile) {
+    const std::string path = dir / "mine.tbr";
+    ChangedScoreOf(path);
+    h.dialogs.AnswerFile("/dev/full");
+    v().OnCommand(cmd::kSaveAs);
+    ExpectMessage("/dev/full", ENOSPC);
+    EXPECT_EQ(v().m_modified, 1);
+    EXPECT_EQ(v().m_filePath, path);
+    EXPECT_EQ(h.window.caption, path);
+    EXPECT_EQ(ReadBytes(path), oldBytes);
+}
+
+TEST_F(SaveFailure, AReadOnlyFolderKeepsTheOldFile) {
+    const std::string path = dir / "mine.tbr";
+    ChangedScoreOf(path);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+    const std::string probe = dir / "probe";
+    if (const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600); fd >= 0) {
+        ::close(fd);
+        ::unlink(probe.c_str());
+        GTEST_SKIP() << "permissions do not stop this user from writing (running as root)";
+    }
+    v().OnCommand(cmd::kSave);
+    ExpectMessage(path, EACCES);
+    EXPECT_EQ(ReadBytes(path), oldBytes);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"mine.tbr"});
+    EXPECT_EQ(v().m_modified, 1);
+}
+
+// A write cut off in the middle, as a full disk or a quota would cut it. The file-size
+// limit stops root as well.
+TEST_F(SaveFailure, AWriteCutOffHalfWayLeavesNoPartialFile) {
+    const std::string path = dir / "mine.tbr";
+    ChangedScoreOf(path);
+    for (int k = 1; k <= 2000; ++k) v().m_cells[k].first[2] = 1000;
+    v().m_lastCell = 2000;
+
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    v().OnCommand(cmd::kSave);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, oldSignal);
+
+    ExpectMessage(path, EFBIG);
+    EXPECT_EQ(ReadBytes(path), oldBytes);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"mine.tbr"});
+    EXPECT_EQ(v().m_modified, 1);
+}
+
+TEST_F(SaveFailure, AMissingFolderOnANewScoreLeavesItWithoutAFile) {
+    h.Keys({vk::kDigit0 + 6});
+    const std::string path = dir / "gone/new.tbr";
+    h.dialogs.AnswerFile(path);
+    v().OnCommand(cmd::kSave);
+    ExpectMessage(path, ENOENT);
+    EXPECT_EQ(v().m_filePath, "");
+    EXPECT_EQ(h.window.caption, S("新規作成　－タブレラ"));
+    EXPECT_TRUE(dir.Names().empty());
+}
+
+TEST(AtomicFile, AFolderNamedAsTheTargetStaysAFolder) {
+    TempDir dir;
+    ::mkdir((dir / "sub").c_str(), 0755);
+    const std::optional<FileError> error = WriteFileAtomically(dir / "sub", "x");
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->reason, SystemReason(EISDIR));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "sub"));
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"sub"});
+}
+
+TEST(AtomicFile, ReplacesTheContentAndKeepsThePermissions) {
+    TempDir dir;
+    const std::string path = dir / "a.tbr";
+    WriteBytes(path, "old old old old");
+    ::chmod(path.c_str(), 0640);
+    ASSERT_FALSE(WriteFileAtomically(path, "new"));
+    EXPECT_EQ(ReadBytes(path), "new");
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"a.tbr"});
+}
+
+TEST(AtomicFile, ALinkStaysALinkAndItsTargetIsWritten) {
+    TempDir dir;
+    WriteBytes(dir / "real.tbr", "old");
+    ASSERT_EQ(::symlink("real.tbr", (dir / "link.tbr").c_str()), 0);
+    ASSERT_FALSE(WriteFileAtomically(dir / "link.tbr", "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.tbr"));
+    EXPECT_EQ(ReadBytes(dir / "real.tbr"), "new");
+}
+
+// The view holds Shift-JIS; the file on disk carries the name the desktop shows.
+TEST(AtomicFile, AJapaneseNameIsAUtf8NameOnDisk) {
+    TempDir dir;
+    const std::string sjisPath = dir.path() + "/" + S("さくら.tbr");
+    ASSERT_FALSE(WriteFileAtomically(sjisPath, "x"));
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"さくら.tbr"});
+    const ScoreFileRead read = ReadScoreFile(sjisPath);
+    EXPECT_FALSE(read.error);
+}
+
+}  // namespace
+}  // namespace tabrella::test

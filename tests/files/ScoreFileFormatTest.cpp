@@ -1,0 +1,230 @@
+// The layout the writer produces and the words the reader takes, without the view.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "files/FileTestSupport.h"
+#include "files/ScoreFile.h"
+
+namespace tabrella::test {
+namespace {
+
+ScoreCell Cell(std::array<std::int32_t, 7> fields) {
+    ScoreCell c;
+    for (int j = 1; j <= 7; ++j) c.Field(j) = fields[static_cast<size_t>(j - 1)];
+    return c;
+}
+
+std::string Tail(std::string_view title = "NULL ") {
+    return "Title " + std::string(title) + "\r\n" + S("平調子") + "\r\n1 \r\n3 \r\n80 \r\n";
+}
+
+TEST(ScoreFileWriter, WritesOneLineOfSevenNumbersPerCellAndTheSettings) {
+    ScoreFileContent c = ScoreFileContent::Defaults();
+    c.cells = {Cell({0, 5, 0, 0, 0, 0, 0}), Cell({10, 0, 0, 0, 0, 0, 0})};
+    EXPECT_EQ(FormatScoreFile(c), "0 5 0 0 0 0 0 \r\n10 0 0 0 0 0 0 \r\n" + Tail());
+}
+
+TEST(ScoreFileWriter, WritesTheTitleAsItIsWithoutTrailingSpace) {
+    ScoreFileContent c = ScoreFileContent::Defaults();
+    c.cells = {Cell({0, 0, 0, 0, 0, 0, 0})};
+    c.title = S("さくら") + "%d%s";
+    c.tuningName = S("雲井調子");
+    c.otsuFlag = 0;
+    c.baseTone = 12;
+    c.tempo = 280;
+    EXPECT_EQ(FormatScoreFile(c), "0 0 0 0 0 0 0 \r\nTitle " + S("さくら") + "%d%s\r\n" +
+                                      S("雲井調子") + "\r\n0 \r\n12 \r\n280 \r\n");
+}
+
+TEST(ScoreFileWriter, WritesExtremeAndNegativeValuesInPlainDecimal) {
+    ScoreFileContent c = ScoreFileContent::Defaults();
+    c.cells = {Cell({-7, INT_MIN, INT_MAX, 0, -0, 1300, -1})};
+    const std::string bytes = FormatScoreFile(c);
+    EXPECT_EQ(bytes.substr(0, bytes.find("\r\n")), "-7 -2147483648 2147483647 0 0 1300 -1 ");
+    EXPECT_EQ(ParseScoreFile(bytes), [&] {
+        ScoreFileContent expected = c;
+        expected.records = 1;
+        return expected;
+    }());
+}
+
+TEST(ScoreFileReader, ReadsBackEverythingTheWriterWrote) {
+    ScoreFileContent c = ScoreFileContent::Defaults();
+    for (int k = 1; k <= 40; ++k) c.cells.push_back(Cell({k, -k, 100 * k, 3, 0, k % 13, k % 2}));
+    c.title = S("六段の調");
+    c.tuningName = S("ハルモニックｍ");
+    c.otsuFlag = 0;
+    c.baseTone = 1;
+    c.tempo = 10;
+    c.records = 40;
+    EXPECT_EQ(ParseScoreFile(FormatScoreFile(c)), c);
+}
+
+TEST(ScoreFileReader, TakesTheNumericValueFromTheStartOfAWord) {
+    EXPECT_EQ(WordValue("12abc"), 12);
+    EXPECT_EQ(WordValue("abc"), 0);
+    EXPECT_EQ(WordValue("+7"), 7);
+    EXPECT_EQ(WordValue("-0"), 0);
+    EXPECT_EQ(WordValue("-"), 0);
+    EXPECT_EQ(WordValue("--3"), 0);
+    EXPECT_EQ(WordValue("3-4"), 3);
+    EXPECT_EQ(WordValue("007"), 7);
+    EXPECT_EQ(WordValue(S("五")), 0);
+}
+
+TEST(ScoreFileReader, ClampsNumbersBeyondThirtyTwoBits) {
+    EXPECT_EQ(WordValue("2147483647"), INT_MAX);
+    EXPECT_EQ(WordValue("2147483648"), INT_MAX);
+    EXPECT_EQ(WordValue("-2147483648"), INT_MIN);
+    EXPECT_EQ(WordValue("-2147483649"), INT_MIN);
+    EXPECT_EQ(WordValue("99999999999999999999999999999999"), INT_MAX);
+    EXPECT_EQ(WordValue("-99999999999999999999999999999999x"), INT_MIN);
+}
+
+TEST(ScoreFileReader, NullMeansNoTitleEvenWhenTypedAsTheTitle) {
+    ScoreFileContent c = ScoreFileContent::Defaults();
+    c.cells = {Cell({1, 0, 0, 0, 0, 0, 0})};
+    c.title = "NULL";
+    EXPECT_EQ(ParseScoreFile(FormatScoreFile(c)).title, "");
+}
+
+TEST(ScoreFileReader, ATitleNamedTitleReadsBack) {
+    const ScoreFileContent c = ParseScoreFile("1 0 0 0 0 0 0 \r\nTitle Title\r\n" + S("楽調子") +
+                                              "\r\n1 \r\n3 \r\n80 \r\n");
+    EXPECT_EQ(c.title, "Title");
+    EXPECT_EQ(c.tuningName, S("楽調子"));
+    EXPECT_EQ(c.records, 1);
+}
+
+TEST(ScoreFileReader, TitleAsTheSeventhWordIsASplitOfZeroAndReadingGoesOn) {
+    const ScoreFileContent c = ParseScoreFile("1 2 3 4 5 6 Title 7 8 9 10 11 12 1 " + Tail());
+    ASSERT_EQ(c.records, 2);
+    EXPECT_EQ(c.cells[0], Cell({1, 2, 3, 4, 5, 6, 0}));
+    EXPECT_EQ(c.cells[1], Cell({7, 8, 9, 10, 11, 12, 1}));
+    EXPECT_EQ(c.title, "");
+}
+
+TEST(ScoreFileReader, TitleWithinARecordEndsTheCellsAndKeepsTheFieldsRead) {
+    const ScoreFileContent c = ParseScoreFile("5 0 0 0 0 0 0\r\n9 8 Title NULL " + S("平調子"));
+    EXPECT_EQ(c.records, 1);
+    ASSERT_EQ(c.cells.size(), 2u);
+    EXPECT_EQ(c.cells[1], Cell({9, 8, 0, 0, 0, 0, 0}));
+}
+
+TEST(ScoreFileReader, LineEndsAndExtraWhiteSpaceChangeNothing) {
+    const std::string written = "0 5 0 0 0 0 0 \r\n10 0 0 0 0 0 0 \r\n" + Tail();
+    const std::string loose =
+        "\n\n  0\t5 0  0\v0 0\f0\n10 0 0 0 0 0 0\n\nTitle \t NULL\n" + S("平調子") + "\n1\n3\n80";
+    EXPECT_EQ(ParseScoreFile(loose), ParseScoreFile(written));
+}
+
+TEST(ScoreFileReader, IgnoresWordsAfterTheTempo) {
+    const std::string written = "0 5 0 0 0 0 0 \r\n" + Tail();
+    EXPECT_EQ(ParseScoreFile(written + "120 Title 7 garbage\r\n"), ParseScoreFile(written));
+}
+
+TEST(ScoreFileReader, OtsuIsOffOnlyForTheValueOne) {
+    auto otsu = [](std::string word) {
+        return int{ParseScoreFile("Title NULL x " + word + " 3 80").otsuFlag};
+    };
+    EXPECT_EQ(otsu("1"), 1);
+    EXPECT_EQ(otsu("01"), 1);
+    EXPECT_EQ(otsu("0"), 0);
+    EXPECT_EQ(otsu("2"), 0);
+    EXPECT_EQ(otsu("-1"), 0);
+    EXPECT_EQ(otsu("yes"), 0);
+}
+
+// A base tone names one of the twelve pitches or none (0); a tempo divides time. Values the
+// program cannot use are treated as missing, so the settings of a new score apply.
+TEST(ScoreFileReader, UnusableBaseToneOrTempoTakesTheNewScoreValue) {
+    auto read = [](std::string tone, std::string tempo) {
+        const ScoreFileContent c = ParseScoreFile("Title NULL x 1 " + tone + " " + tempo);
+        return std::pair{c.baseTone, c.tempo};
+    };
+    EXPECT_EQ(read("12", "280"), std::pair(12, 280));
+    EXPECT_EQ(read("0", "1"), std::pair(0, 1));
+    EXPECT_EQ(read("13", "300"), std::pair(3, 300));
+    EXPECT_EQ(read("-1", "0"), std::pair(3, 80));
+    EXPECT_EQ(read("99999999999", "-80"), std::pair(3, 80));
+}
+
+// Each prefix of a file ends somewhere: the fields after that point keep the defaults.
+TEST(ScoreFileReader, AFileCutShortGivesTheNewScoreDefaultsForWhatIsMissing) {
+    const std::string full =
+        "0 5 0 0 0 0 0 \r\nTitle " + S("さくら") + "\r\n" + S("楽調子") + "\r\n0 \r\n7 \r\n96 \r\n";
+    const ScoreFileContent defaults = ScoreFileContent::Defaults();
+    struct Cut {
+        size_t end;
+        std::string title, tuning;
+        int otsu, tone, tempo;
+    };
+    const std::string d = defaults.tuningName;
+    const std::string title = S("さくら"), tuning = S("楽調子");
+    const std::vector<Cut> cuts = {
+        {full.find("Title"), "", d, 1, 3, 80},
+        {full.find("Title") + 6, "", d, 1, 3, 80},
+        {full.find(tuning), title, d, 1, 3, 80},
+        {full.find("0 \r\n7"), title, tuning, 1, 3, 80},
+        {full.find("7 \r\n"), title, tuning, 0, 3, 80},
+        {full.find("96"), title, tuning, 0, 7, 80},
+        {full.size(), title, tuning, 0, 7, 96},
+    };
+    for (size_t i = 0; i < cuts.size(); ++i) {
+        SCOPED_TRACE(i);
+        const ScoreFileContent c = ParseScoreFile(std::string_view(full).substr(0, cuts[i].end));
+        EXPECT_EQ(c.records, 1);
+        EXPECT_EQ(c.title, cuts[i].title);
+        EXPECT_EQ(c.tuningName, cuts[i].tuning);
+        EXPECT_EQ(c.otsuFlag, cuts[i].otsu);
+        EXPECT_EQ(c.baseTone, cuts[i].tone);
+        EXPECT_EQ(c.tempo, cuts[i].tempo);
+    }
+}
+
+TEST(ScoreFileReader, ARecordMissingOnlyItsSplitStillCounts) {
+    const ScoreFileContent c = ParseScoreFile("1 2 3 4 5 6 7\n8 9 10 11 12 13");
+    EXPECT_EQ(c.records, 2);
+    EXPECT_EQ(c.cells[1], Cell({8, 9, 10, 11, 12, 13, 0}));
+    EXPECT_EQ(c, [&] {
+        ScoreFileContent d = ScoreFileContent::Defaults();
+        d.cells = c.cells;
+        d.records = 2;
+        return d;
+    }());
+}
+
+TEST(ScoreFileReader, ReadsRecordsPastTheLastCellAndKeepsNone) {
+    std::string bytes;
+    for (int k = 1; k <= 5000; ++k) bytes += std::to_string(k) + " 0 0 0 0 0 0 \r\n";
+    const ScoreFileContent c = ParseScoreFile(bytes + Tail(S("長い曲")));
+    EXPECT_EQ(c.records, 5000);
+    ASSERT_EQ(c.cells.size(), 2999u);
+    EXPECT_EQ(c.cells.back().first[1], 2999);
+    EXPECT_EQ(c.title, S("長い曲"));
+    EXPECT_EQ(c.tempo, 80);
+}
+
+TEST(ScoreFileReader, AnEmptyFileIsANewScore) {
+    EXPECT_EQ(ParseScoreFile(""), ScoreFileContent::Defaults());
+    EXPECT_EQ(ParseScoreFile(" \r\n\t\n"), ScoreFileContent::Defaults());
+}
+
+TEST(ScoreFileReader, TakesAMegabyteWordWhole) {
+    const std::string word(1 << 20, '\x82');  // lead bytes only: one long word
+    const ScoreFileContent c = ParseScoreFile("Title " + word + " " + S("平調子"));
+    EXPECT_EQ(c.title, word);
+    EXPECT_EQ(c.tuningName, S("平調子"));
+}
+
+TEST(TitleAsOneWord, TurnsHalfWidthWhiteSpaceIntoFullWidthSpaces) {
+    EXPECT_EQ(TitleAsOneWord(S("春の海")), S("春の海"));
+    EXPECT_EQ(TitleAsOneWord("a b\tc"), "a" + S("　") + "b" + S("　") + "c");
+    EXPECT_EQ(TitleAsOneWord(" \r\n"), S("　　　"));
+    // Trail bytes are never white space; those of ソ and 表 are even a backslash.
+    EXPECT_EQ(TitleAsOneWord(S("ソ表")), S("ソ表"));
+}
+
+}  // namespace
+}  // namespace tabrella::test
