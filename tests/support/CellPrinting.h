@@ -1,5 +1,5 @@
 #pragma once
-// Readable cells in test failures, and short ways to write a cell in a table.
+// Readable cells, points and fonts in test failures, and short ways to write a cell.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,9 +7,20 @@
 #include <sstream>
 #include <string>
 
+#include "platform/DrawSurface.h"
 #include "score/ScoreCell.h"
 
 namespace tabrella {
+
+namespace platform {
+inline void PrintTo(const Point& p, std::ostream* os) {
+    *os << "(" << p.x << ", " << p.y << ")";
+}
+inline void PrintTo(const LogicalFont& f, std::ostream* os) {
+    *os << "{" << f.height << ", " << f.width << ", " << f.weight << ", face of " << f.face.size()
+        << " bytes}";
+}
+}  // namespace platform
 
 inline void PrintTo(const ScoreCell& c, std::ostream* os) {
     *os << "{" << c.first[1] << "," << c.first[2] << "," << c.first[3] << " | " << c.second[1]
