@@ -1014,6 +1014,25 @@ TEST(Redraw, TheLastCellIsRaisedToThePagePlaceNotToTheScoreCell) {
     EXPECT_EQ(h.v().m_lastCell, 50);
 }
 
+// The end of the score names a cell that exists, even when go to end put the cursor past
+// the last cell; what saves, exports and plays up to m_lastCell relies on it.
+TEST(Redraw, TheRaisedLastCellStopsAtCell2999) {
+    ViewHarness h;
+    h.Cell(2999) = Whole(0, 5, 0);
+    h.v().OnCommand(cmd::kGoToEnd);
+    ASSERT_EQ(h.v().m_cursorPos, 3001);
+    EXPECT_EQ(h.v().m_lastCell, 2999);
+    EXPECT_EQ(h.v().m_cursorCell, 3001);
+
+    ViewHarness empty;
+    Place(empty.v(), {.pos = 3000});
+    empty.Keys({vk::kDown});
+    EXPECT_EQ(empty.v().m_lastCell, 2999);
+    Place(empty.v(), {.pos = 2998});
+    empty.Keys({vk::kDown});
+    EXPECT_EQ(empty.v().m_lastCell, 2998);
+}
+
 TEST(Redraw, AnEmptyScoreGetsTheCursorPlaceAsItsLastCell) {
     ViewHarness h;
     h.Keys({vk::kDown, vk::kDown});
