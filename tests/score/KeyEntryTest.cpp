@@ -815,6 +815,32 @@ TEST(Mouse, ClicksStayWithinThePage) {
 
 // ---- Playback keys --------------------------------------------------------------------------
 
+// A view that notes every command id sent through it.
+class CommandSpyView : public CTabrellaView {
+  public:
+    using CTabrellaView::CTabrellaView;
+    std::vector<int> sent;
+    bool OnCommand(int id) override {
+        sent.push_back(id);
+        return CTabrellaView::OnCommand(id);
+    }
+};
+
+TEST(PlaybackKeys, XAndEnterSendPlayAndCSendsStop) {
+    FakeWindow window;
+    ScriptedDialogHost dialogs;
+    FakeSequencer sequencer;
+    for (int key = 0; key < 256; ++key) {
+        CommandSpyView view(platform::Services{window, dialogs, sequencer});
+        view.OnKeyDown(key);
+        std::vector<int> want;
+        if (key == vk::kX || key == vk::kReturn) want = {cmd::kPlay};
+        if (key == vk::kC) want = {cmd::kStop};
+        EXPECT_EQ(view.sent, want) << "key 0x" << std::hex << key;
+        view.OnDestroy();
+    }
+}
+
 // X and Enter reach the play command and C the stop command; checked once those commands
 // have their handlers in the command table.
 TEST(PlaybackKeys, XAndEnterPlayAndCStops) {
