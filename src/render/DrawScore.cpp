@@ -1,5 +1,6 @@
 // DrawScore: the one routine that draws the page for the paint pass, RedrawNow and the
 // printer. Steps follow the order in which the picture is built up.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -229,7 +230,9 @@ void CTabrellaView::DrawPage(platform::IDrawSurface& s, bool immediate) {
 
     // 7. The cursor, on the screen only.
     if (!printer) {
-        if (m_lastCell < m_cursorPos) m_lastCell = m_cursorPos;
+        // The end of the score never names a cell past 2999, even with the cursor beyond
+        // the last cell after go to end: saving and playing read cells up to it.
+        if (m_lastCell < m_cursorPos) m_lastCell = std::min(m_cursorPos, kLastCellIndex);
         m_cursorCell = cursorCell;
         const ScoreCell* cell = CellAt(m_cursorCell);
         const Point box = g.PagePosition(m_cursorPos);

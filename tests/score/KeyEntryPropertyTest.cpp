@@ -1,1 +1,143 @@
+// Long random runs of key presses, clicks and the go-to commands. Whatever arrives, the
+// cursor stays in its ranges, only the cursor cell (and the cell after it, for a two-cell
+// rest) changes, every slot holds a value the keys can produce, and nothing outside the
+// 2999 cells is written: cell 0 stays empty and the fields around the score keep their
+// values.
 #include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "resources/CommandIds.h"
+#include "resources/KeyCodes.h"
+#include "support/CellPrinting.h"
+#include "support/ViewHarness.h"
+
+namespace tabrella::test {
+namespace {
+
+// Every code of the key table, the keypad digits, and the JIS ろ key.
+const std::vector<int> kTableKeys = {
+    0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x30, 0xBD, 0xDE, 0xDC, 0x20, 0x2D, 0x4F,
+    0xBA, 0xC0, 0xDD, 0xDB, 0xBE, 0xBB, 0x4C, 0x4B, 0x28, 0x26, 0x27, 0x25, 0x22, 0x21, 0x5A, 0x24,
+    0x58, 0x0D, 0x43, 0x60, 0x61, 0x62, 0x63, 0x64, 0x65, 0x66, 0x67, 0x68, 0x69, 0xE2};
+
+// A slot value the keys can leave behind: nothing, a string with or without a modifier, a
+// modifier alone, or a mark code.
+bool KeyMadeValue(int v) {
+    if (v == 0) return true;
+    if (v >= 500 && v <= 1200) return v % 100 == 0;
+    return v > 0 && v < 400 && v % 100 <= 13;
+}
+
+std::string Problem(const CTabrellaView& v) {
+    std::ostringstream out;
+    if (v.m_cursorHalf < 1 || v.m_cursorHalf > 2) out << " half " << v.m_cursorHalf;
+    if (v.m_cursorSlot < 1 || v.m_cursorSlot > 3) out << " slot " << v.m_cursorSlot;
+    if (v.m_topColumn < 0 || v.m_topColumn > kMaxTopColumn) out << " top " << v.m_topColumn;
+    if (v.m_cursorPos < 1) out << " pos " << v.m_cursorPos;
+    if (!(v.m_cells[0] == ScoreCell{})) out << " cell 0 " << Describe(v.m_cells[0]);
+    if (v.m_rangeStart != 0 || v.m_rangeEnd != 0 || v.m_clipCount != 0) out << " range/clip";
+    return out.str();
+}
+
+// The page is drawn after every event as always, onto a surface that keeps nothing: these
+// runs look at the score and the cursor, and recording the pictures would only slow them.
+class NullSurface : public platform::IDrawSurface {
+  public:
+    bool IsPrinter() const override { return false; }
+    void SetScreenMapping(int, int, int, int, int, int) override {}
+    void SetPrinterMapping() override {}
+    void SelectFont(const platform::LogicalFont&) override {}
+    void SelectPen(const platform::Pen&) override {}
+    void SetTransparentText() override {}
+    void Line(platform::Point, platform::Point) override {}
+    void Text(platform::Point, std::string_view) override {}
+    void Rectangle(platform::Point, platform::Point) override {}
+    void FillWhite(platform::Point, int, int) override {}
+    void FillDeviceWhite(int, int) override {}
+};
+
+class QuietWindow : public FakeWindow {
+  public:
+    std::unique_ptr<platform::IDrawSurface> GetSurface(bool /*erase*/) override {
+        ++surfacesTaken;
+        return std::make_unique<NullSurface>();
+    }
+};
+
+class RandomRun : public ::testing::TestWithParam<std::uint32_t> {
+  protected:
+    void Run(int events, int prefilledEnd);
+};
+
+void RandomRun::Run(int events, int prefilledEnd) {
+    const std::uint32_t seed = GetParam();
+    std::mt19937 rng(seed);
+    QuietWindow window;
+    ScriptedDialogHost dialogs;
+    FakeSequencer sequencer;
+    CTabrellaView v(platform::Services{window, dialogs, sequencer});
+    // A score that reaches the end lets go to end put the cursor past cell 2999.
+    for (int k = prefilledEnd; k >= 1 && k > prefilledEnd - 40; --k) {
+        v.m_cells[static_cast<size_t>(k)].first[2] = k % 13 + 1;
+    }
+    auto shadow = v.m_cells;
+    const ScoreCell emptyClip{};
+
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    for (int i = 0; i < events; ++i) {
+        const int k = v.CursorCell();
+        const int surfaces = window.surfacesTaken;
+        const int choice = pick(100);
+        if (choice < 60) {
+            v.OnKeyDown(kTableKeys[static_cast<size_t>(pick(static_cast<int>(kTableKeys.size())))]);
+        } else if (choice < 80) {
+            v.OnKeyDown(pick(256));
+        } else if (choice < 97) {
+            v.OnMouse(static_cast<platform::MouseEvent>(pick(4)));
+        } else if (choice < 99) {
+            v.OnCommand(cmd::kGoToEnd);
+        } else {
+            v.OnCommand(cmd::kGoToTop);
+        }
+
+        const std::string problem = Problem(v);
+        ASSERT_TRUE(problem.empty()) << "seed " << seed << " event " << i << ":" << problem;
+        // Only the cursor cell and the one after it may have changed.
+        for (int c : {k, k + 1}) {
+            if (IsCellIndex(c)) shadow[static_cast<size_t>(c)] = v.m_cells[static_cast<size_t>(c)];
+        }
+        ASSERT_GT(window.surfacesTaken, surfaces) << "event " << i << " did not redraw";
+        if (i % 512 == 0 || i == events - 1) {
+            ASSERT_TRUE(SameScore(shadow, v.m_cells)) << "seed " << seed << " event " << i;
+            for (size_t c = 1; c < v.m_cells.size(); ++c) {
+                const ScoreCell& cell = v.m_cells[c];
+                for (int j = 1; j <= 6; ++j) {
+                    ASSERT_TRUE(KeyMadeValue(cell.Field(j)))
+                        << "seed " << seed << " cell " << c << " " << Describe(cell);
+                }
+                ASSERT_TRUE(cell.split == 0 || cell.split == 1) << "cell " << c;
+            }
+            for (const ScoreCell& clip : v.m_clip) ASSERT_EQ(clip, emptyClip);
+        }
+    }
+    v.OnDestroy();  // releases whatever the playback keys opened
+}
+
+TEST_P(RandomRun, KeysAndClicksOnAShortScore) {
+    Run(40000, 30);
+}
+
+TEST_P(RandomRun, KeysAndClicksOnAScoreReachingTheLastCell) {
+    Run(10000, 2999);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomRun, ::testing::Values(1u, 2u, 3u, 20240607u));
+
+}  // namespace
+}  // namespace tabrella::test
