@@ -42,10 +42,13 @@ void CTabrellaView::OnPlay() {
     }
     m_playFilePath = path;
 
-    // 4, 5. Errors are shown and playing goes on: the cursor still steps.
+    // 4, 5. Errors are shown and playing goes on: the cursor still steps. A device that
+    // did not open has nothing to play, so its one error is all the user sees.
     m_mciOpen = {0, m_playFilePath};
-    ShowSequencerError(m_services.sequencer.Open(m_playFilePath, m_mciOpen.m_deviceId));
-    ShowSequencerError(m_services.sequencer.Play(m_mciOpen.m_deviceId));
+    const platform::SeqError openError =
+        m_services.sequencer.Open(m_playFilePath, m_mciOpen.m_deviceId);
+    ShowSequencerError(openError);
+    if (openError == 0) ShowSequencerError(m_services.sequencer.Play(m_mciOpen.m_deviceId));
 
     // 6, 7.
     m_playing = 1;
