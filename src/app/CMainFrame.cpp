@@ -185,6 +185,11 @@ void CMainFrame::ShowAbout() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The close box asks about unsaved changes as Exit does.
+    if (!m_view->QueryClose()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     ShutDownView();
 }

@@ -7,15 +7,23 @@
 namespace tabrella::app {
 
 struct CommandLine {
-    bool batch = false;
-    QString file;          // the score to open or to read
-    QString exportMidi;    // --export-midi OUT.mid
-    QString renderPng;     // --render-png OUT.png
-    QString printPdf;      // --print-pdf OUT.pdf
-    int zoom = 120;        // --zoom N for --render-png
+    QString file;        // the score to open, or to read in batch work
+    QString exportMidi;  // --export-midi OUT.mid
+    QString renderPng;   // --render-png OUT.png
+    QString printPdf;    // --print-pdf OUT.pdf
+    int zoom = 120;      // --zoom N, for --render-png
+    bool Batch() const { return !exportMidi.isEmpty() || !renderPng.isEmpty() || !printPdf.isEmpty(); }
 };
 
-// Exits the process for --help, --version and usage errors.
+// The client size of --render-png, as a window of the default size shows it.
+inline constexpr int kRenderWidth = 900;
+inline constexpr int kRenderHeight = 720;
+
+// True when the arguments ask for work that needs no display (batch work, --help,
+// --version), so that the caller can choose the offscreen platform before Qt starts.
+bool WantsNoWindow(int argc, char** argv);
+
+// Exits the process for --help and --version, and with a message for usage errors.
 CommandLine ParseCommandLine(const QApplication& application);
 int RunBatch(const CommandLine& commandLine);
 int RunEditor(const CommandLine& commandLine);

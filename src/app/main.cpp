@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/AppInfo.h"
 #include "app/CMainFrame.h"
@@ -12,6 +14,14 @@
 
 int main(int argc, char** argv) {
     using namespace tabrella;
+    // Batch work, --help and --version need no display, and print nothing but their result
+    // or one line of error.
+    if (app::WantsNoWindow(argc, argv)) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtFatalMsg) std::fprintf(stderr, "tabrella: %s\n", qPrintable(text));
+        });
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tabrella"));
     QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
@@ -26,6 +36,6 @@ int main(int argc, char** argv) {
     }
 
     app::CommandLine commandLine = app::ParseCommandLine(application);
-    if (commandLine.batch) return app::RunBatch(commandLine);
+    if (commandLine.Batch()) return app::RunBatch(commandLine);
     return app::RunEditor(commandLine);
 }

@@ -131,7 +131,11 @@ void CTabrellaView::OnFileOpen() {
     // A cancelled dialog keeps the score tied to its file.
     std::optional<std::string> path = m_services.dialogs.FileDialog(OpenRequest());
     if (!path || path->empty()) return;
-    if (std::optional<FileError> error = LoadScoreFile(*path)) {
+    OpenNamedFile(*path);
+}
+
+void CTabrellaView::OpenNamedFile(const std::string& path) {
+    if (std::optional<FileError> error = LoadScoreFile(path)) {
         m_services.dialogs.MessageBox(Message(res::FileTxt::OpenFailed, *error),
                                       res::Sjis(res::Txt::AppTitle), platform::MessageBoxKind::Ok);
     }

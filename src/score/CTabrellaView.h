@@ -199,6 +199,9 @@ public:
     // Opens a score as Open does after its dialog: reads the whole file first and changes
     // nothing when that fails. For the command line as much as for the dialog.
     std::optional<FileError> LoadScoreFile(const std::string& path);
+    // Open without its dialog (a file named on the command line): a file that cannot be
+    // read gives the same message and leaves everything as it was.
+    void OpenNamedFile(const std::string& path);
     // Asks the exit question when the score has unsaved changes; false keeps the window.
     // The frame calls it before closing by the close box.
     bool QueryClose();

@@ -97,8 +97,20 @@ QPen QtSurface::DevicePen() const {
 
 void QtSurface::Line(platform::Point from, platform::Point to) {
     m_painter.setPen(DevicePen());
-    m_painter.drawLine(Map(from), Map(to));
+    if (m_printer) {
+        m_painter.drawLine(Map(from), Map(to));
+    } else {
+        m_painter.drawLine(MapToPixel(from), MapToPixel(to));
+    }
 }
+
+namespace {
+// Pixels from one rounded corner up to, not including, the other, as GDI fills.
+QRect PixelRect(QPoint a, QPoint b) {
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()) - 1, std::max(a.y(), b.y()) - 1));
+}
+}  // namespace
 
 void QtSurface::Text(platform::Point topLeft, std::string_view sjis) {
     if (sjis.empty() || !m_metrics) return;
@@ -133,7 +145,7 @@ void QtSurface::Text(platform::Point topLeft, std::string_view sjis) {
 }
 
 void QtSurface::Rectangle(platform::Point corner1, platform::Point corner2) {
-    const QRectF rect = QRectF(Map(corner1), Map(corner2)).normalized();
+    const QRect rect = PixelRect(MapToPixel(corner1), MapToPixel(corner2));
     m_painter.fillRect(rect, Qt::white);
     m_painter.setPen(DevicePen());
     m_painter.setBrush(Qt::NoBrush);
@@ -141,9 +153,9 @@ void QtSurface::Rectangle(platform::Point corner1, platform::Point corner2) {
 }
 
 void QtSurface::FillWhite(platform::Point origin, int width, int height) {
-    const QRectF rect =
-        QRectF(Map(origin), Map({origin.x + width, origin.y + height})).normalized();
-    m_painter.fillRect(rect, Qt::white);
+    m_painter.fillRect(
+        PixelRect(MapToPixel(origin), MapToPixel({origin.x + width, origin.y + height})),
+        Qt::white);
 }
 
 void QtSurface::FillDeviceWhite(int widthPx, int heightPx) {

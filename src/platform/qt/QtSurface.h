@@ -31,6 +31,8 @@ public:
     void FillDeviceWhite(int widthPx, int heightPx) override;
 
     QPointF Map(platform::Point p) const { return {p.x * m_sx + m_ox, p.y * m_sy + m_oy}; }
+    // The device pixel a logical point falls on, rounded as a GDI mapping rounds.
+    QPoint MapToPixel(platform::Point p) const { return Map(p).toPoint(); }
 
 private:
     struct FontMetrics;

@@ -221,15 +221,17 @@ void QtViewWidget::ShowAbout() {
     if (onAbout) onAbout();
 }
 
-void QtViewWidget::PrintPage(QPrinter& printer, const platform::PageDrawer& drawPage) {
+bool QtViewWidget::PrintPage(QPrinter& printer, const platform::PageDrawer& drawPage) {
     // Origin at the top-left of the printable area, true size whatever the margins.
     printer.setFullPage(true);
     const QRectF printable = printer.pageLayout().paintRectPixels(printer.resolution());
-    QPainter painter(&printer);
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setRenderHint(QPainter::Antialiasing);
     QtSurface surface(painter, printer.resolution(), printable.topLeft());
     drawPage(surface);
+    return painter.end();
 }
 
 void QtViewWidget::RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) {

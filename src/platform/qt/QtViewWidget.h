@@ -42,8 +42,9 @@ public:
     void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override;
     void ShowAbout() override;
 
-    // Draws the one page on a printer (or a PDF writer set up as one).
-    static void PrintPage(QPrinter& printer, const platform::PageDrawer& drawPage);
+    // Draws the one page on a printer (or a PDF file set up as one); false when the
+    // printer could not be started.
+    static bool PrintPage(QPrinter& printer, const platform::PageDrawer& drawPage);
 
     const QImage& Picture() const { return m_image; }
     QSize sizeHint() const override { return {500, 600}; }

@@ -1,0 +1,83 @@
+#include "app/BatchWindow.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <cstdio>
+
+#include "platform/qt/QtSurface.h"
+#include "platform/qt/QtText.h"
+#include "platform/qt/QtViewWidget.h"
+#include "score/CTabrellaView.h"
+
+namespace tabrella::app {
+namespace {
+
+// A surface that owns its painter, on the batch picture.
+class PictureSurface : public qt::QtSurface {
+public:
+    explicit PictureSurface(std::unique_ptr<QPainter> painter)
+        : QtSurface(*painter), m_painter(std::move(painter)) {}
+
+private:
+    std::unique_ptr<QPainter> m_painter;
+};
+
+}  // namespace
+
+BatchWindow::BatchWindow(int width, int height) : m_image(width, height, QImage::Format_RGB32) {
+    m_image.fill(Qt::white);
+}
+
+void BatchWindow::Paint(CTabrellaView& view) {
+    m_image.fill(Qt::white);
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    qt::QtSurface surface(painter);
+    view.OnPaint(surface);
+}
+
+std::unique_ptr<platform::IDrawSurface> BatchWindow::GetSurface(bool erase) {
+    if (erase) m_image.fill(Qt::white);
+    auto painter = std::make_unique<QPainter>(&m_image);
+    painter->setRenderHint(QPainter::TextAntialiasing);
+    return std::make_unique<PictureSurface>(std::move(painter));
+}
+
+void BatchWindow::SetScrollRange(platform::ScrollBar bar, int min, int max, int page) {
+    platform::ScrollInfo& info = m_bars[bar == platform::ScrollBar::Vertical];
+    info.min = min;
+    info.max = max;
+    info.page = page;
+}
+
+platform::ScrollInfo BatchWindow::GetScrollInfo(platform::ScrollBar bar) const {
+    return m_bars[bar == platform::ScrollBar::Vertical];
+}
+
+void BatchWindow::SetScrollPos(platform::ScrollBar bar, int pos) {
+    m_bars[bar == platform::ScrollBar::Vertical].pos = pos;
+}
+
+int BatchDialogs::MessageBox(std::string_view sjisText, std::string_view,
+                             platform::MessageBoxKind kind) {
+    std::fprintf(stderr, "tabrella: %s\n", qPrintable(qt::FromSjis(sjisText).replace('\n', ": ")));
+    return kind == platform::MessageBoxKind::YesNoQuestion ? platform::kIdNo : platform::kIdOk;
+}
+
+QString PrintToPdf(CTabrellaView& view, const QString& path) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    const bool printed = qt::QtViewWidget::PrintPage(
+        printer, [&view](platform::IDrawSurface& s) { view.DrawScore(s); });
+    if (!printed || printer.printerState() == QPrinter::Error) {
+        QFile::remove(path);
+        return QStringLiteral("cannot write the PDF file");
+    }
+    return {};
+}
+
+}  // namespace tabrella::app

@@ -1,0 +1,54 @@
+#pragma once
+// The view's window for batch work: a picture of a fixed client size and no user to ask.
+#include <QImage>
+#include <QString>
+
+#include "platform/Dialog.h"
+#include "platform/ViewWindow.h"
+
+namespace tabrella {
+class CTabrellaView;
+}
+
+namespace tabrella::app {
+
+class BatchWindow : public platform::IViewWindow {
+public:
+    BatchWindow(int width, int height);
+
+    // The paint pass of a window that was just invalidated.
+    void Paint(CTabrellaView& view);
+    const QImage& Picture() const { return m_image; }
+
+    void Invalidate() override {}
+    std::unique_ptr<platform::IDrawSurface> GetSurface(bool erase) override;
+    platform::ClientSize GetClientSize() const override { return {m_image.width(), m_image.height()}; }
+    void SetScrollRange(platform::ScrollBar bar, int min, int max, int page) override;
+    platform::ScrollInfo GetScrollInfo(platform::ScrollBar bar) const override;
+    void SetScrollPos(platform::ScrollBar bar, int pos) override;
+    void SetTimer(int, int) override {}
+    void KillTimer(int) override {}
+    void SetCaption(std::string_view) override {}
+    void CloseMainWindow() override {}
+    void ShellOpen(std::string_view) override {}
+    void RunPrintJob(platform::PrintJob, const platform::PageDrawer&) override {}
+    void ShowAbout() override {}
+
+private:
+    QImage m_image;
+    platform::ScrollInfo m_bars[2]{};
+};
+
+// Batch work asks nothing: every dialog is cancelled and every message goes to stderr.
+class BatchDialogs : public platform::IDialogHost {
+public:
+    int DoModal(platform::CDialog&) override { return platform::kIdCancel; }
+    int MessageBox(std::string_view sjisText, std::string_view, platform::MessageBoxKind kind) override;
+    std::optional<std::string> FileDialog(const platform::FileDialogRequest&) override { return {}; }
+    bool FontDialog(platform::FontRecord&) override { return false; }
+};
+
+// Prints the view's page into a one-page A4 PDF; an empty text on success, else the reason.
+QString PrintToPdf(CTabrellaView& view, const QString& path);
+
+}  // namespace tabrella::app
