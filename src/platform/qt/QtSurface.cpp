@@ -1,6 +1,8 @@
 #include "platform/qt/QtSurface.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -30,10 +32,30 @@ const QString& CharacterOf(std::string_view sjisChar) {
 }  // namespace
 
 struct QtSurface::FontMetrics {
+    struct Glyph {
+        quint32 index = 0;  // 0: the face has no glyph for the character
+        double advance = 0;
+        bool blank = false;  // a space: advances, draws nothing
+    };
+
     QFont font;
+    QRawFont raw;
     double ascent;
     double cellHeight;   // ascent + descent: the logical font height maps onto this
     double fullAdvance;  // advance of a full-width character
+    std::unordered_map<std::string, Glyph> glyphs;  // by Shift-JIS character
+
+    const Glyph& GlyphOf(std::string_view sjisChar) {
+        auto it = glyphs.find(std::string(sjisChar));
+        if (it != glyphs.end()) return it->second;
+        const QString& ch = CharacterOf(sjisChar);
+        Glyph g;
+        g.blank = ch.trimmed().isEmpty();
+        const QList<quint32> indexes = raw.isValid() ? raw.glyphIndexesForString(ch) : QList<quint32>{};
+        if (indexes.size() == 1) g.index = indexes.front();
+        g.advance = QFontMetricsF(font).horizontalAdvance(ch);
+        return glyphs.emplace(std::string(sjisChar), g).first->second;
+    }
 };
 
 QtSurface::QtSurface(QPainter& painter) : m_painter(painter) {}
@@ -57,13 +79,14 @@ void QtSurface::SetPrinterMapping() {
     m_oy = m_printableOrigin.y();
 }
 
-const QtSurface::FontMetrics& QtSurface::Metrics(const platform::LogicalFont& font) {
+QtSurface::FontMetrics& QtSurface::Metrics(const platform::LogicalFont& font) {
     static std::map<std::tuple<std::string, int>, std::unique_ptr<FontMetrics>> cache;
     auto key = std::make_tuple(font.face, font.weight);
     auto it = cache.find(key);
     if (it == cache.end()) {
         auto m = std::make_unique<FontMetrics>();
         m->font = LayoutFont(font.face, font.weight, kLayoutPixels);
+        m->raw = QRawFont::fromFont(m->font);
         QFontMetricsF fm(m->font);
         m->ascent = fm.ascent();
         m->cellHeight = fm.ascent() + fm.descent();
@@ -114,32 +137,56 @@ QRect PixelRect(QPoint a, QPoint b) {
 
 void QtSurface::Text(platform::Point topLeft, std::string_view sjis) {
     if (sjis.empty() || !m_metrics) return;
-    const FontMetrics& m = *m_metrics;
+    FontMetrics& m = *m_metrics;
     const double cellHeight = m_font.height > 0 ? m_font.height : -m_font.height * 1.0757;
     // Device pixels per layout pixel, across and down.
     const double yScale = cellHeight * std::abs(m_sy) / m.cellHeight;
     const double xScale = m_font.width > 0 ? 2.0 * m_font.width * std::abs(m_sx) / m.fullAdvance
                                            : cellHeight * std::abs(m_sx) / m.cellHeight;
-    QFontMetricsF fm(m.font);
 
-    m_painter.save();
-    m_painter.setFont(m.font);
-    m_painter.setPen(Qt::black);
-    double logicalX = topLeft.x;
+    // Every character at the x its logical advance gives it: a one-byte character advances
+    // the font width, a two-byte one twice that. All of them go out as one glyph run.
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    bool missing = false;
+    double logicalX = 0;
     for (size_t i = 0; i < sjis.size();) {
-        const size_t n = IsSjisLeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
-        const QString& ch = CharacterOf(sjis.substr(i, n));
-        const QPointF at = Map({0, topLeft.y});
-        const double deviceX = logicalX * m_sx + m_ox;
-        m_painter.setTransform(QTransform(xScale, 0, 0, yScale, deviceX, at.y()));
-        m_painter.drawText(QPointF(0, m.ascent), ch);
-        // A one-byte character advances the font width, a two-byte one twice that.
-        if (m_font.width > 0) {
-            logicalX += static_cast<double>(n) * m_font.width;
-        } else {
-            logicalX += fm.horizontalAdvance(ch) * cellHeight / m.cellHeight;
+        const size_t n =
+            IsSjisLeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
+        const FontMetrics::Glyph& g = m.GlyphOf(sjis.substr(i, n));
+        if (!g.blank) {
+            missing = missing || g.index == 0;
+            indexes.append(g.index);
+            positions.append(QPointF(logicalX * m_sx / xScale, m.ascent));
         }
+        logicalX += m_font.width > 0 ? static_cast<double>(n) * m_font.width
+                                     : g.advance * cellHeight / m.cellHeight;
         i += n;
+    }
+    if (indexes.isEmpty()) return;
+
+    const QPointF origin = Map(topLeft);
+    m_painter.save();
+    m_painter.setTransform(QTransform(xScale, 0, 0, yScale, origin.x(), origin.y()));
+    m_painter.setPen(Qt::black);
+    if (!missing) {
+        QGlyphRun run;
+        run.setRawFont(m.raw);
+        run.setGlyphIndexes(indexes);
+        run.setPositions(positions);
+        m_painter.drawGlyphRun(QPointF(0, 0), run);
+    } else {
+        // A face without some character: let Qt find another face for it.
+        m_painter.setFont(m.font);
+        size_t k = 0;
+        for (size_t i = 0; i < sjis.size();) {
+            const size_t n =
+                IsSjisLeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
+            if (!m.GlyphOf(sjis.substr(i, n)).blank) {
+                m_painter.drawText(positions[static_cast<qsizetype>(k++)], CharacterOf(sjis.substr(i, n)));
+            }
+            i += n;
+        }
     }
     m_painter.restore();
 }

@@ -36,7 +36,7 @@ public:
 
 private:
     struct FontMetrics;
-    const FontMetrics& Metrics(const platform::LogicalFont& font);
+    FontMetrics& Metrics(const platform::LogicalFont& font);
     QPen DevicePen() const;
 
     QPainter& m_painter;
@@ -45,7 +45,7 @@ private:
     QPointF m_printableOrigin;
     double m_sx = 1, m_sy = -1, m_ox = 0, m_oy = 0;
     platform::LogicalFont m_font;
-    const FontMetrics* m_metrics = nullptr;
+    FontMetrics* m_metrics = nullptr;
     platform::Pen m_pen;
 };
 
