@@ -212,6 +212,24 @@ TEST_F(MainFrameTest, ZoomItemsCheckWhenTheZoomIsTheirs) {
     for (QAction* a : frame.ActionsOf(cmd::kZoom150)) EXPECT_FALSE(a->isChecked());
 }
 
+TEST_F(MainFrameTest, AboutBoxShowsNameVersionAndCredit) {
+    test::ModalCloser closer;
+    frame.SendCommand(cmd::kAbout);
+    ASSERT_EQ(closer.seen.size(), 1);
+    EXPECT_TRUE(closer.seen[0].text.contains("Tabrella"));
+    EXPECT_TRUE(closer.seen[0].text.contains(TABRELLA_VERSION));
+    EXPECT_TRUE(closer.seen[0].text.contains("箏"));
+}
+
+TEST_F(MainFrameTest, EveryMenuAndToolbarCommandHasAHandler) {
+    for (QAction* action : frame.findChildren<QAction*>()) {
+        const int id = action->data().toInt();
+        if (id == 0 || !action->shortcut().isEmpty()) continue;
+        EXPECT_TRUE(frame.View().OnUpdateCommand(id).handled) << "command " << id;
+        EXPECT_TRUE(action->isEnabled()) << "command " << id;
+    }
+}
+
 TEST_F(MainFrameTest, StatusBarHasTheMessagePaneAndFourIndicators) {
     auto labels = frame.statusBar()->findChildren<QLabel*>();
     int indicators = 0;

@@ -141,3 +141,24 @@ TEST(QtSurface, PrinterMappingIsTrueSize) {
 
 }  // namespace
 }  // namespace tabrella::qt
+
+namespace tabrella::qt {
+namespace {
+
+TEST(QtSurface, AFaceWithoutKanjiStillShowsTheString) {
+    // The font dialog may name any face; characters it lacks come from another face.
+    QImage image(300, 200, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        QtSurface surface(painter);
+        surface.SetScreenMapping(1000, 600, 660, -360, 0, 0);
+        surface.SelectFont({60, 25, 400, "DejaVu Sans"});
+        surface.Text({100, -100}, res::StringName(5));
+    }
+    const InkBox ink = Ink(image, image.rect());
+    EXPECT_GE(ink.right, 0) << "nothing drawn";
+}
+
+}  // namespace
+}  // namespace tabrella::qt
