@@ -11,8 +11,7 @@ namespace tabrella::res {
 const std::string& RangeOperationName(RangeOperation op) {
     static constexpr std::array<std::string_view, 3> kUtf8 = {"空白を挿入", "切り取り",
                                                               "コピー操作"};
-    static const std::array<std::string, 3> names = {Utf8ToSjis(kUtf8[0]), Utf8ToSjis(kUtf8[1]),
-                                                     Utf8ToSjis(kUtf8[2])};
+    static const std::array<std::string, 3> names = Utf8ToSjisAll(kUtf8);
     return names.at(static_cast<size_t>(op));
 }
 

@@ -18,11 +18,7 @@ constexpr std::array<std::string_view, static_cast<size_t>(SoundTxt::Count)> kUt
 }  // namespace
 
 const std::string& Sjis(SoundTxt id) {
-    static const auto texts = [] {
-        std::array<std::string, kUtf8Texts.size()> out;
-        for (size_t i = 0; i < out.size(); ++i) out[i] = Utf8ToSjis(kUtf8Texts[i]);
-        return out;
-    }();
+    static const auto texts = Utf8ToSjisAll(kUtf8Texts);
     return texts.at(static_cast<size_t>(id));
 }
 

@@ -34,27 +34,20 @@ constexpr std::array<std::string_view, kStringNameCount> kStringNames = {
 constexpr std::array<std::string_view, kMarkNameCount> kMarkNames = {
     "", "ヲ", "オ", "ォ", "", "○", "△", "○", "△", "ゝ", "ハ", "ツ", "ヒ"};
 
-template <size_t N>
-std::array<std::string, N> ConvertAll(const std::array<std::string_view, N>& utf8) {
-    std::array<std::string, N> out;
-    for (size_t i = 0; i < N; ++i) out[i] = Utf8ToSjis(utf8[i]);
-    return out;
-}
-
 }  // namespace
 
 const std::string& Sjis(Txt id) {
-    static const auto texts = ConvertAll(kUtf8Texts);
+    static const auto texts = Utf8ToSjisAll(kUtf8Texts);
     return texts.at(static_cast<size_t>(id));
 }
 
 const std::string& StringName(int index) {
-    static const auto names = ConvertAll(kStringNames);
+    static const auto names = Utf8ToSjisAll(kStringNames);
     return names.at(static_cast<size_t>(index));
 }
 
 const std::string& MarkName(int index) {
-    static const auto names = ConvertAll(kMarkNames);
+    static const auto names = Utf8ToSjisAll(kMarkNames);
     return names.at(static_cast<size_t>(index));
 }
 

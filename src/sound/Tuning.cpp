@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "resources/Sjis.h"
+#include "resources/TuningNames.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
 #include "sound/TuningDialog.h"
@@ -11,25 +11,17 @@
 namespace tabrella {
 namespace {
 
-struct RowSource {
-    std::string_view name;  // UTF-8
-    std::array<int, 14> offsets;
-};
-
-constexpr std::array<RowSource, kTuningCount> kRows = {{
-    {"平調子", {0, 0, 5, 7, 8, 12, 13, 17, 19, 20, 24, 25, 29, 31}},
-    {"雲井調子", {0, 0, 5, 6, 10, 12, 13, 17, 18, 22, 24, 25, 29, 31}},
-    {"中空調子", {0, 0, 5, 7, 8, 12, 14, 15, 19, 20, 24, 26, 27, 31}},
-    {"乃木調子", {0, 0, 5, 7, 9, 12, 14, 17, 19, 21, 24, 26, 29, 31}},
-    {"楽調子", {0, 0, 5, 7, 10, 12, 14, 17, 19, 22, 24, 26, 29, 31}},
-    {"ト音階", {0, 0, 2, 4, 5, 7, 9, 11, 12, 14, 16, 17, 19, 21}},
-    {"ペンタトニックｍ", {0, 0, 5, 8, 10, 12, 15, 17, 20, 22, 24, 27, 29, 32}},
-    {"ハルモニックｍ", {0, 0, 5, 6, 9, 10, 12, 13, 15, 17, 18, 21, 22, 24}},
+// Semitones above the base tone per string index 0..13, rows in table order.
+constexpr std::array<std::array<int, 14>, kTuningCount> kOffsets = {{
+    {0, 0, 5, 7, 8, 12, 13, 17, 19, 20, 24, 25, 29, 31},   // 平調子
+    {0, 0, 5, 6, 10, 12, 13, 17, 18, 22, 24, 25, 29, 31},  // 雲井調子
+    {0, 0, 5, 7, 8, 12, 14, 15, 19, 20, 24, 26, 27, 31},   // 中空調子
+    {0, 0, 5, 7, 9, 12, 14, 17, 19, 21, 24, 26, 29, 31},   // 乃木調子
+    {0, 0, 5, 7, 10, 12, 14, 17, 19, 22, 24, 26, 29, 31},  // 楽調子
+    {0, 0, 2, 4, 5, 7, 9, 11, 12, 14, 16, 17, 19, 21},     // ト音階
+    {0, 0, 5, 8, 10, 12, 15, 17, 20, 22, 24, 27, 29, 32},  // ペンタトニックｍ
+    {0, 0, 5, 6, 9, 10, 12, 13, 15, 17, 18, 21, 22, 24},   // ハルモニックｍ
 }};
-
-constexpr std::array<std::string_view, kBaseToneCount + 1> kBaseToneNames = {
-    "",     "壱越", "断金", "平調", "勝絶", "下無", "双調",
-    "鳧鐘", "黄鐘", "鸞鐘", "盤渉", "神仙", "上無"};
 
 // A base tone read from a score file may be any number; the note is kept far from overflow
 // and exact for every tone that could sound. Notes outside 0..127 are never written.
@@ -44,19 +36,14 @@ const std::array<TuningRow, kTuningCount>& TuningTable() {
     static const auto table = [] {
         std::array<TuningRow, kTuningCount> rows;
         for (size_t i = 0; i < rows.size(); ++i)
-            rows[i] = {Utf8ToSjis(kRows[i].name), kRows[i].offsets};
+            rows[i] = {res::TuningNames()[i], kOffsets[i]};
         return rows;
     }();
     return table;
 }
 
 const std::array<std::string, kBaseToneCount + 1>& BaseToneNames() {
-    static const auto names = [] {
-        std::array<std::string, kBaseToneCount + 1> out;
-        for (size_t i = 0; i < out.size(); ++i) out[i] = Utf8ToSjis(kBaseToneNames[i]);
-        return out;
-    }();
-    return names;
+    return res::BaseToneNameTexts();
 }
 
 int FindTuning(const std::string& name) {

@@ -4,14 +4,17 @@
 #include <algorithm>
 
 #include "platform/qt/QtText.h"
+#include "resources/Texts.h"
 
 namespace tabrella::qt {
 
 void InstallFontSubstitutions() {
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
-    QFont::insertSubstitution(QStringLiteral("MS Pゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitutions(QStringLiteral("HG正楷書体-PRO"),
+    using res::Txt;
+    QFont::insertSubstitution(FromSjis(res::Sjis(Txt::FontGothic)), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(FromSjis(res::Sjis(Txt::FontPGothicHalf)), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(FromSjis(res::Sjis(Txt::FontPGothicFull)), QStringLiteral("IPAPGothic"));
+    // The brush face of the header texts; the Mincho face where the brush font is missing.
+    QFont::insertSubstitutions(FromSjis(res::Sjis(Txt::FontBrush)),
                                QStringList{QStringLiteral("KouzanBrushFont"),
                                            QStringLiteral("IPAMincho")});
 }
