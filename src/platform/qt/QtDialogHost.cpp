@@ -11,10 +11,23 @@
 #include "resources/DialogResources.h"
 
 namespace tabrella::qt {
+namespace {
+
+// Gives the keyboard back to the main window when a modal window closes, also where no
+// window manager does it, so that the accelerators work again at once.
+struct ReturnFocus {
+    QWidget* parent;
+    ~ReturnFocus() {
+        if (parent && parent->window()->isVisible()) parent->window()->activateWindow();
+    }
+};
+
+}  // namespace
 
 int QtDialogHost::DoModal(platform::CDialog& dialog) {
     const res::DialogTemplate* tmpl = res::FindDialogTemplate(dialog.ResourceId());
     if (!tmpl) return platform::kIdCancel;
+    ReturnFocus focus{m_parent};
     TemplateDialog window(*tmpl, dialog, m_parent);
     dialog.OnInitDialog(window);
     return window.exec();
@@ -22,6 +35,7 @@ int QtDialogHost::DoModal(platform::CDialog& dialog) {
 
 int QtDialogHost::MessageBox(std::string_view sjisText, std::string_view sjisCaption,
                              platform::MessageBoxKind kind) {
+    ReturnFocus focus{m_parent};
     const QString caption =
         sjisCaption.empty() ? QApplication::applicationDisplayName() : FromSjis(sjisCaption);
     if (kind == platform::MessageBoxKind::YesNoQuestion) {
@@ -35,6 +49,7 @@ int QtDialogHost::MessageBox(std::string_view sjisText, std::string_view sjisCap
 }
 
 std::optional<std::string> QtDialogHost::FileDialog(const platform::FileDialogRequest& request) {
+    ReturnFocus focus{m_parent};
     QFileDialog dialog(m_parent);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -57,6 +72,7 @@ bool QtDialogHost::FontDialog(platform::FontRecord& record) {
     initial.setItalic(record.italic != 0);
     initial.setUnderline(record.underline != 0);
     initial.setStrikeOut(record.strikeOut != 0);
+    ReturnFocus focus{m_parent};
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, initial, m_parent);
     if (!ok) return false;
