@@ -202,7 +202,8 @@ def jis_type_play_save_reopen(server, binary, workdir):
 
 def us_marks_title_save_as_open(server, binary, workdir):
     """US keyboard: 1..9 0 - ' \\ give 一..巾 and the US punctuation gives the marks; the song
-    title typed with a space; Save As a .txt file; New; Open through the dialog; Save."""
+    title typed with a space; Save As a .txt file; New; Open through the dialog; Save; the
+    close box asks about unsaved changes."""
     server.set_layout("us")
     editor = x.Editor(server, binary, workdir)
     editor.wait_main_window(MAIN_CAPTION)
@@ -252,9 +253,22 @@ def us_marks_title_save_as_open(server, binary, workdir):
     server.key(*[DOWN] * 21, KEY_O, KEY_O, f"{CTRL}+{KEY_S}")
     wait_saved_notice(server, editor)
     expect_file(target, score_file(cells[:-1] + [cell(0, 7)], title="Sakura　Uta"))
-    exit_through_menu(server)
+
+    # A change, then the close box: it asks as Exit does; いいえ keeps the window.
+    server.key(10)
+    server.close_box(editor.window)
+    question = server.wait_window(MESSAGE_BOX)
+    server.focus(question)
+    server.key(KEY_N)
+    server.wait_gone(question, "the exit question")
+    check(editor.alive() and server.is_viewable(editor.window), "いいえ closed the window")
+    server.close_box(editor.window)
+    question = server.wait_window(MESSAGE_BOX)
+    server.focus(question)
+    server.key(RETURN)
     dismiss_close_error(server)
     expect_clean_exit(editor, editor.tmpdir)
+    expect_file(target, score_file(cells[:-1] + [cell(0, 7)], title="Sakura　Uta"))
 
 
 SCENARIOS = {f.__name__: f for f in (jis_type_play_save_reopen, us_marks_title_save_as_open)}

@@ -6,6 +6,8 @@ manager: the program activates its own window, and after a dialog closes the tes
 the focus back to the main window, which is what a window manager would do.
 """
 
+import ctypes
+import ctypes.util
 import os
 import re
 import select
@@ -145,6 +147,39 @@ class XServer:
         if not match:
             raise Failure("import gave no 8-bit PPM picture")
         return int(match.group(1)), int(match.group(2)), data[match.end():]
+
+    def close_box(self, window):
+        """Asks the window to close, as a window manager does when its close box is clicked."""
+        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                   ctypes.c_void_p]
+        x11.XFlush.argtypes = [ctypes.c_void_p]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+        class ClientMessage(ctypes.Structure):  # XClientMessageEvent inside an XEvent
+            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                        ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                        ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                        ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+                        ("pad", ctypes.c_long * 12)]
+
+        display = x11.XOpenDisplay(self.display.encode())
+        if not display:
+            raise Failure(f"cannot open display {self.display}")
+        try:
+            event = ClientMessage(type=33, send_event=1, display=display, window=window,
+                                  message_type=x11.XInternAtom(display, b"WM_PROTOCOLS", 0),
+                                  format=32)
+            event.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+            if not x11.XSendEvent(display, window, 0, 0, ctypes.byref(event)):
+                raise Failure("the close request could not be sent")
+            x11.XFlush(display)
+        finally:
+            x11.XCloseDisplay(display)
 
     def close(self):
         for editor in self.editors:
