@@ -203,7 +203,7 @@ def jis_type_play_save_reopen(server, binary, workdir):
 def us_marks_title_save_as_open(server, binary, workdir):
     """US keyboard: 1..9 0 - ' \\ give 一..巾 and the US punctuation gives the marks; the song
     title typed with a space; Save As a .txt file; New; Open through the dialog; Save; the
-    close box asks about unsaved changes."""
+    close box asks about unsaved changes; C stops the stepping cursor."""
     server.set_layout("us")
     editor = x.Editor(server, binary, workdir)
     editor.wait_main_window(MAIN_CAPTION)
@@ -213,7 +213,17 @@ def us_marks_title_save_as_open(server, binary, workdir):
     # △ 14, ○ 15 (covers 16), ○ 17 (covers 18), △ 19, ハ 20, ゝ 21, オ七 22.
     server.key(US["]"], DOWN, US[";"], DOWN, DOWN, US["`"], DOWN, DOWN, US["["], DOWN)
     server.key(US["="], DOWN, US["."], DOWN, 16, KEY_O, KEY_O)
-    play_without_sound(server, editor)  # from the last cell: nothing to step through
+
+    # Play from the top; once the cursor has stepped, C stops it where it is.
+    server.key(HOME)
+    at_top = x.red_box(server, editor.window)
+    play_without_sound(server, editor)
+    x.poll("the cursor to step", lambda: x.red_box(server, editor.window) not in (at_top, None))
+    server.key(KEY_C)
+    time.sleep(0.1)  # the key reaches the program
+    stopped_at = x.red_box(server, editor.window)
+    time.sleep(0.5)  # longer than one step of the cursor at tempo 80 (371 ms)
+    check(x.red_box(server, editor.window) == stopped_at, "the cursor stepped on after C")
 
     # 表示 → 曲名の設定 by the keyboard: Alt alone opens the menu bar.
     server.key(ALT, RIGHT, RIGHT, DOWN, DOWN, DOWN, RETURN)
