@@ -102,8 +102,25 @@ def wait_saved_notice(server, editor):
     editor.refocus()
 
 
+def wait_caption(editor, caption):
+    # The caption changes just after the dialog or notice closes.
+    try:
+        x.poll(f"the caption {caption!r}", lambda: editor.caption() == caption)
+    except Failure as failure:
+        raise Failure(f"{failure}; it reads {editor.caption()!r}") from None
+
+
 def exit_through_menu(server):
     server.key(f"{ALT}+{KEY_F}", KEY_X)  # ﾌｧｲﾙ(&F) → ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)
+
+
+def answer_question(server, key):
+    """Answers the exit question: KEY_N for いいえ, RETURN for the default はい."""
+    question = server.wait_window(MESSAGE_BOX)
+    server.focus(question)
+    server.key(key)
+    if key == KEY_N:
+        server.wait_gone(question, "the exit question")
 
 
 def dismiss_close_error(server):
@@ -117,7 +134,7 @@ def dismiss_close_error(server):
 def expect_clean_exit(editor, tmpdir):
     status = editor.wait_exit()
     check(status == 0, f"tabrella ended with status {status}")
-    left = [name for name in os.listdir(tmpdir)]
+    left = os.listdir(tmpdir)
     check(not left, f"temporary files left behind: {left}")
     noise = [line for line in editor.stderr().splitlines()
              if any(w in line.lower() for w in ("fluidsynth", "alsa", "pulse", "snd_"))]
@@ -164,7 +181,7 @@ def jis_type_play_save_reopen(server, binary, workdir):
     target = os.path.join(workdir, "jis")
     save_through_dialog(server, editor, target, [f"{CTRL}+{KEY_S}"])
     saved = target + ".tbr"  # the dialog adds the default extension
-    check(editor.caption() == saved, f"caption {editor.caption()!r} after saving {saved}")
+    wait_caption(editor, saved)
     cells = [cell(0, 1, 3)] + [cell(0, k) for k in range(2, 14)] + [
         cell(10, 105, 7), cell(0, 2, 0, 0, 103, 0, 1), cell(0, 600), cell(0, 500), cell(),
         cell(0, 700), cell(), cell(0, 800), cell(0, 900), cell(0, 1000), cell(0, 1100),
@@ -175,16 +192,11 @@ def jis_type_play_save_reopen(server, binary, workdir):
     # A change, then Exit: いいえ keeps the program; はい leaves without saving.
     server.key(17)
     exit_through_menu(server)
-    question = server.wait_window(MESSAGE_BOX)
-    server.focus(question)
-    server.key(KEY_N)
-    server.wait_gone(question, "the exit question")
+    answer_question(server, KEY_N)
     check(editor.alive(), "いいえ to the exit question ended the program")
     editor.refocus()
     exit_through_menu(server)
-    question = server.wait_window(MESSAGE_BOX)
-    server.focus(question)
-    server.key(RETURN)
+    answer_question(server, RETURN)
     dismiss_close_error(server)
     expect_clean_exit(editor, editor.tmpdir)
     expect_file(saved, expected)
@@ -238,7 +250,7 @@ def us_marks_title_save_as_open(server, binary, workdir):
 
     target = os.path.join(workdir, "us.txt")
     save_through_dialog(server, editor, target, [f"{ALT}+{KEY_F}", KEY_A])  # 名前を付けて保存(&A)
-    check(editor.caption() == target, f"caption {editor.caption()!r} after saving {target}")
+    wait_caption(editor, target)
     cells = [cell(0, k) for k in range(1, 14)] + [
         cell(0, 600), cell(0, 500), cell(), cell(0, 700), cell(), cell(0, 800), cell(0, 1000),
         cell(0, 900), cell(0, 207)]
@@ -257,7 +269,7 @@ def us_marks_title_save_as_open(server, binary, workdir):
     server.key(RETURN)
     server.wait_gone(dialog, "the open dialog")
     editor.refocus()
-    x.poll("the caption of the opened file", lambda: editor.caption() == target)
+    wait_caption(editor, target)
 
     # The last cell changes from オ七 to 七 and Save writes the same file again.
     server.key(*[DOWN] * 21, KEY_O, KEY_O, f"{CTRL}+{KEY_S}")
@@ -267,15 +279,10 @@ def us_marks_title_save_as_open(server, binary, workdir):
     # A change, then the close box: it asks as Exit does; いいえ keeps the window.
     server.key(10)
     server.close_box(editor.window)
-    question = server.wait_window(MESSAGE_BOX)
-    server.focus(question)
-    server.key(KEY_N)
-    server.wait_gone(question, "the exit question")
+    answer_question(server, KEY_N)
     check(editor.alive() and server.is_viewable(editor.window), "いいえ closed the window")
     server.close_box(editor.window)
-    question = server.wait_window(MESSAGE_BOX)
-    server.focus(question)
-    server.key(RETURN)
+    answer_question(server, RETURN)
     dismiss_close_error(server)
     expect_clean_exit(editor, editor.tmpdir)
     expect_file(target, score_file(cells[:-1] + [cell(0, 7)], title="Sakura　Uta"))
