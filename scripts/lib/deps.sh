@@ -5,7 +5,7 @@ TABRELLA_PACKAGES=(
     libfluidsynth-dev libasound2-dev fluid-soundfont-gm
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu
     libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
-    xvfb xdotool x11-xkb-utils xauth imagemagick poppler-utils desktop-file-utils
+    xvfb xdotool x11-xkb-utils xauth imagemagick poppler-utils desktop-file-utils python3
 )
 
 tabrella_ensure_packages() {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "platform/qt/QtDialogHost.h"
@@ -15,7 +17,7 @@ namespace {
 
 // A dialog with one integer box, as the tempo dialog has.
 class NumberDialog : public platform::CDialog {
-public:
+  public:
     NumberDialog() : CDialog(res::kDlgTempo) {}
     int m_value = 80;
     void OnInitDialog(platform::IDialogControls& c) override {
@@ -24,8 +26,10 @@ public:
         c.SpinSetPos(1014, m_value);
     }
 
-protected:
-    void DoDataExchange(platform::DataExchange& dx) override { dx.IntInRange(1013, m_value, 10, 999); }
+  protected:
+    void DoDataExchange(platform::DataExchange& dx) override {
+        dx.IntInRange(1013, m_value, 10, 999);
+    }
 };
 
 TEST(TemplateDialog, BuildsTheControlsOfItsTemplate) {
@@ -94,6 +98,43 @@ TEST(TemplateDialog, ComboKeepsTypedTextAsTyped) {
     dialog.ComboAppend(1009, ToSjis("雲井調子"));
     dialog.SetText(1009, ToSjis("平調子 "));
     EXPECT_EQ(dialog.GetText(1009), ToSjis("平調子 "));
+}
+
+TEST(QtDialogHost, AFileDialogOpensInTheFolderOfTheLastChosenFile) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QtDialogHost host(nullptr);
+    platform::FileDialogRequest request;
+    request.save = true;
+    request.defaultExtension = "tbr";
+    request.initialName = ".tbr";
+
+    QString firstFolder;
+    {
+        test::ModalCloser chooser([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            firstFolder = dialog->directory().absolutePath();
+            // Typed into the name box, as a user does: the dialog itself never goes there.
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(folder.filePath("score.tbr"));
+            static_cast<QDialog*>(dialog)->accept();  // the dialog's own checks run
+        });
+        const std::optional<std::string> chosen = host.FileDialog(request);
+        ASSERT_TRUE(chosen.has_value());
+        EXPECT_EQ(FromSjis(*chosen).toStdString(), folder.filePath("score.tbr").toStdString());
+    }
+    ASSERT_NE(firstFolder.toStdString(), folder.path().toStdString());
+
+    QString secondFolder;
+    QString proposedName;
+    test::ModalCloser looker([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        secondFolder = dialog->directory().absolutePath();
+        proposedName = dialog->selectedFiles().value(0);
+        dialog->reject();
+    });
+    EXPECT_FALSE(host.FileDialog(request).has_value());
+    EXPECT_EQ(secondFolder.toStdString(), folder.path().toStdString());
+    EXPECT_EQ(proposedName.toStdString(), folder.filePath(".tbr").toStdString());
 }
 
 }  // namespace

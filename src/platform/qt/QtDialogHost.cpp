@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QMessageBox>
@@ -39,9 +40,9 @@ int QtDialogHost::MessageBox(std::string_view sjisText, std::string_view sjisCap
     const QString caption =
         sjisCaption.empty() ? QApplication::applicationDisplayName() : FromSjis(sjisCaption);
     if (kind == platform::MessageBoxKind::YesNoQuestion) {
-        const auto answer = QMessageBox::question(m_parent, caption, FromSjis(sjisText),
-                                                  QMessageBox::Yes | QMessageBox::No,
-                                                  QMessageBox::Yes);
+        const auto answer =
+            QMessageBox::question(m_parent, caption, FromSjis(sjisText),
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         return answer == QMessageBox::Yes ? platform::kIdYes : platform::kIdNo;
     }
     QMessageBox::warning(m_parent, caption, FromSjis(sjisText));
@@ -59,16 +60,20 @@ std::optional<std::string> QtDialogHost::FileDialog(const platform::FileDialogRe
     for (const platform::FileFilter& f : request.filters) filters << FromSjis(f.label);
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(FromSjis(request.defaultExtension));
+    if (!m_lastFolder.isEmpty()) dialog.setDirectory(m_lastFolder);
     if (!request.initialName.empty()) dialog.selectFile(FromSjis(request.initialName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return ToSjis(dialog.selectedFiles().first());
+    const QString chosen = dialog.selectedFiles().first();
+    m_lastFolder = QFileInfo(chosen).absolutePath();
+    return ToSjis(chosen);
 }
 
 bool QtDialogHost::FontDialog(platform::FontRecord& record) {
     // Start from the installed face the name stands for, with the remembered style.
     QFont initial(QFontInfo(QFont(FromSjis(record.faceName))).family());
     if (record.height != 0) initial.setPointSize(std::abs(record.height));
-    if (record.weight != 0) initial.setWeight(static_cast<QFont::Weight>(std::clamp(record.weight, 100, 900)));
+    if (record.weight != 0)
+        initial.setWeight(static_cast<QFont::Weight>(std::clamp(record.weight, 100, 900)));
     initial.setItalic(record.italic != 0);
     initial.setUnderline(record.underline != 0);
     initial.setStrikeOut(record.strikeOut != 0);

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the program's dialogs as real Qt dialogs built from their resource templates, and
 // the standard message box, file and font dialogs.
+#include <QString>
 #include <QWidget>
 
 #include "platform/Dialog.h"
@@ -8,7 +9,7 @@
 namespace tabrella::qt {
 
 class QtDialogHost : public platform::IDialogHost {
-public:
+  public:
     explicit QtDialogHost(QWidget* parent) : m_parent(parent) {}
 
     int DoModal(platform::CDialog& dialog) override;
@@ -17,8 +18,10 @@ public:
     std::optional<std::string> FileDialog(const platform::FileDialogRequest& request) override;
     bool FontDialog(platform::FontRecord& font) override;
 
-private:
+  private:
     QWidget* m_parent;
+    // Each file dialog opens where the last one chose a file, as the platform's own would.
+    QString m_lastFolder;
 };
 
 }  // namespace tabrella::qt

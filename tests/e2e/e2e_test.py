@@ -1,0 +1,331 @@
+#!/usr/bin/env python3
+"""End-to-end tests: the real tabrella on a private X server, typed at by keycode.
+
+usage: e2e_test.py TABRELLA SCENARIO
+
+Each scenario types a score on one keyboard layout, plays it (there is no sound device,
+so the sequencer's error comes up and the cursor steps on), saves it through the real file
+dialog, leaves, comes back to the file, and compares the file on disk byte for byte with
+the score that was typed. Exits 77 (skipped) when Xvfb or xdotool is not installed.
+"""
+
+import os
+import shutil
+import sys
+import time
+import traceback
+
+import xsession as x
+from xsession import (ALT, CTRL, DOWN, HOME, INSERT, KEY_A, KEY_C, KEY_F, KEY_K, KEY_L, KEY_N,
+                      KEY_O, KEY_S, KEY_X, LEFT, PAGE_DOWN, PAGE_UP, RETURN, RIGHT, UP, Failure)
+
+MAIN_CAPTION = "^タブレラ$"
+NEW_CAPTION = "^新規作成　－タブレラ$"
+MESSAGE_BOX = "^Tabrella$"  # message boxes carry the application title
+SAVED_NOTICE = "^ファイル保存の確認$"
+SAVE_DIALOG = "^名前を付けて保存$"
+OPEN_DIALOG = "^開く$"
+TITLE_DIALOG = "^曲名の入力$"
+
+# Number-row keys by X keycode: 1..9, 0, -, and the two keys right of it.
+DIGITS_1_TO_MINUS = list(range(10, 21))
+JIS = {"^": 21, "yen": 132, "@": 34, "[": 35, ":": 48, ";": 47, "]": 51, ".": 60}
+US = {"=": 21, "'": 48, "\\": 51, "`": 49, "[": 34, "]": 35, ";": 47, ".": 60}
+
+
+def cell(f1=0, f2=0, f3=0, s1=0, s2=0, s3=0, split=0):
+    return f"{f1} {f2} {f3} {s1} {s2} {s3} {split} ".encode()
+
+
+def score_file(cells, title=None, tuning="平調子", otsu=1, base=3, tempo=80):
+    """The bytes a score file holds: cell lines, then title, tuning, 乙, base tone, tempo."""
+    lines = list(cells)
+    lines.append(b"Title " + title.encode("cp932") if title else b"Title NULL ")
+    lines += [tuning.encode("cp932"), f"{otsu} ".encode(), f"{base} ".encode(),
+              f"{tempo} ".encode()]
+    return b"".join(line + b"\r\n" for line in lines)
+
+
+def expect_file(path, expected):
+    if not os.path.exists(path):
+        raise Failure(f"{path} was not written")
+    with open(path, "rb") as f:
+        actual = f.read()
+    if actual == expected:
+        return
+    got = actual.decode("cp932", errors="replace").split("\r\n")
+    want = expected.decode("cp932").split("\r\n")
+    diff = [f"  line {i + 1}: expected {w!r}, got {g!r}"
+            for i, (w, g) in enumerate(zip(want, got)) if w != g]
+    if len(got) != len(want):
+        diff.append(f"  {len(got)} lines instead of {len(want)}")
+    raise Failure(f"{path} differs from the typed score:\n" + "\n".join(diff[:20]))
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+# ---- steps a user takes -------------------------------------------------------------------
+
+def play_without_sound(server, editor):
+    """X plays: the sequencer's error shows once; Return closes it and the timer runs on."""
+    server.key(KEY_X)
+    box = server.wait_window(MESSAGE_BOX)
+    server.focus(box)
+    server.key(RETURN)
+    server.wait_gone(box, "the sequencer's message")
+    editor.refocus()
+    check(not server.windows(MESSAGE_BOX), "a second message box followed the first")
+
+
+def wait_cursor_at(server, editor, box, what):
+    x.poll(what, lambda: x.red_box(server, editor.window) == box, interval=0.05)
+
+
+def save_through_dialog(server, editor, typed_path, dialog_keys):
+    """Opens the save dialog with dialog_keys, types a path and confirms; waits out the notice."""
+    server.key(*dialog_keys)
+    dialog = server.wait_window(SAVE_DIALOG)
+    server.focus(dialog)
+    server.key(f"{CTRL}+{KEY_A}")  # the proposed name is replaced, whatever it is
+    server.type_text(typed_path)
+    server.key(RETURN)
+    wait_saved_notice(server, editor)
+
+
+def wait_saved_notice(server, editor):
+    # The notice closes itself; nothing is pressed here.
+    notice = server.wait_window(SAVED_NOTICE)
+    server.wait_gone(notice, "the saved notice")
+    editor.refocus()
+
+
+def wait_caption(editor, caption):
+    # The caption changes just after the dialog or notice closes.
+    try:
+        x.poll(f"the caption {caption!r}", lambda: editor.caption() == caption)
+    except Failure as failure:
+        raise Failure(f"{failure}; it reads {editor.caption()!r}") from None
+
+
+def exit_through_menu(server):
+    server.key(f"{ALT}+{KEY_F}", KEY_X)  # ﾌｧｲﾙ(&F) → ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)
+
+
+def answer_question(server, key):
+    """Answers the exit question: KEY_N for いいえ, RETURN for the default はい."""
+    question = server.wait_window(MESSAGE_BOX)
+    server.focus(question)
+    server.key(key)
+    if key == KEY_N:
+        server.wait_gone(question, "the exit question")
+
+
+def dismiss_close_error(server):
+    """After a play whose device never opened, the view still closes that device when it
+    goes, and the sequencer answers that it is not open; the message waits for OK."""
+    box = server.wait_window(MESSAGE_BOX)
+    server.focus(box)
+    server.key(RETURN)
+
+
+def expect_clean_exit(editor, tmpdir):
+    status = editor.wait_exit()
+    check(status == 0, f"tabrella ended with status {status}")
+    left = os.listdir(tmpdir)
+    check(not left, f"temporary files left behind: {left}")
+    noise = [line for line in editor.stderr().splitlines()
+             if any(w in line.lower() for w in ("fluidsynth", "alsa", "pulse", "snd_"))]
+    check(not noise, "sound library messages on the terminal:\n" + "\n".join(noise))
+
+
+# ---- scenarios ----------------------------------------------------------------------------
+
+def jis_type_play_save_reopen(server, binary, workdir):
+    """JIS keyboard: the number row gives 一..巾, marks, split cell, arrows, page moves;
+    play without a sound device; Ctrl+S through the file dialog; the exit question; the file
+    named on the command line comes back and saves in place."""
+    server.set_layout("jp")
+    editor = x.Editor(server, binary, workdir)
+    editor.wait_main_window(MAIN_CAPTION)
+
+    # Cells 1..13: one string each, 一 to 巾, on the keys 1..9 0 - ^ ¥.
+    for key in DIGITS_1_TO_MINUS + [JIS["^"], JIS["yen"]]:
+        server.key(key, DOWN)
+    # Cell 14: 五 with ヲ in the centre, 七 right, 十 left.
+    server.key(14, KEY_O, RIGHT, 16, LEFT, LEFT, 19, DOWN)
+    # Cell 15 split: 二 above, ヲ三 below.
+    server.key(INSERT, 11, DOWN, 12, KEY_O, DOWN)
+    # Marks: △ on 16, the two-cell ○ on 17 (18 is covered: 四 and Insert do nothing there),
+    # ○ on 19 (covers 20), △ on 21, ゝ 22, ハ 23, ツ 24, ヒ 25; 斗 on 26.
+    server.key(JIS["]"], DOWN, JIS[":"], DOWN, 13, INSERT, DOWN, JIS["@"], DOWN, DOWN)
+    server.key(JIS["["], DOWN, JIS["."], DOWN, JIS[";"], DOWN, KEY_L, DOWN, KEY_K, DOWN, 20)
+
+    # Play from cell 24: the cursor steps to the last used cell, 26, and stops there.
+    at_last_cell = x.red_box(server, editor.window)
+    check(at_last_cell is not None, "no red cursor box on the page")
+    server.key(UP, UP)
+    check(x.red_box(server, editor.window) != at_last_cell, "Up did not move the cursor box")
+    play_without_sound(server, editor)
+    wait_cursor_at(server, editor, at_last_cell, "the cursor to step to the last used cell")
+    # C stops the timer; its next tick would otherwise step on once cells further on are used.
+    server.key(KEY_C, JIS["yen"])  # 巾 replaces 斗 where the cursor stopped
+
+    # Page Down moves the score by one column under the cursor: cell 26 + 32.
+    server.key(PAGE_DOWN, 10, PAGE_UP)
+    # Home goes to cell 1; Right to its right slot.
+    server.key(HOME, RIGHT, 12)
+
+    target = os.path.join(workdir, "jis")
+    save_through_dialog(server, editor, target, [f"{CTRL}+{KEY_S}"])
+    saved = target + ".tbr"  # the dialog adds the default extension
+    wait_caption(editor, saved)
+    cells = [cell(0, 1, 3)] + [cell(0, k) for k in range(2, 14)] + [
+        cell(10, 105, 7), cell(0, 2, 0, 0, 103, 0, 1), cell(0, 600), cell(0, 500), cell(),
+        cell(0, 700), cell(), cell(0, 800), cell(0, 900), cell(0, 1000), cell(0, 1100),
+        cell(0, 1200), cell(0, 13)] + [cell()] * 31 + [cell(0, 1)]
+    expected = score_file(cells)
+    expect_file(saved, expected)
+
+    # A change, then Exit: いいえ keeps the program; はい leaves without saving.
+    server.key(17)
+    exit_through_menu(server)
+    answer_question(server, KEY_N)
+    check(editor.alive(), "いいえ to the exit question ended the program")
+    editor.refocus()
+    exit_through_menu(server)
+    answer_question(server, RETURN)
+    dismiss_close_error(server)
+    expect_clean_exit(editor, editor.tmpdir)
+    expect_file(saved, expected)
+
+    # Started on the file: the score is back; 十 on cell 1 and Ctrl+S writes in place.
+    editor = x.Editor(server, binary, workdir, saved)
+    editor.wait_main_window("^" + saved + "$")
+    server.key(19, f"{CTRL}+{KEY_S}")
+    wait_saved_notice(server, editor)
+    check(not server.windows(SAVE_DIALOG), "Save asked for a name although the score has one")
+    expect_file(saved, score_file([cell(0, 10, 3)] + cells[1:]))
+    exit_through_menu(server)
+    expect_clean_exit(editor, editor.tmpdir)
+
+
+def us_marks_title_save_as_open(server, binary, workdir):
+    """US keyboard: 1..9 0 - ' \\ give 一..巾 and the US punctuation gives the marks; the song
+    title typed with a space; Save As a .txt file; New; Open through the dialog; Save; the
+    close box asks about unsaved changes; C stops the stepping cursor."""
+    server.set_layout("us")
+    editor = x.Editor(server, binary, workdir)
+    editor.wait_main_window(MAIN_CAPTION)
+
+    for key in DIGITS_1_TO_MINUS + [US["'"], US["\\"]]:
+        server.key(key, DOWN)
+    # △ 14, ○ 15 (covers 16), ○ 17 (covers 18), △ 19, ハ 20, ゝ 21, オ七 22.
+    server.key(US["]"], DOWN, US[";"], DOWN, DOWN, US["`"], DOWN, DOWN, US["["], DOWN)
+    server.key(US["="], DOWN, US["."], DOWN, 16, KEY_O, KEY_O)
+
+    # Play from the top; once the cursor has stepped, C stops it where it is.
+    server.key(HOME)
+    at_top = x.red_box(server, editor.window)
+    play_without_sound(server, editor)
+    x.poll("the cursor to step", lambda: x.red_box(server, editor.window) not in (at_top, None))
+    server.key(KEY_C)
+    time.sleep(0.1)  # the key reaches the program
+    stopped_at = x.red_box(server, editor.window)
+    time.sleep(0.5)  # longer than one step of the cursor at tempo 80 (371 ms)
+    check(x.red_box(server, editor.window) == stopped_at, "the cursor stepped on after C")
+
+    # 表示 → 曲名の設定 by the keyboard: Alt alone opens the menu bar.
+    server.key(ALT, RIGHT, RIGHT, DOWN, DOWN, DOWN, RETURN)
+    dialog = server.wait_window(TITLE_DIALOG)
+    server.focus(dialog)
+    # Latin letters: xdotool types other characters by remapping a spare key, which races
+    # with the program's reading of the new keymap.
+    server.type_text("Sakura Uta")
+    server.key(RETURN)
+    server.wait_gone(dialog, "the title dialog")
+    editor.refocus()
+
+    target = os.path.join(workdir, "us.txt")
+    save_through_dialog(server, editor, target, [f"{ALT}+{KEY_F}", KEY_A])  # 名前を付けて保存(&A)
+    wait_caption(editor, target)
+    cells = [cell(0, k) for k in range(1, 14)] + [
+        cell(0, 600), cell(0, 500), cell(), cell(0, 700), cell(), cell(0, 800), cell(0, 1000),
+        cell(0, 900), cell(0, 207)]
+    # A space typed into the title is stored full-width, so the title stays one word.
+    expected = score_file(cells, title="Sakura　Uta")
+    expect_file(target, expected)
+
+    # New clears the score and the caption; Open brings the file back through the dialog.
+    server.key(f"{CTRL}+{KEY_N}")
+    x.poll("the caption of a new score", lambda: server.windows(NEW_CAPTION))
+    server.key(f"{CTRL}+{KEY_O}")
+    dialog = server.wait_window(OPEN_DIALOG)
+    server.focus(dialog)
+    server.key(f"{CTRL}+{KEY_A}")
+    server.type_text(target)
+    server.key(RETURN)
+    server.wait_gone(dialog, "the open dialog")
+    editor.refocus()
+    wait_caption(editor, target)
+
+    # The last cell changes from オ七 to 七 and Save writes the same file again.
+    server.key(*[DOWN] * 21, KEY_O, KEY_O, f"{CTRL}+{KEY_S}")
+    wait_saved_notice(server, editor)
+    expect_file(target, score_file(cells[:-1] + [cell(0, 7)], title="Sakura　Uta"))
+
+    # A change, then the close box: it asks as Exit does; いいえ keeps the window.
+    server.key(10)
+    server.close_box(editor.window)
+    answer_question(server, KEY_N)
+    check(editor.alive() and server.is_viewable(editor.window), "いいえ closed the window")
+    server.close_box(editor.window)
+    answer_question(server, RETURN)
+    dismiss_close_error(server)
+    expect_clean_exit(editor, editor.tmpdir)
+    expect_file(target, score_file(cells[:-1] + [cell(0, 7)], title="Sakura　Uta"))
+
+
+SCENARIOS = {f.__name__: f for f in (jis_type_play_save_reopen, us_marks_title_save_as_open)}
+
+
+def main(argv):
+    if len(argv) != 3 or argv[2] not in SCENARIOS:
+        print(f"usage: {argv[0]} TABRELLA {{{','.join(SCENARIOS)}}}", file=sys.stderr)
+        return 2
+    binary, name = os.path.abspath(argv[1]), argv[2]
+    missing = x.missing_tools()
+    if missing:
+        print(f"SKIP: not installed: {', '.join(missing)} (scripts/lib/deps.sh installs them)")
+        return x.SKIP
+
+    workdir = x.make_workdir()
+    server = x.XServer(workdir)
+    started = time.monotonic()
+    try:
+        SCENARIOS[name](server, binary, workdir)
+        print(f"PASS {name} in {time.monotonic() - started:.1f} s")
+        return 0
+    except Exception as error:
+        shot = os.path.abspath(f"e2e-{name}-failure.png")
+        try:
+            server.run("import", "-window", "root", shot)
+            print(f"screen at the failure: {shot}")
+        except Exception:
+            pass
+        if not isinstance(error, Failure):
+            traceback.print_exc()
+        for editor in server.editors:
+            if editor.stderr():
+                print("tabrella's standard error:\n" + editor.stderr())
+        print(f"FAIL {name}: {error}")
+        return 1
+    finally:
+        server.close()
+        shutil.rmtree(workdir, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
