@@ -229,6 +229,7 @@ private:
     void CopyRangeToClip(int count);
     void SetBaseToneLabel();
     void ShowSequencerError(platform::SeqError error);
+    void CloseOpenedDevice();
     // File commands: the save prompt, saving and the state a load or New starts from.
     bool SavePromptAllows();
     bool SaveScore();

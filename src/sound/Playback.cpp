@@ -23,7 +23,7 @@ void CTabrellaView::ShowSequencerError(platform::SeqError error) {
 void CTabrellaView::OnPlay() {
     // 1. The device of the last play is closed before its file goes.
     if (m_playing == 1) {
-        ShowSequencerError(m_services.sequencer.Close(m_mciOpen.m_deviceId));
+        CloseOpenedDevice();
         std::remove(m_playFilePath.c_str());
     }
 
@@ -80,8 +80,15 @@ void CTabrellaView::DeletePlayFile() {
 
 void CTabrellaView::OnDestroy() {
     if (m_playing == 0) return;
-    ShowSequencerError(m_services.sequencer.Close(m_mciOpen.m_deviceId));
+    CloseOpenedDevice();
     std::remove(m_playFilePath.c_str());
+}
+
+void CTabrellaView::CloseOpenedDevice() {
+    // A play whose open failed left no device: closing it would only report that, a second
+    // message about the one problem the user has already seen.
+    if (m_mciOpen.m_deviceId == 0) return;
+    ShowSequencerError(m_services.sequencer.Close(m_mciOpen.m_deviceId));
 }
 
 }  // namespace tabrella

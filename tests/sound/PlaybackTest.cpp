@@ -137,15 +137,32 @@ TEST_F(Playback, AnOpenErrorIsShownOnceAndPlayingGoesOn) {
     EXPECT_EQ(h.v().m_playing, 1);
     EXPECT_TRUE(h.window.TimerRunning(kTimer));
 
-    // The next play closes what the last one recorded, shows that error too, and tries again.
+    // The next play has no device to close and tries again: a play error is shown.
     h.sequencer.openError = 0;
+    h.v().OnCommand(kPlay);
+    ASSERT_EQ(h.dialogs.messages.size(), 2u);
+    EXPECT_EQ(h.dialogs.messages[1].text, "sequencer error 276");
+    EXPECT_EQ(Ops(h.sequencer), (std::vector<std::string>{"open 0", "open 1", "play 1"}));
+    EXPECT_TRUE(h.window.TimerRunning(kTimer));
+
+    // A device that did open is closed by the next play, and its close error is shown.
+    h.sequencer.playError = 0;
     h.sequencer.closeError = 263;
     h.v().OnCommand(kPlay);
     ASSERT_EQ(h.dialogs.messages.size(), 3u);
-    EXPECT_EQ(h.dialogs.messages[1].text, "sequencer error 263");
-    EXPECT_EQ(h.dialogs.messages[2].text, "sequencer error 276");
-    EXPECT_EQ(Ops(h.sequencer).back(), "play 1");
-    EXPECT_TRUE(h.window.TimerRunning(kTimer));
+    EXPECT_EQ(h.dialogs.messages[2].text, "sequencer error 263");
+    EXPECT_EQ(Ops(h.sequencer).back(), "play 2");
+}
+
+TEST_F(Playback, LeavingAfterAFailedOpenClosesNothingAndShowsNothing) {
+    h.sequencer.openError = 275;
+    h.v().OnCommand(kPlay);
+    ASSERT_EQ(h.dialogs.messages.size(), 1u);
+    const std::string file = h.v().m_playFilePath;
+    h.v().OnDestroy();
+    EXPECT_EQ(h.dialogs.messages.size(), 1u);
+    EXPECT_EQ(Ops(h.sequencer), (std::vector<std::string>{"open 0"}));
+    EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(Playback, AFolderWithoutRoomForTheFileGivesAMessageAndOpensNothing) {
