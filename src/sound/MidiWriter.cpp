@@ -3,11 +3,15 @@
 //
 // Every event is followed by a provisional delta 00. When time has to pass before the next
 // event, the writer steps back over that 00 and writes the real delta in its place, so notes
-// struck together start on the same tick and there is no event list in memory.
+// struck together start on the same tick and there is no event list.
+//
+// The bytes are built in memory and handed to the stream in one write: stepping back on a
+// file stream would flush its buffer and seek every time.
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <ostream>
+#include <vector>
 
 #include "score/CTabrellaView.h"
 #include "sound/Tempo.h"
@@ -27,8 +31,8 @@ constexpr int kHalfTicks = 120;
 constexpr int kTsuStepTicks = 60;
 constexpr int kRestTicks = 238;  // a rest cell is two ticks short of a cell
 
-constexpr std::streamoff kTrackLengthOffset = 18;
-constexpr std::streamoff kTrackDataOffset = 22;
+constexpr std::size_t kTrackLengthOffset = 18;
+constexpr std::size_t kTrackDataOffset = 22;
 
 // A slot names a string (marks, bare modifiers and empty slots do not).
 constexpr bool HoldsString(int v) {
@@ -132,6 +136,26 @@ NoteMarks MarksOf(const ScoreCell& c) {
     return m;
 }
 
+// The file being built: bytes appended one at a time, and the last one taken back.
+class ByteBuffer {
+  public:
+    ByteBuffer() : m_data(kInitialBytes) {}
+    void Push(int b) {
+        if (m_size == m_data.size()) m_data.resize(m_data.size() * 2);
+        m_data[m_size++] = static_cast<char>(b);
+    }
+    void Pop() { --m_size; }
+    std::size_t Size() const { return m_size; }
+    char& operator[](std::size_t i) { return m_data[i]; }
+    const char* Data() const { return m_data.data(); }
+
+  private:
+    // A whole score of notes takes ~45 KB; most files never grow the buffer.
+    static constexpr std::size_t kInitialBytes = 64 * 1024;
+    std::vector<char> m_data;
+    std::size_t m_size = 0;
+};
+
 class MidiPass {
   public:
     MidiPass(const CTabrellaView& view, std::ostream& out)
@@ -142,12 +166,12 @@ class MidiPass {
   private:
     // ---- bytes ----
     void Put(std::initializer_list<int> bytes) {
-        for (int b : bytes) m_out.put(static_cast<char>(b));
+        for (int b : bytes) m_bytes.Push(b);
         m_provisional = false;
     }
     void Event(int status, int data1, int data2) { Put({status, data1, data2}); }
     void Provisional() {
-        m_out.put(0);
+        m_bytes.Push(0);
         m_provisional = true;
     }
     void Delta(int ticks);
@@ -182,6 +206,7 @@ class MidiPass {
 
     const CTabrellaView& m_view;
     std::ostream& m_out;
+    ByteBuffer m_bytes;
     int m_lastCell;
     bool m_provisional = false;
 };
@@ -193,7 +218,7 @@ void MidiPass::Delta(int ticks) {
 
 void MidiPass::StepBack() {
     if (m_provisional) {
-        m_out.seekp(-1, std::ios::cur);
+        m_bytes.Pop();
         m_provisional = false;
         return;
     }
@@ -345,13 +370,10 @@ bool MidiPass::RestIsEmpty(int from) const {
 }
 
 void MidiPass::FixTrackLength() {
-    m_out.seekp(0, std::ios::end);
-    const auto length =
-        static_cast<std::uint32_t>(std::streamoff(m_out.tellp()) - kTrackDataOffset);
-    m_out.seekp(kTrackLengthOffset);
-    Put({static_cast<int>(length >> 24), static_cast<int>((length >> 16) & 0xFF),
-         static_cast<int>((length >> 8) & 0xFF), static_cast<int>(length & 0xFF)});
-    m_out.seekp(0, std::ios::end);
+    const auto length = static_cast<std::uint32_t>(m_bytes.Size() - kTrackDataOffset);
+    for (int i = 0; i < 4; ++i) {
+        m_bytes[kTrackLengthOffset + i] = static_cast<char>((length >> (24 - 8 * i)) & 0xFF);
+    }
 }
 
 bool MidiPass::Write(int firstCell, int endCell) {
@@ -380,6 +402,7 @@ bool MidiPass::Write(int firstCell, int endCell) {
     }
     Put({0xFF, 0x2F, 0x00});
     FixTrackLength();
+    m_out.write(m_bytes.Data(), static_cast<std::streamsize>(m_bytes.Size()));
     m_out.flush();
     return !m_out.fail();
 }
