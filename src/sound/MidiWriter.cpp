@@ -8,6 +8,7 @@
 // The bytes are built in memory and handed to the stream in one write: stepping back on a
 // file stream would flush its buffer and seek every time.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <ostream>
@@ -136,13 +137,13 @@ NoteMarks MarksOf(const ScoreCell& c) {
     return m;
 }
 
-// The file being built: bytes appended one at a time, and the last one taken back.
+// The file being built: bytes appended an event at a time, and the last one taken back.
 class ByteBuffer {
   public:
     ByteBuffer() : m_data(kInitialBytes) {}
-    void Push(int b) {
-        if (m_size == m_data.size()) m_data.resize(m_data.size() * 2);
-        m_data[m_size++] = static_cast<char>(b);
+    void Append(std::initializer_list<int> bytes) {
+        if (m_size + bytes.size() > m_data.size()) m_data.resize(m_data.size() * 2);
+        for (int b : bytes) m_data[m_size++] = static_cast<char>(b);
     }
     void Pop() { --m_size; }
     std::size_t Size() const { return m_size; }
@@ -150,28 +151,54 @@ class ByteBuffer {
     const char* Data() const { return m_data.data(); }
 
   private:
-    // A whole score of notes takes ~45 KB; most files never grow the buffer.
+    // A whole score of notes takes ~45 KB; most files never grow the buffer. It is far
+    // larger than any one event, so doubling once always makes room.
     static constexpr std::size_t kInitialBytes = 64 * 1024;
     std::vector<char> m_data;
     std::size_t m_size = 0;
 };
 
+// The MIDI key of each note value, worked out once per pass; -1 where no note is written.
+class KeyTable {
+  public:
+    explicit KeyTable(const CTabrellaView& view) : m_view(view) {
+        for (int v = 0; v < kSize; ++v) m_keys[v] = static_cast<std::int16_t>(Compute(v));
+    }
+    int operator()(std::int32_t v) const {
+        return v >= 0 && v < kSize ? m_keys[static_cast<std::size_t>(v)] : Compute(v);
+    }
+
+  private:
+    // Every note the keys can enter (modifier 0..3, string 1..13) is below 400.
+    static constexpr int kSize = 400;
+    // Only string parts 1..13 on a pitch MIDI can hold are written; a file may hold others.
+    int Compute(std::int32_t v) const {
+        const int key = v % 100 != 0 ? m_view.PitchOfSlot(v) : -1;
+        return key >= 0 && key <= 127 ? key : -1;
+    }
+    const CTabrellaView& m_view;
+    std::array<std::int16_t, kSize> m_keys{};
+};
+
 class MidiPass {
   public:
     MidiPass(const CTabrellaView& view, std::ostream& out)
-        : m_view(view), m_out(out), m_lastCell(std::clamp(view.m_lastCell, 0, kLastCellIndex)) {}
+        : m_view(view),
+          m_out(out),
+          m_keys(view),
+          m_lastCell(std::clamp(view.m_lastCell, 0, kLastCellIndex)) {}
 
     bool Write(int firstCell, int endCell);
 
   private:
     // ---- bytes ----
     void Put(std::initializer_list<int> bytes) {
-        for (int b : bytes) m_bytes.Push(b);
+        m_bytes.Append(bytes);
         m_provisional = false;
     }
     void Event(int status, int data1, int data2) { Put({status, data1, data2}); }
     void Provisional() {
-        m_bytes.Push(0);
+        m_bytes.Append({0});
         m_provisional = true;
     }
     void Delta(int ticks);
@@ -188,8 +215,7 @@ class MidiPass {
     // ---- the pass ----
     const ScoreCell& Cell(long long k) const {
         static const ScoreCell kEmpty{};
-        const ScoreCell* c = m_view.CellAt(k);
-        return c ? *c : kEmpty;
+        return IsCellIndex(k) ? m_view.m_cells[static_cast<std::size_t>(k)] : kEmpty;
     }
     void Header();
     void Rest();
@@ -207,6 +233,7 @@ class MidiPass {
     const CTabrellaView& m_view;
     std::ostream& m_out;
     ByteBuffer m_bytes;
+    const KeyTable m_keys;
     int m_lastCell;
     bool m_provisional = false;
 };
@@ -242,11 +269,10 @@ void MidiPass::Rest() {
     Spacer();
 }
 
-// Only string parts 1..13 on a pitch MIDI can hold are written; a score file may hold others.
 void MidiPass::NoteOns(const std::int32_t* slots) {
     for (int s = 1; s <= 3; ++s) {
-        const int key = slots[s] % 100 != 0 ? m_view.PitchOfSlot(slots[s]) : -1;
-        if (key < 0 || key > 127) continue;
+        const int key = m_keys(slots[s]);
+        if (key < 0) continue;
         Event(kNoteOn, key, kVelocity);
         Provisional();
     }
@@ -254,8 +280,8 @@ void MidiPass::NoteOns(const std::int32_t* slots) {
 
 void MidiPass::NoteOffs(const std::int32_t* slots) {
     for (int s = 1; s <= 3; ++s) {
-        const int key = slots[s] % 100 != 0 ? m_view.PitchOfSlot(slots[s]) : -1;
-        if (key < 0 || key > 127) continue;
+        const int key = m_keys(slots[s]);
+        if (key < 0) continue;
         Event(kNoteOff, key, 0);
         Provisional();
     }
