@@ -2,11 +2,14 @@
 // plain buffered I/O (stdio) writing or reading the same number of bytes to a file in the
 // same folder.
 //
-// Every iteration times the measured operation and its baseline one after the other, in
-// alternating order, so both see the same state of the machine. The reported time is the
-// operation's; the counters give the baseline (base_us) and the ratio (x_base). Saving and
-// exporting also flush the file to disk before replacing the old one; for them a second
-// baseline (durable_us, x_durable) does the same flushing and renaming with plain stdio.
+// Every iteration times the measured operation and what it is compared with one after the
+// other, in turns, so all see the same state of a busy machine. The reported time is the
+// operation's; each comparison's mean is a counter (NAME_us) beside the ratio of the
+// operation to it (x_NAME):
+//   base     plain stdio: a new file written, or the file read back;
+//   durable  the same with what the program adds to keep the old file safe when saving and
+//            exporting: the new file flushed to disk, renamed over the old, folder flushed;
+//   memory   the operation's own work on bytes in memory (no file), to see where time goes.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -62,30 +65,67 @@ const TempFolder& Folder() {
 void FillFullScore(CTabrellaView& view) {
     for (int k = 1; k <= kLastCellIndex; ++k) {
         ScoreCell& c = view.m_cells[k];
-        const int s = (k * 7) % 13 + 1;    // a string 1..13
-        const int t = (k * 5) % 13 + 1;    // another string
+        const int s = (k * 7) % 13 + 1;      // a string 1..13
+        const int t = (k * 5) % 13 + 1;      // another string
         const int mod = (k / 16) % 4 * 100;  // none, ヲ, オ, ォ by phrase
         switch ((k - 1) % 16) {
-            case 0: c.first[2] = s; break;
-            case 1: c.first[1] = s; c.first[3] = 100 + t; break;
-            case 2: c.split = 1; c.first[2] = mod + s; c.second[2] = t; break;
-            case 3: c.first[2] = 200 + s; break;
-            case 4: break;  // the note before is held
-            case 5: c.first[2] = mod + t; break;
+            case 0:
+                c.first[2] = s;
+                break;
+            case 1:
+                c.first[1] = s;
+                c.first[3] = 100 + t;
+                break;
+            case 2:
+                c.split = 1;
+                c.first[2] = mod + s;
+                c.second[2] = t;
+                break;
+            case 3:
+                c.first[2] = 200 + s;
+                break;
+            case 4:
+                break;  // the note before is held
+            case 5:
+                c.first[2] = mod + t;
+                break;
             case 6:
                 c.split = 1;
                 c.first[2] = s;
                 c.second[2] = 1000 + (k / 16) % 3 * 100;  // ハ, ツ, ヒ
                 break;
-            case 7: c.first[2] = 900; break;  // ゝ
-            case 8: c.first[1] = s; c.first[2] = 300 + t; c.first[3] = (s + 4) % 13 + 1; break;
-            case 9: c.first[2] = (k / 16) % 2 ? 600 : 800; break;  // △
-            case 10: c.first[2] = 100 + s; break;
-            case 11: break;
-            case 12: c.split = 1; c.first[2] = 200; c.second[2] = t; break;  // bend of a held note
-            case 13: c.split = 1; c.first[1] = s; c.first[3] = t; c.second[2] = mod + s; break;
-            case 14: c.first[2] = (k / 16) % 2 ? 500 : 700; break;  // ○ over two cells
-            case 15: break;  // covered by the ○
+            case 7:
+                c.first[2] = 900;
+                break;  // ゝ
+            case 8:
+                c.first[1] = s;
+                c.first[2] = 300 + t;
+                c.first[3] = (s + 4) % 13 + 1;
+                break;
+            case 9:
+                c.first[2] = (k / 16) % 2 ? 600 : 800;
+                break;  // △
+            case 10:
+                c.first[2] = 100 + s;
+                break;
+            case 11:
+                break;
+            case 12:
+                c.split = 1;
+                c.first[2] = 200;
+                c.second[2] = t;
+                break;  // bend of a held note
+            case 13:
+                c.split = 1;
+                c.first[1] = s;
+                c.first[3] = t;
+                c.second[2] = mod + s;
+                break;
+            case 14:
+                c.first[2] = (k / 16) % 2 ? 500 : 700;
+                break;  // ○ over two cells
+            case 15:
+                break;  // covered by the ○
         }
     }
     view.m_lastCell = kLastCellIndex;
@@ -154,28 +194,28 @@ double TimeOf(const std::function<void()>& work) {
     return Seconds(Clock::now() - start);
 }
 
-struct Baseline {
-    const char* name;  // counter prefix: "base" or "durable"
+struct Beside {
+    const char* name;  // counter prefix
     std::function<void()> work;
     double total = 0;
 };
 
-// Runs `work` and each baseline once per iteration, alternating which goes first;
+// Runs `work` and each comparison once per iteration, alternating which goes first;
 // `reset` runs before each of them, untimed (to remove the file the last one wrote).
-void TimeBeside(benchmark::State& state, const std::function<void()>& work,
-                std::vector<Baseline> baselines, size_t bytes,
-                const std::function<void()>& reset = [] {}) {
+void TimeBeside(
+    benchmark::State& state, const std::function<void()>& work, std::vector<Beside> baselines,
+    size_t bytes, const std::function<void()>& reset = [] {}) {
     double total = 0;
     bool workFirst = true;
     for (auto _ : state) {
         double spent = 0;
         if (!workFirst) {
-            for (Baseline& b : baselines) reset(), b.total += TimeOf(b.work);
+            for (Beside& b : baselines) reset(), b.total += TimeOf(b.work);
         }
         reset();
         spent = TimeOf(work);
         if (workFirst) {
-            for (Baseline& b : baselines) reset(), b.total += TimeOf(b.work);
+            for (Beside& b : baselines) reset(), b.total += TimeOf(b.work);
         }
         workFirst = !workFirst;
         total += spent;
@@ -183,7 +223,7 @@ void TimeBeside(benchmark::State& state, const std::function<void()>& work,
     }
     const double n = double(state.iterations());
     state.counters["bytes"] = double(bytes);
-    for (const Baseline& b : baselines) {
+    for (const Beside& b : baselines) {
         state.counters[std::string(b.name) + "_us"] = b.total / n * 1e6;
         state.counters[std::string("x_") + b.name] = total / b.total;
     }
@@ -203,7 +243,8 @@ void BM_WriteMidiStreamToFile(benchmark::State& state) {
             std::ofstream out(path, std::ios::binary | std::ios::trunc);
             if (!score.view.WriteMidiStream(out, 1, score.view.m_lastCell + 1)) std::abort();
         },
-        {{"base", [&] { PlainWrite(plain, bytes); }}}, bytes.size(), [&] {
+        {{"base", [&] { PlainWrite(plain, bytes); }}}, bytes.size(),
+        [&] {
             std::remove(path.c_str());
             std::remove(plain.c_str());
         });
@@ -227,7 +268,9 @@ void BM_PlayFileWrite(benchmark::State& state) {
             score.view.WriteMidiStream(midi, score.view.CursorCell(), score.view.m_lastCell + 1);
             if (WriteFreshTempFile(".mid", midi.str(), written)) std::abort();
         },
-        {{"base", [&] { PlainWrite(plain, bytes); }}}, bytes.size(),
+        {{"base", [&] { PlainWrite(plain, bytes); }},
+         {"memory", [&] { benchmark::DoNotOptimize(MidiBytes(score.view)); }}},
+        bytes.size(),
         [&] {
             if (!written.empty()) std::remove(written.c_str());
             written.clear();
@@ -264,7 +307,9 @@ void BM_WriteScoreFile(benchmark::State& state) {
     TimeBeside(
         state, [&] { score.view.WriteScoreFile(path); },
         {{"base", [&] { PlainWrite(plain, bytes); }},
-         {"durable", [&] { PlainDurableReplace(durable, bytes); }}},
+         {"durable", [&] { PlainDurableReplace(durable, bytes); }},
+         {"memory",
+          [&] { benchmark::DoNotOptimize(FormatScoreFile(score.view.ScoreFileFields())); }}},
         bytes.size(), [&] { std::remove(plain.c_str()); });
     if (FileBytes(path) != bytes) state.SkipWithError("the file differs from the format");
 }
@@ -274,10 +319,13 @@ void BM_ReadScoreFile(benchmark::State& state) {
     FullScore score;
     const std::string path = Folder().File("read.tbr");
     if (score.view.WriteScoreFile(path)) state.SkipWithError("cannot write the score");
-    std::string buffer(FileBytes(path).size(), '\0');
+    const std::string bytes = FileBytes(path);
+    std::string buffer(bytes.size(), '\0');
     ScoreFileRead read;
     TimeBeside(
-        state, [&] { read = ReadScoreFile(path); }, {{"base", [&] { PlainRead(path, buffer); }}},
+        state, [&] { read = ReadScoreFile(path); },
+        {{"base", [&] { PlainRead(path, buffer); }},
+         {"memory", [&] { benchmark::DoNotOptimize(ParseScoreFile(bytes)); }}},
         buffer.size());
     ScoreFileContent expected = score.view.ScoreFileFields();
     expected.records = static_cast<int>(expected.cells.size());
@@ -286,27 +334,6 @@ void BM_ReadScoreFile(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReadScoreFile)->UseManualTime()->Unit(benchmark::kMicrosecond);
-
-// ---- The work without the file, to see where the time goes ---------------------------------
-
-void BM_MidiInMemory(benchmark::State& state) {
-    FullScore score;
-    for (auto _ : state) benchmark::DoNotOptimize(MidiBytes(score.view));
-}
-BENCHMARK(BM_MidiInMemory)->Unit(benchmark::kMicrosecond);
-
-void BM_FormatScoreFile(benchmark::State& state) {
-    FullScore score;
-    for (auto _ : state) benchmark::DoNotOptimize(FormatScoreFile(score.view.ScoreFileFields()));
-}
-BENCHMARK(BM_FormatScoreFile)->Unit(benchmark::kMicrosecond);
-
-void BM_ParseScoreFile(benchmark::State& state) {
-    FullScore score;
-    const std::string bytes = FormatScoreFile(score.view.ScoreFileFields());
-    for (auto _ : state) benchmark::DoNotOptimize(ParseScoreFile(bytes));
-}
-BENCHMARK(BM_ParseScoreFile)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tabrella

@@ -36,8 +36,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 std::int64_t NowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               Clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
         .count();
 }
 
@@ -238,7 +237,8 @@ int RunColdChild(int argc, char** argv, const char* mode) {
         return app::RunEditor(app::CommandLine{});
     }
     QMainWindow window;
-    ShowBareWindow(window, std::strcmp(mode, "bare-text") == 0 ? QStringLiteral("レディ") : QString());
+    ShowBareWindow(window,
+                   std::strcmp(mode, "bare-text") == 0 ? QStringLiteral("レディ") : QString());
     return QApplication::exec();
 }
 
@@ -249,7 +249,8 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // The offscreen platform warns about what it cannot do; that is no news here.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtFatalMsg || type == QtCriticalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+        if (type == QtFatalMsg || type == QtCriticalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(text));
     });
     using tabrella::kColdOption;
     if (argc == 2 && std::strncmp(argv[1], kColdOption, std::strlen(kColdOption)) == 0) {
