@@ -9,13 +9,15 @@ UNIT_SCALE = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 
 def load(folder):
-    runs = {}
+    runs, loads = {}, []
     for path in Path(folder).glob("*.json"):
-        for b in json.loads(path.read_text()).get("benchmarks", []):
+        result = json.loads(path.read_text())
+        loads += result.get("context", {}).get("load_avg", [])[:1]
+        for b in result.get("benchmarks", []):
             if b.get("run_type", "iteration") == "iteration" and not b.get("error_occurred"):
                 # "BM_X/iterations:9/manual_time" is found as "BM_X".
                 runs[re.sub(r"/(iterations:\d+|manual_time)", "", b["name"])] = b
-    return runs
+    return runs, loads
 
 
 def seconds(run):
@@ -88,7 +90,10 @@ def value(runs, ref):
 
 
 def main():
-    runs = load(sys.argv[1])
+    runs, loads = load(sys.argv[1])
+    if loads:
+        # Other work on the machine slows figure and baseline alike, but not exactly alike.
+        print(f"Load average at the start of each program: {', '.join(f'{x:.1f}' for x in loads)}")
     header = ("Figure", "Measured", "Baseline", "Ratio", "Target", "")
     table = [header]
     for figure, measured, baseline, limit in ROWS:
