@@ -1,5 +1,11 @@
 #include "app/AppInfo.h"
 
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "platform/qt/QtFonts.h"
+
 namespace tabrella::app {
 
 QString Version() { return QStringLiteral(TABRELLA_VERSION); }
@@ -9,6 +15,19 @@ QString AboutText() {
                           "十三弦の箏の縦譜を打ち込み、聴き、印刷するためのエディタ。<br>"
                           "Qt と FluidSynth を使って作られています。")
         .arg(Version());
+}
+
+void SetUpApplication(QTranslator& translator) {
+    QApplication::setApplicationName(QStringLiteral("Tabrella"));
+    QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+    QApplication::setApplicationVersion(Version());
+    qt::InstallFontSubstitutions();
+
+    // Qt's own buttons (はい, いいえ, キャンセル) in Japanese.
+    if (translator.load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&translator);
+    }
 }
 
 }  // namespace tabrella::app

@@ -10,7 +10,7 @@ namespace tabrella::app {
 namespace {
 
 // A small square with one character, readable at toolbar size.
-QIcon GlyphIcon(const QString& glyph, QColor color) {
+QPixmap GlyphIcon(const QString& glyph, QColor color) {
     QPixmap pixmap(32, 30);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -23,28 +23,38 @@ QIcon GlyphIcon(const QString& glyph, QColor color) {
     p.setFont(font);
     p.setPen(color);
     p.drawText(QRectF(2, 1, 28, 28), Qt::AlignCenter, glyph);
-    return QIcon(pixmap);
+    return pixmap;
 }
 
 }  // namespace
 
 QIcon ToolbarIcon(int id, const QStyle* style) {
-    auto themed = [&](const char* name, QStyle::StandardPixmap fallback) {
-        return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
+    // The fallback is made only when the theme has no such icon: a style's standard icon
+    // decodes every size it comes in, which cost more than the rest of the window together.
+    // The one pixmap the style offers for the toolbar's size is all a fallback needs.
+    auto themed = [&](const char* name, auto fallback) {
+        const QString themeName = QString::fromLatin1(name);
+        return QIcon::hasThemeIcon(themeName) ? QIcon::fromTheme(themeName) : QIcon(fallback());
+    };
+    auto standard = [&](QStyle::StandardPixmap pixmap) {
+        return [=] { return style->standardPixmap(pixmap); };
+    };
+    auto glyph = [](const char* text, QColor color) {
+        return [=] { return GlyphIcon(QString::fromUtf8(text), color); };
     };
     switch (id) {
-        case cmd::kNew: return themed("document-new", QStyle::SP_FileIcon);
-        case cmd::kOpen: return themed("document-open", QStyle::SP_DialogOpenButton);
-        case cmd::kSave: return themed("document-save", QStyle::SP_DialogSaveButton);
-        case cmd::kEditCut: return QIcon::fromTheme("edit-cut", GlyphIcon("切", QColor(160, 40, 40)));
-        case cmd::kEditCopy: return QIcon::fromTheme("edit-copy", GlyphIcon("写", QColor(40, 80, 160)));
-        case cmd::kEditPaste: return QIcon::fromTheme("edit-paste", GlyphIcon("貼", QColor(40, 120, 60)));
-        case cmd::kPrint: return QIcon::fromTheme("document-print", GlyphIcon("印", Qt::black));
-        case cmd::kAbout: return themed("help-about", QStyle::SP_MessageBoxInformation);
-        case cmd::kGoToTop: return themed("go-first", QStyle::SP_MediaSkipBackward);
-        case cmd::kPlay: return themed("media-playback-start", QStyle::SP_MediaPlay);
-        case cmd::kStop: return themed("media-playback-stop", QStyle::SP_MediaStop);
-        case cmd::kGoToEnd: return themed("go-last", QStyle::SP_MediaSkipForward);
+        case cmd::kNew: return themed("document-new", standard(QStyle::SP_FileIcon));
+        case cmd::kOpen: return themed("document-open", standard(QStyle::SP_DialogOpenButton));
+        case cmd::kSave: return themed("document-save", standard(QStyle::SP_DialogSaveButton));
+        case cmd::kEditCut: return themed("edit-cut", glyph("切", QColor(160, 40, 40)));
+        case cmd::kEditCopy: return themed("edit-copy", glyph("写", QColor(40, 80, 160)));
+        case cmd::kEditPaste: return themed("edit-paste", glyph("貼", QColor(40, 120, 60)));
+        case cmd::kPrint: return themed("document-print", glyph("印", Qt::black));
+        case cmd::kAbout: return themed("help-about", standard(QStyle::SP_MessageBoxInformation));
+        case cmd::kGoToTop: return themed("go-first", standard(QStyle::SP_MediaSkipBackward));
+        case cmd::kPlay: return themed("media-playback-start", standard(QStyle::SP_MediaPlay));
+        case cmd::kStop: return themed("media-playback-stop", standard(QStyle::SP_MediaStop));
+        case cmd::kGoToEnd: return themed("go-last", standard(QStyle::SP_MediaSkipForward));
         default: return {};
     }
 }

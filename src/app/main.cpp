@@ -1,6 +1,5 @@
 // tabrella: the editor, or batch work on score files without a window.
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
@@ -8,9 +7,6 @@
 #include "app/AppInfo.h"
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
-#include "platform/qt/QtFonts.h"
-#include "platform/qt/QtText.h"
-#include "resources/Texts.h"
 
 int main(int argc, char** argv) {
     using namespace tabrella;
@@ -23,17 +19,8 @@ int main(int argc, char** argv) {
         });
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tabrella"));
-    QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
-    QApplication::setApplicationVersion(app::Version());
-    qt::InstallFontSubstitutions();
-
-    // Qt's own buttons (はい, いいえ, キャンセル) in Japanese.
     QTranslator translator;
-    if (translator.load(QStringLiteral("qtbase_ja"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&translator);
-    }
+    app::SetUpApplication(translator);
 
     app::CommandLine commandLine = app::ParseCommandLine(application);
     if (commandLine.Batch()) return app::RunBatch(commandLine);

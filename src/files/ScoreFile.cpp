@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <limits>
 
 #include "files/AtomicFile.h"
@@ -20,37 +22,90 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kTitleWord = "Title";
 constexpr std::string_view kNoTitleWord = "NULL";
+constexpr std::size_t kMaxNumberChars = 11;  // "-2147483648"
+
+// The reader looks at every byte of the file; a table keeps that to one load.
+constexpr std::array<bool, 256> kWhiteSpace = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {' ', '\t', '\r', '\n', '\v', '\f'}) table[c] = true;
+    return table;
+}();
 
 bool IsWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+    return kWhiteSpace[static_cast<unsigned char>(c)];
+}
+
+// A word's value as WordValue gives it, from its first byte up to the first that is no
+// part of the number; `end` is the end of the word. Inline: it runs for nearly every word.
+inline std::int32_t ValueOf(const char* at, const char* end) {
+    constexpr std::int64_t kLimit = std::int64_t{1} << 31;
+    bool negative = false;
+    if (at != end && (*at == '+' || *at == '-')) negative = *at++ == '-';
+    // Held at 2^31 at most, so one more digit never overflows.
+    std::int64_t value = 0;
+    for (; at != end && *at >= '0' && *at <= '9'; ++at) {
+        value = std::min(value * 10 + (*at - '0'), kLimit);
+    }
+    return static_cast<std::int32_t>(negative ? -value : std::min(value, kLimit - 1));
 }
 
 // Hands out the words of a text in order; lines mean nothing to it.
 class WordReader {
   public:
-    explicit WordReader(std::string_view text) : m_rest(text) {}
+    explicit WordReader(std::string_view text)
+        : m_at(text.data()), m_end(text.data() + text.size()) {}
 
     std::optional<std::string_view> Next() {
-        size_t start = 0;
-        while (start < m_rest.size() && IsWhiteSpace(m_rest[start])) ++start;
-        if (start == m_rest.size()) {
-            m_rest = {};
-            return std::nullopt;
+        SkipWhiteSpace();
+        if (m_at == m_end) return std::nullopt;
+        const char* start = m_at;
+        while (m_at != m_end && !IsWhiteSpace(*m_at)) ++m_at;
+        return std::string_view(start, static_cast<size_t>(m_at - start));
+    }
+
+    // The next word's value; false at the end of the text, and also at the word "Title"
+    // when `titleEnds`. The cell records are nearly all of a file, so their words are
+    // read here in one pass rather than cut out first and read again.
+    bool NextValue(std::int32_t& value, bool titleEnds) {
+        SkipWhiteSpace();
+        if (m_at == m_end) return false;
+        const char* start = m_at;
+        while (m_at != m_end && !IsWhiteSpace(*m_at)) ++m_at;
+        if (titleEnds && std::string_view(start, static_cast<size_t>(m_at - start)) == kTitleWord) {
+            return false;
         }
-        size_t end = start;
-        while (end < m_rest.size() && !IsWhiteSpace(m_rest[end])) ++end;
-        const std::string_view word = m_rest.substr(start, end - start);
-        m_rest.remove_prefix(end);
-        return word;
+        value = ValueOf(start, m_at);
+        return true;
     }
 
   private:
-    std::string_view m_rest;
+    void SkipWhiteSpace() {
+        while (m_at != m_end && IsWhiteSpace(*m_at)) ++m_at;
+    }
+
+    const char* m_at;
+    const char* m_end;
 };
 
+// A number as the file writes it (a minus sign, digits) and the space after it.
+char* PutNumber(char* at, std::int32_t value) {
+    at = std::to_chars(at, at + kMaxNumberChars, value).ptr;
+    *at = ' ';
+    return at + 1;
+}
+
 void AppendNumber(std::string& out, std::int32_t value) {
-    out += std::to_string(value);
-    out += ' ';
+    char text[kMaxNumberChars + 1];
+    out.append(text, PutNumber(text, value));
+}
+
+// One cell line: seven numbers, each with its space, and the line end.
+void AppendCellLine(std::string& out, const ScoreCell& cell) {
+    char line[7 * (kMaxNumberChars + 1) + kLineEnd.size()];
+    char* at = line;
+    for (int j = 1; j <= 7; ++j) at = PutNumber(at, cell.Field(j));
+    at = std::copy(kLineEnd.begin(), kLineEnd.end(), at);
+    out.append(line, at);
 }
 
 // Reads the cell records until "Title" or the end stands where one of the first six
@@ -59,15 +114,12 @@ void ParseCells(WordReader& words, ScoreFileContent& c) {
     for (long long k = 1;; ++k) {
         ScoreCell cell;
         for (int j = 1; j <= 6; ++j) {
-            const std::optional<std::string_view> word = words.Next();
-            if (!word || *word == kTitleWord) {
+            if (!words.NextValue(cell.Field(j), true)) {
                 if (j > 1 && IsCellIndex(k)) c.cells.push_back(cell);
                 return;
             }
-            cell.Field(j) = WordValue(*word);
         }
-        const std::optional<std::string_view> split = words.Next();
-        cell.split = split ? WordValue(*split) : 0;
+        if (!words.NextValue(cell.split, false)) cell.split = 0;
         if (IsCellIndex(k)) c.cells.push_back(cell);
         ++c.records;
     }
@@ -106,26 +158,14 @@ ScoreFileContent ScoreFileContent::Defaults() {
 }
 
 std::int32_t WordValue(std::string_view word) {
-    constexpr long long kLimit = 1LL << 31;
-    size_t i = 0;
-    bool negative = false;
-    if (i < word.size() && (word[i] == '+' || word[i] == '-')) negative = word[i++] == '-';
-    long long value = 0;
-    for (; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i) {
-        value = std::min(value * 10 + (word[i] - '0'), kLimit);
-    }
-    if (negative) value = -value;
-    return static_cast<std::int32_t>(std::clamp<long long>(
-        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    return ValueOf(word.data(), word.data() + word.size());
 }
 
 std::string FormatScoreFile(const ScoreFileContent& c) {
     std::string out;
-    out.reserve(c.cells.size() * 16 + c.title.size() + c.tuningName.size() + 64);
-    for (const ScoreCell& cell : c.cells) {
-        for (int j = 1; j <= 7; ++j) AppendNumber(out, cell.Field(j));
-        out += kLineEnd;
-    }
+    // Most cell lines of a real score are 14 to 24 bytes long.
+    out.reserve(c.cells.size() * 24 + c.title.size() + c.tuningName.size() + 64);
+    for (const ScoreCell& cell : c.cells) AppendCellLine(out, cell);
     out += kTitleWord;
     out += ' ';
     if (c.title.empty()) {
@@ -146,6 +186,8 @@ std::string FormatScoreFile(const ScoreFileContent& c) {
 
 ScoreFileContent ParseScoreFile(std::string_view bytes) {
     ScoreFileContent c = ScoreFileContent::Defaults();
+    // A record takes 14 bytes at the least; the guess only spares the vector its growing.
+    c.cells.reserve(std::min<std::size_t>(bytes.size() / 14 + 1, kLastCellIndex));
     WordReader words(bytes);
     ParseCells(words, c);
     // After the first "Title" the reader no longer looks for that word.

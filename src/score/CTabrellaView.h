@@ -159,8 +159,8 @@ public:
     void RecomputePitchesForLoad();
 
     // ---- MIDI file writer and export (sound/MidiWriter.cpp, sound/MidiExport.cpp) -------
-    // Writes a whole Standard MIDI File for cells firstCell..endCell; the stream must allow
-    // seeking back. False when the stream failed.
+    // Writes a whole Standard MIDI File for cells firstCell..endCell into `out` in one
+    // write (any stream will do). False when the stream failed.
     bool WriteMidiStream(std::ostream& out, int firstCell, int endCell) const;
     void OnMidiExport();
     // Writes the export to `sjisPath` whole or not at all (also for batch use).

@@ -3,11 +3,16 @@
 //
 // Every event is followed by a provisional delta 00. When time has to pass before the next
 // event, the writer steps back over that 00 and writes the real delta in its place, so notes
-// struck together start on the same tick and there is no event list in memory.
+// struck together start on the same tick and there is no event list.
+//
+// The bytes are built in memory and handed to the stream in one write: stepping back on a
+// file stream would flush its buffer and seek every time.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <ostream>
+#include <vector>
 
 #include "score/CTabrellaView.h"
 #include "sound/Tempo.h"
@@ -27,8 +32,8 @@ constexpr int kHalfTicks = 120;
 constexpr int kTsuStepTicks = 60;
 constexpr int kRestTicks = 238;  // a rest cell is two ticks short of a cell
 
-constexpr std::streamoff kTrackLengthOffset = 18;
-constexpr std::streamoff kTrackDataOffset = 22;
+constexpr std::size_t kTrackLengthOffset = 18;
+constexpr std::size_t kTrackDataOffset = 22;
 
 // A slot names a string (marks, bare modifiers and empty slots do not).
 constexpr bool HoldsString(int v) {
@@ -132,22 +137,68 @@ NoteMarks MarksOf(const ScoreCell& c) {
     return m;
 }
 
+// The file being built: bytes appended an event at a time, and the last one taken back.
+class ByteBuffer {
+  public:
+    ByteBuffer() : m_data(kInitialBytes) {}
+    void Append(std::initializer_list<int> bytes) {
+        if (m_size + bytes.size() > m_data.size()) m_data.resize(m_data.size() * 2);
+        for (int b : bytes) m_data[m_size++] = static_cast<char>(b);
+    }
+    void Pop() { --m_size; }
+    std::size_t Size() const { return m_size; }
+    char& operator[](std::size_t i) { return m_data[i]; }
+    const char* Data() const { return m_data.data(); }
+
+  private:
+    // A whole score of notes takes ~45 KB; most files never grow the buffer. It is far
+    // larger than any one event, so doubling once always makes room.
+    static constexpr std::size_t kInitialBytes = 64 * 1024;
+    std::vector<char> m_data;
+    std::size_t m_size = 0;
+};
+
+// The MIDI key of each note value, worked out once per pass; -1 where no note is written.
+class KeyTable {
+  public:
+    explicit KeyTable(const CTabrellaView& view) : m_view(view) {
+        for (int v = 0; v < kSize; ++v) m_keys[v] = static_cast<std::int16_t>(Compute(v));
+    }
+    int operator()(std::int32_t v) const {
+        return v >= 0 && v < kSize ? m_keys[static_cast<std::size_t>(v)] : Compute(v);
+    }
+
+  private:
+    // Every note the keys can enter (modifier 0..3, string 1..13) is below 400.
+    static constexpr int kSize = 400;
+    // Only string parts 1..13 on a pitch MIDI can hold are written; a file may hold others.
+    int Compute(std::int32_t v) const {
+        const int key = v % 100 != 0 ? m_view.PitchOfSlot(v) : -1;
+        return key >= 0 && key <= 127 ? key : -1;
+    }
+    const CTabrellaView& m_view;
+    std::array<std::int16_t, kSize> m_keys{};
+};
+
 class MidiPass {
   public:
     MidiPass(const CTabrellaView& view, std::ostream& out)
-        : m_view(view), m_out(out), m_lastCell(std::clamp(view.m_lastCell, 0, kLastCellIndex)) {}
+        : m_view(view),
+          m_out(out),
+          m_keys(view),
+          m_lastCell(std::clamp(view.m_lastCell, 0, kLastCellIndex)) {}
 
     bool Write(int firstCell, int endCell);
 
   private:
     // ---- bytes ----
     void Put(std::initializer_list<int> bytes) {
-        for (int b : bytes) m_out.put(static_cast<char>(b));
+        m_bytes.Append(bytes);
         m_provisional = false;
     }
     void Event(int status, int data1, int data2) { Put({status, data1, data2}); }
     void Provisional() {
-        m_out.put(0);
+        m_bytes.Append({0});
         m_provisional = true;
     }
     void Delta(int ticks);
@@ -164,8 +215,7 @@ class MidiPass {
     // ---- the pass ----
     const ScoreCell& Cell(long long k) const {
         static const ScoreCell kEmpty{};
-        const ScoreCell* c = m_view.CellAt(k);
-        return c ? *c : kEmpty;
+        return IsCellIndex(k) ? m_view.m_cells[static_cast<std::size_t>(k)] : kEmpty;
     }
     void Header();
     void Rest();
@@ -182,6 +232,8 @@ class MidiPass {
 
     const CTabrellaView& m_view;
     std::ostream& m_out;
+    ByteBuffer m_bytes;
+    const KeyTable m_keys;
     int m_lastCell;
     bool m_provisional = false;
 };
@@ -193,7 +245,7 @@ void MidiPass::Delta(int ticks) {
 
 void MidiPass::StepBack() {
     if (m_provisional) {
-        m_out.seekp(-1, std::ios::cur);
+        m_bytes.Pop();
         m_provisional = false;
         return;
     }
@@ -217,11 +269,10 @@ void MidiPass::Rest() {
     Spacer();
 }
 
-// Only string parts 1..13 on a pitch MIDI can hold are written; a score file may hold others.
 void MidiPass::NoteOns(const std::int32_t* slots) {
     for (int s = 1; s <= 3; ++s) {
-        const int key = slots[s] % 100 != 0 ? m_view.PitchOfSlot(slots[s]) : -1;
-        if (key < 0 || key > 127) continue;
+        const int key = m_keys(slots[s]);
+        if (key < 0) continue;
         Event(kNoteOn, key, kVelocity);
         Provisional();
     }
@@ -229,8 +280,8 @@ void MidiPass::NoteOns(const std::int32_t* slots) {
 
 void MidiPass::NoteOffs(const std::int32_t* slots) {
     for (int s = 1; s <= 3; ++s) {
-        const int key = slots[s] % 100 != 0 ? m_view.PitchOfSlot(slots[s]) : -1;
-        if (key < 0 || key > 127) continue;
+        const int key = m_keys(slots[s]);
+        if (key < 0) continue;
         Event(kNoteOff, key, 0);
         Provisional();
     }
@@ -345,13 +396,10 @@ bool MidiPass::RestIsEmpty(int from) const {
 }
 
 void MidiPass::FixTrackLength() {
-    m_out.seekp(0, std::ios::end);
-    const auto length =
-        static_cast<std::uint32_t>(std::streamoff(m_out.tellp()) - kTrackDataOffset);
-    m_out.seekp(kTrackLengthOffset);
-    Put({static_cast<int>(length >> 24), static_cast<int>((length >> 16) & 0xFF),
-         static_cast<int>((length >> 8) & 0xFF), static_cast<int>(length & 0xFF)});
-    m_out.seekp(0, std::ios::end);
+    const auto length = static_cast<std::uint32_t>(m_bytes.Size() - kTrackDataOffset);
+    for (int i = 0; i < 4; ++i) {
+        m_bytes[kTrackLengthOffset + i] = static_cast<char>((length >> (24 - 8 * i)) & 0xFF);
+    }
 }
 
 bool MidiPass::Write(int firstCell, int endCell) {
@@ -380,6 +428,7 @@ bool MidiPass::Write(int firstCell, int endCell) {
     }
     Put({0xFF, 0x2F, 0x00});
     FixTrackLength();
+    m_out.write(m_bytes.Data(), static_cast<std::streamsize>(m_bytes.Size()));
     m_out.flush();
     return !m_out.fail();
 }

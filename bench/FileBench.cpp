@@ -1,0 +1,341 @@
+// File speed: the MIDI writer and the score file on a full score of 2999 cells, each beside
+// plain buffered I/O (stdio) writing or reading the same number of bytes to a file in the
+// same folder.
+//
+// Every iteration times the measured operation and what it is compared with one after the
+// other, in turns, so all see the same state of a busy machine. The reported time is the
+// operation's; each comparison's mean is a counter (NAME_us) beside the ratio of the
+// operation to it (x_NAME):
+//   base     plain stdio: a new file written, or the file read back;
+//   durable  the same with what the program adds to keep the old file safe when saving and
+//            exporting: the new file flushed to disk, renamed over the old, folder flushed;
+//   memory   the operation's own work on bytes in memory (no file), to see where time goes.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "files/ScoreFile.h"
+#include "resources/Sjis.h"
+#include "score/CTabrellaView.h"
+#include "support/ViewHarness.h"
+
+namespace tabrella {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// One folder for the run's files, removed at exit.
+class TempFolder {
+  public:
+    TempFolder() {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/filebench-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        m_path = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+    std::string File(const char* name) const { return (m_path / name).string(); }
+
+  private:
+    fs::path m_path;
+};
+
+const TempFolder& Folder() {
+    static const TempFolder folder;
+    return folder;
+}
+
+// A score that uses all 2999 cells in the mix a real piece has: single notes and chords
+// with pressing signs, split cells (with bends and ツ in their second half), held notes,
+// rests of one and two cells, repeats.
+void FillFullScore(CTabrellaView& view) {
+    for (int k = 1; k <= kLastCellIndex; ++k) {
+        ScoreCell& c = view.m_cells[k];
+        const int s = (k * 7) % 13 + 1;      // a string 1..13
+        const int t = (k * 5) % 13 + 1;      // another string
+        const int mod = (k / 16) % 4 * 100;  // none, ヲ, オ, ォ by phrase
+        switch ((k - 1) % 16) {
+            case 0:
+                c.first[2] = s;
+                break;
+            case 1:
+                c.first[1] = s;
+                c.first[3] = 100 + t;
+                break;
+            case 2:
+                c.split = 1;
+                c.first[2] = mod + s;
+                c.second[2] = t;
+                break;
+            case 3:
+                c.first[2] = 200 + s;
+                break;
+            case 4:
+                break;  // the note before is held
+            case 5:
+                c.first[2] = mod + t;
+                break;
+            case 6:
+                c.split = 1;
+                c.first[2] = s;
+                c.second[2] = 1000 + (k / 16) % 3 * 100;  // ハ, ツ, ヒ
+                break;
+            case 7:
+                c.first[2] = 900;
+                break;  // ゝ
+            case 8:
+                c.first[1] = s;
+                c.first[2] = 300 + t;
+                c.first[3] = (s + 4) % 13 + 1;
+                break;
+            case 9:
+                c.first[2] = (k / 16) % 2 ? 600 : 800;
+                break;  // △
+            case 10:
+                c.first[2] = 100 + s;
+                break;
+            case 11:
+                break;
+            case 12:
+                c.split = 1;
+                c.first[2] = 200;
+                c.second[2] = t;
+                break;  // bend of a held note
+            case 13:
+                c.split = 1;
+                c.first[1] = s;
+                c.first[3] = t;
+                c.second[2] = mod + s;
+                break;
+            case 14:
+                c.first[2] = (k / 16) % 2 ? 500 : 700;
+                break;  // ○ over two cells
+            case 15:
+                break;  // covered by the ○
+        }
+    }
+    view.m_lastCell = kLastCellIndex;
+    view.m_title = Utf8ToSjis("六段の調　全曲");
+}
+
+struct FullScore {
+    test::ViewHarness harness;
+    CTabrellaView& view = harness.v();
+    FullScore() { FillFullScore(view); }
+};
+
+std::string MidiBytes(const CTabrellaView& view) {
+    std::ostringstream out;
+    view.WriteMidiStream(out, 1, view.m_lastCell + 1);
+    return out.str();
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// ---- Baselines ------------------------------------------------------------------------
+
+void PlainWrite(const std::string& path, const std::string& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) std::abort();
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+// What it takes to replace a file so that a crash leaves either the old or the new one:
+// a new file, flushed to disk, renamed over the old, and the folder flushed.
+void PlainDurableReplace(const std::string& path, const std::string& bytes) {
+    const std::string temp = path + ".new";
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (f == nullptr) std::abort();
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fflush(f);
+    ::fsync(::fileno(f));
+    std::fclose(f);
+    std::rename(temp.c_str(), path.c_str());
+    const int dir = ::open(fs::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+    ::fsync(dir);
+    ::close(dir);
+}
+
+void PlainRead(const std::string& path, std::string& buffer) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) std::abort();
+    const size_t n = std::fread(buffer.data(), 1, buffer.size(), f);
+    std::fclose(f);
+    benchmark::DoNotOptimize(n);
+}
+
+// ---- Timing beside a baseline ------------------------------------------------------------
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+double TimeOf(const std::function<void()>& work) {
+    const Clock::time_point start = Clock::now();
+    work();
+    return Seconds(Clock::now() - start);
+}
+
+struct Beside {
+    const char* name;  // counter prefix
+    std::function<void()> work;
+    double total = 0;
+};
+
+// Runs `work` and each comparison once per iteration, alternating which goes first;
+// `reset` runs before each of them, untimed (to remove the file the last one wrote).
+void TimeBeside(
+    benchmark::State& state, const std::function<void()>& work, std::vector<Beside> baselines,
+    size_t bytes, const std::function<void()>& reset = [] {}) {
+    double total = 0;
+    bool workFirst = true;
+    for (auto _ : state) {
+        double spent = 0;
+        if (!workFirst) {
+            for (Beside& b : baselines) reset(), b.total += TimeOf(b.work);
+        }
+        reset();
+        spent = TimeOf(work);
+        if (workFirst) {
+            for (Beside& b : baselines) reset(), b.total += TimeOf(b.work);
+        }
+        workFirst = !workFirst;
+        total += spent;
+        state.SetIterationTime(spent);
+    }
+    const double n = double(state.iterations());
+    state.counters["bytes"] = double(bytes);
+    for (const Beside& b : baselines) {
+        state.counters[std::string(b.name) + "_us"] = b.total / n * 1e6;
+        state.counters[std::string("x_") + b.name] = total / b.total;
+    }
+}
+
+// ---- MIDI --------------------------------------------------------------------------------
+
+// The writer straight into a file stream, as its interface allows.
+void BM_WriteMidiStreamToFile(benchmark::State& state) {
+    FullScore score;
+    const std::string bytes = MidiBytes(score.view);
+    const std::string path = Folder().File("stream.mid");
+    const std::string plain = Folder().File("plain.mid");
+    TimeBeside(
+        state,
+        [&] {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            if (!score.view.WriteMidiStream(out, 1, score.view.m_lastCell + 1)) std::abort();
+        },
+        {{"base", [&] { PlainWrite(plain, bytes); }}}, bytes.size(),
+        [&] {
+            std::remove(path.c_str());
+            std::remove(plain.c_str());
+        });
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    score.view.WriteMidiStream(out, 1, score.view.m_lastCell + 1);
+    out.close();
+    if (FileBytes(path) != bytes) state.SkipWithError("the file differs from the stream");
+}
+BENCHMARK(BM_WriteMidiStreamToFile)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// What Play writes: the score as MIDI into memory, then into a fresh temporary file.
+void BM_PlayFileWrite(benchmark::State& state) {
+    FullScore score;
+    const std::string bytes = MidiBytes(score.view);
+    const std::string plain = Folder().File("plain-play.mid");
+    std::string written;
+    TimeBeside(
+        state,
+        [&] {
+            std::ostringstream midi;
+            score.view.WriteMidiStream(midi, score.view.CursorCell(), score.view.m_lastCell + 1);
+            if (WriteFreshTempFile(".mid", midi.str(), written)) std::abort();
+        },
+        {{"base", [&] { PlainWrite(plain, bytes); }},
+         {"memory", [&] { benchmark::DoNotOptimize(MidiBytes(score.view)); }}},
+        bytes.size(),
+        [&] {
+            if (!written.empty()) std::remove(written.c_str());
+            written.clear();
+            std::remove(plain.c_str());
+        });
+    std::remove(written.c_str());
+}
+BENCHMARK(BM_PlayFileWrite)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// MIDI export: the whole file replaces the old one only once it is on disk.
+void BM_ExportMidi(benchmark::State& state) {
+    FullScore score;
+    const std::string path = Folder().File("export.mid");
+    const std::string plain = Folder().File("plain-export.mid");
+    const std::string durable = Folder().File("durable-export.mid");
+    if (score.view.ExportMidi(Utf8ToSjis(path))) state.SkipWithError("export failed");
+    const std::string bytes = FileBytes(path);
+    TimeBeside(
+        state, [&] { score.view.ExportMidi(path); },
+        {{"base", [&] { PlainWrite(plain, bytes); }},
+         {"durable", [&] { PlainDurableReplace(durable, bytes); }}},
+        bytes.size(), [&] { std::remove(plain.c_str()); });
+}
+BENCHMARK(BM_ExportMidi)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// ---- Score files -------------------------------------------------------------------------
+
+void BM_WriteScoreFile(benchmark::State& state) {
+    FullScore score;
+    const std::string path = Folder().File("score.tbr");
+    const std::string plain = Folder().File("plain.tbr");
+    const std::string durable = Folder().File("durable.tbr");
+    const std::string bytes = FormatScoreFile(score.view.ScoreFileFields());
+    TimeBeside(
+        state, [&] { score.view.WriteScoreFile(path); },
+        {{"base", [&] { PlainWrite(plain, bytes); }},
+         {"durable", [&] { PlainDurableReplace(durable, bytes); }},
+         {"memory",
+          [&] { benchmark::DoNotOptimize(FormatScoreFile(score.view.ScoreFileFields())); }}},
+        bytes.size(), [&] { std::remove(plain.c_str()); });
+    if (FileBytes(path) != bytes) state.SkipWithError("the file differs from the format");
+}
+BENCHMARK(BM_WriteScoreFile)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_ReadScoreFile(benchmark::State& state) {
+    FullScore score;
+    const std::string path = Folder().File("read.tbr");
+    if (score.view.WriteScoreFile(path)) state.SkipWithError("cannot write the score");
+    const std::string bytes = FileBytes(path);
+    std::string buffer(bytes.size(), '\0');
+    ScoreFileRead read;
+    TimeBeside(
+        state, [&] { read = ReadScoreFile(path); },
+        {{"base", [&] { PlainRead(path, buffer); }},
+         {"memory", [&] { benchmark::DoNotOptimize(ParseScoreFile(bytes)); }}},
+        buffer.size());
+    ScoreFileContent expected = score.view.ScoreFileFields();
+    expected.records = static_cast<int>(expected.cells.size());
+    if (read.error || read.content != expected) {
+        state.SkipWithError("the score did not read back");
+    }
+}
+BENCHMARK(BM_ReadScoreFile)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace tabrella
+
+BENCHMARK_MAIN();
