@@ -10,13 +10,32 @@ namespace {
 
 // Converts with iconv, replacing each unconvertible or invalid input unit with `replacement`.
 // `inputUnit` tells how many bytes to skip for an invalid sequence (one character).
-template <typename SkipFn>
-std::string Convert(const char* to, const char* from, std::string_view input,
-                    std::string_view replacement, SkipFn skip) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+// One converter per direction and thread, opened on first use: opening one costs far more
+// than converting a short text.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
+        if (m_cd == reinterpret_cast<iconv_t>(-1)) {
+            throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+        }
     }
+    ~Converter() { iconv_close(m_cd); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    // Back to the initial shift state, as a fresh converter would be.
+    iconv_t Fresh() {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        return m_cd;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+template <typename SkipFn>
+std::string Convert(Converter& converter, std::string_view input, std::string_view replacement,
+                    SkipFn skip) {
+    iconv_t cd = converter.Fresh();
     std::string out;
     out.reserve(input.size() * 2);
     char* in = const_cast<char*>(input.data());
@@ -36,7 +55,6 @@ std::string Convert(const char* to, const char* from, std::string_view input,
             out.append(replacement);
         }
     }
-    iconv_close(cd);
     return out;
 }
 
@@ -53,11 +71,13 @@ size_t SjisCharLength(std::string_view s) {
 }  // namespace
 
 std::string Utf8ToSjis(std::string_view utf8) {
-    return Convert("CP932", "UTF-8", utf8, "?", Utf8CharLength);
+    thread_local Converter converter("CP932", "UTF-8");
+    return Convert(converter, utf8, "?", Utf8CharLength);
 }
 
 std::string SjisToUtf8(std::string_view sjis) {
-    return Convert("UTF-8", "CP932", sjis, "\xEF\xBF\xBD", SjisCharLength);
+    thread_local Converter converter("UTF-8", "CP932");
+    return Convert(converter, sjis, "\xEF\xBF\xBD", SjisCharLength);
 }
 
 }  // namespace tabrella
