@@ -1,16 +1,16 @@
 #include "support/OpenPathCheck.h"
 
+#include <algorithm>
+#include <array>
 #include <fstream>
-#include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "files/ScoreFile.h"
 #include "score/CTabrellaView.h"
 #include "sound/Tuning.h"
 #include "support/FakePlatform.h"
-#include "support/MidiBytes.h"
-#include "support/RecordingSurface.h"
 
 namespace tabrella::test {
 namespace {
@@ -43,13 +43,94 @@ class NoDialogHost : public platform::IDialogHost {
     }
 };
 
+// A drawing surface that keeps no picture, only what a check needs: how much was drawn, and
+// the longest text. The fuzzer draws every input three times; a full recording costs more
+// than the drawing under test.
+struct DrawTally {
+    size_t operations = 0;
+    size_t longestText = 0;
+};
+
+class CheckingSurface : public platform::IDrawSurface {
+  public:
+    CheckingSurface(DrawTally& tally, bool printer) : m_tally(tally), m_printer(printer) {}
+
+    bool IsPrinter() const override { return m_printer; }
+    void SetScreenMapping(int, int, int, int, int, int) override { ++m_tally.operations; }
+    void SetPrinterMapping() override { ++m_tally.operations; }
+    void SelectFont(const platform::LogicalFont&) override { ++m_tally.operations; }
+    void SelectPen(const platform::Pen&) override { ++m_tally.operations; }
+    void SetTransparentText() override { ++m_tally.operations; }
+    void Line(platform::Point, platform::Point) override { ++m_tally.operations; }
+    void Text(platform::Point, std::string_view sjis) override {
+        ++m_tally.operations;
+        m_tally.longestText = std::max(m_tally.longestText, sjis.size());
+    }
+    void Rectangle(platform::Point, platform::Point) override { ++m_tally.operations; }
+    void FillWhite(platform::Point, int, int) override { ++m_tally.operations; }
+    void FillDeviceWhite(int, int) override { ++m_tally.operations; }
+
+  private:
+    DrawTally& m_tally;
+    bool m_printer;
+};
+
+// The view's window, as FakeWindow behaves, with tallying surfaces.
+class CheckingWindow : public platform::IViewWindow {
+  public:
+    DrawTally immediate, printed;
+
+    void Invalidate() override {}
+    std::unique_ptr<platform::IDrawSurface> GetSurface(bool erase) override {
+        if (erase) immediate = {};
+        return std::make_unique<CheckingSurface>(immediate, false);
+    }
+    platform::ClientSize GetClientSize() const override { return {800, 600}; }
+    void SetScrollRange(platform::ScrollBar bar, int min, int max, int page) override {
+        Bar(bar) = {min, max, page, Bar(bar).pos};
+    }
+    platform::ScrollInfo GetScrollInfo(platform::ScrollBar bar) const override {
+        return bar == platform::ScrollBar::Vertical ? m_v : m_h;
+    }
+    void SetScrollPos(platform::ScrollBar bar, int pos) override {
+        platform::ScrollInfo& info = Bar(bar);
+        info.pos = std::clamp(pos, info.min, std::max(info.min, info.max - std::max(info.page - 1, 0)));
+    }
+    void SetTimer(int, int) override {}
+    void KillTimer(int) override {}
+    void SetCaption(std::string_view) override {}
+    void CloseMainWindow() override {}
+    void ShellOpen(std::string_view) override {}
+    void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override {
+        if (job == platform::PrintJob::Setup) return;
+        printed = {};
+        CheckingSurface printer(printed, true);
+        drawPage(printer);
+    }
+    void ShowAbout() override {}
+
+  private:
+    platform::ScrollInfo& Bar(platform::ScrollBar bar) {
+        return bar == platform::ScrollBar::Vertical ? m_v : m_h;
+    }
+    platform::ScrollInfo m_v{}, m_h{};
+};
+
 struct OpenedView {
-    FakeWindow window;
+    CheckingWindow window;
     NoDialogHost dialogs;
     FakeSequencer sequencer;
-    std::unique_ptr<CTabrellaView> view =
-        std::make_unique<CTabrellaView>(platform::Services{window, dialogs, sequencer});
+    CTabrellaView view{platform::Services{window, dialogs, sequencer}};
 };
+
+// A new view in static storage: allocating two of these views for every input costs the
+// fuzzer more page faults than the path under test takes time.
+OpenedView& NewView(size_t which, std::string& failure) {
+    static std::array<std::optional<OpenedView>, 2> views;
+    OpenedView& opened = views.at(which).emplace();
+    opened.dialogs.failure = &failure;
+    return opened;
+}
 
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -103,47 +184,77 @@ void CheckState(Checker& c, const CTabrellaView& v, const char* when) {
              "m_cursorPos " + N(v.m_cursorPos) + at);
 }
 
-// A well-formed file whose every note that starts also ends.
-void CheckMidi(Checker& c, const std::string& bytes, const std::string& what) {
-    const MidiTrack track = ReadMidi(bytes);
-    if (!c.Expect(track.valid, what + ": " + track.error)) return;
-    std::map<int, int> sounding;
-    for (const TimedEvent& e : track.events) {
-        if (e.bytes.size() != 3) continue;
-        const int status = static_cast<unsigned char>(e.bytes[0]);
-        const int key = static_cast<unsigned char>(e.bytes[1]);
-        const int velocity = static_cast<unsigned char>(e.bytes[2]);
-        if (key == 0) continue;  // spacers carry time only
-        if (status == 0x90 && velocity > 0) ++sounding[key];
-        if (status == 0x80 || (status == 0x90 && velocity == 0)) {
-            if (!c.Expect(--sounding[key] >= 0, what + ": note off without note on " + N(key)))
-                return;
+// A well-formed file whose every note that starts also ends: the header, the track length,
+// each delta and event, every data byte below 0x80 and nothing after the end of track.
+// Streams over the bytes, since the fuzzer runs it on every input.
+std::string MidiFault(std::string_view b) {
+    auto at = [&](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(b[i])); };
+    const std::string_view head("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
+    if (b.size() < 22 || b.substr(0, 18) != head) return "bad header";
+    const size_t length = (at(18) << 24) | (at(19) << 16) | (at(20) << 8) | at(21);
+    if (length != b.size() - 22) return "track length " + N(static_cast<long long>(length));
+    std::array<int, 128> sounding{};
+    for (size_t i = 22; i < b.size();) {
+        for (int count = 1;; ++count) {
+            if (i >= b.size() || count > 4) return "bad delta at " + N(static_cast<long long>(i));
+            if (!(at(i++) & 0x80)) break;
         }
+        if (i >= b.size()) return "missing event";
+        const unsigned status = at(i);
+        if (status == 0xFF) {
+            if (i + 2 >= b.size() || i + 3 + at(i + 2) > b.size()) return "short meta event";
+            const bool end = at(i + 1) == 0x2F;
+            i += 3 + at(i + 2);
+            if (!end) continue;
+            if (i != b.size()) return "bytes after the end of track";
+            for (size_t key = 1; key < sounding.size(); ++key) {
+                if (sounding[key] != 0) return "note " + N(static_cast<long long>(key)) + " never ends";
+            }
+            return {};
+        }
+        const unsigned kind = status & 0xF0;
+        const size_t size = kind == 0xC0 ? 2 : kind == 0x80 || kind == 0x90 || kind == 0xE0 ? 3 : 0;
+        if (size == 0) return "bad status at " + N(static_cast<long long>(i));
+        if (i + size > b.size()) return "short event";
+        for (size_t k = 1; k < size; ++k) {
+            if (at(i + k) >= 0x80) return "data byte >= 80 at " + N(static_cast<long long>(i + k));
+        }
+        // Spacers (note off for key 0) carry time only.
+        if (kind == 0x90 && at(i + 2) > 0 && at(i + 1) > 0) ++sounding[at(i + 1)];
+        if ((kind == 0x80 || (kind == 0x90 && at(i + 2) == 0)) && at(i + 1) > 0) {
+            if (--sounding[at(i + 1)] < 0) return "note off without note on";
+        }
+        i += size;
     }
-    for (const auto& [key, count] : sounding) {
-        c.Expect(count == 0, what + ": note " + N(key) + " never ends");
-    }
+    return "no end of track";
 }
 
 std::string Midi(Checker& c, const CTabrellaView& v, int first, int end, const std::string& what) {
     std::ostringstream out;
     c.Expect(v.WriteMidiStream(out, first, end), what + ": the writer failed");
-    CheckMidi(c, out.str(), what);
+    const std::string fault = MidiFault(out.str());
+    c.Expect(fault.empty(), what + ": " + fault);
     return out.str();
 }
 
-void Draw(Checker& c, CTabrellaView& v, FakeWindow& window, const char* when) {
+// A page shows 224 cells of at most a few texts each and a few dozen header characters.
+constexpr size_t kMostOperations = 20000;
+constexpr size_t kLongestText = 64;
+
+void Draw(Checker& c, OpenedView& opened, const char* when) {
+    CTabrellaView& v = opened.view;
+    const std::string at = std::string(" (") + when + ")";
     // The printer comes first: only a screen drawing keeps the end of the score at 1 or more.
     v.OnFilePrint();
-    DrawLog paint;
-    RecordingSurface surface(paint);
+    DrawTally paint;
+    CheckingSurface surface(paint, false);
     v.OnPaint(surface);
     v.RedrawNow();
-    // A page shows 224 cells of at most a few texts each and a few dozen header characters.
-    for (const DrawLog* log : {&paint, &window.immediate, &window.printed}) {
-        c.Expect(log->ops.size() < 20000, std::string("runaway drawing: ") +
-                                               N(static_cast<long long>(log->ops.size())) +
-                                               " operations (" + when + ")");
+    for (const DrawTally* t : {&opened.window.printed, &paint, &opened.window.immediate}) {
+        c.Expect(t->operations > 0 && t->operations < kMostOperations,
+                 "runaway drawing: " + N(static_cast<long long>(t->operations)) + at);
+        c.Expect(t->longestText <= kLongestText,
+                 "a text of " + N(static_cast<long long>(t->longestText)) + " bytes" + at);
     }
     CheckState(c, v, when);
 }
@@ -155,7 +266,7 @@ bool SameFields(const ScoreFileContent& a, const ScoreFileContent& b) {
 
 void CheckSavedCopy(Checker& c, OpenedView& first, const std::string& midi,
                     const std::string& workDir) {
-    CTabrellaView& v = *first.view;
+    CTabrellaView& v = first.view;
     const std::string saved = workDir + "/saved.tbr";
     if (!c.Expect(!v.WriteScoreFile(saved), "saving failed")) return;
     const std::string savedBytes = ReadBytes(saved);
@@ -165,11 +276,10 @@ void CheckSavedCopy(Checker& c, OpenedView& first, const std::string& midi,
     c.Expect(SameFields(read.content, v.ScoreFileFields()), "the saved file reads back different");
 
     // Opened again, the saved score is the same score and is saved as the same bytes.
-    OpenedView second;
-    second.dialogs.failure = &c.Slot();
-    CTabrellaView& w = *second.view;
+    OpenedView& second = NewView(1, c.Slot());
+    CTabrellaView& w = second.view;
     if (!c.Expect(!w.LoadScoreFile(saved), "the saved file cannot be opened")) return;
-    Draw(c, w, second.window, "reopened");
+    Draw(c, second, "reopened");
     c.Expect(SameFields(w.ScoreFileFields(), v.ScoreFileFields()), "reopened score differs");
     c.Expect(w.m_lastCell == v.m_lastCell, "reopened end differs");
     c.Expect(w.m_tuningIndex == v.m_tuningIndex && w.m_pitch == v.m_pitch &&
@@ -189,15 +299,14 @@ std::string CheckOpenPath(std::string_view fileBytes, const std::string& workDir
     const std::string input = workDir + "/in.tbr";
     WriteBytes(input, fileBytes);
 
-    OpenedView opened;
-    opened.dialogs.failure = &c.Slot();
-    CTabrellaView& v = *opened.view;
+    OpenedView& opened = NewView(0, c.Slot());
+    CTabrellaView& v = opened.view;
     if (std::optional<FileError> error = v.LoadScoreFile(input)) {
         return "the file cannot be opened: " + error->reason;
     }
     CheckState(c, v, "loaded");
     c.Expect(v.m_lastCell >= 1, "m_lastCell 0 after loading");
-    Draw(c, v, opened.window, "painted");
+    Draw(c, opened, "painted");
     c.Expect(v.m_lastCell >= 1 && v.m_lastCell >= v.LastUsedCell(),
              "m_lastCell " + N(v.m_lastCell) + " below the last used cell");
     if (c.Failed()) return c.Failure();
