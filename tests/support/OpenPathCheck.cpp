@@ -184,10 +184,10 @@ void CheckState(Checker& c, const CTabrellaView& v, const char* when) {
              "m_cursorPos " + N(v.m_cursorPos) + at);
 }
 
-// A well-formed file whose every note that starts also ends: the header, the track length,
-// each delta and event, every data byte below 0x80 and nothing after the end of track.
-// Streams over the bytes, since the fuzzer runs it on every input.
-std::string MidiFault(std::string_view b) {
+}  // namespace
+
+// Streams over the bytes without keeping the events, since the fuzzer runs it on every input.
+std::string MidiFileFault(std::string_view b) {
     auto at = [&](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(b[i])); };
     const std::string_view head("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
     if (b.size() < 22 || b.substr(0, 18) != head) return "bad header";
@@ -229,10 +229,12 @@ std::string MidiFault(std::string_view b) {
     return "no end of track";
 }
 
+namespace {
+
 std::string Midi(Checker& c, const CTabrellaView& v, int first, int end, const std::string& what) {
     std::ostringstream out;
     c.Expect(v.WriteMidiStream(out, first, end), what + ": the writer failed");
-    const std::string fault = MidiFault(out.str());
+    const std::string fault = MidiFileFault(out.str());
     c.Expect(fault.empty(), what + ": " + fault);
     return out.str();
 }

@@ -12,4 +12,9 @@ namespace tabrella::test {
 // Returns an empty text when every check held, else what went wrong first.
 std::string CheckOpenPath(std::string_view fileBytes, const std::string& workDir);
 
+// Empty when `bytes` are a well-formed MIDI file of the writer's kind (header, true track
+// length, every data byte below 0x80, nothing after the end of track) in which every note
+// that starts also ends; else the first fault found.
+std::string MidiFileFault(std::string_view bytes);
+
 }  // namespace tabrella::test
