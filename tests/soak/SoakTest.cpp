@@ -5,6 +5,7 @@
 //
 // TABRELLA_SOAK_EVENTS sets the number of events (default 20000), TABRELLA_SOAK_SEED the
 // random seed (default 1), TABRELLA_SOAK_CHECK_EVERY how often the files are checked.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -12,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -129,6 +131,11 @@ class Soak {
     ViewHarness h;
     long long m_fileChecks = 0;
     std::string m_failure;
+    // How far the run got, to see that it reached the places that matter.
+    struct Reach {
+        long long saves = 0, plays = 0, dialogs = 0, refusals = 0, messages = 0;
+        int longestScore = 0, farthestPage = 0, farthestCursor = 0, largestClip = 0;
+    } m_reach;
 
   private:
     // ---- randomness ----
@@ -408,6 +415,18 @@ class Soak {
 
     // The fakes keep a record of every call; a million events would fill the memory.
     void ForgetRecords() {
+        const CTabrellaView& v = h.v();
+        m_reach.dialogs += static_cast<long long>(h.dialogs.shown.size());
+        for (const auto& shown : h.dialogs.shown) {
+            m_reach.refusals += static_cast<long long>(shown.controlsAtEnd.refusals.size());
+            m_reach.saves += shown.resourceId == res::kDlgSavedNotice;
+        }
+        m_reach.messages += static_cast<long long>(h.dialogs.messages.size());
+        for (const auto& call : h.sequencer.calls) m_reach.plays += call.op == "open";
+        m_reach.longestScore = std::max(m_reach.longestScore, v.LastUsedCell());
+        m_reach.farthestPage = std::max(m_reach.farthestPage, v.m_topColumn);
+        m_reach.farthestCursor = std::max(m_reach.farthestCursor, v.CursorCell());
+        m_reach.largestClip = std::max(m_reach.largestClip, v.m_clipCount);
         h.dialogs.shown.clear();
         h.dialogs.messages.clear();
         h.dialogs.fileRequests.clear();
@@ -441,8 +460,13 @@ TEST(Soak, RandomEventsKeepTheViewUsableAndItsFilesReadable) {
     soak.Finish();
     EXPECT_EQ(soak.m_failure, "");
     EXPECT_EQ(done, events) << "seed " << seed;
-    RecordProperty("events", std::to_string(done));
-    RecordProperty("file_checks", std::to_string(soak.m_fileChecks));
+    const auto& r = soak.m_reach;
+    std::cout << done << " events, seed " << seed << ": " << soak.m_fileChecks
+              << " file checks, " << r.saves << " saves, " << r.plays << " plays, " << r.dialogs
+              << " dialogs (" << r.refusals << " inputs refused), " << r.messages
+              << " messages; longest score " << r.longestScore << " cells, page up to column "
+              << r.farthestPage << ", cursor up to cell " << r.farthestCursor
+              << ", clipboard up to " << r.largestClip << " cells\n";
 
     // Nothing is left behind: no play file after the view went, no half-written save.
     for (const std::string& name : dir.Names()) {
@@ -451,6 +475,30 @@ TEST(Soak, RandomEventsKeepTheViewUsableAndItsFilesReadable) {
     }
     // The run did reach the places that matter.
     EXPECT_GT(soak.m_fileChecks, 0);
+    if (events >= 20000) {
+        EXPECT_GT(r.saves, 0);
+        EXPECT_GT(r.plays, 0);
+        EXPECT_GT(r.refusals, 0);
+        EXPECT_GT(r.farthestPage, 0);
+    }
+}
+
+// The checks bite: a state or a file the program could not use is reported.
+TEST(Soak, AWrittenCellZeroIsReported) {
+    TempDir dir;
+    ScopedTmpDir tmp(dir.path());
+    Soak soak(dir.path(), 7);
+    soak.h.v().m_cells[0].first[2] = 5;
+    EXPECT_NONFATAL_FAILURE(soak.Step(0), "cell 0 was written");
+}
+
+TEST(Soak, AScoreThatDoesNotReadBackIsReported) {
+    TempDir dir;
+    ScopedTmpDir tmp(dir.path());
+    Soak soak(dir.path(), 7);
+    soak.h.v().m_title = "two words";  // the title dialog never leaves a blank in a title
+    soak.CheckFiles();
+    EXPECT_NE(soak.m_failure.find("title differs"), std::string::npos) << soak.m_failure;
 }
 
 }  // namespace
