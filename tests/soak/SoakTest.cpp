@@ -155,11 +155,21 @@ class Soak {
     // ---- events ----
     void Event() {
         CTabrellaView& v = h.v();
+        if (m_repeatsLeft > 0) {
+            --m_repeatsLeft;
+            Note("repeated key " + std::to_string(m_repeatKey));
+            return v.OnKeyDown(m_repeatKey);
+        }
         const int kind = Below(100);
         if (kind < 45) {
             const int key = Chance(4) ? Below(256) : Pick(kKnownKeys);
             Note("key " + std::to_string(key));
             v.OnKeyDown(key);
+            // A held key repeats: this is how the far pages and cells are reached.
+            if (Chance(30)) {
+                m_repeatKey = key;
+                m_repeatsLeft = Between(1, 80);
+            }
         } else if (kind < 55) {
             const auto mouse = static_cast<platform::MouseEvent>(Below(4));
             Note("mouse " + std::to_string(static_cast<int>(mouse)));
@@ -441,6 +451,8 @@ class Soak {
     std::mt19937_64 m_random;
     std::string m_event;
     std::optional<std::string> m_lastSavePath;
+    int m_repeatKey = 0;
+    int m_repeatsLeft = 0;
 };
 
 TEST(Soak, RandomEventsKeepTheViewUsableAndItsFilesReadable) {
