@@ -117,7 +117,8 @@ class Soak {
                                           std::pair{v.CursorCell(), v.m_lastCell + 1}}) {
             std::ostringstream out;
             if (!v.WriteMidiStream(out, first, end)) Fail("the MIDI writer failed");
-            const std::string fault = MidiFileFault(out.str());
+            const int cells = std::max(0, std::min(end, kLastCellIndex + 1) - std::max(first, 1) + 1);
+            const std::string fault = MidiFileFault(out.str(), cells);
             if (!fault.empty()) Fail("MIDI from cell " + std::to_string(first) + ": " + fault);
         }
         ++m_fileChecks;

@@ -187,18 +187,22 @@ void CheckState(Checker& c, const CTabrellaView& v, const char* when) {
 }  // namespace
 
 // Streams over the bytes without keeping the events, since the fuzzer runs it on every input.
-std::string MidiFileFault(std::string_view b) {
+std::string MidiFileFault(std::string_view b, int cells) {
     auto at = [&](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(b[i])); };
     const std::string_view head("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
     if (b.size() < 22 || b.substr(0, 18) != head) return "bad header";
     const size_t length = (at(18) << 24) | (at(19) << 16) | (at(20) << 8) | at(21);
     if (length != b.size() - 22) return "track length " + N(static_cast<long long>(length));
     std::array<int, 128> sounding{};
+    long long tick = 0;
     for (size_t i = 22; i < b.size();) {
+        long long delta = 0;
         for (int count = 1;; ++count) {
             if (i >= b.size() || count > 4) return "bad delta at " + N(static_cast<long long>(i));
+            delta = (delta << 7) | (at(i) & 0x7F);
             if (!(at(i++) & 0x80)) break;
         }
+        tick += delta;
         if (i >= b.size()) return "missing event";
         const unsigned status = at(i);
         if (status == 0xFF) {
@@ -207,6 +211,10 @@ std::string MidiFileFault(std::string_view b) {
             i += 3 + at(i + 2);
             if (!end) continue;
             if (i != b.size()) return "bytes after the end of track";
+            // Each cell lasts 240 ticks, a rest 238, after the one tick of the program change.
+            if (cells >= 0 && (tick < 1 + 238LL * cells || tick > 1 + 240LL * cells)) {
+                return "the track lasts " + N(tick) + " ticks for " + N(cells) + " cells";
+            }
             for (size_t key = 1; key < sounding.size(); ++key) {
                 if (sounding[key] != 0) return "note " + N(static_cast<long long>(key)) + " never ends";
             }
@@ -234,7 +242,8 @@ namespace {
 std::string Midi(Checker& c, const CTabrellaView& v, int first, int end, const std::string& what) {
     std::ostringstream out;
     c.Expect(v.WriteMidiStream(out, first, end), what + ": the writer failed");
-    const std::string fault = MidiFileFault(out.str());
+    const int cells = std::max(0, std::min(end, kLastCellIndex + 1) - std::max(first, 1) + 1);
+    const std::string fault = MidiFileFault(out.str(), cells);
     c.Expect(fault.empty(), what + ": " + fault);
     return out.str();
 }
