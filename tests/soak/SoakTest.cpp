@@ -93,9 +93,21 @@ class Soak {
     // Runs one random event and checks the state after it; false once a check failed.
     bool Step(long long index) {
         m_event.clear();
+        const int invalidations = h.window.invalidations;
         Event();
-        CheckState();
         if (m_lastSavePath) CheckSavedFile();
+        // The window's loop paints an invalidated window before the user's next input.
+        if (h.window.invalidations != invalidations) {
+            DrawLog log;
+            RecordingSurface surface(log);
+            h.v().OnPaint(surface);
+        }
+        CheckState();
+        // Save and play stop at the end of the score: no used cell may lie past it.
+        if (h.v().m_lastCell < h.v().LastUsedCell()) {
+            Fail("cell " + std::to_string(h.v().LastUsedCell()) + " lies past the end " +
+                 std::to_string(h.v().m_lastCell));
+        }
         ForgetRecords();
         if (!m_failure.empty()) {
             ADD_FAILURE() << "after event " << index << " (" << m_event << "): " << m_failure;
