@@ -125,11 +125,12 @@ class Soak {
         const ScoreFileRead read = ReadScoreFile(path);
         if (read.error) return Fail("cannot read the saved file");
         ExpectSameScore(read.content, v.ScoreFileFields(), "saved file");
-        for (const auto& [first, end] : {std::pair{1, v.m_lastCell + 1},
-                                          std::pair{v.CursorCell(), v.m_lastCell + 1}}) {
+        for (const auto& [first, end] :
+             {std::pair{1, v.m_lastCell + 1}, std::pair{v.CursorCell(), v.m_lastCell + 1}}) {
             std::ostringstream out;
             if (!v.WriteMidiStream(out, first, end)) Fail("the MIDI writer failed");
-            const int cells = std::max(0, std::min(end, kLastCellIndex + 1) - std::max(first, 1) + 1);
+            const int cells =
+                std::max(0, std::min(end, kLastCellIndex + 1) - std::max(first, 1) + 1);
             const std::string fault = MidiFileFault(out.str(), cells);
             if (!fault.empty()) Fail("MIDI from cell " + std::to_string(first) + ": " + fault);
         }
@@ -211,7 +212,8 @@ class Soak {
         CTabrellaView& v = h.v();
         const auto table = CommandTable();
         int id = table[static_cast<size_t>(Below(static_cast<int>(table.size())))].id;
-        if (Chance(40)) id = Pick(std::array{cmd::kEditUndo, cmd::kNextPane, cmd::kPrevPane, 0, -1});
+        if (Chance(40))
+            id = Pick(std::array{cmd::kEditUndo, cmd::kNextPane, cmd::kPrevPane, 0, -1});
         Note("command " + std::to_string(id));
         const bool saving = id == cmd::kSave || id == cmd::kFileSave || id == cmd::kSaveAs;
         const bool known = v.OnCommand(id);
@@ -223,7 +225,8 @@ class Soak {
     }
 
     void Scroll() {
-        const auto bar = Chance(2) ? platform::ScrollBar::Vertical : platform::ScrollBar::Horizontal;
+        const auto bar =
+            Chance(2) ? platform::ScrollBar::Vertical : platform::ScrollBar::Horizontal;
         const auto request = static_cast<platform::ScrollRequest>(Below(9));
         const platform::ScrollInfo info = h.window.GetScrollInfo(bar);
         // The platform reports the thumb within the bar's range.
@@ -236,8 +239,8 @@ class Soak {
     void Resize() {
         static constexpr std::array<platform::ClientSize, 6> kSizes = {
             platform::ClientSize{800, 600}, {1, 1}, {0, 0}, {1920, 1080}, {300, 2000}, {640, 0}};
-        h.window.client = Chance(3) ? platform::ClientSize{Between(0, 3000), Between(0, 3000)}
-                                    : Pick(kSizes);
+        h.window.client =
+            Chance(3) ? platform::ClientSize{Between(0, 3000), Between(0, 3000)} : Pick(kSizes);
         Note("resize " + std::to_string(h.window.client.width) + "x" +
              std::to_string(h.window.client.height));
     }
@@ -245,11 +248,15 @@ class Soak {
     // ---- dialog answers ----
     std::string Number(int lo, int hi) {
         switch (Below(8)) {
-            case 0: return Pick(std::array<std::string, 8>{"", "abc", "-1", "0", "3000",
-                                                           "99999999999", " 12 ", "+7"});
-            case 1: return std::to_string(Between(lo - 5, lo + 5));
-            case 2: return std::to_string(Between(hi - 5, hi + 5));
-            default: return std::to_string(Between(lo, hi));
+            case 0:
+                return Pick(std::array<std::string, 8>{"", "abc", "-1", "0", "3000", "99999999999",
+                                                       " 12 ", "+7"});
+            case 1:
+                return std::to_string(Between(lo - 5, lo + 5));
+            case 2:
+                return std::to_string(Between(hi - 5, hi + 5));
+            default:
+                return std::to_string(Between(lo, hi));
         }
     }
 
@@ -296,7 +303,8 @@ class Soak {
             case res::kDlgTuning:
                 Note("tuning dialog");
                 if (Chance(2)) actions.push_back(UA::Choose(CTuningDialog::kTuningBox, Below(8)));
-                if (Chance(2)) actions.push_back(UA::Choose(CTuningDialog::kBaseToneBox, Below(12)));
+                if (Chance(2))
+                    actions.push_back(UA::Choose(CTuningDialog::kBaseToneBox, Below(12)));
                 if (Chance(6)) actions.push_back(UA::TypeText(CTuningDialog::kTuningBox, Text()));
                 if (Chance(6)) actions.push_back(UA::TypeText(CTuningDialog::kBaseToneBox, Text()));
                 if (Chance(3)) actions.push_back(UA::Check(CTuningDialog::kOtsuBox, Below(2)));
@@ -311,9 +319,9 @@ class Soak {
                 Note("save prompt");
                 const int answer = Below(5);
                 if (answer < 3) {
-                    actions.push_back(UA::Press(Pick(std::array{CSavePromptDialog::kYes,
-                                                                CSavePromptDialog::kNo,
-                                                                CSavePromptDialog::kCancel})));
+                    actions.push_back(
+                        UA::Press(Pick(std::array{CSavePromptDialog::kYes, CSavePromptDialog::kNo,
+                                                  CSavePromptDialog::kCancel})));
                 } else if (answer == 3) {
                     actions.push_back(UA::PressEnter());
                 }
@@ -337,25 +345,38 @@ class Soak {
     std::string Range() {
         const int pos = h.v().m_cursorPos;
         switch (Below(6)) {
-            case 0: return std::to_string(Between(std::max(1, pos - 40), pos + 40));
-            case 1: return std::to_string(Between(1, 64));
-            case 2: return std::to_string(Between(2900, 2999));
-            case 3: return std::to_string(Between(1, 2999));
-            default: return Number(1, 2999);
+            case 0:
+                return std::to_string(Between(std::max(1, pos - 40), pos + 40));
+            case 1:
+                return std::to_string(Between(1, 64));
+            case 2:
+                return std::to_string(Between(2900, 2999));
+            case 3:
+                return std::to_string(Between(1, 2999));
+            default:
+                return Number(1, 2999);
         }
     }
 
     // Texts a user might type: names of the lists, Japanese with blanks, words of the file.
     std::string Text() {
         switch (Below(8)) {
-            case 0: return TuningTable()[static_cast<size_t>(Below(kTuningCount))].name;
-            case 1: return BaseToneNames()[static_cast<size_t>(Below(kBaseToneCount + 1))];
-            case 2: return Pick(std::array<std::string, 4>{"NULL", "Title", "", " "});
-            case 3: return S("さくら さくら\t弥生の空は");
-            case 4: return std::string(static_cast<size_t>(Between(1, 300)), 'x');
-            case 5: return S("春の海") + "\r\n" + S("宮城");
-            case 6: return std::string("\x81", 1) + " odd";
-            default: return S("六段の調");
+            case 0:
+                return TuningTable()[static_cast<size_t>(Below(kTuningCount))].name;
+            case 1:
+                return BaseToneNames()[static_cast<size_t>(Below(kBaseToneCount + 1))];
+            case 2:
+                return Pick(std::array<std::string, 4>{"NULL", "Title", "", " "});
+            case 3:
+                return S("さくら さくら\t弥生の空は");
+            case 4:
+                return std::string(static_cast<size_t>(Between(1, 300)), 'x');
+            case 5:
+                return S("春の海") + "\r\n" + S("宮城");
+            case 6:
+                return std::string("\x81", 1) + " odd";
+            default:
+                return S("六段の調");
         }
     }
 
@@ -363,25 +384,38 @@ class Soak {
         const bool midi = r.defaultExtension == "mid";
         Note(r.save ? (midi ? "MIDI file dialog" : "save dialog") : "open dialog");
         switch (Below(10)) {
-            case 0: return std::nullopt;
-            case 1: return std::string();
-            case 2: return m_dir + "/missing-folder/x." + r.defaultExtension;
-            case 3: return m_dir;  // a folder
-            case 4: return midi ? m_dir + "/.mid" : m_dir + "/" + S("曲.tbr");
-            case 5: return m_dir + "/export.mid";
-            case 6: return m_dir + "/second.txt";
-            default: return midi ? m_dir + "/export.mid" : m_dir + "/score.tbr";
+            case 0:
+                return std::nullopt;
+            case 1:
+                return std::string();
+            case 2:
+                return m_dir + "/missing-folder/x." + r.defaultExtension;
+            case 3:
+                return m_dir;  // a folder
+            case 4:
+                return midi ? m_dir + "/.mid" : m_dir + "/" + S("曲.tbr");
+            case 5:
+                return m_dir + "/export.mid";
+            case 6:
+                return m_dir + "/second.txt";
+            default:
+                return midi ? m_dir + "/export.mid" : m_dir + "/score.tbr";
         }
     }
 
     std::optional<std::string> FontAnswer() {
         Note("font dialog");
         switch (Below(5)) {
-            case 0: return std::nullopt;
-            case 1: return std::string();
-            case 2: return S("ＭＳ 明朝");
-            case 3: return std::string(40, 'F');
-            default: return std::string("DejaVu Sans");
+            case 0:
+                return std::nullopt;
+            case 1:
+                return std::string();
+            case 2:
+                return S("ＭＳ 明朝");
+            case 3:
+                return std::string(40, 'F');
+            default:
+                return std::string("DejaVu Sans");
         }
     }
 
@@ -393,16 +427,21 @@ class Soak {
         if (!(v.m_clip[0] == ScoreCell{})) Fail("clipboard entry 0 was written");
         if (!in(v.m_cursorHalf, 1, 2)) Fail("m_cursorHalf " + std::to_string(v.m_cursorHalf));
         if (!in(v.m_cursorSlot, 1, 3)) Fail("m_cursorSlot " + std::to_string(v.m_cursorSlot));
-        if (!in(v.m_topColumn, 0, kMaxTopColumn)) Fail("m_topColumn " + std::to_string(v.m_topColumn));
+        if (!in(v.m_topColumn, 0, kMaxTopColumn))
+            Fail("m_topColumn " + std::to_string(v.m_topColumn));
         // Go to end may put the cursor one row past the last cell, never further.
         if (!in(v.m_cursorPos, 1, kLastCellIndex + 2))
             Fail("m_cursorPos " + std::to_string(v.m_cursorPos));
-        if (!in(v.m_lastCell, 0, kLastCellIndex)) Fail("m_lastCell " + std::to_string(v.m_lastCell));
-        if (!in(v.m_clipCount, 0, kLastCellIndex)) Fail("m_clipCount " + std::to_string(v.m_clipCount));
-        if (v.m_rangeStart != 0 && !in(v.m_rangeStart, 1, kLastCellIndex + kCellsPerColumn * kMaxTopColumn))
+        if (!in(v.m_lastCell, 0, kLastCellIndex))
+            Fail("m_lastCell " + std::to_string(v.m_lastCell));
+        if (!in(v.m_clipCount, 0, kLastCellIndex))
+            Fail("m_clipCount " + std::to_string(v.m_clipCount));
+        if (v.m_rangeStart != 0 &&
+            !in(v.m_rangeStart, 1, kLastCellIndex + kCellsPerColumn * kMaxTopColumn))
             Fail("m_rangeStart " + std::to_string(v.m_rangeStart));
         if (v.m_tempo < 1) Fail("m_tempo " + std::to_string(v.m_tempo));
-        if (!in(v.m_baseTone, 0, kBaseToneCount)) Fail("m_baseTone " + std::to_string(v.m_baseTone));
+        if (!in(v.m_baseTone, 0, kBaseToneCount))
+            Fail("m_baseTone " + std::to_string(v.m_baseTone));
         if (!in(v.m_tuningIndex, 0, kTuningCount - 1)) Fail("m_tuningIndex");
         if (v.m_otsuFlag > 1) Fail("m_otsuFlag");
         if (!in(v.m_modified, 0, 1)) Fail("m_modified");
@@ -486,12 +525,12 @@ TEST(Soak, RandomEventsKeepTheViewUsableAndItsFilesReadable) {
     EXPECT_EQ(soak.m_failure, "");
     EXPECT_EQ(done, events) << "seed " << seed;
     const auto& r = soak.m_reach;
-    std::cout << done << " events, seed " << seed << ": " << soak.m_fileChecks
-              << " file checks, " << r.saves << " saves, " << r.plays << " plays, " << r.dialogs
-              << " dialogs (" << r.refusals << " inputs refused), " << r.messages
-              << " messages; longest score " << r.longestScore << " cells, page up to column "
-              << r.farthestPage << ", cursor up to cell " << r.farthestCursor
-              << ", clipboard up to " << r.largestClip << " cells\n";
+    std::cout << done << " events, seed " << seed << ": " << soak.m_fileChecks << " file checks, "
+              << r.saves << " saves, " << r.plays << " plays, " << r.dialogs << " dialogs ("
+              << r.refusals << " inputs refused), " << r.messages << " messages; longest score "
+              << r.longestScore << " cells, page up to column " << r.farthestPage
+              << ", cursor up to cell " << r.farthestCursor << ", clipboard up to " << r.largestClip
+              << " cells\n";
 
     // Nothing is left behind: no play file after the view went, no half-written save.
     for (const std::string& name : dir.Names()) {

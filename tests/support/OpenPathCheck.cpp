@@ -94,7 +94,8 @@ class CheckingWindow : public platform::IViewWindow {
     }
     void SetScrollPos(platform::ScrollBar bar, int pos) override {
         platform::ScrollInfo& info = Bar(bar);
-        info.pos = std::clamp(pos, info.min, std::max(info.min, info.max - std::max(info.page - 1, 0)));
+        info.pos =
+            std::clamp(pos, info.min, std::max(info.min, info.max - std::max(info.page - 1, 0)));
     }
     void SetTimer(int, int) override {}
     void KillTimer(int) override {}
@@ -216,7 +217,8 @@ std::string MidiFileFault(std::string_view b, int cells) {
                 return "the track lasts " + N(tick) + " ticks for " + N(cells) + " cells";
             }
             for (size_t key = 1; key < sounding.size(); ++key) {
-                if (sounding[key] != 0) return "note " + N(static_cast<long long>(key)) + " never ends";
+                if (sounding[key] != 0)
+                    return "note " + N(static_cast<long long>(key)) + " never ends";
             }
             return {};
         }
