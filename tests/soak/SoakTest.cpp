@@ -71,6 +71,11 @@ class ScopedTmpDir {
     std::string m_old;
 };
 
+// Cells a MIDI pass from `first` to `end` covers: none past the one after the last cell.
+int CellsBetween(int first, int end) {
+    return std::max(0, std::min(end, kLastCellIndex + 1) - std::max(first, 1) + 1);
+}
+
 class Soak {
   public:
     Soak(const std::string& dir, std::uint64_t seed) : m_dir(dir), m_random(seed) {
@@ -85,7 +90,10 @@ class Soak {
         h.sequencer.onCall = [this](const FakeSequencer::Call& call) {
             if (call.op != "open") return;
             if (!call.fileExisted) Fail("the play file is missing");
-            const std::string fault = MidiFileFault(call.fileBytes);
+            // Play writes from the cursor cell to one cell past the end.
+            const CTabrellaView& v = h.v();
+            const std::string fault =
+                MidiFileFault(call.fileBytes, CellsBetween(v.CursorCell(), v.m_lastCell + 1));
             if (!fault.empty()) Fail("play file: " + fault);
         };
     }
@@ -129,9 +137,7 @@ class Soak {
              {std::pair{1, v.m_lastCell + 1}, std::pair{v.CursorCell(), v.m_lastCell + 1}}) {
             std::ostringstream out;
             if (!v.WriteMidiStream(out, first, end)) Fail("the MIDI writer failed");
-            const int cells =
-                std::max(0, std::min(end, kLastCellIndex + 1) - std::max(first, 1) + 1);
-            const std::string fault = MidiFileFault(out.str(), cells);
+            const std::string fault = MidiFileFault(out.str(), CellsBetween(first, end));
             if (!fault.empty()) Fail("MIDI from cell " + std::to_string(first) + ": " + fault);
         }
         ++m_fileChecks;
