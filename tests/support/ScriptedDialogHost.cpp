@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace tabrella::test {
 
@@ -59,13 +60,18 @@ void ScriptedDialogHost::Expect(int resourceId, std::vector<UserAction> actions)
 int ScriptedDialogHost::DoModal(platform::CDialog& dialog) {
     const res::DialogTemplate* tmpl = res::FindDialogTemplate(dialog.ResourceId());
     EXPECT_NE(tmpl, nullptr) << "dialog " << dialog.ResourceId() << " has no template";
-    if (m_scripts.empty()) {
+    std::vector<UserAction> actions;
+    if (!m_scripts.empty()) {
+        int expectedId = 0;
+        std::tie(expectedId, actions) = m_scripts.front();
+        m_scripts.pop_front();
+        EXPECT_EQ(expectedId, dialog.ResourceId()) << "a different dialog opened";
+    } else if (onDialog) {
+        actions = onDialog(dialog.ResourceId());
+    } else {
         ADD_FAILURE() << "dialog " << dialog.ResourceId() << " opened without a script";
         return platform::kIdCancel;
     }
-    auto [expectedId, actions] = m_scripts.front();
-    m_scripts.pop_front();
-    EXPECT_EQ(expectedId, dialog.ResourceId()) << "a different dialog opened";
 
     FakeControls controls(tmpl);
     dialog.OnInitDialog(controls);
@@ -102,6 +108,7 @@ int ScriptedDialogHost::DoModal(platform::CDialog& dialog) {
 int ScriptedDialogHost::MessageBox(std::string_view text, std::string_view caption,
                                    platform::MessageBoxKind kind) {
     messages.push_back({std::string(text), std::string(caption), kind});
+    if (m_messageAnswers.empty() && onMessage) return onMessage(messages.back());
     if (m_messageAnswers.empty()) {
         return kind == platform::MessageBoxKind::Ok ? platform::kIdOk : platform::kIdNo;
     }
@@ -113,6 +120,7 @@ int ScriptedDialogHost::MessageBox(std::string_view text, std::string_view capti
 std::optional<std::string> ScriptedDialogHost::FileDialog(
     const platform::FileDialogRequest& request) {
     fileRequests.push_back(request);
+    if (m_fileAnswers.empty() && onFile) return onFile(request);
     if (m_fileAnswers.empty()) {
         ADD_FAILURE() << "file dialog opened without a scripted answer";
         return std::nullopt;
@@ -124,12 +132,16 @@ std::optional<std::string> ScriptedDialogHost::FileDialog(
 
 bool ScriptedDialogHost::FontDialog(platform::FontRecord& font) {
     fontRequests.push_back(font);
-    if (m_fontAnswers.empty()) {
+    std::optional<std::string> answer;
+    if (!m_fontAnswers.empty()) {
+        answer = m_fontAnswers.front();
+        m_fontAnswers.pop_front();
+    } else if (onFont) {
+        answer = onFont();
+    } else {
         ADD_FAILURE() << "font dialog opened without a scripted answer";
         return false;
     }
-    auto answer = m_fontAnswers.front();
-    m_fontAnswers.pop_front();
     if (!answer) return false;
     font.faceName = *answer;
     return true;

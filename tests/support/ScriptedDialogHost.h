@@ -2,6 +2,7 @@
 // A dialog host that runs the real dialog classes against in-memory controls built from
 // their resource templates, following a script of user actions per dialog.
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -94,6 +95,13 @@ public:
                    platform::MessageBoxKind kind) override;
     std::optional<std::string> FileDialog(const platform::FileDialogRequest& request) override;
     bool FontDialog(platform::FontRecord& font) override;
+
+    // Answers made up as each dialog opens, for when nothing is queued (a soak test decides
+    // as it goes). Without them an unscripted dialog is a test failure.
+    std::function<std::vector<UserAction>(int resourceId)> onDialog;
+    std::function<int(const Message&)> onMessage;
+    std::function<std::optional<std::string>(const platform::FileDialogRequest&)> onFile;
+    std::function<std::optional<std::string>()> onFont;
 
     std::vector<Shown> shown;
     std::vector<Message> messages;
