@@ -98,7 +98,6 @@ void CMainFrame::BuildToolbar() {
 
 void CMainFrame::BuildAccelerators() {
     for (const res::Accelerator& a : res::Accelerators()) {
-        QKeyCombination key(Qt::Key_unknown);
         Qt::KeyboardModifiers mods;
         if (a.modifiers & res::kShift) mods |= Qt::ShiftModifier;
         if (a.modifiers & res::kCtrl) mods |= Qt::ControlModifier;
