@@ -16,6 +16,17 @@ void SetUpSpin(IDialogControls& controls, int spinId, int pos) {
     controls.SpinSetPos(spinId, pos);
 }
 
+// キャンセル closes like the confirming button, validation included, and only marks the
+// result. Confirming clears the mark again, so a キャンセル refused for a bad number cannot
+// stick to a later confirmation. False for the other buttons.
+bool ConfirmOrCancel(platform::CDialog& dialog, int id, int confirmId, int& cancelled,
+                     IDialogControls& controls) {
+    if (id != confirmId && id != platform::kIdOk && id != CRangeDialog::kCancelButton) return false;
+    cancelled = id == CRangeDialog::kCancelButton ? 1 : 0;
+    dialog.OnOK(controls);
+    return true;
+}
+
 }  // namespace
 
 CRangeDialog::CRangeDialog() : CDialog(res::kDlgRange) {}
@@ -32,16 +43,8 @@ void CRangeDialog::OnInitDialog(IDialogControls& controls) {
     SetUpSpin(controls, kToSpin, m_toCell);
 }
 
-// キャンセル closes like 決定, validation included, and only marks the result. 決定 clears
-// the mark again, so a キャンセル refused for a bad number cannot stick to a later 決定.
 void CRangeDialog::OnButton(int id, IDialogControls& controls) {
-    if (id == kDecideButton || id == platform::kIdOk) {
-        m_cancelled = 0;
-        OnOK(controls);
-    } else if (id == kCancelButton) {
-        m_cancelled = 1;
-        OnOK(controls);
-    } else {
+    if (!ConfirmOrCancel(*this, id, kDecideButton, m_cancelled, controls)) {
         CDialog::OnButton(id, controls);
     }
 }
@@ -58,13 +61,7 @@ void CPasteDialog::OnInitDialog(IDialogControls& controls) {
 }
 
 void CPasteDialog::OnButton(int id, IDialogControls& controls) {
-    if (id == kRunButton || id == platform::kIdOk) {
-        m_cancelled = 0;
-        OnOK(controls);
-    } else if (id == kCancelButton) {
-        m_cancelled = 1;
-        OnOK(controls);
-    } else {
+    if (!ConfirmOrCancel(*this, id, kRunButton, m_cancelled, controls)) {
         CDialog::OnButton(id, controls);
     }
 }
