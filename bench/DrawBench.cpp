@@ -21,14 +21,14 @@ namespace {
 
 // The view's window for benchmarks: a raster image of a fixed size.
 class ImageWindow : public platform::IViewWindow {
-public:
+  public:
     QImage image{1200, 1000, QImage::Format_ARGB32_Premultiplied};
 
     class Surface : public qt::QtSurface {
-    public:
+      public:
         explicit Surface(std::unique_ptr<QPainter> p) : QtSurface(*p), m_painter(std::move(p)) {}
 
-    private:
+      private:
         std::unique_ptr<QPainter> m_painter;
     };
 
@@ -51,17 +51,19 @@ public:
 };
 
 class NoDialogs : public platform::IDialogHost {
-public:
+  public:
     int DoModal(platform::CDialog&) override { return platform::kIdCancel; }
     int MessageBox(std::string_view, std::string_view, platform::MessageBoxKind) override {
         return platform::kIdOk;
     }
-    std::optional<std::string> FileDialog(const platform::FileDialogRequest&) override { return {}; }
+    std::optional<std::string> FileDialog(const platform::FileDialogRequest&) override {
+        return {};
+    }
     bool FontDialog(platform::FontRecord&) override { return false; }
 };
 
 class NoSequencer : public platform::ISequencer {
-public:
+  public:
     platform::SeqError Open(std::string_view, platform::DeviceId&) override { return 1; }
     platform::SeqError Play(platform::DeviceId) override { return 1; }
     platform::SeqError Stop(platform::DeviceId) override { return 1; }

@@ -6,6 +6,7 @@ TABRELLA_PACKAGES=(
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu
     libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
     xvfb xdotool x11-xkb-utils xauth imagemagick poppler-utils desktop-file-utils python3
+    clang-format
 )
 
 tabrella_ensure_packages() {
@@ -32,4 +33,15 @@ tabrella_configure_and_build() {
         cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     fi
     cmake --build "$dir" -j "$(nproc)"
+}
+
+# Fails, naming the files, when a C++ source differs from what .clang-format makes of it.
+tabrella_check_format() {
+    local unformatted
+    unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -o '^[^:]*:[0-9]*:[0-9]*: warning' | cut -d: -f1 | sort -u || true)
+    if [ -n "$unformatted" ]; then
+        echo "Not formatted (run clang-format -i on them):" >&2
+        echo "$unformatted" | sed 's/^/  /' >&2
+        return 1
+    fi
 }

@@ -15,11 +15,11 @@ namespace {
 
 // A surface that owns its painter, on the batch picture.
 class PictureSurface : public qt::QtSurface {
-public:
+  public:
     explicit PictureSurface(std::unique_ptr<QPainter> painter)
         : QtSurface(*painter), m_painter(std::move(painter)) {}
 
-private:
+  private:
     std::unique_ptr<QPainter> m_painter;
 };
 

@@ -13,7 +13,7 @@ class CTabrellaView;
 namespace tabrella::app {
 
 class BatchWindow : public platform::IViewWindow {
-public:
+  public:
     BatchWindow(int width, int height);
 
     // The paint pass of a window that was just invalidated.
@@ -22,7 +22,9 @@ public:
 
     void Invalidate() override {}
     std::unique_ptr<platform::IDrawSurface> GetSurface(bool erase) override;
-    platform::ClientSize GetClientSize() const override { return {m_image.width(), m_image.height()}; }
+    platform::ClientSize GetClientSize() const override {
+        return {m_image.width(), m_image.height()};
+    }
     void SetScrollRange(platform::ScrollBar bar, int min, int max, int page) override;
     platform::ScrollInfo GetScrollInfo(platform::ScrollBar bar) const override;
     void SetScrollPos(platform::ScrollBar bar, int pos) override;
@@ -34,17 +36,20 @@ public:
     void RunPrintJob(platform::PrintJob, const platform::PageDrawer&) override {}
     void ShowAbout() override {}
 
-private:
+  private:
     QImage m_image;
     platform::ScrollInfo m_bars[2]{};
 };
 
 // Batch work asks nothing: every dialog is cancelled and every message goes to stderr.
 class BatchDialogs : public platform::IDialogHost {
-public:
+  public:
     int DoModal(platform::CDialog&) override { return platform::kIdCancel; }
-    int MessageBox(std::string_view sjisText, std::string_view, platform::MessageBoxKind kind) override;
-    std::optional<std::string> FileDialog(const platform::FileDialogRequest&) override { return {}; }
+    int MessageBox(std::string_view sjisText, std::string_view,
+                   platform::MessageBoxKind kind) override;
+    std::optional<std::string> FileDialog(const platform::FileDialogRequest&) override {
+        return {};
+    }
     bool FontDialog(platform::FontRecord&) override { return false; }
 };
 

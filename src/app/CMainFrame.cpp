@@ -26,8 +26,8 @@ using qt::FromSjis;
 
 CMainFrame::CMainFrame(platform::ISequencer& sequencer)
     : m_viewWidget(new qt::QtViewWidget(this)), m_dialogs(this) {
-    m_view = std::make_unique<CTabrellaView>(
-        platform::Services{*m_viewWidget, m_dialogs, sequencer});
+    m_view =
+        std::make_unique<CTabrellaView>(platform::Services{*m_viewWidget, m_dialogs, sequencer});
     m_viewWidget->SetView(m_view.get());
     m_viewWidget->onCaption = [this](const QString& caption) { setWindowTitle(caption); };
     m_viewWidget->onCloseMainWindow = [this] { close(); };
@@ -44,7 +44,9 @@ CMainFrame::CMainFrame(platform::ISequencer& sequencer)
     m_viewWidget->setFocus();
 }
 
-CMainFrame::~CMainFrame() { ShutDownView(); }
+CMainFrame::~CMainFrame() {
+    ShutDownView();
+}
 
 void CMainFrame::ShutDownView() {
     // Playback must release its device and file while the window still exists.
@@ -104,11 +106,21 @@ void CMainFrame::BuildAccelerators() {
         if (a.modifiers & res::kAlt) mods |= Qt::AltModifier;
         Qt::Key qtKey;
         switch (a.virtualKey) {
-            case 0x2D: qtKey = Qt::Key_Insert; break;
-            case 0x2E: qtKey = Qt::Key_Delete; break;
-            case 0x08: qtKey = Qt::Key_Backspace; break;
-            case 0x75: qtKey = Qt::Key_F6; break;
-            default: qtKey = static_cast<Qt::Key>(a.virtualKey); break;  // letters
+            case 0x2D:
+                qtKey = Qt::Key_Insert;
+                break;
+            case 0x2E:
+                qtKey = Qt::Key_Delete;
+                break;
+            case 0x08:
+                qtKey = Qt::Key_Backspace;
+                break;
+            case 0x75:
+                qtKey = Qt::Key_F6;
+                break;
+            default:
+                qtKey = static_cast<Qt::Key>(a.virtualKey);
+                break;  // letters
         }
         // Accelerators stay enabled even without a handler, so that their keys never
         // reach the view (Ctrl+Z must not act as Z).

@@ -20,7 +20,7 @@ namespace tabrella::app {
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit CMainFrame(platform::ISequencer& sequencer);
     ~CMainFrame() override;
 
@@ -31,10 +31,10 @@ public:
     // The actions built for a command id: menu entry, toolbar button, accelerators.
     std::vector<QAction*> ActionsOf(int id) const;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     QAction* CommandAction(const QString& text, int id);
     void BuildMenu(QMenu* menu, const std::vector<res::MenuItem>& items);
     void BuildToolbar();

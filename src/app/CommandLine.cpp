@@ -27,7 +27,9 @@ int Failure(const QString& file, const QString& reason) {
     return 1;
 }
 
-QString Reason(const FileError& error) { return qt::FromSjis(error.reason); }
+QString Reason(const FileError& error) {
+    return qt::FromSjis(error.reason);
+}
 
 // The view holds paths in Shift-JIS; a path named on the command line is made absolute
 // first, as the file dialog would give it.
@@ -39,8 +41,8 @@ std::string ViewPath(const QString& path) {
 
 bool WantsNoWindow(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        for (const char* option : {"--export-midi", "--render-png", "--print-pdf", "--help",
-                                   "-h", "--version", "-v"}) {
+        for (const char* option :
+             {"--export-midi", "--render-png", "--print-pdf", "--help", "-h", "--version", "-v"}) {
             const size_t n = std::strlen(option);
             if (std::strncmp(argv[i], option, n) == 0 && (argv[i][n] == 0 || argv[i][n] == '=')) {
                 return true;

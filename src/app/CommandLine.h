@@ -12,7 +12,9 @@ struct CommandLine {
     QString renderPng;   // --render-png OUT.png
     QString printPdf;    // --print-pdf OUT.pdf
     int zoom = 120;      // --zoom N, for --render-png
-    bool Batch() const { return !exportMidi.isEmpty() || !renderPng.isEmpty() || !printPdf.isEmpty(); }
+    bool Batch() const {
+        return !exportMidi.isEmpty() || !renderPng.isEmpty() || !printPdf.isEmpty();
+    }
 };
 
 // The client size of --render-png, as a window of the default size shows it.

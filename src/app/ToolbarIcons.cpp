@@ -43,19 +43,32 @@ QIcon ToolbarIcon(int id, const QStyle* style) {
         return [=] { return GlyphIcon(QString::fromUtf8(text), color); };
     };
     switch (id) {
-        case cmd::kNew: return themed("document-new", standard(QStyle::SP_FileIcon));
-        case cmd::kOpen: return themed("document-open", standard(QStyle::SP_DialogOpenButton));
-        case cmd::kSave: return themed("document-save", standard(QStyle::SP_DialogSaveButton));
-        case cmd::kEditCut: return themed("edit-cut", glyph("切", QColor(160, 40, 40)));
-        case cmd::kEditCopy: return themed("edit-copy", glyph("写", QColor(40, 80, 160)));
-        case cmd::kEditPaste: return themed("edit-paste", glyph("貼", QColor(40, 120, 60)));
-        case cmd::kPrint: return themed("document-print", glyph("印", Qt::black));
-        case cmd::kAbout: return themed("help-about", standard(QStyle::SP_MessageBoxInformation));
-        case cmd::kGoToTop: return themed("go-first", standard(QStyle::SP_MediaSkipBackward));
-        case cmd::kPlay: return themed("media-playback-start", standard(QStyle::SP_MediaPlay));
-        case cmd::kStop: return themed("media-playback-stop", standard(QStyle::SP_MediaStop));
-        case cmd::kGoToEnd: return themed("go-last", standard(QStyle::SP_MediaSkipForward));
-        default: return {};
+        case cmd::kNew:
+            return themed("document-new", standard(QStyle::SP_FileIcon));
+        case cmd::kOpen:
+            return themed("document-open", standard(QStyle::SP_DialogOpenButton));
+        case cmd::kSave:
+            return themed("document-save", standard(QStyle::SP_DialogSaveButton));
+        case cmd::kEditCut:
+            return themed("edit-cut", glyph("切", QColor(160, 40, 40)));
+        case cmd::kEditCopy:
+            return themed("edit-copy", glyph("写", QColor(40, 80, 160)));
+        case cmd::kEditPaste:
+            return themed("edit-paste", glyph("貼", QColor(40, 120, 60)));
+        case cmd::kPrint:
+            return themed("document-print", glyph("印", Qt::black));
+        case cmd::kAbout:
+            return themed("help-about", standard(QStyle::SP_MessageBoxInformation));
+        case cmd::kGoToTop:
+            return themed("go-first", standard(QStyle::SP_MediaSkipBackward));
+        case cmd::kPlay:
+            return themed("media-playback-start", standard(QStyle::SP_MediaPlay));
+        case cmd::kStop:
+            return themed("media-playback-stop", standard(QStyle::SP_MediaStop));
+        case cmd::kGoToEnd:
+            return themed("go-last", standard(QStyle::SP_MediaSkipForward));
+        default:
+            return {};
     }
 }
 

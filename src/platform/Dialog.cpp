@@ -79,7 +79,9 @@ bool CDialog::UpdateData(IDialogControls& controls, bool save) {
     return !dx.Failed();
 }
 
-void CDialog::OnInitDialog(IDialogControls& controls) { UpdateData(controls, false); }
+void CDialog::OnInitDialog(IDialogControls& controls) {
+    UpdateData(controls, false);
+}
 
 void CDialog::OnButton(int id, IDialogControls& controls) {
     if (id == kIdOk) {
@@ -93,6 +95,8 @@ void CDialog::OnOK(IDialogControls& controls) {
     if (UpdateData(controls, true)) controls.End(kIdOk);
 }
 
-void CDialog::OnCancel(IDialogControls& controls) { controls.End(kIdCancel); }
+void CDialog::OnCancel(IDialogControls& controls) {
+    controls.End(kIdCancel);
+}
 
 }  // namespace tabrella::platform

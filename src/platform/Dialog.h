@@ -19,7 +19,7 @@ inline constexpr int kIdNo = 7;
 
 // The live controls of an open dialog. Texts are Shift-JIS.
 class IDialogControls {
-public:
+  public:
     virtual ~IDialogControls() = default;
     virtual std::string GetText(int id) const = 0;
     virtual void SetText(int id, std::string_view sjis) = 0;
@@ -39,7 +39,7 @@ public:
 // Copies fields into the controls (loading) or back (saving). Saving checks integers;
 // the first refusal stops the exchange and keeps the dialog open.
 class DataExchange {
-public:
+  public:
     DataExchange(IDialogControls& controls, bool saving) : m_controls(controls), m_saving(saving) {}
 
     bool Saving() const { return m_saving; }
@@ -51,7 +51,7 @@ public:
     void IntInRange(int id, int& field, int lower, int upper);
     void Check(int id, int& field);
 
-private:
+  private:
     IDialogControls& m_controls;
     bool m_saving;
     bool m_failed = false;
@@ -62,7 +62,7 @@ private:
 std::optional<int> ParseDialogInt(std::string_view text);
 
 class CDialog {
-public:
+  public:
     explicit CDialog(int resourceId) : m_resourceId(resourceId) {}
     virtual ~CDialog() = default;
 
@@ -74,11 +74,11 @@ public:
     virtual void OnOK(IDialogControls& controls);
     virtual void OnCancel(IDialogControls& controls);
 
-protected:
+  protected:
     virtual void DoDataExchange(DataExchange& /*dx*/) {}
     bool UpdateData(IDialogControls& controls, bool save);
 
-private:
+  private:
     int m_resourceId;
 };
 
@@ -107,7 +107,7 @@ struct FontRecord {
 };
 
 class IDialogHost {
-public:
+  public:
     virtual ~IDialogHost() = default;
     // Runs the dialog modally; returns the result given to End(), kIdCancel for Esc/close.
     virtual int DoModal(CDialog& dialog) = 0;

@@ -38,7 +38,7 @@ struct Pen {
 };
 
 class IDrawSurface {
-public:
+  public:
     virtual ~IDrawSurface() = default;
 
     virtual bool IsPrinter() const = 0;

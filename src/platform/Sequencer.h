@@ -12,7 +12,7 @@ using DeviceId = std::uint32_t;
 using SeqError = std::uint32_t;
 
 class ISequencer {
-public:
+  public:
     virtual ~ISequencer() = default;
 
     // On success stores the new device's id (never 0) in `device`.

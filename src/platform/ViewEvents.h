@@ -25,7 +25,7 @@ struct CommandState {
 };
 
 class IViewEvents {
-public:
+  public:
     virtual ~IViewEvents() = default;
 
     virtual void OnKeyDown(int virtualKey) = 0;

@@ -28,7 +28,7 @@ enum class PrintJob { Print, Preview, Setup };
 using PageDrawer = std::function<void(IDrawSurface&)>;
 
 class IViewWindow {
-public:
+  public:
     virtual ~IViewWindow() = default;
 
     // Marks the whole client area for a repaint with background erase.

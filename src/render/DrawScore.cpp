@@ -39,7 +39,9 @@ struct Fonts {
 const Pen kGridPen{2, {0, 0, 0}};
 const Pen kCursorPen{2, {255, 0, 0}};
 
-bool InRange(int v, int lo, int hi) { return v >= lo && v <= hi; }
+bool InRange(int v, int lo, int hi) {
+    return v >= lo && v <= hi;
+}
 
 // Text, count of sounding slots, count of modified slots, offset and overlay of a half.
 struct HalfText {
@@ -115,8 +117,8 @@ void DrawCell(IDrawSurface& s, const ScoreCell& cell, Point at, const PageGeomet
 }
 
 // The cursor cell again, each slot in its own third of the column.
-void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at,
-                         const PageGeometry& g, const Fonts& f) {
+void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at, const PageGeometry& g,
+                         const Fonts& f) {
     const int x = at.x, y = at.y, w = g.w, h = g.h;
     auto slotX = [&](int j) { return x + w / 25 + (j - 1) * (w / 3); };
     const std::string& no = res::Sjis(res::Txt::OverlayNo);
@@ -158,9 +160,13 @@ void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at,
 
 }  // namespace
 
-void CTabrellaView::OnPaint(platform::IDrawSurface& surface) { DrawScore(surface); }
+void CTabrellaView::OnPaint(platform::IDrawSurface& surface) {
+    DrawScore(surface);
+}
 
-void CTabrellaView::DrawScore(platform::IDrawSurface& surface) { DrawPage(surface, false); }
+void CTabrellaView::DrawScore(platform::IDrawSurface& surface) {
+    DrawPage(surface, false);
+}
 
 void CTabrellaView::RedrawNow() {
     std::unique_ptr<platform::IDrawSurface> surface = m_services.window.GetSurface(true);

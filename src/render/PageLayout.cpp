@@ -5,7 +5,7 @@
 namespace tabrella {
 
 PageGeometry PageGeometry::Of(const CTabrellaView& view) {
-    return {view.m_originX,   view.m_originY,       view.m_rowHeight,
+    return {view.m_originX,     view.m_originY,       view.m_rowHeight,
             view.m_columnWidth, view.m_rowsPerColumn, view.m_columnsPerPage};
 }
 
@@ -32,7 +32,9 @@ platform::Point PageGeometry::BaseToneAnchor(int j) const {
     return {x0 + (columns + 1) * w, y0 - 11 * h - 130 * (j + 1)};
 }
 
-platform::Point PageGeometry::TempoAnchor() const { return {x0 + (columns - 1) * w, y0 + h / 2}; }
+platform::Point PageGeometry::TempoAnchor() const {
+    return {x0 + (columns - 1) * w, y0 + h / 2};
+}
 
 ScreenExtents ZoomedExtents(int viewportExtX, int viewportExtY, int zoom) {
     return {viewportExtX * zoom / 100, viewportExtY * zoom / 100};

@@ -54,7 +54,9 @@ void CTabrellaView::OnZoom(int percent) {
     RedrawNow();
 }
 
-bool CTabrellaView::IsZoomChecked(int percent) const { return m_zoom == percent; }
+bool CTabrellaView::IsZoomChecked(int percent) const {
+    return m_zoom == percent;
+}
 
 void CTabrellaView::OnFontDialog() {
     platform::FontRecord& choice = FontChoice();
@@ -125,7 +127,9 @@ void CTabrellaView::OnScroll(ScrollBar bar, ScrollRequest request, int trackPos)
             pos = trackPos;
             org = -trackPos * step;
             break;
-        default: changed = false; break;
+        default:
+            changed = false;
+            break;
     }
     if (changed) m_services.window.Invalidate();
     m_services.window.SetScrollPos(bar, pos);

@@ -29,7 +29,12 @@ struct DialogSource {
 // Places of the dialogs whose layout is not fixed elsewhere are our own.
 std::vector<DialogSource> Sources() {
     return {
-        {kDlgSavePrompt, "ファイルの保存", 194, 69, "ＭＳ Ｐゴシック", 11,
+        {kDlgSavePrompt,
+         "ファイルの保存",
+         194,
+         69,
+         "ＭＳ Ｐゴシック",
+         11,
          {
              {-1, K::Static, "このファイルは変更されています。", 20, 10, 160, 12},
              {-1, K::Static, "保存しますか？", 20, 24, 160, 12},
@@ -37,11 +42,21 @@ std::vector<DialogSource> Sources() {
              {1003, K::Button, "いいえ", 72, 46, 50, 14},
              {1005, K::Button, "ｷｬﾝｾﾙ", 130, 46, 50, 14},
          }},
-        {kDlgSavedNotice, "ファイル保存の確認", 103, 49, "ＭＳ Ｐゴシック", 9,
+        {kDlgSavedNotice,
+         "ファイル保存の確認",
+         103,
+         49,
+         "ＭＳ Ｐゴシック",
+         9,
          {
              {-1, K::Static, "ファイルを保存しました。", 12, 18, 84, 12},
          }},
-        {kDlgTitle, "曲名の入力", 187, 93, "ＭＳ Ｐゴシック", 9,
+        {kDlgTitle,
+         "曲名の入力",
+         187,
+         93,
+         "ＭＳ Ｐゴシック",
+         9,
          {
              {1006, K::Edit, "", 20, 38, 147, 14},
              {1, K::DefaultButton, "OK", 38, 68, 50, 14},
@@ -50,7 +65,12 @@ std::vector<DialogSource> Sources() {
              {-1, K::GroupBox, "", 7, 4, 173, 84},
              {-1, K::Static, "（全角文字でお願いします）", 20, 24, 147, 10},
          }},
-        {kDlgTuning, "調子の設定", 200, 150, "ＭＳ Ｐゴシック", 9,
+        {kDlgTuning,
+         "調子の設定",
+         200,
+         150,
+         "ＭＳ Ｐゴシック",
+         9,
          {
              {-1, K::Static, "調子を選んでください。", 14, 10, 170, 10},
              {1009, K::ComboBox, "", 14, 22, 120, 100},
@@ -62,14 +82,24 @@ std::vector<DialogSource> Sources() {
              {1, K::DefaultButton, "OK", 40, 124, 50, 14},
              {2, K::Button, "ｷｬﾝｾﾙ", 110, 124, 50, 14},
          }},
-        {kDlgTempo, "テンポの変更", 150, 70, "ＭＳ Ｐゴシック", 9,
+        {kDlgTempo,
+         "テンポの変更",
+         150,
+         70,
+         "ＭＳ Ｐゴシック",
+         9,
          {
              {1013, K::Edit, "", 40, 14, 40, 14},
              {1014, K::Spin, "", 80, 14, 10, 14, 1013},
              {1, K::DefaultButton, "OK", 18, 44, 50, 14},
              {2, K::Button, "ｷｬﾝｾﾙ", 82, 44, 50, 14},
          }},
-        {kDlgRange, "範囲を指定", 187, 93, "ＭＳ Ｐゴシック", 9,
+        {kDlgRange,
+         "範囲を指定",
+         187,
+         93,
+         "ＭＳ Ｐゴシック",
+         9,
          {
              {1019, K::Edit, "", 23, 41, 25, 14},
              {1021, K::Spin, "", 49, 41, 10, 14, 1019},
@@ -82,7 +112,12 @@ std::vector<DialogSource> Sources() {
              {1006, K::Edit, "", 43, 7, 67, 15},
              {-1, K::Static, "を行います。", 114, 9, 51, 12},
          }},
-        {kDlgPaste, "貼り付け", 146, 81, "ＭＳ Ｐゴシック", 9,
+        {kDlgPaste,
+         "貼り付け",
+         146,
+         81,
+         "ＭＳ Ｐゴシック",
+         9,
          {
              {1028, K::Button, "実行", 19, 61, 41, 13},
              {1018, K::Button, "キャンセル", 82, 61, 41, 13},
@@ -96,8 +131,9 @@ std::vector<DialogSource> Sources() {
 std::vector<DialogTemplate> Convert() {
     std::vector<DialogTemplate> out;
     for (const DialogSource& d : Sources()) {
-        DialogTemplate t{d.id,         Utf8ToSjis(d.caption), d.width, d.height,
-                         Utf8ToSjis(d.fontFace), d.fontPoints, {}};
+        DialogTemplate t{d.id,     Utf8ToSjis(d.caption),  d.width,
+                         d.height, Utf8ToSjis(d.fontFace), d.fontPoints,
+                         {}};
         for (const ControlSource& c : d.controls) {
             t.controls.push_back(
                 {c.id, c.kind, Utf8ToSjis(c.text), c.x, c.y, c.width, c.height, c.buddy});

@@ -10,11 +10,11 @@ namespace tabrella::res {
 enum class ControlKind {
     Static,
     Edit,
-    Spin,           // up-down control; `buddy` names its edit box
+    Spin,  // up-down control; `buddy` names its edit box
     Button,
     DefaultButton,  // chosen by Enter
     CheckBox,
-    ComboBox,       // drop-down with an edit field; typed text is kept as typed
+    ComboBox,  // drop-down with an edit field; typed text is kept as typed
     GroupBox,
 };
 
@@ -28,8 +28,8 @@ struct ControlTemplate {
 
 struct DialogTemplate {
     int id;
-    std::string caption;  // Shift-JIS
-    int width, height;    // dialog units
+    std::string caption;   // Shift-JIS
+    int width, height;     // dialog units
     std::string fontFace;  // Shift-JIS
     int fontPoints;
     std::vector<ControlTemplate> controls;  // in tab order

@@ -9,7 +9,9 @@
 namespace tabrella::res {
 namespace {
 
-MenuItem Item(std::string_view utf8, int id) { return {Utf8ToSjis(utf8), id, {}}; }
+MenuItem Item(std::string_view utf8, int id) {
+    return {Utf8ToSjis(utf8), id, {}};
+}
 MenuItem Popup(std::string_view utf8, std::vector<MenuItem> items) {
     return {Utf8ToSjis(utf8), 0, std::move(items)};
 }
@@ -102,9 +104,9 @@ const std::vector<MenuItem>& MainMenu() {
 
 const std::vector<int>& ToolbarButtons() {
     using namespace cmd;
-    static const std::vector<int> buttons = {kNew,   kOpen,    kSave, 0,       kEditCut,
-                                             kEditCopy, kEditPaste, 0,  kPrint, 0,
-                                             kAbout, kGoToTop, kPlay, kStop,   kGoToEnd};
+    static const std::vector<int> buttons = {kNew,      kOpen,      kSave, 0,      kEditCut,
+                                             kEditCopy, kEditPaste, 0,     kPrint, 0,
+                                             kAbout,    kGoToTop,   kPlay, kStop,  kGoToEnd};
     return buttons;
 }
 
@@ -112,11 +114,11 @@ const std::vector<Accelerator>& Accelerators() {
     using namespace cmd;
     constexpr int kInsert = 0x2D, kDelete = 0x2E, kBack = 0x08, kF6 = 0x75;
     static const std::vector<Accelerator> table = {
-        {kCtrl, 'N', kFileNew},         {kCtrl, 'O', kFileOpen},      {kCtrl, 'S', kFileSave},
-        {kCtrl, 'P', kPrint},           {kCtrl, 'Z', kEditUndo},      {kCtrl, 'X', kEditCut},
-        {kCtrl, 'C', kEditCopy},        {kCtrl, 'V', kEditPaste},     {kAlt, kBack, kEditUndo},
-        {kShift, kDelete, kEditCut},    {kCtrl, kInsert, kEditCopy},  {kShift, kInsert, kEditPaste},
-        {kNone, kF6, kNextPane},        {kShift, kF6, kPrevPane},
+        {kCtrl, 'N', kFileNew},      {kCtrl, 'O', kFileOpen},     {kCtrl, 'S', kFileSave},
+        {kCtrl, 'P', kPrint},        {kCtrl, 'Z', kEditUndo},     {kCtrl, 'X', kEditCut},
+        {kCtrl, 'C', kEditCopy},     {kCtrl, 'V', kEditPaste},    {kAlt, kBack, kEditUndo},
+        {kShift, kDelete, kEditCut}, {kCtrl, kInsert, kEditCopy}, {kShift, kInsert, kEditPaste},
+        {kNone, kF6, kNextPane},     {kShift, kF6, kPrevPane},
     };
     return table;
 }

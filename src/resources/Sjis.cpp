@@ -13,7 +13,7 @@ namespace {
 // One converter per direction and thread, opened on first use: opening one costs far more
 // than converting a short text.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
         if (m_cd == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
@@ -28,7 +28,7 @@ public:
         return m_cd;
     }
 
-private:
+  private:
     iconv_t m_cd;
 };
 

@@ -7,22 +7,22 @@
 namespace tabrella::res {
 
 enum class Txt {
-    AppCaption,          // タブレラ
-    AppTitle,            // Tabrella
-    NewScoreCaption,     // 新規作成　－タブレラ
-    FontGothic,          // ＭＳ ゴシック (the view's default face)
-    FontPGothicHalf,     // MS Pゴシック (the default-font command)
-    FontPGothicFull,     // ＭＳ Ｐゴシック (dialog font; face written before the font dialog)
-    FontBrush,           // HG正楷書体-PRO (header texts)
-    OverlayNo,           // ノ
-    RestDot,             // ・
-    FullWidthSpace,      // 　
-    TempoFormat,         // %d/分
-    BaseTonePrefix,      // 基音
-    Otsu,                // 乙
-    ExitQuestion,        // データが変更されています。このまま終了しますか？
-    EnterFileName,       // ファイル名を入力してください。
-    IntegerRequired,     // 整数を入力してください。
+    AppCaption,       // タブレラ
+    AppTitle,         // Tabrella
+    NewScoreCaption,  // 新規作成　－タブレラ
+    FontGothic,       // ＭＳ ゴシック (the view's default face)
+    FontPGothicHalf,  // MS Pゴシック (the default-font command)
+    FontPGothicFull,  // ＭＳ Ｐゴシック (dialog font; face written before the font dialog)
+    FontBrush,        // HG正楷書体-PRO (header texts)
+    OverlayNo,        // ノ
+    RestDot,          // ・
+    FullWidthSpace,   // 　
+    TempoFormat,      // %d/分
+    BaseTonePrefix,   // 基音
+    Otsu,             // 乙
+    ExitQuestion,     // データが変更されています。このまま終了しますか？
+    EnterFileName,    // ファイル名を入力してください。
+    IntegerRequired,  // 整数を入力してください。
     IntegerRangeFormat,  // %d から %d までの整数を入力してください。
     Count
 };

@@ -8,15 +8,16 @@ namespace tabrella::res {
 
 const std::array<std::string, 8>& TuningNames() {
     static constexpr std::array<std::string_view, 8> kUtf8 = {
-        "平調子", "雲井調子", "中空調子", "乃木調子", "楽調子", "ト音階", "ペンタトニックｍ",
-        "ハルモニックｍ"};
+        "平調子", "雲井調子", "中空調子",         "乃木調子",
+        "楽調子", "ト音階",   "ペンタトニックｍ", "ハルモニックｍ"};
     static const auto names = Utf8ToSjisAll(kUtf8);
     return names;
 }
 
 const std::array<std::string, 13>& BaseToneNameTexts() {
     static constexpr std::array<std::string_view, 13> kUtf8 = {
-        "", "壱越", "断金", "平調", "勝絶", "下無", "双調", "鳧鐘", "黄鐘", "鸞鐘", "盤渉", "神仙", "上無"};
+        "",     "壱越", "断金", "平調", "勝絶", "下無", "双調",
+        "鳧鐘", "黄鐘", "鸞鐘", "盤渉", "神仙", "上無"};
     static const auto names = Utf8ToSjisAll(kUtf8);
     return names;
 }

@@ -33,7 +33,7 @@ struct SequencerOpen {
 std::string HelpPageUrl();
 
 class CTabrellaView : public platform::IViewEvents {
-public:
+  public:
     explicit CTabrellaView(platform::Services services);
     ~CTabrellaView() override = default;
     CTabrellaView(const CTabrellaView&) = delete;
@@ -109,8 +109,7 @@ public:
     void OnKeyDown(int virtualKey) override;
     void OnMouse(platform::MouseEvent event) override;
     void OnTimer(int id) override;
-    void OnScroll(platform::ScrollBar bar, platform::ScrollRequest request,
-                  int trackPos) override;
+    void OnScroll(platform::ScrollBar bar, platform::ScrollRequest request, int trackPos) override;
     void OnPaint(platform::IDrawSurface& surface) override;
     void OnDestroy() override;
     bool OnCommand(int id) override;
@@ -212,7 +211,7 @@ public:
     // ---- Command table (score/CommandTable.cpp) ------------------------------------------
     platform::Services& Services() { return m_services; }
 
-private:
+  private:
     // Keys that store into the cursor cell k; each refuses cells that do not exist.
     void EnterString(int k, int string, bool covered);
     void ClearCursorSlot(int k);

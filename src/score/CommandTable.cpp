@@ -62,7 +62,9 @@ const auto kTable = std::to_array<CommandEntry>({
 
 }  // namespace
 
-std::span<const CommandEntry> CommandTable() { return kTable; }
+std::span<const CommandEntry> CommandTable() {
+    return kTable;
+}
 
 const CommandEntry* FindCommand(int id) {
     for (const CommandEntry& e : kTable) {

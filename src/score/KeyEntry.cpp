@@ -12,28 +12,42 @@ constexpr int kNoString = -1;
 int StringOfKey(int key) {
     if (key >= vk::kDigit1 && key <= vk::kDigit9) return key - vk::kDigit0;
     switch (key) {
-        case vk::kDigit0: return 10;
-        case vk::kOemMinus: return 11;
-        case vk::kOem7: return 12;
-        case vk::kOem5: return 13;
-        case vk::kSpace: return 0;
-        default: return kNoString;
+        case vk::kDigit0:
+            return 10;
+        case vk::kOemMinus:
+            return 11;
+        case vk::kOem7:
+            return 12;
+        case vk::kOem5:
+            return 13;
+        case vk::kSpace:
+            return 0;
+        default:
+            return kNoString;
     }
 }
 
 int TechniqueOfKey(int key) {
     switch (key) {
-        case vk::kOemPlus: return 1000;
-        case vk::kL: return 1100;
-        case vk::kK: return 1200;
-        default: return 0;
+        case vk::kOemPlus:
+            return 1000;
+        case vk::kL:
+            return 1100;
+        case vk::kK:
+            return 1200;
+        default:
+            return 0;
     }
 }
 
-bool IsRestMark(int value) { return value >= 500 && value <= 800; }
+bool IsRestMark(int value) {
+    return value >= 500 && value <= 800;
+}
 
 // New value of a slot when a string is entered: the modifier (hundreds) stays.
-int WithString(int old, int string) { return string + (old - old % 100); }
+int WithString(int old, int string) {
+    return string + (old - old % 100);
+}
 
 }  // namespace
 
@@ -60,22 +74,35 @@ void CTabrellaView::OnKeyDown(int key) {
 
     // 5. Cursor moves, the modifier step, and the rest marks.
     switch (key) {
-        case vk::kDown: CursorDown(); break;
-        case vk::kUp: CursorUp(); break;
-        case vk::kRight: CursorRight(); break;
-        case vk::kLeft: CursorLeft(); break;
-        case vk::kO: StepModifier(k); break;
+        case vk::kDown:
+            CursorDown();
+            break;
+        case vk::kUp:
+            CursorUp();
+            break;
+        case vk::kRight:
+            CursorRight();
+            break;
+        case vk::kLeft:
+            CursorLeft();
+            break;
+        case vk::kO:
+            StepModifier(k);
+            break;
         case vk::kOem1:
             if (k % 2 == 1) PlacePairRest(k, 500);
             break;
-        case vk::kOem6: PlaceRest(k, 600); break;
+        case vk::kOem6:
+            PlaceRest(k, 600);
+            break;
         case vk::kOem3:
             if (k % 2 == 1 && k > 1) PlacePairRest(k, 700);
             break;
         case vk::kOem4:
             if (k >= 1) PlaceRest(k, 800);
             break;
-        default: break;
+        default:
+            break;
     }
 
     // 6. Technique signs ハ ツ ヒ.
@@ -92,10 +119,16 @@ void CTabrellaView::OnKeyDown(int key) {
     // 9. Keys that reach commands, and page moves.
     switch (key) {
         case vk::kZ:
-        case vk::kHome: OnGoToTop(); break;
+        case vk::kHome:
+            OnGoToTop();
+            break;
         case vk::kX:
-        case vk::kReturn: OnCommand(cmd::kPlay); break;
-        case vk::kC: OnCommand(cmd::kStop); break;
+        case vk::kReturn:
+            OnCommand(cmd::kPlay);
+            break;
+        case vk::kC:
+            OnCommand(cmd::kStop);
+            break;
         case vk::kPageDown:
             if (m_topColumn < kMaxTopColumn) {
                 ++m_topColumn;
@@ -108,7 +141,8 @@ void CTabrellaView::OnKeyDown(int key) {
                 m_services.window.Invalidate();
             }
             break;
-        default: break;
+        default:
+            break;
     }
 
     // 10.
@@ -249,8 +283,7 @@ void CTabrellaView::CursorRight() {
 void CTabrellaView::CursorLeft() {
     if (m_cursorSlot == 2 || m_cursorSlot == 3) {
         --m_cursorSlot;
-    } else if (m_cursorSlot == 1 &&
-               m_cursorPos < 2 * m_rowsPerColumn * (m_columnsPerPage - 1)) {
+    } else if (m_cursorSlot == 1 && m_cursorPos < 2 * m_rowsPerColumn * (m_columnsPerPage - 1)) {
         m_cursorPos += kCellsPerColumn;
         m_cursorSlot = 3;
     }

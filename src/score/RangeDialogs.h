@@ -8,7 +8,7 @@
 namespace tabrella {
 
 class CRangeDialog : public platform::CDialog {
-public:
+  public:
     static constexpr int kFromEdit = 1019;
     static constexpr int kToEdit = 1020;
     static constexpr int kFromSpin = 1021;
@@ -27,12 +27,12 @@ public:
     void OnInitDialog(platform::IDialogControls& controls) override;
     void OnButton(int id, platform::IDialogControls& controls) override;
 
-protected:
+  protected:
     void DoDataExchange(platform::DataExchange& dx) override;
 };
 
 class CPasteDialog : public platform::CDialog {
-public:
+  public:
     static constexpr int kTargetEdit = 1030;
     static constexpr int kTargetSpin = 1021;
     static constexpr int kRunButton = 1028;
@@ -46,7 +46,7 @@ public:
     void OnInitDialog(platform::IDialogControls& controls) override;
     void OnButton(int id, platform::IDialogControls& controls) override;
 
-protected:
+  protected:
     void DoDataExchange(platform::DataExchange& dx) override;
 };
 

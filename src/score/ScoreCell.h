@@ -12,7 +12,9 @@ inline constexpr int kMaxTopColumn = 49;
 
 // Cells 1..2999 of the score and entries 1..2999 of the clipboard are the only ones any
 // operation may touch; every computed number goes through this before it indexes.
-constexpr bool IsCellIndex(long long k) { return k >= 1 && k <= kLastCellIndex; }
+constexpr bool IsCellIndex(long long k) {
+    return k >= 1 && k <= kLastCellIndex;
+}
 
 struct ScoreCell {
     // Slots are numbered 1..3 as players count them; index 0 stays unused.

@@ -8,8 +8,9 @@ namespace tabrella {
 std::string HelpPageUrl() {
     // Installed next to the program; a build that was never installed shows its own copy.
     const std::filesystem::path installed = TABRELLA_HELP_INSTALLED;
-    const std::filesystem::path page =
-        std::filesystem::exists(installed) ? installed : std::filesystem::path(TABRELLA_HELP_SOURCE);
+    const std::filesystem::path page = std::filesystem::exists(installed)
+                                           ? installed
+                                           : std::filesystem::path(TABRELLA_HELP_SOURCE);
     return "file://" + page.string();
 }
 
@@ -27,8 +28,12 @@ void CTabrellaView::OnFilePrintSetup() {
     m_services.window.RunPrintJob(platform::PrintJob::Setup, {});
 }
 
-void CTabrellaView::OnAppAbout() { m_services.window.ShowAbout(); }
+void CTabrellaView::OnAppAbout() {
+    m_services.window.ShowAbout();
+}
 
-void CTabrellaView::OnHelp() { m_services.window.ShellOpen(HelpPageUrl()); }
+void CTabrellaView::OnHelp() {
+    m_services.window.ShellOpen(HelpPageUrl());
+}
 
 }  // namespace tabrella

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "resources/TuningNames.h"
 #include "resources/Texts.h"
+#include "resources/TuningNames.h"
 #include "score/CTabrellaView.h"
 #include "sound/TuningDialog.h"
 
@@ -35,8 +35,7 @@ int NoteOf(int offset, int baseTone) {
 const std::array<TuningRow, kTuningCount>& TuningTable() {
     static const auto table = [] {
         std::array<TuningRow, kTuningCount> rows;
-        for (size_t i = 0; i < rows.size(); ++i)
-            rows[i] = {res::TuningNames()[i], kOffsets[i]};
+        for (size_t i = 0; i < rows.size(); ++i) rows[i] = {res::TuningNames()[i], kOffsets[i]};
         return rows;
     }();
     return table;

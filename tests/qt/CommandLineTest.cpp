@@ -37,7 +37,8 @@ QByteArray Bytes(const QString& path) {
 
 TEST(CommandLine, ExportGivesTheBytesOfTheWindowsExport) {
     QTemporaryDir dir;
-    for (const char* name : {"example.tbr", "titled.tbr", "unknown-tuning.tbr", "loose-layout.tbr"}) {
+    for (const char* name :
+         {"example.tbr", "titled.tbr", "unknown-tuning.tbr", "loose-layout.tbr"}) {
         const QString score = kScores + "/" + name;
         const ProgramRun run = Tabrella({"--export-midi", dir.filePath("batch.mid"), score});
         ASSERT_EQ(run.status, 0) << run.err.toStdString();
@@ -63,8 +64,8 @@ TEST(CommandLine, ExportGivesTheBytesOfTheWindowsExport) {
 
 TEST(CommandLine, RenderDrawsThePageIntoAPng) {
     QTemporaryDir dir;
-    const ProgramRun run = Tabrella({"--render-png", dir.filePath("page.png"), "--zoom", "100",
-                              kScores + "/example.tbr"});
+    const ProgramRun run = Tabrella(
+        {"--render-png", dir.filePath("page.png"), "--zoom", "100", kScores + "/example.tbr"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const QImage image(dir.filePath("page.png"));
     ASSERT_FALSE(image.isNull());
@@ -74,14 +75,16 @@ TEST(CommandLine, RenderDrawsThePageIntoAPng) {
     // The red cursor box on cell 1, slot 2.
     bool red = false;
     for (int y = 15; y < 45 && !red; ++y) {
-        for (int x = 330; x < 360; ++x) red = red || (qRed(image.pixel(x, y)) > 200 && qGreen(image.pixel(x, y)) < 80);
+        for (int x = 330; x < 360; ++x)
+            red = red || (qRed(image.pixel(x, y)) > 200 && qGreen(image.pixel(x, y)) < 80);
     }
     EXPECT_TRUE(red);
 }
 
 TEST(CommandLine, PrintWritesAOnePageA4Pdf) {
     QTemporaryDir dir;
-    const ProgramRun run = Tabrella({"--print-pdf", dir.filePath("page.pdf"), kScores + "/titled.tbr"});
+    const ProgramRun run =
+        Tabrella({"--print-pdf", dir.filePath("page.pdf"), kScores + "/titled.tbr"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const QByteArray pdf = Bytes(dir.filePath("page.pdf"));
     ASSERT_TRUE(pdf.startsWith("%PDF"));
@@ -91,7 +94,8 @@ TEST(CommandLine, PrintWritesAOnePageA4Pdf) {
 
 TEST(CommandLine, FailuresNameTheFileAndTheReasonOnOneLine) {
     QTemporaryDir dir;
-    ProgramRun run = Tabrella({"--export-midi", dir.filePath("x.mid"), dir.filePath("missing.tbr")});
+    ProgramRun run =
+        Tabrella({"--export-midi", dir.filePath("x.mid"), dir.filePath("missing.tbr")});
     EXPECT_NE(run.status, 0);
     EXPECT_EQ(run.err.count('\n'), 1);
     EXPECT_TRUE(run.err.contains("missing.tbr")) << run.err.toStdString();

@@ -17,15 +17,14 @@ int Press(quint32 keycode, int qtKey, KeyboardLayout layout, Qt::KeyboardModifie
 
 TEST(KeyTranslation, JisPunctuationKeysGiveTheirCodes) {
     const PhysicalKey keys[] = {
-        {20, Qt::Key_Minus, 0xBD},      {21, Qt::Key_AsciiCircum, 0xDE},
-        {132, Qt::Key_yen, 0xDC},       {34, Qt::Key_At, 0xC0},
-        {35, Qt::Key_BracketLeft, 0xDB}, {47, Qt::Key_Semicolon, 0xBB},
-        {48, Qt::Key_Colon, 0xBA},      {51, Qt::Key_BracketRight, 0xDD},
-        {97, Qt::Key_Backslash, 0xE2},  {60, Qt::Key_Period, 0xBE},
-        {49, Qt::Key_unknown, kNoKey},
+        {20, Qt::Key_Minus, 0xBD},  {21, Qt::Key_AsciiCircum, 0xDE},  {132, Qt::Key_yen, 0xDC},
+        {34, Qt::Key_At, 0xC0},     {35, Qt::Key_BracketLeft, 0xDB},  {47, Qt::Key_Semicolon, 0xBB},
+        {48, Qt::Key_Colon, 0xBA},  {51, Qt::Key_BracketRight, 0xDD}, {97, Qt::Key_Backslash, 0xE2},
+        {60, Qt::Key_Period, 0xBE}, {49, Qt::Key_unknown, kNoKey},
     };
     for (const PhysicalKey& k : keys) {
-        EXPECT_EQ(Press(k.keycode, k.qtKey, KeyboardLayout::Jis), k.expected) << "keycode " << k.keycode;
+        EXPECT_EQ(Press(k.keycode, k.qtKey, KeyboardLayout::Jis), k.expected)
+            << "keycode " << k.keycode;
     }
 }
 
@@ -38,14 +37,16 @@ TEST(KeyTranslation, UsPunctuationKeysGiveTheirCodes) {
         {60, Qt::Key_Period, 0xBE},
     };
     for (const PhysicalKey& k : keys) {
-        EXPECT_EQ(Press(k.keycode, k.qtKey, KeyboardLayout::Us), k.expected) << "keycode " << k.keycode;
+        EXPECT_EQ(Press(k.keycode, k.qtKey, KeyboardLayout::Us), k.expected)
+            << "keycode " << k.keycode;
     }
 }
 
 TEST(KeyTranslation, TheJisNumberRowGivesTheThirteenStringKeysInOrder) {
     // 1 2 3 4 5 6 7 8 9 0 - ^ ¥ : 一 .. 巾
     const quint32 row[] = {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 132};
-    const int codes[] = {0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x30, 0xBD, 0xDE, 0xDC};
+    const int codes[] = {0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37,
+                         0x38, 0x39, 0x30, 0xBD, 0xDE, 0xDC};
     for (int i = 0; i < 13; ++i) {
         EXPECT_EQ(Press(row[i], Qt::Key_unknown, KeyboardLayout::Jis), codes[i]);
     }

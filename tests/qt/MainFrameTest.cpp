@@ -31,7 +31,7 @@ QList<Entry> Entries(const QMenu* menu) {
 }
 
 class MainFrameTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         frame.resize(900, 800);
         frame.show();
@@ -55,10 +55,10 @@ TEST_F(MainFrameTest, MenuTreeHasEveryEntryWithItsIdInOrder) {
 
     const QList<Entry> file = Entries(TopMenu(0));
     const QList<Entry> expectedFile = {
-        {"新規作成(&N)\tCtrl+N", 32776}, {"開く(&O)...\tCtrl+O", 32773},
+        {"新規作成(&N)\tCtrl+N", 32776},   {"開く(&O)...\tCtrl+O", 32773},
         {"上書き保存(&S)\tCtrl+S", 32774}, {"名前を付けて保存(&A)...", 32775},
         {"MIDIエクスポート", 32794},       {"印刷(&P)...\tCtrl+P", 57607},
-        {"印刷ﾌﾟﾚﾋﾞｭｰ(&V)", 57609},       {"ﾌﾟﾘﾝﾀの設定(&R)...", 57606},
+        {"印刷ﾌﾟﾚﾋﾞｭｰ(&V)", 57609},        {"ﾌﾟﾘﾝﾀの設定(&R)...", 57606},
         {"ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", 57665},
     };
     ASSERT_EQ(file.size(), expectedFile.size());
@@ -168,9 +168,12 @@ TEST_F(MainFrameTest, EditAcceleratorsOpenTheRangeAndPasteDialogs) {
         const char* dialog;
     };
     const Case cases[] = {
-        {Qt::Key_X, Qt::ControlModifier, "dialog139"},      {Qt::Key_Delete, Qt::ShiftModifier, "dialog139"},
-        {Qt::Key_C, Qt::ControlModifier, "dialog139"},      {Qt::Key_Insert, Qt::ControlModifier, "dialog139"},
-        {Qt::Key_V, Qt::ControlModifier, "dialog141"},      {Qt::Key_Insert, Qt::ShiftModifier, "dialog141"},
+        {Qt::Key_X, Qt::ControlModifier, "dialog139"},
+        {Qt::Key_Delete, Qt::ShiftModifier, "dialog139"},
+        {Qt::Key_C, Qt::ControlModifier, "dialog139"},
+        {Qt::Key_Insert, Qt::ControlModifier, "dialog139"},
+        {Qt::Key_V, Qt::ControlModifier, "dialog141"},
+        {Qt::Key_Insert, Qt::ShiftModifier, "dialog141"},
     };
     for (const Case& c : cases) {
         // Closing a dialog hands activation back to the frame, as a window manager would.

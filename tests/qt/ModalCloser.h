@@ -16,7 +16,7 @@ struct SeenModal {
 };
 
 class ModalCloser {
-public:
+  public:
     // `act` may act on the dialog before it is closed; by default it is rejected.
     explicit ModalCloser(std::function<void(QWidget*)> act = {}) : m_act(std::move(act)) {
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
@@ -24,7 +24,7 @@ public:
     }
     QList<SeenModal> seen;
 
-private:
+  private:
     void Poll() {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || modal == m_last) return;

@@ -14,7 +14,9 @@
 namespace tabrella::qt {
 namespace {
 
-bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
+bool Dark(const QImage& image, int x, int y) {
+    return qGray(image.pixel(x, y)) < 128;
+}
 
 bool DarkNear(const QImage& image, int x, int y, bool alongX) {
     for (int d = -1; d <= 1; ++d) {
@@ -43,7 +45,7 @@ InkBox Ink(const QImage& image, QRect area) {
 }
 
 class RenderingTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         widget.resize(1200, 1000);
         widget.SetView(&view);

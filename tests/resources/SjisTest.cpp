@@ -24,7 +24,9 @@ TEST(Sjis, ConvertsTheProgramsTextsToCodePage932) {
     EXPECT_EQ(SjisToUtf8(res::Sjis(res::Txt::NewScoreCaption)), "新規作成　－タブレラ");
 }
 
-TEST(Sjis, BackslashStaysABackslash) { EXPECT_EQ(Utf8ToSjis("a\\b"), "a\\b"); }
+TEST(Sjis, BackslashStaysABackslash) {
+    EXPECT_EQ(Utf8ToSjis("a\\b"), "a\\b");
+}
 
 TEST(Sjis, RoundTripsEveryCellText) {
     for (int i = 0; i < res::kStringNameCount; ++i) {
@@ -35,7 +37,7 @@ TEST(Sjis, RoundTripsEveryCellText) {
 }
 
 TEST(Sjis, ReplacesWhatCannotBeConvertedInsteadOfFailing) {
-    EXPECT_EQ(Utf8ToSjis("a\xF0\x9F\x8E\xB5z"), "a?z");  // an emoji has no CP932 form
+    EXPECT_EQ(Utf8ToSjis("a\xF0\x9F\x8E\xB5z"), "a?z");               // an emoji has no CP932 form
     EXPECT_EQ(SjisToUtf8(std::string("a\x81", 2)), "a\xEF\xBF\xBD");  // a cut lead byte
 }
 

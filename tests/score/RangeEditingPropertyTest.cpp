@@ -64,7 +64,7 @@ enum class Op { InsertBlank, Cut, Copy, Paste };
 enum class Ending { Confirm, KeepDefaults, Cancel, Escape, RefusedThenEscape, RefusedThenConfirm };
 
 class Runner {
-public:
+  public:
     explicit Runner(unsigned seed) : m_rng(seed) {
         for (int k = 1; k <= kLastCellIndex; ++k) {
             if (Chance(80)) m_model.cells[k - 1] = RandomCell(k);
@@ -129,7 +129,7 @@ public:
         EXPECT_TRUE(m_h.dialogs.AllScriptsUsed());
     }
 
-private:
+  private:
     bool Chance(int percent) { return Uniform(1, 100) <= percent; }
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
 

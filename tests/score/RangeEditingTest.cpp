@@ -37,7 +37,7 @@ ScoreCell Tagged(int tag) {
 }
 
 class RangeEditingTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { EXPECT_TRUE(h.dialogs.AllScriptsUsed()); }
 
     void FillScore() {

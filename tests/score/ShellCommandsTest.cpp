@@ -28,9 +28,9 @@ TEST(ShellCommands, PrintAndPreviewDrawThePageOnThePrinterWithoutCursor) {
         EXPECT_TRUE(h.window.printed.Rects().empty()) << "no cursor box on paper";
     }
     EXPECT_TRUE(h.v().OnCommand(cmd::kPrintSetup));
-    EXPECT_EQ(h.window.printJobs,
-              (std::vector<platform::PrintJob>{platform::PrintJob::Print, platform::PrintJob::Preview,
-                                               platform::PrintJob::Setup}));
+    EXPECT_EQ(h.window.printJobs, (std::vector<platform::PrintJob>{platform::PrintJob::Print,
+                                                                   platform::PrintJob::Preview,
+                                                                   platform::PrintJob::Setup}));
 }
 
 TEST(ShellCommands, UndoAndPaneCommandsHaveNoHandler) {

@@ -11,10 +11,18 @@ std::vector<DrawOp> Filter(const std::vector<DrawOp>& ops, DrawOp::Kind kind) {
 }
 }  // namespace
 
-std::vector<DrawOp> DrawLog::Texts() const { return Filter(ops, DrawOp::Text); }
-std::vector<DrawOp> DrawLog::Lines() const { return Filter(ops, DrawOp::Line); }
-std::vector<DrawOp> DrawLog::Rects() const { return Filter(ops, DrawOp::Rect); }
-std::vector<DrawOp> DrawLog::Fills() const { return Filter(ops, DrawOp::Fill); }
+std::vector<DrawOp> DrawLog::Texts() const {
+    return Filter(ops, DrawOp::Text);
+}
+std::vector<DrawOp> DrawLog::Lines() const {
+    return Filter(ops, DrawOp::Line);
+}
+std::vector<DrawOp> DrawLog::Rects() const {
+    return Filter(ops, DrawOp::Rect);
+}
+std::vector<DrawOp> DrawLog::Fills() const {
+    return Filter(ops, DrawOp::Fill);
+}
 
 std::vector<DrawOp> DrawLog::TextsEqual(const std::string& sjis) const {
     std::vector<DrawOp> out;
@@ -31,7 +39,9 @@ void RecordingSurface::SetScreenMapping(int wx, int wy, int vx, int vy, int ox, 
     m_log.ops.push_back(op);
 }
 
-void RecordingSurface::SetPrinterMapping() { m_log.ops.push_back({DrawOp::PrinterMapping}); }
+void RecordingSurface::SetPrinterMapping() {
+    m_log.ops.push_back({DrawOp::PrinterMapping});
+}
 
 void RecordingSurface::SelectFont(const platform::LogicalFont& font) {
     m_font = font;
@@ -47,7 +57,9 @@ void RecordingSurface::SelectPen(const platform::Pen& pen) {
     m_log.ops.push_back(op);
 }
 
-void RecordingSurface::SetTransparentText() { m_log.ops.push_back({DrawOp::Transparent}); }
+void RecordingSurface::SetTransparentText() {
+    m_log.ops.push_back({DrawOp::Transparent});
+}
 
 void RecordingSurface::Line(platform::Point from, platform::Point to) {
     DrawOp op{DrawOp::Line, from, to};

@@ -9,7 +9,18 @@
 namespace tabrella::test {
 
 struct DrawOp {
-    enum Kind { ScreenMapping, PrinterMapping, Font, Pen, Transparent, Line, Text, Rect, Fill, DeviceFill };
+    enum Kind {
+        ScreenMapping,
+        PrinterMapping,
+        Font,
+        Pen,
+        Transparent,
+        Line,
+        Text,
+        Rect,
+        Fill,
+        DeviceFill
+    };
     Kind kind;
     platform::Point a{}, b{};  // Line: from/to. Rect: corners. Fill: origin, (width,height) in b.
     std::string text;          // Shift-JIS
@@ -19,7 +30,7 @@ struct DrawOp {
 };
 
 class DrawLog {
-public:
+  public:
     std::vector<DrawOp> ops;
 
     std::vector<DrawOp> Texts() const;
@@ -32,8 +43,9 @@ public:
 };
 
 class RecordingSurface : public platform::IDrawSurface {
-public:
-    explicit RecordingSurface(DrawLog& log, bool printer = false) : m_log(log), m_printer(printer) {}
+  public:
+    explicit RecordingSurface(DrawLog& log, bool printer = false)
+        : m_log(log), m_printer(printer) {}
 
     bool IsPrinter() const override { return m_printer; }
     void SetScreenMapping(int wx, int wy, int vx, int vy, int ox, int oy) override;
@@ -47,7 +59,7 @@ public:
     void FillWhite(platform::Point origin, int width, int height) override;
     void FillDeviceWhite(int widthPx, int heightPx) override;
 
-private:
+  private:
     DrawLog& m_log;
     bool m_printer;
     platform::LogicalFont m_font{};

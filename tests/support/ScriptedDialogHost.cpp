@@ -25,7 +25,9 @@ int FakeControls::BuddyOf(int spinId) const {
     return 0;
 }
 
-void FakeControls::SpinSetRange(int id, int lower, int upper) { spinRanges[id] = {lower, upper}; }
+void FakeControls::SpinSetRange(int id, int lower, int upper) {
+    spinRanges[id] = {lower, upper};
+}
 
 void FakeControls::SpinSetPos(int id, int pos) {
     spinPos[id] = pos;
@@ -79,9 +81,15 @@ int ScriptedDialogHost::DoModal(platform::CDialog& dialog) {
     for (const UserAction& a : actions) {
         if (controls.ended) break;
         switch (a.kind) {
-            case UserAction::Type: controls.SetText(a.id, a.text); break;
-            case UserAction::SetCheck: controls.SetCheck(a.id, a.value); break;
-            case UserAction::Click: dialog.OnButton(a.id, controls); break;
+            case UserAction::Type:
+                controls.SetText(a.id, a.text);
+                break;
+            case UserAction::SetCheck:
+                controls.SetCheck(a.id, a.value);
+                break;
+            case UserAction::Click:
+                dialog.OnButton(a.id, controls);
+                break;
             case UserAction::Enter: {
                 int id = platform::kIdOk;
                 for (const res::ControlTemplate& c : tmpl->controls) {
@@ -90,11 +98,21 @@ int ScriptedDialogHost::DoModal(platform::CDialog& dialog) {
                 dialog.OnButton(id, controls);
                 break;
             }
-            case UserAction::Escape: dialog.OnCancel(controls); break;
-            case UserAction::Timer: dialog.OnTimer(a.id, controls); break;
-            case UserAction::SpinUp: controls.Step(a.id, +1); break;
-            case UserAction::SpinDown: controls.Step(a.id, -1); break;
-            case UserAction::Pick: controls.SetText(a.id, controls.lists[a.id].at(a.value)); break;
+            case UserAction::Escape:
+                dialog.OnCancel(controls);
+                break;
+            case UserAction::Timer:
+                dialog.OnTimer(a.id, controls);
+                break;
+            case UserAction::SpinUp:
+                controls.Step(a.id, +1);
+                break;
+            case UserAction::SpinDown:
+                controls.Step(a.id, -1);
+                break;
+            case UserAction::Pick:
+                controls.SetText(a.id, controls.lists[a.id].at(a.value));
+                break;
         }
     }
     if (!controls.ended) {

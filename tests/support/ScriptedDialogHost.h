@@ -33,7 +33,7 @@ struct UserAction {
 
 // The controls of one open dialog, as the fake host keeps them.
 class FakeControls : public platform::IDialogControls {
-public:
+  public:
     explicit FakeControls(const res::DialogTemplate* tmpl) : m_template(tmpl) {}
 
     std::string GetText(int id) const override;
@@ -61,13 +61,13 @@ public:
     std::vector<int> refusedControls;
     std::optional<int> ended;
 
-private:
+  private:
     int BuddyOf(int spinId) const;
     const res::DialogTemplate* m_template;
 };
 
 class ScriptedDialogHost : public platform::IDialogHost {
-public:
+  public:
     struct Shown {
         int resourceId;
         FakeControls controlsAtOpen;  // the controls right after OnInitDialog
@@ -108,7 +108,7 @@ public:
     std::vector<platform::FileDialogRequest> fileRequests;
     std::vector<platform::FontRecord> fontRequests;
 
-private:
+  private:
     std::deque<std::pair<int, std::vector<UserAction>>> m_scripts;
     std::deque<int> m_messageAnswers;
     std::deque<std::optional<std::string>> m_fileAnswers;

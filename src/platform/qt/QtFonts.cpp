@@ -11,12 +11,14 @@ namespace tabrella::qt {
 void InstallFontSubstitutions() {
     using res::Txt;
     QFont::insertSubstitution(FromSjis(res::Sjis(Txt::FontGothic)), QStringLiteral("IPAGothic"));
-    QFont::insertSubstitution(FromSjis(res::Sjis(Txt::FontPGothicHalf)), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(FromSjis(res::Sjis(Txt::FontPGothicFull)), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(FromSjis(res::Sjis(Txt::FontPGothicHalf)),
+                              QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(FromSjis(res::Sjis(Txt::FontPGothicFull)),
+                              QStringLiteral("IPAPGothic"));
     // The brush face of the header texts; the Mincho face where the brush font is missing.
-    QFont::insertSubstitutions(FromSjis(res::Sjis(Txt::FontBrush)),
-                               QStringList{QStringLiteral("KouzanBrushFont"),
-                                           QStringLiteral("IPAMincho")});
+    QFont::insertSubstitutions(
+        FromSjis(res::Sjis(Txt::FontBrush)),
+        QStringList{QStringLiteral("KouzanBrushFont"), QStringLiteral("IPAMincho")});
 }
 
 QFont LayoutFont(std::string_view sjisFace, int weight, int pixelSize) {

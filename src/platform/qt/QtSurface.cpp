@@ -51,7 +51,8 @@ struct QtSurface::FontMetrics {
         const QString& ch = CharacterOf(sjisChar);
         Glyph g;
         g.blank = ch.trimmed().isEmpty();
-        const QList<quint32> indexes = raw.isValid() ? raw.glyphIndexesForString(ch) : QList<quint32>{};
+        const QList<quint32> indexes =
+            raw.isValid() ? raw.glyphIndexesForString(ch) : QList<quint32>{};
         if (indexes.size() == 1) g.index = indexes.front();
         g.advance = QFontMetricsF(font).horizontalAdvance(ch);
         return glyphs.emplace(std::string(sjisChar), g).first->second;
@@ -63,8 +64,8 @@ QtSurface::QtSurface(QPainter& painter) : m_painter(painter) {}
 QtSurface::QtSurface(QPainter& painter, double dotsPerInch, QPointF printableOrigin)
     : m_painter(painter), m_printer(true), m_dpi(dotsPerInch), m_printableOrigin(printableOrigin) {}
 
-void QtSurface::SetScreenMapping(int windowExtX, int windowExtY, int viewportExtX,
-                                 int viewportExtY, int viewportOrgX, int viewportOrgY) {
+void QtSurface::SetScreenMapping(int windowExtX, int windowExtY, int viewportExtX, int viewportExtY,
+                                 int viewportOrgX, int viewportOrgY) {
     m_sx = static_cast<double>(viewportExtX) / windowExtX;
     m_sy = static_cast<double>(viewportExtY) / windowExtY;
     m_ox = viewportOrgX;
@@ -102,7 +103,9 @@ void QtSurface::SelectFont(const platform::LogicalFont& font) {
     m_metrics = &Metrics(font);
 }
 
-void QtSurface::SelectPen(const platform::Pen& pen) { m_pen = pen; }
+void QtSurface::SelectPen(const platform::Pen& pen) {
+    m_pen = pen;
+}
 
 QPen QtSurface::DevicePen() const {
     QColor color(m_pen.color.r, m_pen.color.g, m_pen.color.b);
@@ -183,7 +186,8 @@ void QtSurface::Text(platform::Point topLeft, std::string_view sjis) {
             const size_t n =
                 IsSjisLeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
             if (!m.GlyphOf(sjis.substr(i, n)).blank) {
-                m_painter.drawText(positions[static_cast<qsizetype>(k++)], CharacterOf(sjis.substr(i, n)));
+                m_painter.drawText(positions[static_cast<qsizetype>(k++)],
+                                   CharacterOf(sjis.substr(i, n)));
             }
             i += n;
         }

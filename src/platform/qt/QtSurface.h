@@ -11,7 +11,7 @@
 namespace tabrella::qt {
 
 class QtSurface : public platform::IDrawSurface {
-public:
+  public:
     // A screen surface, or a printer surface with its resolution and the device position
     // of the printable area's top-left corner.
     explicit QtSurface(QPainter& painter);
@@ -34,7 +34,7 @@ public:
     // The device pixel a logical point falls on, rounded as a GDI mapping rounds.
     QPoint MapToPixel(platform::Point p) const { return Map(p).toPoint(); }
 
-private:
+  private:
     struct FontMetrics;
     FontMetrics& Metrics(const platform::LogicalFont& font);
     QPen DevicePen() const;

@@ -9,6 +9,8 @@ QString FromSjis(std::string_view sjis) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-std::string ToSjis(const QString& text) { return Utf8ToSjis(text.toStdString()); }
+std::string ToSjis(const QString& text) {
+    return Utf8ToSjis(text.toStdString());
+}
 
 }  // namespace tabrella::qt

@@ -33,7 +33,7 @@ struct PainterHolder {
 
 // A surface on the widget's picture; the widget shows the result when it goes.
 class QtViewWidget::ImageSurface : private PainterHolder, public QtSurface {
-public:
+  public:
     explicit ImageSurface(QtViewWidget& widget)
         : PainterHolder(&widget.m_image), QtSurface(painter), m_widget(widget) {}
     ~ImageSurface() override {
@@ -41,7 +41,7 @@ public:
         m_widget.viewport()->update();
     }
 
-private:
+  private:
     QtViewWidget& m_widget;
 };
 
@@ -134,14 +134,29 @@ void QtViewWidget::OnScrollAction(ScrollBar bar, int action) {
     if (!m_view) return;
     ScrollRequest request;
     switch (action) {
-        case QAbstractSlider::SliderSingleStepSub: request = ScrollRequest::LineUp; break;
-        case QAbstractSlider::SliderSingleStepAdd: request = ScrollRequest::LineDown; break;
-        case QAbstractSlider::SliderPageStepSub: request = ScrollRequest::PageUp; break;
-        case QAbstractSlider::SliderPageStepAdd: request = ScrollRequest::PageDown; break;
-        case QAbstractSlider::SliderMove: request = ScrollRequest::ThumbTrack; break;
-        case QAbstractSlider::SliderToMinimum: request = ScrollRequest::Top; break;
-        case QAbstractSlider::SliderToMaximum: request = ScrollRequest::Bottom; break;
-        default: return;
+        case QAbstractSlider::SliderSingleStepSub:
+            request = ScrollRequest::LineUp;
+            break;
+        case QAbstractSlider::SliderSingleStepAdd:
+            request = ScrollRequest::LineDown;
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            request = ScrollRequest::PageUp;
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            request = ScrollRequest::PageDown;
+            break;
+        case QAbstractSlider::SliderMove:
+            request = ScrollRequest::ThumbTrack;
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            request = ScrollRequest::Top;
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            request = ScrollRequest::Bottom;
+            break;
+        default:
+            return;
     }
     QScrollBar* q = Bar(bar);
     const int before = q->value();
@@ -156,8 +171,8 @@ void QtViewWidget::OnScrollAction(ScrollBar bar, int action) {
 void QtViewWidget::wheelEvent(QWheelEvent* event) {
     if (!m_view) return;
     const int notches = event->angleDelta().y() / 120;
-    const ScrollBar bar =
-        event->modifiers().testFlag(Qt::ShiftModifier) ? ScrollBar::Horizontal : ScrollBar::Vertical;
+    const ScrollBar bar = event->modifiers().testFlag(Qt::ShiftModifier) ? ScrollBar::Horizontal
+                                                                         : ScrollBar::Vertical;
     for (int i = 0; i < std::abs(notches); ++i) {
         m_view->OnScroll(bar, notches > 0 ? ScrollRequest::LineUp : ScrollRequest::LineDown, 0);
     }

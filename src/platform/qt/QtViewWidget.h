@@ -17,7 +17,7 @@ namespace tabrella::qt {
 
 class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     Q_OBJECT
-public:
+  public:
     explicit QtViewWidget(QWidget* parent = nullptr);
     ~QtViewWidget() override;
 
@@ -49,7 +49,7 @@ public:
     const QImage& Picture() const { return m_image; }
     QSize sizeHint() const override { return {500, 600}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -59,7 +59,7 @@ protected:
     void scrollContentsBy(int, int) override {}
     bool focusNextPrevChild(bool) override { return false; }
 
-private:
+  private:
     class ImageSurface;
     void EnsureImage();
     void OnScrollAction(platform::ScrollBar bar, int action);

@@ -83,8 +83,12 @@ void TemplateDialog::Build(const res::DialogTemplate& tmpl) {
         QWidget* widget = nullptr;
         const QString text = FromSjis(c.text);
         switch (c.kind) {
-            case res::ControlKind::Static: widget = new QLabel(text, this); break;
-            case res::ControlKind::Edit: widget = new QLineEdit(text, this); break;
+            case res::ControlKind::Static:
+                widget = new QLabel(text, this);
+                break;
+            case res::ControlKind::Edit:
+                widget = new QLineEdit(text, this);
+                break;
             case res::ControlKind::Spin: {
                 auto* buddy = qobject_cast<QLineEdit*>(Control(c.buddy));
                 auto* spin = new UpDown(buddy, this);
@@ -105,11 +109,14 @@ void TemplateDialog::Build(const res::DialogTemplate& tmpl) {
                     m_defaultButton = c.id;
                 }
                 const int id = c.id;
-                connect(button, &QPushButton::clicked, this, [this, id] { m_logic.OnButton(id, *this); });
+                connect(button, &QPushButton::clicked, this,
+                        [this, id] { m_logic.OnButton(id, *this); });
                 widget = button;
                 break;
             }
-            case res::ControlKind::CheckBox: widget = new QCheckBox(text, this); break;
+            case res::ControlKind::CheckBox:
+                widget = new QCheckBox(text, this);
+                break;
             case res::ControlKind::ComboBox: {
                 auto* combo = new QComboBox(this);
                 combo->setEditable(true);

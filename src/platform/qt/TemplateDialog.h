@@ -17,21 +17,21 @@ namespace tabrella::qt {
 // the buddy edit box, like the spin control of a dialog resource.
 class UpDown : public QWidget {
     Q_OBJECT
-public:
+  public:
     UpDown(QLineEdit* buddy, QWidget* parent);
     void SetRange(int lower, int upper);
     void SetPos(int pos);
     int Pos() const;
     void Step(int delta);
 
-private:
+  private:
     QLineEdit* m_buddy;
     int m_lower = 0, m_upper = 100, m_pos = 0;
 };
 
 class TemplateDialog : public QDialog, public platform::IDialogControls {
     Q_OBJECT
-public:
+  public:
     TemplateDialog(const res::DialogTemplate& tmpl, platform::CDialog& logic, QWidget* parent);
 
     std::string GetText(int id) const override;
@@ -49,11 +49,11 @@ public:
     QWidget* Control(int id) const;
     void reject() override;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void Build(const res::DialogTemplate& tmpl);
 
     platform::CDialog& m_logic;

@@ -4,8 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
+// Xlib defines None, Bool and Status as macros, which break Qt's headers: it comes last.
+// clang-format off
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
+// clang-format on
 
 namespace tabrella::qt {
 namespace {
