@@ -44,8 +44,9 @@ class ImageWindow : public platform::IViewWindow {
     void SetTimer(int, int) override {}
     void KillTimer(int) override {}
     void SetCaption(std::string_view) override {}
+    void SetPathCaption(std::string_view) override {}
     void CloseMainWindow() override {}
-    void ShellOpen(std::string_view) override {}
+    void ShowHelp() override {}
     void RunPrintJob(platform::PrintJob, const platform::PageDrawer&) override {}
     void ShowAbout() override {}
 };
@@ -56,6 +57,7 @@ class NoDialogs : public platform::IDialogHost {
     int MessageBox(std::string_view, std::string_view, platform::MessageBoxKind) override {
         return platform::kIdOk;
     }
+    void FileMessageBox(std::string_view, std::string_view, std::string_view) override {}
     std::optional<std::string> FileDialog(const platform::FileDialogRequest&) override {
         return {};
     }

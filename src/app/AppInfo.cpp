@@ -1,6 +1,7 @@
 #include "app/AppInfo.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -10,6 +11,11 @@ namespace tabrella::app {
 
 QString Version() {
     return QStringLiteral(TABRELLA_VERSION);
+}
+
+QString HelpPagePath(const QString& programFolder) {
+    return QDir::cleanPath(programFolder + QLatin1Char('/') +
+                           QStringLiteral(TABRELLA_HELP_RELATIVE));
 }
 
 QString AboutText() {

@@ -65,6 +65,12 @@ int BatchDialogs::MessageBox(std::string_view sjisText, std::string_view,
     return kind == platform::MessageBoxKind::YesNoQuestion ? platform::kIdNo : platform::kIdOk;
 }
 
+void BatchDialogs::FileMessageBox(std::string_view sjisHeadline, std::string_view path,
+                                  std::string_view sjisReason) {
+    std::fprintf(stderr, "tabrella: %s: %s: %s\n", qPrintable(qt::FromSjis(sjisHeadline)),
+                 qPrintable(qt::FromNativePath(path)), qPrintable(qt::FromSjis(sjisReason)));
+}
+
 QString PrintToPdf(CTabrellaView& view, const QString& path) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -74,7 +80,6 @@ QString PrintToPdf(CTabrellaView& view, const QString& path) {
     const bool printed = qt::QtViewWidget::PrintPage(
         printer, [&view](platform::IDrawSurface& s) { view.DrawScore(s); });
     if (!printed || printer.printerState() == QPrinter::Error) {
-        QFile::remove(path);
         return QStringLiteral("cannot write the PDF file");
     }
     return {};

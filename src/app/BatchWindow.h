@@ -31,8 +31,9 @@ class BatchWindow : public platform::IViewWindow {
     void SetTimer(int, int) override {}
     void KillTimer(int) override {}
     void SetCaption(std::string_view) override {}
+    void SetPathCaption(std::string_view) override {}
     void CloseMainWindow() override {}
-    void ShellOpen(std::string_view) override {}
+    void ShowHelp() override {}
     void RunPrintJob(platform::PrintJob, const platform::PageDrawer&) override {}
     void ShowAbout() override {}
 
@@ -47,6 +48,8 @@ class BatchDialogs : public platform::IDialogHost {
     int DoModal(platform::CDialog&) override { return platform::kIdCancel; }
     int MessageBox(std::string_view sjisText, std::string_view,
                    platform::MessageBoxKind kind) override;
+    void FileMessageBox(std::string_view sjisHeadline, std::string_view path,
+                        std::string_view sjisReason) override;
     std::optional<std::string> FileDialog(const platform::FileDialogRequest&) override {
         return {};
     }

@@ -3,6 +3,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -17,6 +19,7 @@
 #include "platform/qt/QtText.h"
 #include "platform/qt/X11Keyboard.h"
 #include "resources/CommandIds.h"
+#include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "score/CommandTable.h"
 
@@ -32,6 +35,7 @@ CMainFrame::CMainFrame(platform::ISequencer& sequencer)
     m_viewWidget->onCaption = [this](const QString& caption) { setWindowTitle(caption); };
     m_viewWidget->onCloseMainWindow = [this] { close(); };
     m_viewWidget->onAbout = [this] { ShowAbout(); };
+    m_viewWidget->onHelp = [this] { ShowHelp(); };
     setCentralWidget(m_viewWidget);
 
     for (const res::MenuItem& popup : res::MainMenu()) {
@@ -193,6 +197,24 @@ void CMainFrame::ShowAbout() {
     box.setText(AboutText());
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
+}
+
+void CMainFrame::ShowHelp() {
+    const QString page = HelpPagePath(QCoreApplication::applicationDirPath());
+    if (!QFileInfo(page).isFile()) {
+        QMessageBox::warning(
+            this, QApplication::applicationDisplayName(),
+            FromSjis(res::Sjis(res::FileTxt::HelpMissing)) + QLatin1Char('\n') + page);
+        return;
+    }
+    // A local file address, so '#', '%' and any script in the path stay part of the name.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+}
+
+void CMainFrame::EndWithoutQuestion() {
+    ShutDownView();
+    // Also ends any dialog's loop, so an open dialog cannot keep the program alive.
+    QCoreApplication::exit(0);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

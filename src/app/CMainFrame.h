@@ -30,6 +30,9 @@ class CMainFrame : public QMainWindow {
     void SendCommand(int id);
     // The actions built for a command id: menu entry, toolbar button, accelerators.
     std::vector<QAction*> ActionsOf(int id) const;
+    // Ends the program as the close box does but without its question, for a request to
+    // terminate from outside: the play file goes and the sequencer is closed.
+    void EndWithoutQuestion();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -43,6 +46,7 @@ class CMainFrame : public QMainWindow {
     void UpdateCommandUI();
     void UpdateLockIndicators();
     void ShowAbout();
+    void ShowHelp();
     void ShutDownView();
 
     qt::QtViewWidget* m_viewWidget;

@@ -1,15 +1,24 @@
 #include "app/CommandLine.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 #include "app/AppInfo.h"
 #include "app/BatchWindow.h"
 #include "app/CMainFrame.h"
+#include "files/AtomicFile.h"
 #include "platform/fluid/FluidSequencer.h"
 #include "platform/qt/QtText.h"
 #include "resources/Texts.h"
@@ -27,14 +36,44 @@ int Failure(const QString& file, const QString& reason) {
     return 1;
 }
 
-QString Reason(const FileError& error) {
-    return qt::FromSjis(error.reason);
+int Failure(const FileError& error) {
+    return Failure(qt::FromNativePath(error.path), qt::FromSjis(error.reason));
 }
 
-// The view holds paths in Shift-JIS; a path named on the command line is made absolute
-// first, as the file dialog would give it.
+// A path named on the command line is made absolute first, as the file dialog would give
+// it, and kept in the file system's own bytes.
 std::string ViewPath(const QString& path) {
-    return qt::ToSjis(QFileInfo(path).absoluteFilePath());
+    return qt::ToNativePath(QFileInfo(path).absoluteFilePath());
+}
+
+// Batch outputs are replaced like saves: whole, or the old file stays as it was.
+std::optional<FileError> WriteOutput(const QString& path, const QByteArray& bytes) {
+    return WriteFileAtomically(
+        ViewPath(path), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+// The picture the window would show, as PNG bytes.
+std::optional<FileError> WritePng(const QImage& picture, const QString& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) return FileError{ViewPath(path), "cannot encode the image"};
+    return WriteOutput(path, bytes);
+}
+
+// The printer writes only to a named file: it prints into a private folder first.
+std::optional<FileError> WritePdf(CTabrellaView& view, const QString& path) {
+    QTemporaryDir folder;
+    if (!folder.isValid()) return FileError{ViewPath(path), qt::ToSjis(folder.errorString())};
+    const QString printed = folder.filePath(QStringLiteral("page.pdf"));
+    if (const QString error = PrintToPdf(view, printed); !error.isEmpty()) {
+        return FileError{ViewPath(path), qt::ToSjis(error)};
+    }
+    QFile file(printed);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return FileError{ViewPath(path), qt::ToSjis(file.errorString())};
+    }
+    return WriteOutput(path, file.readAll());
 }
 
 }  // namespace
@@ -97,29 +136,63 @@ int RunBatch(const CommandLine& line) {
 
     // As Open does it in the window: read, then the paint pass that follows.
     if (const std::optional<FileError> error = view.LoadScoreFile(ViewPath(line.file))) {
-        return Failure(line.file, Reason(*error));
+        return Failure(*error);
     }
     window.Paint(view);
 
     if (!line.exportMidi.isEmpty()) {
         if (const std::optional<FileError> error = view.ExportMidi(ViewPath(line.exportMidi))) {
-            return Failure(line.exportMidi, Reason(*error));
+            return Failure(*error);
         }
     }
-    if (!line.renderPng.isEmpty() && !window.Picture().save(line.renderPng, "PNG")) {
-        return Failure(line.renderPng, QStringLiteral("cannot write the image"));
+    if (!line.renderPng.isEmpty()) {
+        if (const std::optional<FileError> error = WritePng(window.Picture(), line.renderPng)) {
+            return Failure(*error);
+        }
     }
     if (!line.printPdf.isEmpty()) {
-        if (const QString error = PrintToPdf(view, line.printPdf); !error.isEmpty()) {
-            return Failure(line.printPdf, error);
+        if (const std::optional<FileError> error = WritePdf(view, line.printPdf)) {
+            return Failure(*error);
         }
     }
     return 0;
 }
 
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void OnTerminateSignal(int signal) {
+    const int saved = errno;
+    const char byte = static_cast<char>(signal);
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+// SIGTERM, SIGHUP and SIGINT reach the window's loop through a pipe (a signal handler may
+// do almost nothing itself) and end the program as the close box does, without asking.
+void EndOnTerminateSignals(CMainFrame& frame) {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &frame);
+    QObject::connect(notifier, &QSocketNotifier::activated, &frame, [&frame] {
+        char byte;
+        while (::read(g_signalPipe[0], &byte, 1) > 0) {
+        }
+        frame.EndWithoutQuestion();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnTerminateSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
+
 int RunEditor(const CommandLine& line) {
     platform::fluid::FluidSequencer sequencer;
     CMainFrame frame(sequencer);
+    EndOnTerminateSignals(frame);
     frame.resize(620, 800);
     frame.setWindowIcon(QIcon(QStringLiteral(":/tabrella.svg")));
     frame.setWindowTitle(qt::FromSjis(res::Sjis(res::Txt::AppCaption)));

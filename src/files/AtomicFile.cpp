@@ -1,6 +1,8 @@
 #include "files/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "resources/Sjis.h"
+#include "resources/FileTexts.h"
 
 namespace tabrella {
 namespace {
@@ -61,70 +63,120 @@ std::string DirectoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// A name in the target's folder that no file has: created with O_EXCL, so two writers
-// never share one. The umask decides its permissions, as for any new file.
-int CreateTemporary(const std::string& target, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
+// The temporary name of a save of `target`: a hidden file beside it that names the
+// writing process, so a later save can tell one left by a killed writer.
+std::string TemporaryPrefix(const std::string& target) {
     const size_t slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string base = target.substr(dir.size()).substr(0, 100);
+    return dir + "." + target.substr(dir.size()).substr(0, 100) + ".";
+}
+
+// A name in the target's folder that no file has: created with O_EXCL, so two writers
+// never share one, and readable by the owner alone until it is finished.
+int CreateTemporary(const std::string& target, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    const std::string prefix = TemporaryPrefix(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = dir + "." + base + "." + std::to_string(::getpid()) + "-" +
+        tempPath = prefix + std::to_string(::getpid()) + "-" +
                    std::to_string(counter.fetch_add(1)) + ".tmp";
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
 }
 
-int WriteInPlace(const std::string& target, std::string_view bytes) {
-    Fd fd(::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (fd.get() < 0) return errno;
-    if (int err = WriteAll(fd.get(), bytes)) return err;
-    return fd.Close();
+// The permissions a new file gets from the umask, as if it had been created directly.
+mode_t NewFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
 }
 
-int ReplaceFile(const std::string& target, std::string_view bytes, const struct stat* old) {
+// "<digits>-<digits>.tmp" after the prefix: the process id, or 0 when it is not that form.
+long WriterOf(std::string_view rest) {
+    const size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || !rest.ends_with(".tmp")) return 0;
+    const std::string_view counter = rest.substr(dash + 1, rest.size() - dash - 1 - 4);
+    auto digits = [](std::string_view s) {
+        return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (!digits(rest.substr(0, dash)) || !digits(counter) || dash > 9) return 0;
+    return std::stol(std::string(rest.substr(0, dash)));
+}
+
+// Removes what earlier saves of the same file left when they were killed before the rename:
+// their temporary files, named after writers that no longer run.
+void RemoveLeftTemporaries(const std::string& target) {
+    const std::string prefix = TemporaryPrefix(target);
+    const size_t slash = prefix.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : prefix.substr(0, slash + 1);
+    const std::string namePrefix = prefix.substr(slash == std::string::npos ? 0 : slash + 1);
+    DIR* folder = ::opendir(dir.c_str());
+    if (!folder) return;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(namePrefix)) continue;
+        const long writer = WriterOf(name.substr(namePrefix.size()));
+        if (writer <= 0 || writer == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(writer), 0) == 0 || errno != ESRCH) continue;
+        ::unlinkat(::dirfd(folder), entry->d_name, 0);
+    }
+    ::closedir(folder);
+}
+
+struct Outcome {
+    int err = 0;
+    bool inFolder = false;  // the folder, not the file, refused: no new file can be made there
+};
+
+Outcome ReplaceFile(const std::string& target, std::string_view bytes, const struct stat* old) {
     std::string tempPath;
     Fd fd(CreateTemporary(target, tempPath));
-    if (fd.get() < 0) return errno;
+    if (fd.get() < 0) return {errno, true};
     int err = WriteAll(fd.get(), bytes);
-    // A replaced file keeps the permissions it had.
-    if (!err && old && ::fchmod(fd.get(), old->st_mode & 07777) != 0) err = errno;
+    // The finished file gets the permissions the old one had, or a new file's.
+    const mode_t mode = old ? old->st_mode & 07777 : NewFileMode();
+    if (!err && ::fchmod(fd.get(), mode) != 0) err = errno;
     if (!err && ::fsync(fd.get()) != 0) err = errno;
     if (!err) err = fd.Close();
     if (!err && ::rename(tempPath.c_str(), target.c_str()) != 0) err = errno;
     if (err) {
         ::unlink(tempPath.c_str());
-        return err;
+        return {err, false};
     }
     // Make the rename itself durable; a failure here no longer risks the contents.
     Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
-    return 0;
+    RemoveLeftTemporaries(target);
+    return {};
 }
 
 }  // namespace
 
-std::optional<FileError> WriteFileAtomically(std::string_view sjisPath, std::string_view bytes) {
-    const std::string target = ResolveLink(NativeFilePath(sjisPath));
+std::optional<FileError> WriteFileAtomically(std::string_view path, std::string_view bytes) {
+    const std::string target = ResolveLink(std::string(path));
     struct stat st {};
-    int err = 0;
+    Outcome outcome;
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
-            err = EISDIR;
+            outcome.err = EISDIR;
         } else if (!S_ISREG(st.st_mode)) {
-            err = WriteInPlace(target, bytes);
+            // A device or pipe cannot be replaced, and writing into one loses the bytes.
+            outcome.err = kNotRegularFile;
         } else {
-            err = ReplaceFile(target, bytes, &st);
+            outcome = ReplaceFile(target, bytes, &st);
         }
     } else if (errno == ENOENT) {
-        err = ReplaceFile(target, bytes, nullptr);
+        outcome = ReplaceFile(target, bytes, nullptr);
     } else {
-        err = errno;
+        outcome.err = errno;
     }
-    if (err) return MakeFileError(sjisPath, err);
-    return std::nullopt;
+    if (!outcome.err) return std::nullopt;
+    if (outcome.inFolder) {
+        return FileError{DirectoryOf(target),
+                         res::Sjis(res::FileTxt::FolderNotWritable) + SystemReason(outcome.err)};
+    }
+    return MakeFileError(path, outcome.err);
 }
 
 std::optional<FileError> WriteFreshTempFile(std::string_view suffix, std::string_view bytes,
@@ -133,12 +185,12 @@ std::optional<FileError> WriteFreshTempFile(std::string_view suffix, std::string
     std::string name = std::string(dir && *dir ? dir : "/tmp") + "/tabrella-XXXXXX";
     name += suffix;
     Fd fd(::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC));
-    if (fd.get() < 0) return MakeFileError(Utf8ToSjis(name), errno);
+    if (fd.get() < 0) return MakeFileError(name, errno);
     int error = WriteAll(fd.get(), bytes);
     if (const int closeError = fd.Close(); error == 0) error = closeError;
     if (error != 0) {
         ::unlink(name.c_str());
-        return MakeFileError(Utf8ToSjis(name), error);
+        return MakeFileError(name, error);
     }
     path = name;
     return std::nullopt;

@@ -8,11 +8,14 @@
 
 namespace tabrella {
 
-// Writes `bytes` into a new file beside `sjisPath` and renames it over the target only
-// after every byte is written and flushed to disk. On failure the target is as it was
-// and the new file is gone. A target that is a device or pipe is written in place, since
-// it cannot be replaced; a symbolic link is followed, so the link stays a link.
-std::optional<FileError> WriteFileAtomically(std::string_view sjisPath, std::string_view bytes);
+// Writes `bytes` into a new file beside `path` and renames it over the target only after
+// every byte is written and flushed to disk. On failure the target is as it was and the
+// new file is gone. The new file is the owner's alone until it takes the old file's
+// permissions just before the rename; a success removes what killed saves of the same
+// file left. A folder, device or pipe is refused; a symbolic link is followed, so the
+// link stays a link. When no new file can be made in the folder, the error names the
+// folder.
+std::optional<FileError> WriteFileAtomically(std::string_view path, std::string_view bytes);
 
 // Creates a file under a fresh name in $TMPDIR (else /tmp), exclusively and readable by the
 // owner only, so no other program can slip a file of its own in under that name; writes

@@ -6,7 +6,6 @@
 #include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
-#include "sound/Tuning.h"
 
 namespace tabrella {
 namespace {
@@ -17,7 +16,8 @@ platform::FileDialogRequest SaveRequest(const std::string& title) {
     r.filters = {{res::Sjis(res::FileTxt::ScoreFilter), "*.tbr"},
                  {res::Sjis(res::FileTxt::TextFilter), "*.txt"}};
     r.defaultExtension = "tbr";
-    r.initialName = title + ".tbr";
+    // An untitled score proposes no name: a bare ".tbr" would be a hidden file.
+    r.initialName = title.empty() ? std::string() : title + ".tbr";
     r.confirmOverwrite = true;
     return r;
 }
@@ -29,15 +29,18 @@ platform::FileDialogRequest OpenRequest() {
     return r;
 }
 
-std::string Message(res::FileTxt what, const FileError& error) {
-    return res::Sjis(what) + "\n" + error.path + "\n" + error.reason;
-}
-
 }  // namespace
 
+void CTabrellaView::ShowFileError(std::string_view sjisHeadline, const FileError& error) {
+    m_services.dialogs.FileMessageBox(sjisHeadline, error.path, error.reason);
+}
+
 void CTabrellaView::SetFileCaption() {
-    m_services.window.SetCaption(m_filePath.empty() ? res::Sjis(res::Txt::NewScoreCaption)
-                                                    : m_filePath);
+    if (m_filePath.empty()) {
+        m_services.window.SetCaption(res::Sjis(res::Txt::NewScoreCaption));
+    } else {
+        m_services.window.SetPathCaption(m_filePath);
+    }
 }
 
 std::optional<std::string> CTabrellaView::AskSavePath() {
@@ -50,8 +53,7 @@ std::optional<std::string> CTabrellaView::AskSavePath() {
 // score tied to the file it had.
 bool CTabrellaView::SaveTo(const std::string& path) {
     if (std::optional<FileError> error = WriteScoreFile(path)) {
-        m_services.dialogs.MessageBox(Message(res::FileTxt::SaveFailed, *error),
-                                      res::Sjis(res::Txt::AppTitle), platform::MessageBoxKind::Ok);
+        ShowFileError(res::Sjis(res::FileTxt::SaveFailed), *error);
         return false;
     }
     m_filePath = path;
@@ -136,8 +138,7 @@ void CTabrellaView::OnFileOpen() {
 
 void CTabrellaView::OpenNamedFile(const std::string& path) {
     if (std::optional<FileError> error = LoadScoreFile(path)) {
-        m_services.dialogs.MessageBox(Message(res::FileTxt::OpenFailed, *error),
-                                      res::Sjis(res::Txt::AppTitle), platform::MessageBoxKind::Ok);
+        ShowFileError(res::Sjis(res::FileTxt::OpenFailed), *error);
     }
 }
 
@@ -145,7 +146,7 @@ std::optional<FileError> CTabrellaView::LoadScoreFile(const std::string& path) {
     ScoreFileRead read = ReadScoreFile(path);
     if (read.error) return read.error;
     m_filePath = path;
-    m_services.window.SetCaption(m_filePath);
+    SetFileCaption();
     ResetView();
     StoreScoreFileFields(read.content);
     RecomputePitchesForLoad();

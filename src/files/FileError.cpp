@@ -5,11 +5,13 @@
 
 #include <cstring>
 
+#include "resources/FileTexts.h"
 #include "resources/Sjis.h"
 
 namespace tabrella {
 
 std::string SystemReason(int errnum) {
+    if (errnum == kNotRegularFile) return res::Sjis(res::FileTxt::NotRegularFile);
     // The text follows the user's language when that locale speaks UTF-8; any other
     // encoding would be guessed wrong, so the C locale's English text is used instead.
     const char* codeset = nl_langinfo(CODESET);
@@ -20,12 +22,8 @@ std::string SystemReason(int errnum) {
     return text;
 }
 
-FileError MakeFileError(std::string_view sjisPath, int errnum) {
-    return {std::string(sjisPath), SystemReason(errnum)};
-}
-
-std::string NativeFilePath(std::string_view sjisPath) {
-    return SjisToUtf8(sjisPath);
+FileError MakeFileError(std::string_view path, int errnum) {
+    return {std::string(path), SystemReason(errnum)};
 }
 
 }  // namespace tabrella

@@ -1,23 +1,25 @@
 #pragma once
-// Errors of file operations as values: the path as the user named it and the system's
-// reason. The command that called turns them into a message; nothing here shows one.
+// Errors of file operations as values: the path as the file system names it and the
+// system's reason. The command that called turns them into a message; nothing here shows
+// one. Paths are never converted: a name in any script reaches the file it names.
 #include <string>
 #include <string_view>
 
 namespace tabrella {
 
 struct FileError {
-    std::string path;    // Shift-JIS, as held by the view
+    std::string path;    // the file system's own bytes
     std::string reason;  // Shift-JIS, the system's text for the error number
 
     friend bool operator==(const FileError&, const FileError&) = default;
 };
 
-// The system's text for an error number, as Shift-JIS.
-std::string SystemReason(int errnum);
-FileError MakeFileError(std::string_view sjisPath, int errnum);
+// Not an error number of the system: the path names a folder, device or pipe where only a
+// regular file will do.
+inline constexpr int kNotRegularFile = -1;
 
-// The view holds paths as Shift-JIS; the file system names files in UTF-8.
-std::string NativeFilePath(std::string_view sjisPath);
+// The system's text for an error number (or kNotRegularFile), as Shift-JIS.
+std::string SystemReason(int errnum);
+FileError MakeFileError(std::string_view path, int errnum);
 
 }  // namespace tabrella

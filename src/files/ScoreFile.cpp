@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "files/AtomicFile.h"
+#include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
 #include "sound/Tuning.h"
@@ -36,16 +37,20 @@ bool IsWhiteSpace(char c) {
 }
 
 // A word's value as WordValue gives it, from its first byte up to the first that is no
-// part of the number; `end` is the end of the word. Inline: it runs for nearly every word.
-inline std::int32_t ValueOf(const char* at, const char* end) {
+// part of the number; `end` is the end of the word. `whole` tells whether the word is an
+// integer and nothing else: a sign at most, then digits. Inline: it runs for nearly every
+// word.
+inline std::int32_t ValueOf(const char* at, const char* end, bool* whole = nullptr) {
     constexpr std::int64_t kLimit = std::int64_t{1} << 31;
     bool negative = false;
     if (at != end && (*at == '+' || *at == '-')) negative = *at++ == '-';
+    const char* digits = at;
     // Held at 2^31 at most, so one more digit never overflows.
     std::int64_t value = 0;
     for (; at != end && *at >= '0' && *at <= '9'; ++at) {
         value = std::min(value * 10 + (*at - '0'), kLimit);
     }
+    if (whole) *whole = at == end && at != digits;
     return static_cast<std::int32_t>(negative ? -value : std::min(value, kLimit - 1));
 }
 
@@ -65,16 +70,22 @@ class WordReader {
 
     // The next word's value; false at the end of the text, and also at the word "Title"
     // when `titleEnds`. The cell records are nearly all of a file, so their words are
-    // read here in one pass rather than cut out first and read again.
-    bool NextValue(std::int32_t& value, bool titleEnds) {
+    // read here in one pass rather than cut out first and read again. `whole` is cleared
+    // by a word that is not an integer, except "Title" where it is the value 0.
+    bool NextValue(std::int32_t& value, bool titleEnds, bool& whole) {
         SkipWhiteSpace();
         if (m_at == m_end) return false;
         const char* start = m_at;
         while (m_at != m_end && !IsWhiteSpace(*m_at)) ++m_at;
-        if (titleEnds && std::string_view(start, static_cast<size_t>(m_at - start)) == kTitleWord) {
-            return false;
+        bool integer = true;
+        value = ValueOf(start, m_at, &integer);
+        if (!integer) {
+            if (std::string_view(start, static_cast<size_t>(m_at - start)) == kTitleWord) {
+                if (titleEnds) return false;
+            } else {
+                whole = false;
+            }
         }
-        value = ValueOf(start, m_at);
         return true;
     }
 
@@ -109,26 +120,36 @@ void AppendCellLine(std::string& out, const ScoreCell& cell) {
 }
 
 // Reads the cell records until "Title" or the end stands where one of the first six
-// numbers of a record should be. The seventh word is taken whatever it is.
+// numbers of a record should be. The seventh word is taken whatever it is. A word that
+// is no number marks the file as no score.
 void ParseCells(WordReader& words, ScoreFileContent& c) {
+    bool whole = true;
     for (long long k = 1;; ++k) {
         ScoreCell cell;
         for (int j = 1; j <= 6; ++j) {
-            if (!words.NextValue(cell.Field(j), true)) {
+            if (!words.NextValue(cell.Field(j), true, whole)) {
                 if (j > 1 && IsCellIndex(k)) c.cells.push_back(cell);
+                c.notAScore = !whole;
                 return;
             }
         }
-        if (!words.NextValue(cell.split, false)) cell.split = 0;
+        if (!words.NextValue(cell.split, false, whole)) cell.split = 0;
         if (IsCellIndex(k)) c.cells.push_back(cell);
         ++c.records;
     }
 }
 
-// Reads a whole file, refusing folders and anything larger than a score can be.
+// Reads a whole file, refusing anything but a regular file and anything larger than a
+// score can be. A FIFO is opened without waiting for a writer, then refused.
 int ReadFileBytes(const std::string& path, std::string& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
+        ::close(fd);
+        return err;
+    }
     int err = 0;
     char buffer[64 * 1024];
     for (;;) {
@@ -220,12 +241,16 @@ std::string TitleAsOneWord(std::string_view sjis) {
     return out;
 }
 
-ScoreFileRead ReadScoreFile(std::string_view sjisPath) {
+ScoreFileRead ReadScoreFile(std::string_view path) {
     std::string bytes;
-    if (int err = ReadFileBytes(NativeFilePath(sjisPath), bytes)) {
-        return {MakeFileError(sjisPath, err), {}};
+    if (int err = ReadFileBytes(std::string(path), bytes)) {
+        return {MakeFileError(path, err), {}};
     }
-    return {std::nullopt, ParseScoreFile(bytes)};
+    ScoreFileContent content = ParseScoreFile(bytes);
+    if (content.notAScore) {
+        return {FileError{std::string(path), res::Sjis(res::FileTxt::NotAScore)}, {}};
+    }
+    return {std::nullopt, std::move(content)};
 }
 
 // ---- The view's side ----------------------------------------------------------------

@@ -25,6 +25,9 @@ struct ScoreFileContent {
     std::uint8_t otsuFlag = 1;
     int baseTone = 3;
     int tempo = 80;
+    // A word of the cell section is not an integer: whatever the file is, it is no score,
+    // and saving over it would destroy it.
+    bool notAScore = false;
 
     // What a new score has: the values of the fields a file that ends early lacks.
     static ScoreFileContent Defaults();
@@ -56,7 +59,8 @@ struct ScoreFileRead {
     ScoreFileContent content;
 };
 
-// Reads the whole file before anything is made of it.
-ScoreFileRead ReadScoreFile(std::string_view sjisPath);
+// Reads the whole file before anything is made of it. Only a regular file is read, and
+// one that is no score is refused.
+ScoreFileRead ReadScoreFile(std::string_view path);
 
 }  // namespace tabrella

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "resources/FileTexts.h"
 #include "resources/Texts.h"
 
 namespace tabrella::platform {
@@ -25,6 +26,11 @@ std::optional<int> ParseDialogInt(std::string_view text) {
 void DataExchange::Text(int id, std::string& field) {
     if (m_failed) return;
     if (m_saving) {
+        if (!m_controls.TextFitsSjis(id)) {
+            m_failed = true;
+            m_controls.RefuseInput(id, res::Sjis(res::FileTxt::NotShiftJis));
+            return;
+        }
         field = m_controls.GetText(id);
     } else {
         m_controls.SetText(id, field);

@@ -22,6 +22,9 @@ class IDialogControls {
   public:
     virtual ~IDialogControls() = default;
     virtual std::string GetText(int id) const = 0;
+    // False when the control's text holds a character Shift-JIS cannot hold, which
+    // GetText would turn into "?".
+    virtual bool TextFitsSjis(int id) const = 0;
     virtual void SetText(int id, std::string_view sjis) = 0;
     virtual int GetCheck(int id) const = 0;
     virtual void SetCheck(int id, int state) = 0;
@@ -46,6 +49,7 @@ class DataExchange {
     bool Failed() const { return m_failed; }
     IDialogControls& Controls() { return m_controls; }
 
+    // Refuses a text with a character Shift-JIS cannot hold, rather than store a "?".
     void Text(int id, std::string& field);
     void Int(int id, int& field);
     void IntInRange(int id, int& field, int lower, int upper);
@@ -93,7 +97,7 @@ struct FileDialogRequest {
     bool save = false;
     std::vector<FileFilter> filters;
     std::string defaultExtension;  // added when the typed name has none
-    std::string initialName;       // Shift-JIS
+    std::string initialName;       // Shift-JIS: a name made from the title, or empty
     bool confirmOverwrite = false;
     bool mustExist = false;
 };
@@ -114,7 +118,12 @@ class IDialogHost {
     // Returns kIdOk, kIdYes or kIdNo.
     virtual int MessageBox(std::string_view sjisText, std::string_view sjisCaption,
                            MessageBoxKind kind) = 0;
-    // The chosen full path (Shift-JIS), or nothing when cancelled.
+    // A message about one file under the program's name: headline and reason are Shift-JIS,
+    // the path is shown as the file system spells it (it may hold characters Shift-JIS
+    // has not).
+    virtual void FileMessageBox(std::string_view sjisHeadline, std::string_view nativePath,
+                                std::string_view sjisReason) = 0;
+    // The chosen full path as the file system names it, or nothing when cancelled.
     virtual std::optional<std::string> FileDialog(const FileDialogRequest& request) = 0;
     // Opens on `font`; on confirmation writes the choice back and returns true.
     virtual bool FontDialog(FontRecord& font) = 0;

@@ -48,10 +48,12 @@ class IViewWindow {
     virtual void KillTimer(int id) = 0;
 
     virtual void SetCaption(std::string_view sjis) = 0;
+    // Shows a file's path as the caption, spelled as the file system names it.
+    virtual void SetPathCaption(std::string_view nativePath) = 0;
     virtual void CloseMainWindow() = 0;
 
-    // Opens a web address in the default browser; failures are ignored.
-    virtual void ShellOpen(std::string_view url) = 0;
+    // Shows the program's help page.
+    virtual void ShowHelp() = 0;
     // Runs the frame's print, preview or printer set-up; `drawPage` draws the one page.
     virtual void RunPrintJob(PrintJob job, const PageDrawer& drawPage) = 0;
     virtual void ShowAbout() = 0;

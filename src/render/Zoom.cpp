@@ -1,4 +1,6 @@
 // Zoom levels, the font face of the score text, and the two scroll bars.
+#include <algorithm>
+
 #include "render/PageLayout.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
@@ -51,7 +53,28 @@ void CTabrellaView::OnZoom(int percent) {
         m_services.window.SetScrollPos(ScrollBar::Horizontal, 0);
         m_scrollOrgX = 0;
     }
+    KeepScrollInRange(client);
     RedrawNow();
+}
+
+void CTabrellaView::KeepScrollInRange(platform::ClientSize client) {
+    // The new zoom's ranges; a position past them, and the origin that went with it,
+    // would leave part of the page where no scrolling reaches.
+    SetScrollRanges(client);
+    for (const ScrollBar bar : {ScrollBar::Horizontal, ScrollBar::Vertical}) {
+        const bool vertical = bar == ScrollBar::Vertical;
+        const platform::ScrollInfo info = m_services.window.GetScrollInfo(bar);
+        const int maxPos = std::max(info.max - info.page + 1, 0);
+        int& pos = vertical ? m_vScrollPos : m_hScrollPos;
+        int& org = vertical ? m_scrollOrgY : m_scrollOrgX;
+        const int clientExtent = vertical ? client.height : client.width;
+        const int content = (vertical ? 600 : 500) * m_zoom / 100;
+        pos = std::clamp(pos, 0, maxPos);
+        // The origin the position stands for at this zoom, as dragging the thumb there
+        // gives it: scrolling back then ends exactly at the page's edge.
+        org = maxPos > 0 ? -pos * ((content - clientExtent) / maxPos + 1) : 0;
+        m_services.window.SetScrollPos(bar, pos);
+    }
 }
 
 bool CTabrellaView::IsZoomChecked(int percent) const {

@@ -5,10 +5,15 @@
 namespace tabrella::res {
 
 enum class FileTxt {
-    ScoreFilter,  // タブレラファイル (*.tbr)
-    TextFilter,   // テキストファイル (*.txt)
-    SaveFailed,   // the first line of the message when a save fails
-    OpenFailed,   // the first line of the message when a file cannot be read
+    ScoreFilter,        // タブレラファイル (*.tbr)
+    TextFilter,         // テキストファイル (*.txt)
+    SaveFailed,         // the first line of the message when a save fails
+    OpenFailed,         // the first line of the message when a file cannot be read
+    NotAScore,          // the reason given for a file whose cells are not numbers
+    NotRegularFile,     // the reason given for a folder, device or pipe
+    FolderNotWritable,  // put before the reason when no new file can be made in a folder
+    NotShiftJis,        // a dialog's text holds a character a score cannot store
+    HelpMissing,        // the help page is not where the program looks for it
     Count
 };
 

@@ -29,9 +29,6 @@ struct SequencerOpen {
     std::string m_elementName;
 };
 
-// The address of the program's help page, fixed when the program was built.
-std::string HelpPageUrl();
-
 class CTabrellaView : public platform::IViewEvents {
   public:
     explicit CTabrellaView(platform::Services services);
@@ -78,7 +75,7 @@ class CTabrellaView : public platform::IViewEvents {
     std::string m_fontFace;  // Shift-JIS
 
     // ---- Files and title -------------------------------------------------------------
-    std::string m_filePath;  // Shift-JIS
+    std::string m_filePath;  // the file system's own name, never converted
     std::string m_title;     // Shift-JIS
 
     // ---- Sound -----------------------------------------------------------------------
@@ -162,8 +159,8 @@ class CTabrellaView : public platform::IViewEvents {
     // write (any stream will do). False when the stream failed.
     bool WriteMidiStream(std::ostream& out, int firstCell, int endCell) const;
     void OnMidiExport();
-    // Writes the export to `sjisPath` whole or not at all (also for batch use).
-    std::optional<FileError> ExportMidi(const std::string& sjisPath) const;
+    // Writes the export to `path` whole or not at all (also for batch use).
+    std::optional<FileError> ExportMidi(const std::string& path) const;
 
     // ---- Playback (sound/Playback.cpp) ---------------------------------------------------
     void OnPlay();
@@ -235,12 +232,15 @@ class CTabrellaView : public platform::IViewEvents {
     bool SaveTo(const std::string& path);
     std::optional<std::string> AskSavePath();
     void SetFileCaption();
+    // The one message for a file that failed: headline, the file's path, the reason.
+    void ShowFileError(std::string_view sjisHeadline, const FileError& error);
     void ResetView();
     void PaintTitleNow();
 
     void DrawPage(platform::IDrawSurface& surface, bool immediate);
     void SetUpScreenMapping(platform::IDrawSurface& surface);
     void SetScrollRanges(platform::ClientSize client);
+    void KeepScrollInRange(platform::ClientSize client);
 
     platform::Services m_services;
     // Set once Exit has had its answer, so the frame's close does not ask a second time.

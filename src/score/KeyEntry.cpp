@@ -2,6 +2,7 @@
 #include "resources/CommandIds.h"
 #include "resources/KeyCodes.h"
 #include "score/CTabrellaView.h"
+#include "score/ScoreEdit.h"
 
 namespace tabrella {
 namespace {
@@ -57,6 +58,8 @@ void CTabrellaView::OnKeyDown(int key) {
     const ScoreCell* above = CellAt(k - 1);
     const bool covered = above && (above->first[2] == 500 || above->first[2] == 700);
     const int string = StringOfKey(key);
+    // A key changes at most the cursor cell and the one below it (a two-cell rest).
+    ScoreEdit edit(*this, k, k + 1);
 
     // 2. Space clears the cursor's slot, covered or not.
     if (key == vk::kSpace) ClearCursorSlot(k);
@@ -113,7 +116,9 @@ void CTabrellaView::OnKeyDown(int key) {
     // 7. The repeat sign ゝ.
     if (key == vk::kOemPeriod) PlaceRepeat(k);
 
-    // 8. String keys and O count as changes even when nothing was stored.
+    // 8. String keys and O count as changes even when nothing was stored; every other
+    // key counts when it changed a cell.
+    edit.Finish();
     if (string != kNoString || key == vk::kO) m_modified = 1;
 
     // 9. Keys that reach commands, and page moves.
@@ -295,8 +300,10 @@ void CTabrellaView::OnGoToTop() {
 }
 
 void CTabrellaView::OnGoToEnd() {
-    // One past the last used cell, on the upper cell of a row.
-    int target = m_cursorPos < 2997 ? LastUsedCell() + 1 : m_cursorPos;
+    // One past the last used cell, on the upper cell of a row. Only on the first page does
+    // a cursor near the end of the cells stay where it is; on a page moved forward the
+    // page position says nothing about the end.
+    int target = m_topColumn > 0 || m_cursorPos < 2997 ? LastUsedCell() + 1 : m_cursorPos;
     if (target % 2 == 0) ++target;
     if (m_topColumn == 0) {
         m_cursorPos = target;  // may lie beyond the page shown

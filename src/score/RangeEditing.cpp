@@ -7,6 +7,7 @@
 #include "resources/RangeTexts.h"
 #include "score/CTabrellaView.h"
 #include "score/RangeDialogs.h"
+#include "score/ScoreEdit.h"
 
 namespace tabrella {
 namespace {
@@ -66,6 +67,7 @@ void CTabrellaView::CopyRangeToClip(int count) {
 void CTabrellaView::OnInsertBlank() {
     if (!ChooseRange(res::RangeOperationName(res::RangeOperation::InsertBlank))) return;
     const int n = CutShortRange();
+    ScoreEdit edit(*this, m_rangeStart, kLastCellIndex);
     if (n > 0) {
         // Cells from the range on move n places towards the end; the last n fall off.
         for (int k = kLastCellIndex; k >= m_rangeStart + n; --k) MoveCell(*this, k - n, k);
@@ -78,6 +80,7 @@ void CTabrellaView::OnCut() {
     if (!ChooseRange(res::RangeOperationName(res::RangeOperation::Cut))) return;
     const int n = CutShortRange();
     CopyRangeToClip(n);
+    ScoreEdit edit(*this, m_rangeStart, kLastCellIndex);
     if (n > 0) {
         // Later cells close the gap; the last n cells of the score become empty.
         for (int k = m_rangeStart; k + n <= kLastCellIndex; ++k) MoveCell(*this, k + n, k);
@@ -100,6 +103,7 @@ void CTabrellaView::OnPaste() {
 
     // Paste overwrites and keeps the clipboard, so the same cells can be pasted again.
     m_rangeStart = dialog.m_targetCell + kCellsPerColumn * m_topColumn;
+    ScoreEdit edit(*this, m_rangeStart, m_rangeStart + m_clipCount - 1);
     for (int i = 1; i <= m_clipCount; ++i) {
         const ScoreCell* entry = ClipAt(i);
         ScoreCell* target = CellAt(m_rangeStart + i - 1);

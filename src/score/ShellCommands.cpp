@@ -1,31 +1,26 @@
 // Commands the view hands to the frame around it: printing, the about box and help.
-#include <filesystem>
-
 #include "score/CTabrellaView.h"
 
 namespace tabrella {
 
-std::string HelpPageUrl() {
-    // Installed next to the program; a build that was never installed shows its own copy.
-    const std::filesystem::path installed = TABRELLA_HELP_INSTALLED;
-    const std::filesystem::path page = std::filesystem::exists(installed)
-                                           ? installed
-                                           : std::filesystem::path(TABRELLA_HELP_SOURCE);
-    return "file://" + page.string();
-}
-
+// The printer's drawing does not raise m_lastCell to the cursor as the screen's does;
+// the repaint after the dialog does, as after any dialog, so Save, export and Play lose
+// no trailing cells.
 void CTabrellaView::OnFilePrint() {
     m_services.window.RunPrintJob(platform::PrintJob::Print,
                                   [this](platform::IDrawSurface& s) { DrawScore(s); });
+    m_services.window.Invalidate();
 }
 
 void CTabrellaView::OnFilePrintPreview() {
     m_services.window.RunPrintJob(platform::PrintJob::Preview,
                                   [this](platform::IDrawSurface& s) { DrawScore(s); });
+    m_services.window.Invalidate();
 }
 
 void CTabrellaView::OnFilePrintSetup() {
     m_services.window.RunPrintJob(platform::PrintJob::Setup, {});
+    m_services.window.Invalidate();
 }
 
 void CTabrellaView::OnAppAbout() {
@@ -33,7 +28,7 @@ void CTabrellaView::OnAppAbout() {
 }
 
 void CTabrellaView::OnHelp() {
-    m_services.window.ShellOpen(HelpPageUrl());
+    m_services.window.ShowHelp();
 }
 
 }  // namespace tabrella

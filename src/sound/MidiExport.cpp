@@ -1,4 +1,5 @@
 // The MIDI export command: the score from its first cell into a file the user names.
+#include <cerrno>
 #include <sstream>
 
 #include "files/AtomicFile.h"
@@ -35,18 +36,16 @@ void CTabrellaView::OnMidiExport() {
         return;
     }
     if (const std::optional<FileError> error = ExportMidi(*path)) {
-        const std::string text =
-            res::Sjis(res::SoundTxt::CannotWriteFile) + "\n" + error->path + "\n" + error->reason;
-        m_services.dialogs.MessageBox(text, {}, platform::MessageBoxKind::Ok);
+        ShowFileError(res::Sjis(res::SoundTxt::CannotWriteFile), *error);
     }
 }
 
-std::optional<FileError> CTabrellaView::ExportMidi(const std::string& sjisPath) const {
+std::optional<FileError> CTabrellaView::ExportMidi(const std::string& path) const {
     // With the cursor on the first cell one cell of silence follows the last note.
     const int endCell = CursorCell() == 1 ? m_lastCell + 1 : m_lastCell;
     std::ostringstream bytes;
-    if (!WriteMidiStream(bytes, 1, endCell)) return FileError{sjisPath, "out of memory"};
-    return WriteFileAtomically(sjisPath, bytes.str());
+    if (!WriteMidiStream(bytes, 1, endCell)) return MakeFileError(path, ENOMEM);
+    return WriteFileAtomically(path, bytes.str());
 }
 
 }  // namespace tabrella

@@ -35,9 +35,7 @@ void CTabrellaView::OnPlay() {
         // The old device is closed already; nothing is left to close or delete later.
         m_playing = 0;
         m_playFilePath.clear();
-        m_services.dialogs.MessageBox(res::Sjis(res::SoundTxt::CannotCreatePlayFile) + "\n" +
-                                          error->path + "\n" + error->reason,
-                                      {}, platform::MessageBoxKind::Ok);
+        ShowFileError(res::Sjis(res::SoundTxt::CannotCreatePlayFile), *error);
         return;
     }
     m_playFilePath = path;

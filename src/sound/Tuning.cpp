@@ -6,6 +6,7 @@
 #include "resources/Texts.h"
 #include "resources/TuningNames.h"
 #include "score/CTabrellaView.h"
+#include "score/ScoreEdit.h"
 #include "sound/TuningDialog.h"
 
 namespace tabrella {
@@ -83,8 +84,11 @@ void CTabrellaView::OnTuning() {
     dialog.m_baseText = BaseToneName(m_baseTone);
     dialog.m_otsuCheck = m_otsuFlag == 0 ? 1 : 0;
     const bool ok = m_services.dialogs.DoModal(dialog) == platform::kIdOk;
+    ScoreEdit edit(*this, 0, -1);
     // Cancel still recomputes: the label is filled and the octave of 一 follows 乙.
     RecomputePitches(ok, dialog.m_tuningText, dialog.m_baseText, dialog.m_otsuCheck);
+    edit.Finish();
+    // The tuning command counts as a change even when it chose what was there.
     m_modified = 1;
     m_services.window.Invalidate();
 }

@@ -1,12 +1,14 @@
 // Files that were never written by the program: whatever they hold, Open stays within the
 // score's cells, and a file it cannot read changes nothing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <random>
 
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
+#include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "support/ViewHarness.h"
 
@@ -42,12 +44,22 @@ class HostileFile : public ::testing::Test {
     }
 };
 
-TEST_F(HostileFile, RandomBytesLoadDrawAndSaveAgain) {
+// Cells of any integers in any spacing, then anything at all after "Title".
+TEST_F(HostileFile, RandomNumbersThenRandomBytesLoadDrawAndSaveAgain) {
     std::mt19937 random(5);
+    const char* const blanks[] = {" ", "\t", "\r\n", "\n", "\v", "\f", "  \n\n"};
     for (int round = 0; round < 20; ++round) {
         SCOPED_TRACE(round);
-        std::string bytes(4096 + round * 997, '\0');
-        for (char& c : bytes) c = static_cast<char>(random() % 256);
+        std::string bytes;
+        // Whole records, so "Title" stands where a record begins and ends the cells.
+        for (int w = 0; w < 7 * (70 + round * 14); ++w) {
+            const long long n = static_cast<long long>(random()) * (random() % 3 == 0 ? 7 : 1) -
+                                (1LL << 31) / (1 + random() % 1000);
+            bytes +=
+                (n >= 0 && random() % 4 == 0 ? "+" : "") + std::to_string(n) + blanks[random() % 7];
+        }
+        bytes += "Title ";
+        for (int i = 0; i < 4096; ++i) bytes += static_cast<char>(random() % 256);
         ASSERT_FALSE(Load(bytes));
         ExpectUsableState();
         Paint();
@@ -64,15 +76,55 @@ TEST_F(HostileFile, RandomBytesLoadDrawAndSaveAgain) {
     }
 }
 
-TEST_F(HostileFile, DigitsMixedWithBinaryStayWithinTheCells) {
+// Whatever a file holds, Open either takes all of it or, when a word among the cells is no
+// integer, refuses it as no score and leaves the score, its path and caption as they were.
+TEST_F(HostileFile, AFileIsReadWholeOrRefusedAsNoScoreWithNothingChanged) {
     std::mt19937 random(11);
-    const std::string alphabet = "0123456789-+ \r\n\tTitleNUL\x81\x40\xFF";
-    for (int round = 0; round < 50; ++round) {
-        std::string bytes(2000 + round * 131, ' ');
+    const std::string wild = "0123456789-+ \r\n\tTitleNUL\x81\x40\xFF";
+    const std::string digits = "0123456789 \r\n\t";
+    int refused = 0, read = 0;
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(round);
+        const std::string& alphabet = round % 2 ? wild : digits;
+        std::string bytes(200 + round * 31, ' ');
         for (char& c : bytes) c = alphabet[random() % alphabet.size()];
-        ASSERT_FALSE(Load(bytes));
-        ExpectUsableState();
-        Paint();
+        v().m_filePath = "before.tbr";
+        v().m_cells[5].first[2] = 7;
+        h.window.caption = "before";
+        if (const std::optional<FileError> error = Load(bytes)) {
+            ++refused;
+            EXPECT_EQ(error->reason, res::Sjis(res::FileTxt::NotAScore));
+            EXPECT_EQ(v().m_filePath, "before.tbr");
+            EXPECT_EQ(v().m_cells[5].first[2], 7);
+            EXPECT_EQ(h.window.caption, "before");
+        } else {
+            ++read;
+            ExpectUsableState();
+            Paint();
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(read, 0);
+}
+
+// Only a sign and digits make an integer; "Title" as the seventh word of a record is 0.
+TEST_F(HostileFile, EveryStrayWordAmongTheCellsRefusesTheFile) {
+    const std::string tail = "Title NULL " + S("平調子") + " 1 3 80";
+    for (const char* word :
+         {"abc", "5x", "1.5", "+", "-", "0x10", "--1", "+-2", "1e3", "\x82\x4f"}) {
+        for (int place = 0; place < 7; ++place) {
+            std::string cells = "0 5 0 0 0 0 0 ";
+            std::vector<std::string> record = {"1", "2", "3", "4", "5", "6", "7"};
+            record[static_cast<size_t>(place)] = word;
+            for (const std::string& w : record) cells += w + " ";
+            const std::optional<FileError> error = Load(cells + tail);
+            ASSERT_TRUE(error) << word << " at " << place;
+            EXPECT_EQ(error->reason, res::Sjis(res::FileTxt::NotAScore));
+        }
+    }
+    for (const char* fine : {"+5 -0 007 99999999999 -99999999999 0 Title 1 2 3 4 5 6 7 ",
+                             "1 2 3 4 5 6 7 Title x", "", "Title note with words"}) {
+        EXPECT_FALSE(Load(std::string(fine) + tail)) << fine;
     }
 }
 
@@ -182,9 +234,25 @@ TEST_F(UnreadableFile, AFileInAMissingFolder) {
     ExpectRefused(dir / "no/such.tbr", ENOENT);
 }
 
-// A device that never ends is cut off instead of filling the memory.
-TEST_F(UnreadableFile, AnEndlessDevice) {
-    ExpectRefused("/dev/zero", EFBIG);
+// Only regular files are read: a device is refused before a byte is read, and a FIFO
+// without a writer is refused at once instead of freezing the window.
+TEST_F(UnreadableFile, DevicesAndFifosAreRefusedAtOnce) {
+    ExpectRefused("/dev/zero", kNotRegularFile);
+    const std::string fifo = dir / "x.tbr";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ExpectRefused(fifo, kNotRegularFile);
+}
+
+// Saving or exporting onto a device or FIFO would lose the bytes: both are refused.
+TEST_F(UnreadableFile, WritingOntoADeviceOrFifoIsRefused) {
+    const std::string fifo = dir / "out.mid";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& target : {std::string("/dev/null"), fifo}) {
+        const std::optional<FileError> saved = v().WriteScoreFile(target);
+        ASSERT_TRUE(saved) << target;
+        EXPECT_EQ(saved->reason, SystemReason(kNotRegularFile));
+        EXPECT_TRUE(v().ExportMidi(target)) << target;
+    }
 }
 
 }  // namespace

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "files/AtomicFile.h"
@@ -34,22 +38,22 @@ class SaveFailure : public ::testing::Test {
         h.Keys({vk::kDigit0 + 6});
         ASSERT_EQ(v().m_modified, 1);
     }
-    void ExpectMessage(const std::string& path, int errnum) {
+    void ExpectMessage(const std::string& path, int errnum, const std::string& before = "") {
         ASSERT_EQ(h.dialogs.messages.size(), 1u);
         EXPECT_EQ(h.dialogs.messages[0].text, S("ファイルを保存できませんでした。") + "\n" + path +
-                                                  "\n" + SystemReason(errnum));
+                                                  "\n" + before + SystemReason(errnum));
         EXPECT_EQ(h.dialogs.messages[0].caption, "Tabrella");
         EXPECT_EQ(h.dialogs.messages[0].kind, platform::MessageBoxKind::Ok);
         for (const auto& shown : h.dialogs.shown) EXPECT_NE(shown.resourceId, res::kDlgSavedNotice);
     }
 };
 
-TEST_F(SaveFailure, ADeviceThatIsFullKeepsTheScoreChangedAndTiedToItsFile) {
+TEST_F(SaveFailure, ADeviceIsRefusedAndTheScoreStaysChangedAndTiedToItsFile) {
     const std::string path = dir / "mine.tbr";
     ChangedScoreOf(path);
     h.dialogs.AnswerFile("/dev/full");
     v().OnCommand(cmd::kSaveAs);
-    ExpectMessage("/dev/full", ENOSPC);
+    ExpectMessage("/dev/full", kNotRegularFile);
     EXPECT_EQ(v().m_modified, 1);
     EXPECT_EQ(v().m_filePath, path);
     EXPECT_EQ(h.window.caption, path);
@@ -102,7 +106,8 @@ TEST_F(SaveFailure, AMissingFolderOnANewScoreLeavesItWithoutAFile) {
     const std::string path = dir / "gone/new.tbr";
     h.dialogs.AnswerFile(path);
     v().OnCommand(cmd::kSave);
-    ExpectMessage(path, ENOENT);
+    // No new file can be made there: the message names the folder.
+    ExpectMessage(dir / "gone", ENOENT, S("このフォルダに新しいファイルを作れません: "));
     EXPECT_EQ(v().m_filePath, "");
     EXPECT_EQ(h.window.caption, S("新規作成　－タブレラ"));
     EXPECT_TRUE(dir.Names().empty());
@@ -140,14 +145,66 @@ TEST(AtomicFile, ALinkStaysALinkAndItsTargetIsWritten) {
     EXPECT_EQ(ReadBytes(dir / "real.tbr"), "new");
 }
 
-// The view holds Shift-JIS; the file on disk carries the name the desktop shows.
-TEST(AtomicFile, AJapaneseNameIsAUtf8NameOnDisk) {
+// The temporary file is created for the owner alone; the finished file then takes the old
+// file's permissions, or a new file's from the umask, never the temporary file's.
+TEST(AtomicFile, TheFinishedFileHasTheOldModeOrTheUmasks) {
     TempDir dir;
-    const std::string sjisPath = dir.path() + "/" + S("さくら.tbr");
-    ASSERT_FALSE(WriteFileAtomically(sjisPath, "x"));
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"さくら.tbr"});
-    const ScoreFileRead read = ReadScoreFile(sjisPath);
-    EXPECT_FALSE(read.error);
+    const mode_t oldMask = ::umask(022);
+    ASSERT_FALSE(WriteFileAtomically(dir / "new.tbr", "x"));
+    ::umask(077);
+    ASSERT_FALSE(WriteFileAtomically(dir / "private.tbr", "x"));
+    ::umask(oldMask);
+    WriteBytes(dir / "old.tbr", "old");
+    ::chmod((dir / "old.tbr").c_str(), 0604);
+    ASSERT_FALSE(WriteFileAtomically(dir / "old.tbr", "new"));
+    for (const auto& [name, mode] : {std::pair<const char*, mode_t>{"new.tbr", 0644},
+                                     {"private.tbr", 0600},
+                                     {"old.tbr", 0604}}) {
+        struct stat st {};
+        ::stat((dir / name).c_str(), &st);
+        EXPECT_EQ(st.st_mode & 07777, mode) << name;
+    }
+}
+
+// A save killed before its rename leaves a temporary file; the next save of that file
+// removes what dead writers left, and nothing of a live writer or of another file.
+TEST(AtomicFile, ASaveRemovesWhatKilledSavesOfTheSameFileLeft) {
+    TempDir dir;
+    const std::string path = dir / "a.tbr";
+    pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string left = ".a.tbr." + std::to_string(dead) + "-3.tmp";
+    const std::string live = ".a.tbr." + std::to_string(::getppid()) + "-0.tmp";
+    const std::string other = ".b.tbr." + std::to_string(dead) + "-0.tmp";
+    for (const std::string& name : {left, live, other}) WriteBytes(dir / name, "half");
+    ASSERT_FALSE(WriteFileAtomically(path, "whole"));
+    auto names = dir.Names();
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> want = {"a.tbr", live, other};
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(names, want);
+}
+
+// Names in any script reach exactly the file they name, and two names never one file.
+TEST(AtomicFile, EveryNameLandsOnExactlyItsFile) {
+    TempDir dir;
+    const std::vector<std::string> names = {"x〜yé.tbr", "w〜.tbr",   "é.tbr",
+                                            "ü.tbr",     "中文.tbr",  "한국어.tbr",
+                                            "🎵.tbr",     "x～yé.tbr", "?.tbr"};
+    for (const std::string& name : names) ASSERT_FALSE(WriteFileAtomically(dir / name, name));
+    auto onDisk = dir.Names();
+    std::sort(onDisk.begin(), onDisk.end());
+    auto want = names;
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(onDisk, want);
+    for (const std::string& name : names) {
+        const std::string bytes = "Title " + std::to_string(name.size()) + " x 1 3 80";
+        WriteBytes(dir / name, bytes);
+        const ScoreFileRead read = ReadScoreFile(dir / name);
+        ASSERT_FALSE(read.error) << name;
+        EXPECT_EQ(read.content.title, std::to_string(name.size()));
+    }
 }
 
 }  // namespace

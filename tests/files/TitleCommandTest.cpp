@@ -44,12 +44,28 @@ TEST_F(TitleCommand, AnEmptyBoxOrCancelKeepsTheOldTitle) {
     EXPECT_EQ(v().m_title, S("六段"));
 }
 
-TEST_F(TitleCommand, DoesNotCountAsAChange) {
+// A new title is a change Save would write; the same title again, Cancel or an empty box
+// change nothing.
+TEST_F(TitleCommand, CountsAsAChangeOnlyWhenTheTitleChanges) {
     Run({UA::TypeText(kEdit, S("春")), UA::PressEnter()});
-    EXPECT_EQ(v().m_modified, 0);
-    h.Keys({vk::kDigit0 + 1});
-    Run({UA::TypeText(kEdit, S("夏")), UA::PressEnter()});
     EXPECT_EQ(v().m_modified, 1);
+    v().m_modified = 0;
+    Run({UA::TypeText(kEdit, S("春")), UA::PressEnter()});
+    Run({UA::TypeText(kEdit, S("夏")), UA::Press(platform::kIdCancel)});
+    Run({UA::TypeText(kEdit, ""), UA::PressEnter()});
+    EXPECT_EQ(v().m_modified, 0);
+}
+
+// Text the score cannot store is refused with a message, never kept as "?".
+TEST_F(TitleCommand, ACharacterShiftJisCannotHoldIsRefused) {
+    h.dialogs.notSjisTexts = {kEdit};
+    Run({UA::TypeText(kEdit, "caf?"), UA::PressEnter(), UA::Press(platform::kIdCancel)});
+    EXPECT_EQ(v().m_title, "");
+    ASSERT_EQ(h.dialogs.shown.back().controlsAtEnd.refusals.size(), 1u);
+    EXPECT_EQ(h.dialogs.shown.back().controlsAtEnd.refusals[0],
+              S("楽譜に保存できない文字が含まれています。Shift-JIS "
+                "で表せる文字だけを入力してください。"));
+    EXPECT_EQ(v().m_modified, 0);
 }
 
 TEST_F(TitleCommand, HalfWidthBlanksBecomeFullWidthSoTheTitleStaysOneWord) {

@@ -387,34 +387,61 @@ TEST_F(ZoomScroll, Zoom100BringsThePageBackToTheLeftEdge) {
     v.m_zoom = 300;
     Paint();
     Scroll(ScrollBar::Horizontal, ScrollRequest::PageDown);
-    Scroll(ScrollBar::Vertical, ScrollRequest::PageDown);
     ASSERT_NE(v.m_scrollOrgX, 0);
-    const int orgY = v.m_scrollOrgY;
-    const int posY = v.m_vScrollPos;
     v.OnCommand(cmd::kZoom100);
     EXPECT_EQ(v.m_hScrollPos, 0);
     EXPECT_EQ(v.m_scrollOrgX, 0);
     EXPECT_EQ(h.window.hBar.pos, 0);
-    EXPECT_EQ(v.m_scrollOrgY, orgY);
-    EXPECT_EQ(v.m_vScrollPos, posY);
     EXPECT_EQ(Mapping(h.window.immediate)->mapping[4], 0);
 }
 
-TEST_F(ZoomScroll, OtherZoomItemsKeepTheScrollState) {
-    for (const ZoomItem& item : kZoomItems) {
-        if (item.percent == 100) continue;
-        ViewHarness fresh;
-        fresh.v().m_zoom = 300;
-        DrawLog log;
-        RecordingSurface surface(log, false);
-        fresh.v().OnPaint(surface);
-        fresh.v().OnScroll(ScrollBar::Horizontal, ScrollRequest::PageDown, 0);
-        const int orgX = fresh.v().m_scrollOrgX;
-        const int posX = fresh.v().m_hScrollPos;
-        fresh.v().OnCommand(item.id);
-        EXPECT_EQ(fresh.v().m_scrollOrgX, orgX) << item.percent;
-        EXPECT_EQ(fresh.v().m_hScrollPos, posX) << item.percent;
-        EXPECT_EQ(Mapping(fresh.window.immediate)->mapping[4], orgX) << item.percent;
+// From any scrolled place at any zoom to any other zoom: a position still within the new
+// range is kept with its origin; one past it is brought in, and scrolling back always
+// reaches the page's top-left corner.
+TEST_F(ZoomScroll, NoZoomItemStrandsThePage) {
+    for (const ZoomItem& from : kZoomItems) {
+        for (const ZoomItem& to : kZoomItems) {
+            for (int pages = 1; pages <= 3; ++pages) {
+                SCOPED_TRACE(std::to_string(from.percent) + " -> " + std::to_string(to.percent) +
+                             " after " + std::to_string(pages) + " page downs");
+                ViewHarness fresh;
+                CTabrellaView& w = fresh.v();
+                w.m_zoom = from.percent;
+                fresh.Paint();
+                for (int i = 0; i < pages; ++i) {
+                    w.OnScroll(ScrollBar::Horizontal, ScrollRequest::PageDown, 0);
+                    w.OnScroll(ScrollBar::Vertical, ScrollRequest::PageDown, 0);
+                }
+                const int posX = w.m_hScrollPos, posY = w.m_vScrollPos;
+                const int orgX = w.m_scrollOrgX, orgY = w.m_scrollOrgY;
+                w.OnCommand(to.id);
+                for (const ScrollBar bar : {ScrollBar::Horizontal, ScrollBar::Vertical}) {
+                    const bool vertical = bar == ScrollBar::Vertical;
+                    const platform::ScrollInfo info = fresh.window.GetScrollInfo(bar);
+                    const int maxPos = std::max(info.max - info.page + 1, 0);
+                    const int pos = vertical ? w.m_vScrollPos : w.m_hScrollPos;
+                    EXPECT_GE(pos, 0);
+                    EXPECT_LE(pos, maxPos);
+                    EXPECT_EQ(info.pos, pos);
+                    const int before = vertical ? posY : posX;
+                    if (before <= maxPos && (vertical || to.percent != 100)) {
+                        EXPECT_EQ(pos, before);
+                    }
+                    if (from.percent == to.percent && (vertical || to.percent != 100)) {
+                        EXPECT_EQ(vertical ? w.m_scrollOrgY : w.m_scrollOrgX,
+                                  vertical ? orgY : orgX);
+                    }
+                    // Both edges of the page can be reached from here.
+                    const int content = (vertical ? 600 : 500) * to.percent / 100;
+                    const int client = vertical ? 600 : 800;
+                    int& org = vertical ? w.m_scrollOrgY : w.m_scrollOrgX;
+                    for (int i = 0; i < 200; ++i) w.OnScroll(bar, ScrollRequest::LineDown, 0);
+                    EXPECT_LE(org, std::min(client - content, 0));
+                    for (int i = 0; i < 400; ++i) w.OnScroll(bar, ScrollRequest::LineUp, 0);
+                    EXPECT_GE(org, 0);
+                }
+            }
+        }
     }
 }
 

@@ -161,7 +161,7 @@ const KeyRow kMarkRows[] = {
     {.name = "ColonOnAnOddCellWipesThePairAndStores500",
      .given = {{5, Split(1, 2, 3, 4, 5, 6)}, {6, Whole(7, 8, 9)}, {7, Whole(0, 1, 0)}},
      .at = {.pos = 5}, .keys = {kColon}, .want = {{5, Whole(0, 500, 0)}, {6, Whole(0, 0, 0)}},
-     .modified = 0},
+     .modified = 1},
     {.name = "ColonOnAnEvenCellDoesNothing", .given = {{6, Whole(1, 0, 0)}}, .at = {.pos = 6},
      .keys = {kColon}, .want = {}},
     {.name = "ColonOnCellOneStores500", .given = {{2, Whole(0, 3, 0)}}, .keys = {kColon},
@@ -170,12 +170,12 @@ const KeyRow kMarkRows[] = {
      .want = {}},
     {.name = "AtSignOnCellThreeStores700AndWipesCellFour",
      .given = {{3, Whole(1, 0, 0)}, {4, Split(0, 0, 0, 2, 0, 0)}}, .at = {.pos = 3}, .keys = {kAt},
-     .want = {{3, Whole(0, 700, 0)}, {4, Whole(0, 0, 0)}}, .modified = 0},
+     .want = {{3, Whole(0, 700, 0)}, {4, Whole(0, 0, 0)}}, .modified = 1},
     {.name = "AtSignOnAnEvenCellDoesNothing", .given = {{4, Whole(1, 0, 0)}}, .at = {.pos = 4},
      .keys = {kAt}, .want = {}},
     {.name = "CloseBracketStores600AloneAndJoinsTheCell",
      .given = {{6, Split(1, 2, 3, 4, 5, 6)}, {7, Whole(0, 3, 0)}}, .at = {.pos = 6},
-     .keys = {kClose}, .want = {{6, Whole(0, 600, 0)}}, .modified = 0},
+     .keys = {kClose}, .want = {{6, Whole(0, 600, 0)}}, .modified = 1},
     {.name = "OpenBracketStores800OnCellOneAndLeavesCellTwo",
      .given = {{1, Whole(1, 1, 1)}, {2, Whole(0, 3, 0)}}, .keys = {kOpen},
      .want = {{1, Whole(0, 800, 0)}}},
@@ -183,7 +183,7 @@ const KeyRow kMarkRows[] = {
      .want = {}},
     {.name = "PeriodOnCellTwoStoresTheRepeatSignInTheUpperHalf",
      .given = {{2, Whole(1, 2, 3, 4, 5, 6)}}, .at = {.pos = 2}, .keys = {kPeriod},
-     .want = {{2, Whole(0, 900, 0, 4, 5, 6)}}, .modified = 0},
+     .want = {{2, Whole(0, 900, 0, 4, 5, 6)}}, .modified = 1},
     {.name = "PeriodOnASplitCellDoesNothing", .given = {{2, Split(1, 2, 3, 4, 5, 6)}},
      .at = {.pos = 2}, .keys = {kPeriod}, .want = {}},
     {.name = "SemicolonOnCellOneUpperHalfDoesNothing", .given = {{1, Whole(0, 5, 0)}},
@@ -193,7 +193,7 @@ const KeyRow kMarkRows[] = {
     {.name = "LOnCellTwoStores1100", .given = {{2, Whole(1, 2, 3, 4, 5, 6)}}, .at = {.pos = 2},
      .keys = {vk::kL}, .want = {{2, Whole(0, 1100, 0, 4, 5, 6)}}},
     {.name = "KOnCellTwoStores1200", .at = {.pos = 2, .slot = 3}, .keys = {vk::kK},
-     .want = {{2, Whole(0, 1200, 0)}}, .modified = 0},
+     .want = {{2, Whole(0, 1200, 0)}}, .modified = 1},
     {.name = "TechniqueInTheLowerHalfFillsOnlyTheLowerHalf",
      .given = {{3, Split(1, 2, 3, 4, 5, 6)}}, .at = {.pos = 3, .half = 2}, .keys = {vk::kK},
      .want = {{3, Split(1, 2, 3, 0, 1200, 0)}}},
@@ -211,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(Marks, KeySequence, ::testing::ValuesIn(kMarkRows), Row
 // clang-format off
 const KeyRow kSplitRows[] = {
     {.name = "InsertSplitsAWholeCell", .keys = {kInsert}, .want = {{1, Split(0, 0, 0, 0, 0, 0)}},
-     .modified = 0},
+     .modified = 1},
     {.name = "InsertTwiceJoinsItAgain", .keys = {kInsert, kInsert}, .want = {}},
     {.name = "JoiningKeepsTheLowerHalfHidden", .given = {{2, Split(0, 5, 0, 0, 7, 0)}},
      .at = {.pos = 2}, .keys = {kInsert}, .want = {{2, Whole(0, 5, 0, 0, 7, 0)}}},
@@ -485,28 +485,34 @@ TEST(StringKeys, TheJisRoKeyIsNotAStringKey) {
     EXPECT_EQ(h.v().m_modified, 0);
 }
 
-// Keys outside the string keys, Space and O leave the modified flag alone, even when they
-// change the score.
-TEST(ModifiedFlag, OnlyStringKeysSpaceAndOSetIt) {
+// String keys, Space and O mark the score even when they store nothing; any other key
+// marks it exactly when it changed a cell.
+TEST(ModifiedFlag, StringKeysAlwaysSetItOtherKeysWhenTheyChangeACell) {
     const std::vector<int> stringish = {'1', '2', '3',  '4',  '5',  '6',    '7', '8',
                                         '9', '0', 0xBD, 0xDE, 0xDC, kSpace, kO};
-    for (int key = 0; key < 256; ++key) {
-        if (key == vk::kX || key == vk::kReturn || key == vk::kC) continue;  // playback
-        ViewHarness h;
-        h.Cell(3) = Whole(1, 2, 3);
-        h.v().m_cursorPos = 3;
-        h.Keys({key});
-        const bool sets = std::find(stringish.begin(), stringish.end(), key) != stringish.end();
-        EXPECT_EQ(h.v().m_modified, sets ? 1 : 0) << "key 0x" << std::hex << key;
+    for (const int cursorPos : {3, 4}) {
+        for (int key = 0; key < 256; ++key) {
+            if (key == vk::kX || key == vk::kReturn || key == vk::kC) continue;  // playback
+            ViewHarness h;
+            h.Cell(3) = Whole(1, 2, 3);
+            h.v().m_cursorPos = cursorPos;
+            const auto before = h.v().m_cells;
+            h.Keys({key});
+            const bool stringKey =
+                std::find(stringish.begin(), stringish.end(), key) != stringish.end();
+            const bool changed = !SameScore(before, h.v().m_cells);
+            EXPECT_EQ(h.v().m_modified, stringKey || changed ? 1 : 0)
+                << "key 0x" << std::hex << key << " on cell " << std::dec << cursorPos;
+        }
     }
 }
 
-TEST(ModifiedFlag, AScoreChangedOnlyByMarksAndSplitsStaysUnmodified) {
+TEST(ModifiedFlag, AScoreChangedOnlyByMarksAndSplitsCountsAsChanged) {
     ViewHarness h;
     h.Keys({kColon, vk::kDown, vk::kDown, kClose, vk::kDown, kOpen, vk::kDown, kPeriod, vk::kDown,
             kSemicolon, vk::kL, vk::kK, kInsert, vk::kDown, kAt});
     EXPECT_NE(h.v().LastUsedCell(), 0);
-    EXPECT_EQ(h.v().m_modified, 0);
+    EXPECT_EQ(h.v().m_modified, 1);
 }
 
 TEST(ModifiedFlag, AStayingFlagIsNotClearedByOtherKeys) {

@@ -461,7 +461,7 @@ class Soak {
 
     // Right after a save the file holds exactly what the state gives.
     void CheckSavedFile() {
-        const std::string path = NativeFilePath(*m_lastSavePath);
+        const std::string path = *m_lastSavePath;
         m_lastSavePath.reset();
         if (ReadBytes(path) != FormatScoreFile(h.v().ScoreFileFields())) {
             Fail("the saved file differs from the state");
@@ -500,7 +500,6 @@ class Soak {
         h.dialogs.fileRequests.clear();
         h.dialogs.fontRequests.clear();
         h.sequencer.calls.clear();
-        h.window.openedUrls.clear();
         h.window.printJobs.clear();
         h.window.printed.Clear();
     }

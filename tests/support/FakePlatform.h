@@ -23,7 +23,7 @@ class FakeWindow : public platform::IViewWindow {
     std::map<int, int> timers;  // id -> interval of running timers
     std::string caption;
     int closeRequests = 0;
-    std::vector<std::string> openedUrls;
+    int helpShown = 0;
     std::vector<platform::PrintJob> printJobs;
     int aboutShown = 0;
     platform::ScrollInfo vBar{}, hBar{};
@@ -37,8 +37,9 @@ class FakeWindow : public platform::IViewWindow {
     void SetTimer(int id, int intervalMs) override { timers[id] = intervalMs; }
     void KillTimer(int id) override { timers.erase(id); }
     void SetCaption(std::string_view sjis) override { caption = std::string(sjis); }
+    void SetPathCaption(std::string_view path) override { caption = std::string(path); }
     void CloseMainWindow() override { ++closeRequests; }
-    void ShellOpen(std::string_view url) override { openedUrls.emplace_back(url); }
+    void ShowHelp() override { ++helpShown; }
     void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override;
     void ShowAbout() override { ++aboutShown; }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "files/ScoreFile.h"
+#include "resources/FileTexts.h"
 #include "score/CTabrellaView.h"
 #include "sound/Tuning.h"
 #include "support/FakePlatform.h"
@@ -27,6 +28,9 @@ class NoDialogHost : public platform::IDialogHost {
     int MessageBox(std::string_view text, std::string_view, platform::MessageBoxKind) override {
         Fail("a message box opened: " + std::string(text));
         return platform::kIdOk;
+    }
+    void FileMessageBox(std::string_view headline, std::string_view, std::string_view) override {
+        Fail("a message box opened: " + std::string(headline));
     }
     std::optional<std::string> FileDialog(const platform::FileDialogRequest&) override {
         Fail("a file dialog opened");
@@ -100,8 +104,9 @@ class CheckingWindow : public platform::IViewWindow {
     void SetTimer(int, int) override {}
     void KillTimer(int) override {}
     void SetCaption(std::string_view) override {}
+    void SetPathCaption(std::string_view) override {}
     void CloseMainWindow() override {}
-    void ShellOpen(std::string_view) override {}
+    void ShowHelp() override {}
     void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override {
         if (job == platform::PrintJob::Setup) return;
         printed = {};
@@ -315,6 +320,11 @@ std::string CheckOpenPath(std::string_view fileBytes, const std::string& workDir
     OpenedView& opened = NewView(0, c.Slot());
     CTabrellaView& v = opened.view;
     if (std::optional<FileError> error = v.LoadScoreFile(input)) {
+        // A file that is no score is refused whole: nothing of it may reach the view.
+        if (error->reason == res::Sjis(res::FileTxt::NotAScore)) {
+            c.Expect(v.m_filePath.empty() && v.LastUsedCell() == 0, "a refused file was read");
+            return c.Failed() ? c.Failure() : "";
+        }
         return "the file cannot be opened: " + error->reason;
     }
     CheckState(c, v, "loaded");

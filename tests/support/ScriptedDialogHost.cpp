@@ -76,6 +76,7 @@ int ScriptedDialogHost::DoModal(platform::CDialog& dialog) {
     }
 
     FakeControls controls(tmpl);
+    controls.notSjis = notSjisTexts;
     dialog.OnInitDialog(controls);
     const FakeControls atOpen = controls;
     for (const UserAction& a : actions) {

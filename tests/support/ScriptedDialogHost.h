@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ class FakeControls : public platform::IDialogControls {
     explicit FakeControls(const res::DialogTemplate* tmpl) : m_template(tmpl) {}
 
     std::string GetText(int id) const override;
+    bool TextFitsSjis(int id) const override { return notSjis.count(id) == 0; }
     void SetText(int id, std::string_view sjis) override { texts[id] = std::string(sjis); }
     int GetCheck(int id) const override;
     void SetCheck(int id, int state) override { checks[id] = state; }
@@ -52,6 +54,7 @@ class FakeControls : public platform::IDialogControls {
     void Step(int spinId, int delta);
 
     std::map<int, std::string> texts;
+    std::set<int> notSjis;  // controls whose typed text Shift-JIS cannot hold
     std::map<int, int> checks;
     std::map<int, std::vector<std::string>> lists;
     std::map<int, std::pair<int, int>> spinRanges;
@@ -93,6 +96,13 @@ class ScriptedDialogHost : public platform::IDialogHost {
     int DoModal(platform::CDialog& dialog) override;
     int MessageBox(std::string_view text, std::string_view caption,
                    platform::MessageBoxKind kind) override;
+    // Recorded as one message of three lines, headline, path and reason, under the
+    // program's name as the real host shows it.
+    void FileMessageBox(std::string_view headline, std::string_view path,
+                        std::string_view reason) override {
+        MessageBox(std::string(headline) + "\n" + std::string(path) + "\n" + std::string(reason),
+                   "Tabrella", platform::MessageBoxKind::Ok);
+    }
     std::optional<std::string> FileDialog(const platform::FileDialogRequest& request) override;
     bool FontDialog(platform::FontRecord& font) override;
 
@@ -103,6 +113,8 @@ class ScriptedDialogHost : public platform::IDialogHost {
     std::function<std::optional<std::string>(const platform::FileDialogRequest&)> onFile;
     std::function<std::optional<std::string>()> onFont;
 
+    // Controls whose typed text stands for one Shift-JIS cannot hold, in every dialog.
+    std::set<int> notSjisTexts;
     std::vector<Shown> shown;
     std::vector<Message> messages;
     std::vector<platform::FileDialogRequest> fileRequests;

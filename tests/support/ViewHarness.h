@@ -5,6 +5,7 @@
 
 #include "score/CTabrellaView.h"
 #include "support/FakePlatform.h"
+#include "support/RecordingSurface.h"
 #include "support/ScriptedDialogHost.h"
 
 namespace tabrella::test {
@@ -21,6 +22,12 @@ struct ViewHarness {
         for (int key : keys) view->OnKeyDown(key);
     }
     ScoreCell& Cell(int k) { return view->m_cells.at(static_cast<size_t>(k)); }
+    // The paint pass that follows an invalidation in the real window.
+    void Paint() {
+        DrawLog log;
+        RecordingSurface surface(log);
+        view->OnPaint(surface);
+    }
 };
 
 }  // namespace tabrella::test

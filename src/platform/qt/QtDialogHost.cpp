@@ -49,6 +49,14 @@ int QtDialogHost::MessageBox(std::string_view sjisText, std::string_view sjisCap
     return platform::kIdOk;
 }
 
+void QtDialogHost::FileMessageBox(std::string_view sjisHeadline, std::string_view nativePath,
+                                  std::string_view sjisReason) {
+    ReturnFocus focus{m_parent};
+    QMessageBox::warning(m_parent, QApplication::applicationDisplayName(),
+                         FromSjis(sjisHeadline) + QLatin1Char('\n') + FromNativePath(nativePath) +
+                             QLatin1Char('\n') + FromSjis(sjisReason));
+}
+
 std::optional<std::string> QtDialogHost::FileDialog(const platform::FileDialogRequest& request) {
     ReturnFocus focus{m_parent};
     QFileDialog dialog(m_parent);
@@ -65,7 +73,7 @@ std::optional<std::string> QtDialogHost::FileDialog(const platform::FileDialogRe
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString chosen = dialog.selectedFiles().first();
     m_lastFolder = QFileInfo(chosen).absolutePath();
-    return ToSjis(chosen);
+    return ToNativePath(chosen);
 }
 
 bool QtDialogHost::FontDialog(platform::FontRecord& record) {

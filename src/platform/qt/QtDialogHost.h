@@ -15,6 +15,8 @@ class QtDialogHost : public platform::IDialogHost {
     int DoModal(platform::CDialog& dialog) override;
     int MessageBox(std::string_view sjisText, std::string_view sjisCaption,
                    platform::MessageBoxKind kind) override;
+    void FileMessageBox(std::string_view sjisHeadline, std::string_view nativePath,
+                        std::string_view sjisReason) override;
     std::optional<std::string> FileDialog(const platform::FileDialogRequest& request) override;
     bool FontDialog(platform::FontRecord& font) override;
 

@@ -1,5 +1,8 @@
 #include "platform/qt/QtText.h"
 
+#include <QFile>
+#include <algorithm>
+
 #include "resources/Sjis.h"
 
 namespace tabrella::qt {
@@ -11,6 +14,22 @@ QString FromSjis(std::string_view sjis) {
 
 std::string ToSjis(const QString& text) {
     return Utf8ToSjis(text.toStdString());
+}
+
+bool FitsSjis(const QString& text) {
+    // The converter writes "?" for each character it cannot map; "?" is never part of a
+    // two-byte character, so counting them tells.
+    const std::string utf8 = text.toStdString();
+    const std::string sjis = Utf8ToSjis(utf8);
+    return std::count(sjis.begin(), sjis.end(), '?') == std::count(utf8.begin(), utf8.end(), '?');
+}
+
+QString FromNativePath(std::string_view path) {
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+std::string ToNativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
 }
 
 }  // namespace tabrella::qt

@@ -1,6 +1,5 @@
 #include "platform/qt/QtViewWidget.h"
 
-#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QPageSetupDialog>
 #include <QPainter>
@@ -224,12 +223,16 @@ void QtViewWidget::SetCaption(std::string_view sjis) {
     if (onCaption) onCaption(FromSjis(sjis));
 }
 
+void QtViewWidget::SetPathCaption(std::string_view nativePath) {
+    if (onCaption) onCaption(FromNativePath(nativePath));
+}
+
 void QtViewWidget::CloseMainWindow() {
     if (onCloseMainWindow) onCloseMainWindow();
 }
 
-void QtViewWidget::ShellOpen(std::string_view url) {
-    QDesktopServices::openUrl(QUrl(FromSjis(url)));
+void QtViewWidget::ShowHelp() {
+    if (onHelp) onHelp();
 }
 
 void QtViewWidget::ShowAbout() {

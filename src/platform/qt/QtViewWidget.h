@@ -26,6 +26,7 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     std::function<void(const QString&)> onCaption;
     std::function<void()> onCloseMainWindow;
     std::function<void()> onAbout;
+    std::function<void()> onHelp;
 
     // platform::IViewWindow
     void Invalidate() override;
@@ -37,8 +38,9 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     void SetTimer(int id, int intervalMs) override;
     void KillTimer(int id) override;
     void SetCaption(std::string_view sjis) override;
+    void SetPathCaption(std::string_view nativePath) override;
     void CloseMainWindow() override;
-    void ShellOpen(std::string_view url) override;
+    void ShowHelp() override;
     void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override;
     void ShowAbout() override;
 

@@ -155,6 +155,13 @@ std::string TemplateDialog::GetText(int id) const {
     return {};
 }
 
+bool TemplateDialog::TextFitsSjis(int id) const {
+    QWidget* w = Control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) return FitsSjis(edit->text());
+    if (auto* combo = qobject_cast<QComboBox*>(w)) return FitsSjis(combo->currentText());
+    return true;
+}
+
 void TemplateDialog::SetText(int id, std::string_view sjis) {
     QWidget* w = Control(id);
     const QString text = FromSjis(sjis);
@@ -216,7 +223,12 @@ void TemplateDialog::reject() {
 
 void TemplateDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        m_logic.OnButton(m_defaultButton, *this);
+        // A button with the focus is the one Enter means; elsewhere the default button.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+        } else {
+            m_logic.OnButton(m_defaultButton, *this);
+        }
         return;
     }
     QDialog::keyPressEvent(event);

@@ -35,6 +35,7 @@ class TemplateDialog : public QDialog, public platform::IDialogControls {
     TemplateDialog(const res::DialogTemplate& tmpl, platform::CDialog& logic, QWidget* parent);
 
     std::string GetText(int id) const override;
+    bool TextFitsSjis(int id) const override;
     void SetText(int id, std::string_view sjis) override;
     int GetCheck(int id) const override;
     void SetCheck(int id, int state) override;
