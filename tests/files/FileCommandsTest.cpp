@@ -1,8 +1,11 @@
 // New, Open, Save, Save As and Exit through the view, with real files and scripted dialogs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 
+#include "files/FileDialogs.h"
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
 #include "resources/CommandIds.h"
@@ -10,6 +13,7 @@
 #include "resources/FileTexts.h"
 #include "resources/KeyCodes.h"
 #include "resources/Texts.h"
+#include "score/RangeDialogs.h"
 #include "support/ViewHarness.h"
 
 namespace tabrella::test {
@@ -412,6 +416,92 @@ TEST_F(FileCommands, YesWhoseSaveFailsAbandonsTheCommand) {
 }
 
 // ---- Exit and the close box ----------------------------------------------------------------
+
+// Names in any script go through Save As, the caption and Open unchanged: each lands on
+// exactly its file, and two names never on one.
+TEST_F(FileCommands, FileNamesInAnyScriptLandOnExactlyTheirFiles) {
+    const std::vector<std::string> names = {"x〜yé.tbr", "w〜.tbr",    "é.tbr", "ü.tbr",
+                                            "中文.tbr",  "한국어.tbr", "🎵.tbr"};
+    for (size_t i = 0; i < names.size(); ++i) {
+        v().m_cells[1].first[2] = static_cast<int>(i) + 1;
+        const std::string path = dir / names[i];
+        h.dialogs.AnswerFile(path);
+        ExpectNotice();
+        v().OnCommand(cmd::kSaveAs);
+        EXPECT_EQ(v().m_filePath, path);
+        EXPECT_EQ(h.window.caption, path);
+    }
+    auto onDisk = dir.Names();
+    std::sort(onDisk.begin(), onDisk.end());
+    auto want = names;
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(onDisk, want);
+    for (size_t i = 0; i < names.size(); ++i) {
+        h.dialogs.AnswerFile(dir / names[i]);
+        v().OnCommand(cmd::kOpen);
+        EXPECT_EQ(v().m_cells[1].first[2], static_cast<int>(i) + 1) << names[i];
+        EXPECT_EQ(h.window.caption, dir / names[i]);
+    }
+    EXPECT_TRUE(h.dialogs.messages.empty());
+}
+
+void RunRange(ViewHarness& x, int command, const char* from, const char* to) {
+    x.dialogs.Expect(res::kDlgRange, {UA::TypeText(CRangeDialog::kFromEdit, from),
+                                      UA::TypeText(CRangeDialog::kToEdit, to),
+                                      UA::Press(CRangeDialog::kDecideButton)});
+    x.v().OnCommand(command);
+}
+
+// Every command that changes what Save writes marks the score, so Exit asks; copying,
+// moving, zooming, printing and playing do not.
+TEST(ModifiedByCommands, EveryChangeOfTheScoreMakesExitAsk) {
+    const std::vector<std::pair<const char*, std::function<void(ViewHarness&)>>> changes = {
+        {"cut", [](ViewHarness& x) { RunRange(x, cmd::kCut, "1", "100"); }},
+        {"insert blank", [](ViewHarness& x) { RunRange(x, cmd::kInsertBlank, "2", "3"); }},
+        {"paste",
+         [](ViewHarness& x) {
+             RunRange(x, cmd::kCopy, "2", "2");
+             x.dialogs.Expect(res::kDlgPaste, {UA::TypeText(CPasteDialog::kTargetEdit, "1"),
+                                               UA::Press(CPasteDialog::kRunButton)});
+             x.v().OnCommand(cmd::kPaste);
+         }},
+        {"insert key", [](ViewHarness& x) { x.Keys({vk::kInsert}); }},
+        {"mark key", [](ViewHarness& x) { x.Keys({vk::kOem6}); }},
+        {"title",
+         [](ViewHarness& x) {
+             x.dialogs.Expect(res::kDlgTitle,
+                              {UA::TypeText(CTitleDialog::kTitleEdit, S("春")), UA::PressEnter()});
+             x.v().OnCommand(cmd::kTitle);
+         }},
+        {"tempo",
+         [](ViewHarness& x) {
+             x.dialogs.Expect(res::kDlgTempo, {UA::TypeText(1013, "120"), UA::PressEnter()});
+             x.v().OnCommand(cmd::kTempo);
+         }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        ViewHarness x;
+        x.Cell(1).first[2] = 3;
+        x.Cell(2).first[2] = 4;
+        change(x);
+        EXPECT_EQ(x.v().m_modified, 1);
+        x.dialogs.AnswerMessage(platform::kIdNo);
+        x.v().OnCommand(cmd::kExit);
+        EXPECT_EQ(x.dialogs.messages.size(), 1u);
+        EXPECT_EQ(x.window.closeRequests, 0);
+        EXPECT_TRUE(x.dialogs.AllScriptsUsed());
+    }
+    ViewHarness x;
+    x.Cell(1).first[2] = 3;
+    RunRange(x, cmd::kCopy, "1", "5");
+    x.Keys({vk::kDown, vk::kLeft, vk::kPageDown, vk::kPageUp, vk::kC});
+    for (int id : {cmd::kZoom150, cmd::kZoom100, cmd::kDefaultFont, cmd::kPrint, cmd::kPrintPreview,
+                   cmd::kGoToEnd, cmd::kGoToTop}) {
+        x.v().OnCommand(id);
+    }
+    EXPECT_EQ(x.v().m_modified, 0);
+}
 
 TEST_F(FileCommands, ExitOnAnUnchangedScoreClosesWithoutAQuestion) {
     v().m_title = S("題");  // a title alone is no change

@@ -1,12 +1,18 @@
 // The command line, run as a user runs it: the built program on sample score files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <csignal>
 
+#include "app/AppInfo.h"
 #include "app/CMainFrame.h"
 #include "platform/qt/QtText.h"
 #include "support/FakePlatform.h"
@@ -50,10 +56,10 @@ TEST(CommandLine, ExportGivesTheBytesOfTheWindowsExport) {
         frame.resize(620, 800);
         frame.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-        frame.View().OpenNamedFile(qt::ToSjis(score));
+        frame.View().OpenNamedFile(qt::ToNativePath(score));
         // The user can reach the menu only after the paint pass that Open asks for.
         frame.ViewWidget().viewport()->repaint();
-        ASSERT_FALSE(frame.View().ExportMidi(qt::ToSjis(dir.filePath("window.mid"))));
+        ASSERT_FALSE(frame.View().ExportMidi(qt::ToNativePath(dir.filePath("window.mid"))));
         const QByteArray batch = Bytes(dir.filePath("batch.mid"));
         EXPECT_GT(batch.size(), 22);
         EXPECT_EQ(batch.toHex(' ').toStdString(),
@@ -112,6 +118,83 @@ TEST(CommandLine, FailuresNameTheFileAndTheReasonOnOneLine) {
     EXPECT_TRUE(run.err.contains("score file")) << run.err.toStdString();
 }
 
+// Every batch mode takes and writes names in any script, each on exactly its own file.
+TEST(CommandLine, BatchNamesInAnyScriptLandOnExactlyTheirFiles) {
+    QTemporaryDir dir;
+    const QStringList names = {"x〜yé", "w〜", "é", "ü", "中文", "한국어", "🎵"};
+    for (const QString& name : names) {
+        ASSERT_TRUE(QFile::copy(kScores + "/titled.tbr", dir.filePath(name + ".tbr")));
+        const ProgramRun run = Tabrella({"--export-midi", dir.filePath(name + ".mid"),
+                                         "--render-png", dir.filePath(name + ".png"), "--print-pdf",
+                                         dir.filePath(name + ".pdf"), dir.filePath(name + ".tbr")});
+        ASSERT_EQ(run.status, 0) << name.toStdString() << run.err.toStdString();
+    }
+    QStringList want;
+    for (const QString& name : names) {
+        for (const char* ext : {".tbr", ".mid", ".png", ".pdf"}) want << name + ext;
+    }
+    want.sort();
+    QStringList onDisk = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    onDisk.sort();
+    EXPECT_EQ(onDisk, want);
+}
+
+// A file that is no score, a FIFO or a device is refused at once with a message, and no
+// output is written; an output that cannot be written whole leaves the old file.
+TEST(CommandLine, BatchRefusalsWriteNothingAndLeaveOldOutputs) {
+    QTemporaryDir dir;
+    QFile note(dir.filePath("note.txt"));
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+    note.write("Shopping: 2 eggs, 1 koto string\n");
+    note.close();
+    const QByteArray fifo = QFile::encodeName(dir.filePath("x.tbr"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    for (const QString& input :
+         {dir.filePath("note.txt"), dir.filePath("x.tbr"), QStringLiteral("/dev/zero")}) {
+        for (const char* mode : {"--export-midi", "--render-png", "--print-pdf"}) {
+            const ProgramRun run = Tabrella({mode, dir.filePath("out"), input});
+            EXPECT_NE(run.status, 0) << mode << " " << input.toStdString();
+            EXPECT_TRUE(run.err.contains(input)) << run.err.toStdString();
+            EXPECT_FALSE(QFile::exists(dir.filePath("out")));
+        }
+    }
+    EXPECT_TRUE(Tabrella({"--print-pdf", dir.filePath("note.txt"), dir.filePath("note.txt")})
+                    .err.contains("楽譜ファイルではありません"));
+    EXPECT_EQ(Bytes(dir.filePath("note.txt")), "Shopping: 2 eggs, 1 koto string\n");
+    for (const char* mode : {"--print-pdf", "--render-png", "--export-midi"}) {
+        const ProgramRun run = Tabrella({mode, "/dev/full", kScores + "/example.tbr"});
+        EXPECT_NE(run.status, 0) << mode;
+        EXPECT_TRUE(run.err.contains("/dev/full")) << run.err.toStdString();
+    }
+}
+
+// Asked to terminate, the editor ends as the close box would, without its question.
+TEST(CommandLine, TheEditorEndsCleanlyOnTerminateSignals) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.start(kProgram, {kScores + "/titled.tbr"});
+        ASSERT_TRUE(process.waitForStarted());
+        QTest::qWait(700);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(10000)) << signal;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(process.exitCode(), 0) << signal;
+    }
+}
+
+// The help page is found beside the program however its folder is spelled.
+TEST(CommandLine, TheHelpPageIsFoundBesideTheProgram) {
+    EXPECT_TRUE(QFileInfo(HelpPagePath(QFileInfo(kProgram).absolutePath())).isFile());
+    for (const QString folder : {"/opt/a#b/bin", "/home/100%/bin", "/tmp/中文 x/bin"}) {
+        const QString page = HelpPagePath(folder);
+        EXPECT_TRUE(page.startsWith(folder.left(folder.size() - 4))) << page.toStdString();
+        EXPECT_EQ(QUrl::fromLocalFile(page).toLocalFile(), page);
+    }
+}
+
 TEST(CommandLine, HelpAndVersionNeedNoWindow) {
     ProgramRun run = Tabrella({"--version"});
     EXPECT_EQ(run.status, 0);
@@ -126,7 +209,7 @@ TEST(CommandLine, HelpAndVersionNeedNoWindow) {
 TEST(CommandLine, AFileNamedAtStartIsOpenedAsOpenOpensIt) {
     test::FakeSequencer sequencer;
     CMainFrame frame(sequencer);
-    frame.View().OpenNamedFile(qt::ToSjis(kScores + "/titled.tbr"));
+    frame.View().OpenNamedFile(qt::ToNativePath(kScores + "/titled.tbr"));
     EXPECT_FALSE(frame.View().m_title.empty());
     EXPECT_EQ(frame.windowTitle(), kScores + "/titled.tbr");
 }

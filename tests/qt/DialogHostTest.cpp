@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,6 +66,69 @@ TEST(TemplateDialog, RefusesANonIntegerAndStaysOpen) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), platform::kIdOk);
     EXPECT_EQ(logic.m_value, 120);
+}
+
+// A logic that ends the dialog with the id of whichever button is pressed.
+class ButtonsDialog : public platform::CDialog {
+  public:
+    explicit ButtonsDialog(int resourceId) : CDialog(resourceId) {}
+    void OnButton(int id, platform::IDialogControls& c) override { c.End(id); }
+};
+
+// Enter and Space press the button with the focus; Enter anywhere else presses the default
+// button, as before.
+TEST(TemplateDialog, EnterPressesTheFocusedButtonElseTheDefault) {
+    struct Case {
+        int resourceId, focusedControl, key, expected;
+    };
+    const Case cases[] = {
+        {res::kDlgSavePrompt, 1003, Qt::Key_Return, 1003},  // いいえ: no save over the file
+        {res::kDlgSavePrompt, 1005, Qt::Key_Enter, 1005},   // ｷｬﾝｾﾙ
+        {res::kDlgSavePrompt, 1003, Qt::Key_Space, 1003},
+        {res::kDlgRange, 1018, Qt::Key_Return, 1018},  // キャンセル: no cut
+        {res::kDlgRange, 1019, Qt::Key_Return, 1},     // in an edit box: the confirming OK
+        {res::kDlgSavePrompt, 0, Qt::Key_Return, 1004},
+    };
+    for (const Case& c : cases) {
+        ButtonsDialog logic(c.resourceId);
+        TemplateDialog dialog(*res::FindDialogTemplate(c.resourceId), logic, nullptr);
+        dialog.show();
+        dialog.activateWindow();
+        QWidget* target = c.focusedControl ? dialog.Control(c.focusedControl) : &dialog;
+        ASSERT_NE(target, nullptr);
+        target->setFocus();
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : target,
+                        static_cast<Qt::Key>(c.key));
+        EXPECT_FALSE(dialog.isVisible()) << c.resourceId << " " << c.focusedControl;
+        EXPECT_EQ(dialog.result(), c.expected) << c.resourceId << " " << c.focusedControl;
+    }
+}
+
+// A character Shift-JIS cannot hold is refused with a message, never stored as "?".
+TEST(TemplateDialog, TextShiftJisCannotHoldIsRefused) {
+    for (const char* typed : {"café", "🎵", "x〜y", "平調子?"}) {
+        platform::CDialog logic(res::kDlgTitle);
+        TemplateDialog dialog(*res::FindDialogTemplate(res::kDlgTitle), logic, nullptr);
+        auto* edit = qobject_cast<QLineEdit*>(dialog.Control(1006));
+        ASSERT_NE(edit, nullptr);
+        edit->setText(QString::fromUtf8(typed));
+        const bool fits = QString::fromUtf8(typed) != "café" && QString::fromUtf8(typed) != "🎵";
+        EXPECT_EQ(dialog.TextFitsSjis(1006), fits) << typed;
+    }
+    struct TitleLogic : platform::CDialog {
+        TitleLogic() : CDialog(res::kDlgTitle) {}
+        std::string title = "old";
+        void DoDataExchange(platform::DataExchange& dx) override { dx.Text(1006, title); }
+    } logic;
+    TemplateDialog dialog(*res::FindDialogTemplate(res::kDlgTitle), logic, nullptr);
+    dialog.show();
+    qobject_cast<QLineEdit*>(dialog.Control(1006))->setText(QStringLiteral("café"));
+    test::ModalCloser closer;
+    QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(1)), Qt::LeftButton);
+    ASSERT_EQ(closer.seen.size(), 1);
+    EXPECT_TRUE(closer.seen[0].text.contains("Shift-JIS"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(logic.title, "old");
 }
 
 TEST(TemplateDialog, EscapeClosesWithoutReadingAnything) {
