@@ -631,6 +631,10 @@ TEST(GoToEnd, PlacesTheCursorOnTheUpperCellAfterTheLastUsedOne) {
         {70, {.pos = 1, .top = 5}, {.pos = 7, .top = 2}, 1},
         {63, {.pos = 1, .top = 2}, {.pos = 1, .top = 2}, 0},
         {62, {.pos = 1, .top = 2}, {.pos = 31, .top = 1}, 1},
+        // On a moved page a cursor far down still goes to the end: the guard near the last
+        // cells belongs to the first page.
+        {100, {.pos = 2998, .top = 1}, {.pos = 69, .top = 1}, 0},
+        {40, {.pos = 3001, .top = 2}, {.pos = 9, .top = 1}, 1},
     };
     for (const EndCase& c : cases) {
         ViewHarness h;
