@@ -76,7 +76,9 @@ QAction* CMainFrame::CommandAction(const QString& text, int id) {
 void CMainFrame::BuildMenu(QMenu* menu, const std::vector<res::MenuItem>& items) {
     connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
     for (const res::MenuItem& item : items) {
-        if (!item.popup.empty()) {
+        if (item.IsSeparator()) {
+            menu->addSeparator();
+        } else if (!item.popup.empty()) {
             BuildMenu(menu->addMenu(FromSjis(item.text)), item.popup);
         } else {
             menu->addAction(CommandAction(FromSjis(item.text), item.id));

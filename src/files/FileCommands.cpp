@@ -57,6 +57,7 @@ bool CTabrellaView::SaveTo(const std::string& path) {
         return false;
     }
     m_filePath = path;
+    m_history.MarkClean();
     m_modified = 0;
     CSavedNoticeDialog notice;
     m_services.dialogs.DoModal(notice);
@@ -108,6 +109,7 @@ void CTabrellaView::ResetView() {
     m_fontFace = res::Sjis(res::Txt::FontGothic);
     m_cursorSlot = 2;
     m_modified = 0;
+    m_history.Clear();
     m_scrollOrgX = 0;
     m_scrollOrgY = 0;
     m_hScrollPos = 0;

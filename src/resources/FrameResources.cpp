@@ -33,6 +33,9 @@ std::vector<MenuItem> BuildMenu() {
               }),
         Popup("編集",
               {
+                  Item("元に戻す(&U)\tCtrl+Z", kEditUndo),
+                  Item("やり直し(&R)\tCtrl+Y", kEditRedo),
+                  MenuItem{},
                   Item("空白を挿入", kInsertBlank),
                   Item("切り取り", kCut),
                   Item("コピー", kCopy),
@@ -93,6 +96,8 @@ constexpr StringSource kCommandStrings[] = {
     {cmd::kEditPaste, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け", "貼り付け"},
     {cmd::kAbout, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示", "ﾊﾞｰｼﾞｮﾝ情報"},
     {cmd::kExit, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示", "終了"},
+    {cmd::kEditUndo, "直前の変更を取り消して元に戻す", "元に戻す"},
+    {cmd::kEditRedo, "取り消した変更をやり直す", "やり直し"},
 };
 
 }  // namespace
@@ -114,11 +119,12 @@ const std::vector<Accelerator>& Accelerators() {
     using namespace cmd;
     constexpr int kInsert = 0x2D, kDelete = 0x2E, kBack = 0x08, kF6 = 0x75;
     static const std::vector<Accelerator> table = {
-        {kCtrl, 'N', kFileNew},      {kCtrl, 'O', kFileOpen},     {kCtrl, 'S', kFileSave},
-        {kCtrl, 'P', kPrint},        {kCtrl, 'Z', kEditUndo},     {kCtrl, 'X', kEditCut},
-        {kCtrl, 'C', kEditCopy},     {kCtrl, 'V', kEditPaste},    {kAlt, kBack, kEditUndo},
-        {kShift, kDelete, kEditCut}, {kCtrl, kInsert, kEditCopy}, {kShift, kInsert, kEditPaste},
-        {kNone, kF6, kNextPane},     {kShift, kF6, kPrevPane},
+        {kCtrl, 'N', kFileNew},      {kCtrl, 'O', kFileOpen},          {kCtrl, 'S', kFileSave},
+        {kCtrl, 'P', kPrint},        {kCtrl, 'Z', kEditUndo},          {kCtrl, 'X', kEditCut},
+        {kCtrl, 'C', kEditCopy},     {kCtrl, 'V', kEditPaste},         {kAlt, kBack, kEditUndo},
+        {kCtrl, 'Y', kEditRedo},     {kCtrl | kShift, 'Z', kEditRedo}, {kShift, kDelete, kEditCut},
+        {kCtrl, kInsert, kEditCopy}, {kShift, kInsert, kEditPaste},    {kNone, kF6, kNextPane},
+        {kShift, kF6, kPrevPane},
     };
     return table;
 }

@@ -17,6 +17,7 @@
 #include "platform/Sequencer.h"
 #include "platform/Services.h"
 #include "platform/ViewEvents.h"
+#include "score/EditHistory.h"
 #include "score/ScoreCell.h"
 
 namespace tabrella {
@@ -48,8 +49,9 @@ class CTabrellaView : public platform::IViewEvents {
     int m_rangeEnd = 0;
     std::array<ScoreCell, kCellArraySize> m_clip{};  // entries 1..2999
     int m_clipCount = 0;
-    int m_modified = 0;
+    int m_modified = 0;  // follows m_history: 0 exactly at the state last saved or opened
     int m_lastCell = 1;
+    EditHistory m_history;
 
     // ---- Page layout, zoom and scrolling -------------------------------------------
     int m_originX = 80;
@@ -128,6 +130,12 @@ class CTabrellaView : public platform::IViewEvents {
     // nullptr when i names no clipboard entry (see IsCellIndex).
     ScoreCell* ClipAt(long long i);
     const ScoreCell* ClipAt(long long i) const;
+
+    // ---- Undo and redo (score/UndoCommands.cpp) ----------------------------------------
+    void OnUndo();
+    void OnRedo();
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
 
     // ---- Drawing (render/DrawScore.cpp) -----------------------------------------------
     void DrawScore(platform::IDrawSurface& surface);

@@ -35,6 +35,8 @@ const auto kTable = std::to_array<CommandEntry>({
     {cmd::kAbout, [](V& v) { v.OnAppAbout(); }},
     {cmd::kHelp, [](V& v) { v.OnHelp(); }},
     {cmd::kGoToEnd, [](V& v) { v.OnGoToEnd(); }},
+    {cmd::kEditUndo, [](V& v) { v.OnUndo(); }, nullptr, [](const V& v) { return v.CanUndo(); }},
+    {cmd::kEditRedo, [](V& v) { v.OnRedo(); }, nullptr, [](const V& v) { return v.CanRedo(); }},
     {cmd::kInsertBlank, [](V& v) { v.OnInsertBlank(); }},
     {cmd::kCut, [](V& v) { v.OnCut(); }},
     {cmd::kCopy, [](V& v) { v.OnCopy(); }},
@@ -83,7 +85,7 @@ bool CTabrellaView::OnCommand(int id) {
 platform::CommandState CTabrellaView::OnUpdateCommand(int id) const {
     const CommandEntry* entry = FindCommand(id);
     if (!entry) return {};
-    return {true, entry->checked && entry->checked(*this)};
+    return {!entry->enabled || entry->enabled(*this), entry->checked && entry->checked(*this)};
 }
 
 }  // namespace tabrella

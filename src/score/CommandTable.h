@@ -11,6 +11,7 @@ struct CommandEntry {
     int id;
     void (*run)(CTabrellaView& view);
     bool (*checked)(const CTabrellaView& view) = nullptr;  // check mark rule, if any
+    bool (*enabled)(const CTabrellaView& view) = nullptr;  // when it may run; always if none
 };
 
 std::span<const CommandEntry> CommandTable();

@@ -116,10 +116,8 @@ void CTabrellaView::OnKeyDown(int key) {
     // 7. The repeat sign ゝ.
     if (key == vk::kOemPeriod) PlaceRepeat(k);
 
-    // 8. String keys and O count as changes even when nothing was stored; every other
-    // key counts when it changed a cell.
+    // 8. A key that changed a cell is one step of the history, which sets the flag.
     edit.Finish();
-    if (string != kNoString || key == vk::kO) m_modified = 1;
 
     // 9. Keys that reach commands, and page moves.
     switch (key) {

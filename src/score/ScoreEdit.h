@@ -33,7 +33,7 @@ struct ScoreSettings {
 
 // Remembers cells firstCell..lastCell (cut to the cells that exist; an empty run for a
 // command that changes no cell) and the settings. Finish() compares them with the view;
-// a change sets m_modified.
+// a change becomes one step of the undo history, and the modified flag follows it.
 class ScoreEdit {
   public:
     ScoreEdit(CTabrellaView& view, int firstCell, int lastCell);

@@ -88,8 +88,6 @@ void CTabrellaView::OnTuning() {
     // Cancel still recomputes: the label is filled and the octave of 一 follows 乙.
     RecomputePitches(ok, dialog.m_tuningText, dialog.m_baseText, dialog.m_otsuCheck);
     edit.Finish();
-    // The tuning command counts as a change even when it chose what was there.
-    m_modified = 1;
     m_services.window.Invalidate();
 }
 

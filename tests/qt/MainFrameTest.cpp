@@ -67,14 +67,22 @@ TEST_F(MainFrameTest, MenuTreeHasEveryEntryWithItsIdInOrder) {
         EXPECT_EQ(file[i].id, expectedFile[i].id) << file[i].text.toStdString();
     }
 
+    // Undo and redo head the Edit menu, a separator below them.
+    const QList<QAction*> editActions = TopMenu(1)->actions();
+    ASSERT_EQ(editActions.size(), 7);
+    EXPECT_TRUE(editActions[2]->isSeparator());
     const QList<Entry> edit = Entries(TopMenu(1));
-    ASSERT_EQ(edit.size(), 4);
-    EXPECT_EQ(edit[0].text, "空白を挿入");
-    EXPECT_EQ(edit[0].id, 32798);
-    EXPECT_EQ(edit[1].id, 32802);
-    EXPECT_EQ(edit[2].id, 32801);
-    EXPECT_EQ(edit[3].text, "貼り付け");
-    EXPECT_EQ(edit[3].id, 32803);
+    ASSERT_EQ(edit.size(), 6);
+    EXPECT_EQ(edit[0].text, "元に戻す(&U)\tCtrl+Z");
+    EXPECT_EQ(edit[0].id, 57643);
+    EXPECT_EQ(edit[1].text, "やり直し(&R)\tCtrl+Y");
+    EXPECT_EQ(edit[1].id, 57644);
+    EXPECT_EQ(edit[2].text, "空白を挿入");
+    EXPECT_EQ(edit[2].id, 32798);
+    EXPECT_EQ(edit[3].id, 32802);
+    EXPECT_EQ(edit[4].id, 32801);
+    EXPECT_EQ(edit[5].text, "貼り付け");
+    EXPECT_EQ(edit[5].id, 32803);
 
     const QList<Entry> view = Entries(TopMenu(2));
     ASSERT_EQ(view.size(), 3);
@@ -228,9 +236,43 @@ TEST_F(MainFrameTest, EveryMenuAndToolbarCommandHasAHandler) {
     for (QAction* action : frame.findChildren<QAction*>()) {
         const int id = action->data().toInt();
         if (id == 0 || !action->shortcut().isEmpty()) continue;
-        EXPECT_TRUE(frame.View().OnUpdateCommand(id).handled) << "command " << id;
-        EXPECT_TRUE(action->isEnabled()) << "command " << id;
+        // Undo and redo wait for something to undo or redo.
+        const bool enabled = id != cmd::kEditUndo && id != cmd::kEditRedo;
+        EXPECT_EQ(frame.View().OnUpdateCommand(id).handled, enabled) << "command " << id;
+        EXPECT_EQ(action->isEnabled(), enabled) << "command " << id;
     }
+}
+
+// The menu items follow the history: enabled exactly when there is a step to take, with a
+// prompt in the status bar; Ctrl+Z, Alt+Backspace, Ctrl+Y and Ctrl+Shift+Z reach them.
+TEST_F(MainFrameTest, UndoAndRedoAreEnabledWhenThereIsAStepAndTheirKeysReachThem) {
+    auto item = [this](int id) {
+        for (QAction* a : frame.ActionsOf(id)) {
+            if (a->shortcut().isEmpty()) return a;
+        }
+        return static_cast<QAction*>(nullptr);
+    };
+    ASSERT_NE(item(cmd::kEditUndo), nullptr);
+    EXPECT_FALSE(item(cmd::kEditUndo)->statusTip().isEmpty());
+    EXPECT_FALSE(item(cmd::kEditRedo)->statusTip().isEmpty());
+    QList<QKeySequence> undoKeys, redoKeys;
+    for (QAction* a : frame.ActionsOf(cmd::kEditUndo)) undoKeys << a->shortcut();
+    for (QAction* a : frame.ActionsOf(cmd::kEditRedo)) redoKeys << a->shortcut();
+    EXPECT_TRUE(undoKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Z)));
+    EXPECT_TRUE(undoKeys.contains(QKeySequence(Qt::ALT | Qt::Key_Backspace)));
+    EXPECT_TRUE(redoKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Y)));
+    EXPECT_TRUE(redoKeys.contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
+
+    frame.View().OnKeyDown('5');
+    frame.SendCommand(cmd::kGoToTop);  // any command updates the items
+    EXPECT_TRUE(item(cmd::kEditUndo)->isEnabled());
+    EXPECT_FALSE(item(cmd::kEditRedo)->isEnabled());
+    frame.SendCommand(cmd::kEditUndo);
+    EXPECT_TRUE(frame.View().m_cells[1].IsEmpty());
+    EXPECT_FALSE(item(cmd::kEditUndo)->isEnabled());
+    EXPECT_TRUE(item(cmd::kEditRedo)->isEnabled());
+    frame.SendCommand(cmd::kEditRedo);
+    EXPECT_EQ(frame.View().m_cells[1].first[2], 5);
 }
 
 TEST_F(MainFrameTest, StatusBarHasTheMessagePaneAndFourIndicators) {

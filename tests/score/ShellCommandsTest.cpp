@@ -45,9 +45,9 @@ TEST(ShellCommands, PrintAndPreviewDrawThePageOnThePrinterWithoutCursor) {
                                                                    platform::PrintJob::Setup}));
 }
 
-TEST(ShellCommands, UndoAndPaneCommandsHaveNoHandler) {
+TEST(ShellCommands, PaneCommandsHaveNoHandler) {
     test::ViewHarness h;
-    for (int id : {cmd::kEditUndo, cmd::kNextPane, cmd::kPrevPane}) {
+    for (int id : {cmd::kNextPane, cmd::kPrevPane}) {
         EXPECT_FALSE(h.v().OnCommand(id));
         EXPECT_FALSE(h.v().OnUpdateCommand(id).handled);
     }

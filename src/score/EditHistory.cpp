@@ -1,0 +1,45 @@
+#include "score/EditHistory.h"
+
+namespace tabrella {
+
+std::size_t EditStep::Bytes() const {
+    std::size_t n =
+        sizeof *this + (cellsBefore.capacity() + cellsAfter.capacity()) * sizeof(ScoreCell);
+    if (settings) {
+        n += sizeof *settings;
+        for (const ScoreSettings* s : {&settings->before, &settings->after}) {
+            n += s->title.capacity() + s->tuningName.capacity() + s->baseToneLabel.capacity();
+        }
+    }
+    return n;
+}
+
+void EditHistory::Record(EditStep step) {
+    m_steps.resize(m_position);
+    // The saved state lay among the dropped steps: no undo or redo reaches it again.
+    if (m_clean > m_position) m_clean = kNoCleanPoint;
+    m_steps.push_back(std::move(step));
+    ++m_position;
+}
+
+const EditStep& EditHistory::StepBack() {
+    return m_steps[--m_position];
+}
+
+const EditStep& EditHistory::StepForward() {
+    return m_steps[m_position++];
+}
+
+void EditHistory::Clear() {
+    m_steps.clear();
+    m_position = 0;
+    m_clean = 0;
+}
+
+std::size_t EditHistory::Bytes() const {
+    std::size_t n = sizeof *this + (m_steps.capacity() - m_steps.size()) * sizeof(EditStep);
+    for (const EditStep& step : m_steps) n += step.Bytes();
+    return n;
+}
+
+}  // namespace tabrella

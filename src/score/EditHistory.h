@@ -1,0 +1,55 @@
+#pragma once
+// The undo history: one step per command that changed the score, each holding only what it
+// changed (a run of cells before and after, and the settings when they changed). Plain
+// data; the view applies a step by copying it back.
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "score/ScoreCell.h"
+#include "score/ScoreEdit.h"
+
+namespace tabrella {
+
+struct EditStep {
+    int firstCell = 0;  // first cell of the run; 0 when no cell changed
+    std::vector<ScoreCell> cellsBefore;
+    std::vector<ScoreCell> cellsAfter;
+    struct SettingsChange {
+        ScoreSettings before;
+        ScoreSettings after;
+    };
+    std::unique_ptr<SettingsChange> settings;  // null when the settings stayed
+
+    std::size_t Bytes() const;
+};
+
+class EditHistory {
+  public:
+    // A new step drops the steps that could have been redone.
+    void Record(EditStep step);
+    bool CanUndo() const { return m_position > 0; }
+    bool CanRedo() const { return m_position < m_steps.size(); }
+    // The step to undo or redo; the position moves past it.
+    const EditStep& StepBack();
+    const EditStep& StepForward();
+
+    // The score as it is now is the one on disk (saved or opened).
+    void MarkClean() { m_clean = m_position; }
+    // New and Open start a history of their own.
+    void Clear();
+    // True exactly when the score differs from the one last saved or opened.
+    bool Modified() const { return m_clean != m_position; }
+
+    std::size_t Size() const { return m_steps.size(); }
+    // Memory held by the steps, for the benchmark.
+    std::size_t Bytes() const;
+
+  private:
+    static constexpr std::size_t kNoCleanPoint = static_cast<std::size_t>(-1);
+    std::vector<EditStep> m_steps;
+    std::size_t m_position = 0;  // steps before it are done, the rest undone
+    std::size_t m_clean = 0;     // kNoCleanPoint once the saved state can no longer be reached
+};
+
+}  // namespace tabrella
