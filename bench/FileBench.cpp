@@ -25,8 +25,12 @@
 #include <vector>
 
 #include "files/ScoreFile.h"
+#include "resources/CommandIds.h"
+#include "resources/DialogResources.h"
+#include "resources/KeyCodes.h"
 #include "resources/Sjis.h"
 #include "score/CTabrellaView.h"
+#include "score/RangeDialogs.h"
 #include "support/ViewHarness.h"
 
 namespace tabrella {
@@ -334,6 +338,55 @@ void BM_ReadScoreFile(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReadScoreFile)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// ---- Undo ---------------------------------------------------------------------------------
+
+// Undo and redo of a cut of all 2999 cells, the largest step there is, beside a plain copy
+// of the whole score's cells (copy_us).
+void BM_UndoRedoWholeCut(benchmark::State& state) {
+    FullScore score;
+    score.harness.dialogs.Expect(res::kDlgRange,
+                                 {test::UserAction::TypeText(CRangeDialog::kFromEdit, "1"),
+                                  test::UserAction::TypeText(CRangeDialog::kToEdit, "2999"),
+                                  test::UserAction::Press(CRangeDialog::kDecideButton)});
+    score.view.OnCommand(cmd::kCut);
+    if (!score.view.CanUndo()) state.SkipWithError("the cut was not recorded");
+    auto copy = score.view.m_cells;
+    double redoSeconds = 0, copySeconds = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        score.view.OnUndo();
+        const auto t1 = Clock::now();
+        score.view.OnRedo();
+        const auto t2 = Clock::now();
+        copy = score.view.m_cells;
+        benchmark::DoNotOptimize(copy);
+        const auto t3 = Clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+        redoSeconds += std::chrono::duration<double>(t2 - t1).count();
+        copySeconds += std::chrono::duration<double>(t3 - t2).count();
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["redo_us"] = redoSeconds / n * 1e6;
+    state.counters["copy_us"] = copySeconds / n * 1e6;
+}
+BENCHMARK(BM_UndoRedoWholeCut)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// The memory of a history of 10 000 keystroke steps, each a string typed over the last.
+void BM_KeystrokeHistory(benchmark::State& state) {
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        test::ViewHarness h;
+        for (int i = 0; i < 10000; ++i) {
+            h.v().OnKeyDown(i % 2 ? vk::kDigit0 + 1 + i % 9 : vk::kDown);
+            if (i % 400 == 399) h.v().OnGoToTop();
+        }
+        bytes = h.v().m_history.Bytes();
+        if (h.v().m_history.Size() < 5000) state.SkipWithError("too few steps recorded");
+    }
+    state.counters["history_MB"] = static_cast<double>(bytes) / 1e6;
+}
+BENCHMARK(BM_KeystrokeHistory)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace tabrella

@@ -75,6 +75,15 @@ ROWS = [
      ("x", 1.3)),
     ("  same, vs bare window + one Japanese word", "BM_ColdStartup",
      "BM_ColdStartup:bare_text_ms", None),
+    ("Undo of a cut of 2999 cells", "BM_UndoRedoWholeCut", "BM_UndoRedoWholeCut:copy_us",
+     ("abs", 50e-6)),
+    ("  redo of it", "BM_UndoRedoWholeCut:redo_us", "BM_UndoRedoWholeCut:copy_us",
+     ("abs", 50e-6)),
+]
+
+# (figure, run:counter in megabytes, limit in megabytes)
+MEMORY_ROWS = [
+    ("Undo history of 10 000 keystroke steps", "BM_KeystrokeHistory:history_MB", 5.0),
 ]
 
 
@@ -114,6 +123,12 @@ def main():
         print("  ".join(cells + [row[5]]).rstrip())
         if i == 0:
             print("  ".join("-" * w for w in widths[:5]))
+    for figure, ref, limit in MEMORY_ROWS:
+        name, _, counter = ref.partition(":")
+        mb = runs.get(name, {}).get(counter)
+        shown = "-" if mb is None else f"{mb:.2f} MB"
+        met = "" if mb is None else ("ok" if mb <= limit else "MISSED")
+        print(f"{figure}: {shown} (target <= {limit:g} MB) {met}".rstrip())
 
 
 if __name__ == "__main__":

@@ -19,6 +19,7 @@ import xsession as x
 from xsession import (ALT, CTRL, DOWN, HOME, INSERT, KEY_A, KEY_C, KEY_F, KEY_K, KEY_L, KEY_N,
                       KEY_O, KEY_S, KEY_X, LEFT, PAGE_DOWN, PAGE_UP, RETURN, RIGHT, UP, Failure)
 
+KEY_Z = 52
 MAIN_CAPTION = "^タブレラ$"
 NEW_CAPTION = "^新規作成　－タブレラ$"
 MESSAGE_BOX = "^Tabrella$"  # message boxes carry the application title
@@ -192,10 +193,11 @@ def jis_type_play_save_reopen(server, binary, workdir):
     expect_clean_exit(editor, editor.tmpdir)
     expect_file(saved, expected)
 
-    # Started on the file: the score is back; 十 on cell 1 and Ctrl+S writes in place.
+    # Started on the file: the score is back; 十 on cell 1, then 斗 over it taken back by
+    # Ctrl+Z, and Ctrl+S writes in place.
     editor = x.Editor(server, binary, workdir, saved)
     editor.wait_main_window("^" + saved + "$")
-    server.key(19, f"{CTRL}+{KEY_S}")
+    server.key(19, 20, f"{CTRL}+{KEY_Z}", f"{CTRL}+{KEY_S}")
     wait_saved_notice(server, editor)
     check(not server.windows(SAVE_DIALOG), "Save asked for a name although the score has one")
     expect_file(saved, score_file([cell(0, 10, 3)] + cells[1:]))
