@@ -46,7 +46,7 @@ class ImageWindow : public platform::IViewWindow {
     void SetCaption(std::string_view) override {}
     void CloseMainWindow() override {}
     void ShellOpen(std::string_view) override {}
-    void RunPrintJob(platform::PrintJob, const platform::PageDrawer&) override {}
+    void RunPrintJob(platform::PrintJob, const platform::PrintPages&) override {}
     void ShowAbout() override {}
 };
 

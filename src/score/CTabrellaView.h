@@ -133,8 +133,14 @@ class CTabrellaView : public platform::IViewEvents {
     const ScoreCell* ClipAt(long long i) const;
 
     // ---- Drawing (render/DrawScore.cpp) -----------------------------------------------
-    void DrawScore(platform::IDrawSurface& surface);
+    // Page 0 is the page the screen shows, on any surface. On a printer, page n >= 1 is page
+    // n of the whole printout: the columns from 7 (n - 1) on, numbered when there are more.
+    void DrawScore(platform::IDrawSurface& surface, int printedPage = 0);
     void RedrawNow();
+    // The pages the whole score prints on: its used cells from the first column, at least one.
+    int PrintedPageCount() const;
+    // What print and preview offer: every page of the score, and the page the screen shows.
+    platform::PrintPages PrintedPages();
 
     // ---- Zoom, fonts and scrolling (render/Zoom.cpp) ------------------------------------
     void OnZoom(int percent);
@@ -238,7 +244,7 @@ class CTabrellaView : public platform::IViewEvents {
     void ResetView();
     void PaintTitleNow();
 
-    void DrawPage(platform::IDrawSurface& surface, bool immediate);
+    void DrawPage(platform::IDrawSurface& surface, bool immediate, int topColumn, int pageNumber);
     void SetUpScreenMapping(platform::IDrawSurface& surface);
     void SetScrollRanges(platform::ClientSize client);
 

@@ -15,13 +15,11 @@ std::string HelpPageUrl() {
 }
 
 void CTabrellaView::OnFilePrint() {
-    m_services.window.RunPrintJob(platform::PrintJob::Print,
-                                  [this](platform::IDrawSurface& s) { DrawScore(s); });
+    m_services.window.RunPrintJob(platform::PrintJob::Print, PrintedPages());
 }
 
 void CTabrellaView::OnFilePrintPreview() {
-    m_services.window.RunPrintJob(platform::PrintJob::Preview,
-                                  [this](platform::IDrawSurface& s) { DrawScore(s); });
+    m_services.window.RunPrintJob(platform::PrintJob::Preview, PrintedPages());
 }
 
 void CTabrellaView::OnFilePrintSetup() {

@@ -39,12 +39,15 @@ class FakeWindow : public platform::IViewWindow {
     void SetCaption(std::string_view sjis) override { caption = std::string(sjis); }
     void CloseMainWindow() override { ++closeRequests; }
     void ShellOpen(std::string_view url) override { openedUrls.emplace_back(url); }
-    void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override;
+    void RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) override;
     void ShowAbout() override { ++aboutShown; }
 
     bool TimerRunning(int id) const { return timers.count(id) != 0; }
-    // The page printed by the last print or preview job.
+    // The first page printed by the last print or preview job, and every page of it (all
+    // pages, as the print dialog offers by default); `current` is the page the screen shows.
     DrawLog printed;
+    std::vector<DrawLog> printedPages;
+    DrawLog current;
 
   private:
     platform::ScrollInfo& Bar(platform::ScrollBar bar);

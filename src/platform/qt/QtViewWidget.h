@@ -39,12 +39,13 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     void SetCaption(std::string_view sjis) override;
     void CloseMainWindow() override;
     void ShellOpen(std::string_view url) override;
-    void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override;
+    void RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) override;
     void ShowAbout() override;
 
-    // Draws the one page on a printer (or a PDF file set up as one); false when the
-    // printer could not be started.
-    static bool PrintPage(QPrinter& printer, const platform::PageDrawer& drawPage);
+    // Draws the pages the printer's range names on a printer (or a PDF file set up as one):
+    // all of them, a range of them, or the current page (the page the screen shows). False
+    // when the printer could not be started or refused a page.
+    static bool PrintPages(QPrinter& printer, const platform::PrintPages& pages);
 
     const QImage& Picture() const { return m_image; }
     QSize sizeHint() const override { return {500, 600}; }
