@@ -104,7 +104,87 @@ int ReplaceFile(const std::string& target, std::string_view bytes, const struct 
     return 0;
 }
 
+std::string TempFolder() {
+    const char* dir = std::getenv("TMPDIR");
+    return dir && *dir ? dir : "/tmp";
+}
+
+// Copies a finished file into a target that cannot be replaced.
+int CopyInPlace(const std::string& from, const std::string& target) {
+    Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) return errno;
+    Fd out(::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (out.get() < 0) return errno;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (int err = WriteAll(out.get(), std::string_view(buffer, static_cast<size_t>(n)))) {
+            return err;
+        }
+    }
+    return out.Close();
+}
+
+// Makes the finished file durable and renames it over the target, with the target's
+// permissions when there was one.
+int ReplaceWith(const std::string& tempPath, const std::string& target) {
+    Fd fd(::open(tempPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return errno;
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && ::fchmod(fd.get(), old.st_mode & 07777) != 0) {
+        return errno;
+    }
+    if (::fsync(fd.get()) != 0) return errno;
+    if (int err = fd.Close()) return err;
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) return errno;
+    Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+    return 0;
+}
+
 }  // namespace
+
+PendingFile::~PendingFile() {
+    if (!m_tempPath.empty()) ::unlink(m_tempPath.c_str());
+}
+
+std::optional<FileError> PendingFile::Create(std::string_view sjisTarget) {
+    m_sjisTarget = std::string(sjisTarget);
+    m_target = ResolveLink(NativeFilePath(sjisTarget));
+    struct stat st {};
+    if (::stat(m_target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return MakeFileError(sjisTarget, EISDIR);
+        m_inPlace = !S_ISREG(st.st_mode);
+    } else if (errno != ENOENT) {
+        return MakeFileError(sjisTarget, errno);
+    }
+    std::string path;
+    int fd = -1;
+    if (m_inPlace) {
+        // Nothing is created beside a device: the file waits in the temporary folder.
+        path = TempFolder() + "/tabrella-XXXXXX";
+        fd = ::mkostemp(path.data(), O_CLOEXEC);
+    } else {
+        fd = CreateTemporary(m_target, path);
+    }
+    if (fd < 0) return MakeFileError(sjisTarget, errno);
+    ::close(fd);
+    m_tempPath = path;
+    return std::nullopt;
+}
+
+std::optional<FileError> PendingFile::Commit() {
+    const int err =
+        m_inPlace ? CopyInPlace(m_tempPath, m_target) : ReplaceWith(m_tempPath, m_target);
+    if (err == 0 && !m_inPlace) m_tempPath.clear();  // renamed: nothing left to remove
+    if (err) return MakeFileError(m_sjisTarget, err);
+    return std::nullopt;
+}
 
 std::optional<FileError> WriteFileAtomically(std::string_view sjisPath, std::string_view bytes) {
     const std::string target = ResolveLink(NativeFilePath(sjisPath));

@@ -23,7 +23,6 @@ constexpr std::array<std::string_view, static_cast<size_t>(ExportTxt::Count)> kU
     "オーディオを書き出す機能がありません。",
     "MusicXMLを書き出す機能がありません。",
     "MusicXMLを作成できませんでした。",
-    "%s　%s",
 };
 
 }  // namespace

@@ -19,7 +19,6 @@ enum class ExportTxt {
     NoAudioRenderer,      // オーディオを書き出す機能がありません。
     NoNotationWriter,     // MusicXMLを書き出す機能がありません。
     NotationFailed,       // MusicXMLを作成できませんでした。
-    TuningDirection,      // %s　%s (tuning name, base-tone label)
     Count
 };
 

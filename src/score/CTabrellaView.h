@@ -162,6 +162,8 @@ class CTabrellaView : public platform::IViewEvents {
     // Score-load variant, for the reader once m_tuningName, m_otsuFlag and m_baseTone are
     // read: finds m_tuningIndex from the name and recomputes m_pitch and the label.
     void RecomputePitchesForLoad();
+    // "基音" with the base tone's name, and "乙" when it is on: the label the tuning gives.
+    std::string BaseToneLabelOf() const;
 
     // ---- MIDI file writer and export (sound/MidiWriter.cpp, sound/MidiExport.cpp) -------
     // Writes a whole Standard MIDI File for cells firstCell..endCell into `out` in one
@@ -170,6 +172,24 @@ class CTabrellaView : public platform::IViewEvents {
     void OnMidiExport();
     // Writes the export to `sjisPath` whole or not at all (also for batch use).
     std::optional<FileError> ExportMidi(const std::string& sjisPath) const;
+    // The last cell the exports play: m_lastCell, one cell of silence more with the cursor
+    // on cell 1.
+    int ExportEndCell() const;
+
+    // ---- Audio and MusicXML exports (sound/AudioExport.cpp, sound/MusicXmlExport.cpp) ----
+    void OnAudioExport();
+    // Renders what the MIDI export writes into an audio file, whole or not at all; the
+    // format follows the extension (.wav, .flac, .ogg or .oga). Stopped by `progress`, it
+    // leaves nothing behind.
+    std::optional<FileError> ExportAudio(const std::string& sjisPath,
+                                         platform::IProgress& progress) const;
+    void OnMusicXmlExport();
+    // Writes the score as MusicXML whole or not at all: compressed for .mxl, plain for
+    // .musicxml and .xml.
+    std::optional<FileError> ExportMusicXml(const std::string& sjisPath) const;
+    // The notes the MIDI export sounds, as staff notation with the tablature as text
+    // (sound/Notation.cpp).
+    platform::NotationScore NotationOfScore() const;
 
     // ---- Playback (sound/Playback.cpp) ---------------------------------------------------
     void OnPlay();

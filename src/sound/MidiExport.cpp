@@ -42,11 +42,14 @@ void CTabrellaView::OnMidiExport() {
 }
 
 std::optional<FileError> CTabrellaView::ExportMidi(const std::string& sjisPath) const {
-    // With the cursor on the first cell one cell of silence follows the last note.
-    const int endCell = CursorCell() == 1 ? m_lastCell + 1 : m_lastCell;
     std::ostringstream bytes;
-    if (!WriteMidiStream(bytes, 1, endCell)) return FileError{sjisPath, "out of memory"};
+    if (!WriteMidiStream(bytes, 1, ExportEndCell())) return FileError{sjisPath, "out of memory"};
     return WriteFileAtomically(sjisPath, bytes.str());
+}
+
+int CTabrellaView::ExportEndCell() const {
+    // With the cursor on the first cell one cell of silence follows the last note.
+    return CursorCell() == 1 ? m_lastCell + 1 : m_lastCell;
 }
 
 }  // namespace tabrella

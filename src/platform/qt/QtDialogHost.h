@@ -17,6 +17,7 @@ class QtDialogHost : public platform::IDialogHost {
                    platform::MessageBoxKind kind) override;
     std::optional<std::string> FileDialog(const platform::FileDialogRequest& request) override;
     bool FontDialog(platform::FontRecord& font) override;
+    std::unique_ptr<platform::IProgress> ShowProgress(std::string_view sjisText) override;
 
   private:
     QWidget* m_parent;
