@@ -1,6 +1,6 @@
 #pragma once
 // The progress of a long task on the window's thread as a Qt progress dialog with a cancel
-// button. It shows itself only when the task takes longer than half a second.
+// button. It shows itself only once the task looks like taking longer than half a second.
 #include <QProgressDialog>
 
 #include "platform/Progress.h"
