@@ -125,14 +125,6 @@ TEST(CommandLine, AudioAndMusicXmlExportsFollowTheMidiExport) {
     ASSERT_TRUE(xml.valid) << error << xml.error;
     EXPECT_EQ(xml.notes, test::ReadMidi(Bytes(dir.filePath("s.mid")).toStdString()).GridNotes());
     EXPECT_EQ(xml.title, "さくら");
-
-    for (const char* name : {"s.wav", "s.musicxml"}) {
-        const QString option =
-            QString(name).endsWith("wav") ? "--export-audio" : "--export-musicxml";
-        ASSERT_EQ(Tabrella({option, dir.filePath(name), score}).status, 0) << name;
-    }
-    EXPECT_TRUE(Bytes(dir.filePath("s.wav")).startsWith("RIFF"));
-    EXPECT_TRUE(Bytes(dir.filePath("s.musicxml")).contains("<score-partwise version=\"4.0\">"));
 }
 
 TEST(CommandLine, FailuresNameTheFileAndTheReasonOnOneLine) {

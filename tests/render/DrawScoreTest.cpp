@@ -51,10 +51,11 @@ class DrawScore : public ::testing::Test {
         v.OnPaint(surface);
         return log;
     }
-    DrawLog Print() {
+    // Page 0 is the page the screen shows; page n >= 1 is page n of the whole printout.
+    DrawLog Print(int page = 0) {
         DrawLog log;
         RecordingSurface surface(log, true);
-        v.DrawScore(surface);
+        v.DrawScore(surface, page);
         return log;
     }
     DrawLog Redraw() {
@@ -723,13 +724,6 @@ TEST_F(DrawScore, PrinterAndScreenPlaceCellsAlike) {
 
 // ---- Pages of a printout ----------------------------------------------------------------
 
-DrawLog PrintPage(CTabrellaView& view, int page) {
-    DrawLog log;
-    RecordingSurface surface(log, true);
-    view.DrawScore(surface, page);
-    return log;
-}
-
 void ExpectSameDrawing(const DrawLog& a, const DrawLog& b) {
     ASSERT_EQ(a.ops.size(), b.ops.size());
     for (size_t i = 0; i < a.ops.size(); ++i) {
@@ -763,7 +757,7 @@ TEST_F(DrawScore, PageNShowsItsOwnColumnsTheHeaderAndItsNumber) {
     v.m_cells[258] = Whole(0, 6, 0);  // second cell of its second column
     v.m_cells[449] = Whole(0, 7, 0);  // page 3
     v.m_title = S("曲");
-    const DrawLog page2 = PrintPage(v, 2);
+    const DrawLog page2 = Print(2);
     EXPECT_EQ(OnlyText(page2, S("五")).a, LoneNoteAt(kRightColumnX, -100));
     EXPECT_EQ(OnlyText(page2, S("六")).a, LoneNoteAt(kRightColumnX - kW, -180));
     EXPECT_TRUE(page2.TextsEqual(S("一")).empty()) << "page 1's cells stay on page 1";
@@ -775,8 +769,8 @@ TEST_F(DrawScore, PageNShowsItsOwnColumnsTheHeaderAndItsNumber) {
     const DrawOp number = OnlyText(page2, "2 / 3");
     EXPECT_EQ(number.font, (LogicalFont{40, 20, 400, kBrush}));
     EXPECT_EQ(number.a, (Point{kX0 + (7 * kW - 100) / 2, -2724 - 40}));
-    EXPECT_EQ(OnlyText(PrintPage(v, 3), "3 / 3").a, number.a);
-    EXPECT_EQ(OnlyText(PrintPage(v, 3), S("七")).a, LoneNoteAt(kRightColumnX, -100));
+    EXPECT_EQ(OnlyText(Print(3), "3 / 3").a, number.a);
+    EXPECT_EQ(OnlyText(Print(3), S("七")).a, LoneNoteAt(kRightColumnX, -100));
     EXPECT_TRUE(page2.Rects().empty() && page2.Fills().empty()) << "no cursor on paper";
 }
 
@@ -785,9 +779,12 @@ TEST_F(DrawScore, AOnePageScoreAndTheScreensPagePrintExactlyAsBefore) {
     v.m_cells[40] = Split(0, 5, 0, 0, 0, 3);
     v.m_title = S("曲名");
     // Page 1 of a one-page score is the screen's page at column 0, without a number.
-    const DrawLog page1 = PrintPage(v, 1);
+    auto unnumbered = [](const DrawLog& log) {
+        for (const DrawOp& op : log.Texts()) EXPECT_EQ(op.text.find(" / "), std::string::npos);
+    };
+    const DrawLog page1 = Print(1);
     ExpectSameDrawing(page1, Print());
-    for (const DrawOp& op : page1.Texts()) EXPECT_EQ(op.text.find(" / "), std::string::npos);
+    unnumbered(page1);
 
     // The page the screen shows prints from its own column whatever the other pages are,
     // and printing another page leaves the screen's record of the cursor alone.
@@ -797,10 +794,10 @@ TEST_F(DrawScore, AOnePageScoreAndTheScreensPagePrintExactlyAsBefore) {
     v.m_cursorPos = 2;
     Paint();
     const Point cursor{v.m_cursorX, v.m_cursorY};
-    const DrawLog screenPage = PrintPage(v, 0);
-    ExpectSameDrawing(screenPage, Print());
+    const DrawLog screenPage = Print(0);
     EXPECT_EQ(OnlyText(screenPage, S("九")).a, LoneNoteAt(kRightColumnX, -180));
-    PrintPage(v, 2);
+    unnumbered(screenPage);
+    Print(2);
     EXPECT_EQ((Point{v.m_cursorX, v.m_cursorY}), cursor);
 }
 

@@ -118,49 +118,38 @@ MusicXmlScore ReadMusicXml(std::string_view document) {
 }
 
 std::string ReadMxl(std::string_view archive, std::string& error) {
-    zip_error_t zipError;
-    zip_error_init(&zipError);
-    zip_source_t* source = zip_source_buffer_create(archive.data(), archive.size(), 0, &zipError);
-    zip_t* zip = source ? zip_open_from_source(source, ZIP_RDONLY, &zipError) : nullptr;
-    zip_error_fini(&zipError);
+    zip_source_t* source = zip_source_buffer_create(archive.data(), archive.size(), 0, nullptr);
+    zip_t* zip = source ? zip_open_from_source(source, ZIP_RDONLY, nullptr) : nullptr;
     if (!zip) {
-        if (source) zip_source_free(source);
+        zip_source_free(source);
         error = "not a zip archive";
         return {};
     }
     std::unique_ptr<zip_t, decltype(&zip_discard)> owner(zip, &zip_discard);
-    auto entry = [&](const char* name, zip_uint64_t* index = nullptr) -> std::string {
+    // The bytes of entry `index`; empty when there is none.
+    auto entry = [&](zip_int64_t index) {
         zip_stat_t st;
-        if (zip_stat(zip, name, 0, &st) != 0) return {};
-        if (index) *index = st.index;
-        std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen(zip, name, 0),
-                                                                &zip_fclose);
-        std::string bytes(static_cast<size_t>(st.size), '\0');
-        if (!file ||
-            zip_fread(file.get(), bytes.data(), st.size) != static_cast<zip_int64_t>(st.size)) {
-            return {};
-        }
+        if (index < 0 || zip_stat_index(zip, zip_uint64_t(index), 0, &st) != 0)
+            return std::string();
+        std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(
+            zip_fopen_index(zip, zip_uint64_t(index), 0), &zip_fclose);
+        std::string bytes(size_t(st.size), '\0');
+        if (!file || zip_fread(file.get(), bytes.data(), st.size) != zip_int64_t(st.size))
+            return std::string();
         return bytes;
     };
-    zip_uint64_t mimeIndex = 1;
-    zip_stat_t mimeStat;
-    if (entry("mimetype", &mimeIndex) != "application/vnd.recordare.musicxml" || mimeIndex != 0 ||
-        zip_stat_index(zip, 0, 0, &mimeStat) != 0 || mimeStat.comp_method != ZIP_CM_STORE) {
+    zip_stat_t first;
+    if (zip_get_name(zip, 0, 0) != std::string("mimetype") ||
+        zip_stat_index(zip, 0, 0, &first) != 0 || first.comp_method != ZIP_CM_STORE ||
+        entry(0) != "application/vnd.recordare.musicxml") {
         error = "no stored mimetype of MusicXML first";
         return {};
     }
     pugi::xml_document container;
-    const std::string list = entry("META-INF/container.xml");
-    if (!container.load_string(list.c_str())) {
-        error = "no container";
-        return {};
-    }
-    const std::string rootFile = container.child("container")
-                                     .child("rootfiles")
-                                     .child("rootfile")
-                                     .attribute("full-path")
-                                     .value();
-    std::string document = rootFile.empty() ? std::string() : entry(rootFile.c_str());
+    container.load_string(entry(zip_name_locate(zip, "META-INF/container.xml", 0)).c_str());
+    const char* root =
+        container.select_node("/container/rootfiles/rootfile/@full-path").attribute().value();
+    std::string document = entry(zip_name_locate(zip, root, 0));
     if (document.empty()) error = "the container names no file of the archive";
     return document;
 }
