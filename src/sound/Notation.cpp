@@ -59,7 +59,7 @@ class NotationBuilder : private ICellWalker {
             NotationNote& on = SoundOn(1);
             if (m.bend) {
                 BendTo(on, m.bendByte, m.bendKind == 10);
-                on.sign = MarkText(m.bendKind);
+                Sign(on, m.bendKind);
             } else {
                 Tsu(on);
             }
@@ -79,7 +79,7 @@ class NotationBuilder : private ICellWalker {
                 // As in the file, ツ goes up here and stays up through the hold.
                 NotationNote& on = SoundOn(1);
                 BendTo(on, m.bend ? m.bendByte : kTsuPeak, m.bend && m.bendKind == 10);
-                on.sign = MarkText(m.bend ? m.bendKind : kTsuKind);
+                Sign(on, m.bend ? m.bendKind : kTsuKind);
             } else {
                 Strike(c.second, 1);
             }
@@ -105,9 +105,7 @@ class NotationBuilder : private ICellWalker {
                 BendTo(on, BendByte(kind, p), kind == 10);
             }
             // The sign stands where the cell writes it, not where a second half repeats it.
-            if (centre >= 100 && (kind == kTsuKind || IsBendKind(kind)) && !on.IsRest()) {
-                on.sign = MarkText(kind);
-            }
+            if (centre >= 100 && (kind == kTsuKind || IsBendKind(kind))) Sign(on, kind);
         }
     }
 
@@ -150,7 +148,12 @@ class NotationBuilder : private ICellWalker {
     void Tsu(NotationNote& note) {
         BendTo(note, kTsuPeak, false);
         BendTo(note, kBendCentre, true);
-        if (!note.IsRest()) note.sign = MarkText(kTsuKind);
+        Sign(note, kTsuKind);
+    }
+
+    // A technique sign over sounding keys; silence carries none.
+    static void Sign(NotationNote& note, int kind) {
+        if (!note.IsRest()) note.sign = MarkText(kind);
     }
 
     const CTabrellaView& m_view;
