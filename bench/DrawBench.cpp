@@ -47,7 +47,7 @@ class ImageWindow : public platform::IViewWindow {
     void SetPathCaption(std::string_view) override {}
     void CloseMainWindow() override {}
     void ShowHelp() override {}
-    void RunPrintJob(platform::PrintJob, const platform::PageDrawer&) override {}
+    void RunPrintJob(platform::PrintJob, const platform::PrintPages&) override {}
     void ShowAbout() override {}
 };
 

@@ -1,6 +1,6 @@
-// File speed: the MIDI writer and the score file on a full score of 2999 cells, each beside
-// plain buffered I/O (stdio) writing or reading the same number of bytes to a file in the
-// same folder.
+// File speed: the MIDI writer, the score file and the audio and MusicXML exports on a full
+// score of 2999 cells, each beside plain buffered I/O (stdio) writing or reading the same
+// number of bytes to a file in the same folder, or beside the least its library does.
 //
 // Every iteration times the measured operation and what it is compared with one after the
 // other, in turns, so all see the same state of a busy machine. The reported time is the
@@ -9,9 +9,13 @@
 //   base     plain stdio: a new file written, or the file read back;
 //   durable  the same with what the program adds to keep the old file safe when saving and
 //            exporting: the new file flushed to disk, renamed over the old, folder flushed;
-//   memory   the operation's own work on bytes in memory (no file), to see where time goes.
+//   memory   the operation's own work on bytes in memory (no file), to see where time goes;
+//   bare     the audio export's library alone: FluidSynth rendering the same MIDI bytes
+//            into a WAV file with the same settings, in the fewest calls;
+//   midi     the MIDI export of the same score, beside the MusicXML export.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <fluidsynth.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -24,7 +28,10 @@
 #include <string>
 #include <vector>
 
+#include "exchange/MusicXmlWriter.h"
 #include "files/ScoreFile.h"
+#include "platform/fluid/FluidAudioRenderer.h"
+#include "platform/fluid/FluidSequencer.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/KeyCodes.h"
@@ -387,6 +394,88 @@ void BM_KeystrokeHistory(benchmark::State& state) {
     state.counters["history_MB"] = static_cast<double>(bytes) / 1e6;
 }
 BENCHMARK(BM_KeystrokeHistory)->Unit(benchmark::kMillisecond)->Iterations(3);
+// ---- Audio and MusicXML exports ------------------------------------------------------------
+
+struct ExportingScore {
+    test::FakeWindow window;
+    test::ScriptedDialogHost dialogs;
+    test::FakeSequencer sequencer;
+    platform::fluid::FluidAudioRenderer audio;
+    exchange::MusicXmlWriter musicXml;
+    CTabrellaView view{platform::Services{window, dialogs, sequencer, &audio, &musicXml}};
+    ExportingScore() { FillFullScore(view); }
+};
+
+// FluidSynth alone: the MIDI bytes into a WAV file, rendered to the music's last tick and on
+// until the synthesizer is silent (at most two seconds), as the export does.
+void BareFluidRender(const std::string& midi, const std::string& path) {
+    using R = platform::fluid::FluidAudioRenderer;
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_setnum(settings, "synth.sample-rate", R::kSampleRate);
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setstr(settings, "player.timing-source", "sample");
+    fluid_settings_setstr(settings, "audio.file.name", path.c_str());
+    fluid_settings_setstr(settings, "audio.file.type", "wav");
+    fluid_settings_setstr(settings, "audio.file.format", "s16");
+    fluid_settings_setint(settings, "audio.period-size", R::kBlockFrames);
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    fluid_synth_sfload(synth, platform::fluid::FluidSequencer::FindSoundFont().c_str(), 1);
+    fluid_player_t* player = new_fluid_player(synth);
+    fluid_player_add_mem(player, midi.data(), midi.size());
+    fluid_file_renderer_t* renderer = new_fluid_file_renderer(synth);
+    fluid_player_play(player);
+    while (fluid_player_get_status(player) == FLUID_PLAYER_PLAYING &&
+           (fluid_player_get_total_ticks(player) == 0 ||
+            fluid_player_get_current_tick(player) < fluid_player_get_total_ticks(player))) {
+        fluid_file_renderer_process_block(renderer);
+    }
+    for (int tail = 0;
+         tail < R::kLongestTailFrames && fluid_synth_get_active_voice_count(synth) > 0;
+         tail += R::kBlockFrames) {
+        fluid_file_renderer_process_block(renderer);
+    }
+    delete_fluid_file_renderer(renderer);
+    delete_fluid_player(player);
+    delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+}
+
+// The whole score, about 19 minutes of music at tempo 80, into a WAV file.
+void BM_ExportAudioWav(benchmark::State& state) {
+    ExportingScore score;
+    const std::string path = Folder().File("export.wav");
+    const std::string bare = Folder().File("bare.wav");
+    std::ostringstream midi;
+    score.view.WriteMidiStream(midi, 1, score.view.ExportEndCell());
+    struct ToTheEnd : platform::IProgress {
+        bool Continue(long, long) override { return true; }
+    } toTheEnd;
+    TimeBeside(
+        state,
+        [&] {
+            if (score.view.ExportAudio(path, toTheEnd)) std::abort();
+        },
+        {{"bare", [&] { BareFluidRender(midi.str(), bare); }}}, 0,
+        [&] { std::remove(bare.c_str()); });
+    state.counters["bytes"] = double(fs::file_size(path));
+    // 16-bit stereo at 44.1 kHz after a 44-byte header.
+    state.counters["audio_s"] = double(fs::file_size(path) - 44) / (4 * 44100);
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_ExportAudioWav)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// The whole score as MusicXML, beside its MIDI export.
+void BM_ExportMusicXml(benchmark::State& state) {
+    ExportingScore score;
+    const std::string path = Folder().File("export.musicxml");
+    const std::string midi = Folder().File("beside.mid");
+    if (score.view.ExportMusicXml(path)) state.SkipWithError("export failed");
+    const size_t bytes = fs::file_size(path);
+    TimeBeside(
+        state, [&] { score.view.ExportMusicXml(path); },
+        {{"midi", [&] { score.view.ExportMidi(midi); }}}, bytes);
+}
+BENCHMARK(BM_ExportMusicXml)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tabrella

@@ -2,7 +2,8 @@
 TABRELLA_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libqt6svg6
-    libfluidsynth-dev libasound2-dev fluid-soundfont-gm
+    libfluidsynth-dev libasound2-dev fluid-soundfont-gm libsndfile1-dev
+    libpugixml-dev libzip-dev
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu
     libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
     xvfb xdotool x11-xkb-utils xauth imagemagick poppler-utils desktop-file-utils python3

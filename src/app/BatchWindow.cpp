@@ -77,8 +77,7 @@ QString PrintToPdf(CTabrellaView& view, const QString& path) {
     printer.setOutputFileName(path);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Portrait);
-    const bool printed = qt::QtViewWidget::PrintPage(
-        printer, [&view](platform::IDrawSurface& s) { view.DrawScore(s); });
+    const bool printed = qt::QtViewWidget::PrintPages(printer, view.PrintedPages());
     if (!printed || printer.printerState() == QPrinter::Error) {
         return QStringLiteral("cannot write the PDF file");
     }

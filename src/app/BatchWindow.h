@@ -34,7 +34,7 @@ class BatchWindow : public platform::IViewWindow {
     void SetPathCaption(std::string_view) override {}
     void CloseMainWindow() override {}
     void ShowHelp() override {}
-    void RunPrintJob(platform::PrintJob, const platform::PageDrawer&) override {}
+    void RunPrintJob(platform::PrintJob, const platform::PrintPages&) override {}
     void ShowAbout() override {}
 
   private:
@@ -56,7 +56,7 @@ class BatchDialogs : public platform::IDialogHost {
     bool FontDialog(platform::FontRecord&) override { return false; }
 };
 
-// Prints the view's page into a one-page A4 PDF; an empty text on success, else the reason.
+// Prints every page of the score into an A4 PDF; an empty text on success, else the reason.
 QString PrintToPdf(CTabrellaView& view, const QString& path);
 
 }  // namespace tabrella::app

@@ -29,8 +29,8 @@ using qt::FromSjis;
 
 CMainFrame::CMainFrame(platform::ISequencer& sequencer)
     : m_viewWidget(new qt::QtViewWidget(this)), m_dialogs(this) {
-    m_view =
-        std::make_unique<CTabrellaView>(platform::Services{*m_viewWidget, m_dialogs, sequencer});
+    m_view = std::make_unique<CTabrellaView>(
+        platform::Services{*m_viewWidget, m_dialogs, sequencer, &m_audio, &m_musicXml});
     m_viewWidget->SetView(m_view.get());
     m_viewWidget->onCaption = [this](const QString& caption) { setWindowTitle(caption); };
     m_viewWidget->onCloseMainWindow = [this] { close(); };

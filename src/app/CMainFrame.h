@@ -6,7 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include "exchange/MusicXmlWriter.h"
 #include "platform/Sequencer.h"
+#include "platform/fluid/FluidAudioRenderer.h"
 #include "platform/qt/QtDialogHost.h"
 #include "platform/qt/QtViewWidget.h"
 #include "resources/FrameResources.h"
@@ -51,6 +53,8 @@ class CMainFrame : public QMainWindow {
 
     qt::QtViewWidget* m_viewWidget;
     qt::QtDialogHost m_dialogs;
+    platform::fluid::FluidAudioRenderer m_audio;
+    exchange::MusicXmlWriter m_musicXml;
     std::unique_ptr<CTabrellaView> m_view;
     std::multimap<int, QAction*> m_actions;
     std::vector<QLabel*> m_indicators;

@@ -18,7 +18,9 @@
 #include "app/AppInfo.h"
 #include "app/BatchWindow.h"
 #include "app/CMainFrame.h"
+#include "exchange/MusicXmlWriter.h"
 #include "files/AtomicFile.h"
+#include "platform/fluid/FluidAudioRenderer.h"
 #include "platform/fluid/FluidSequencer.h"
 #include "platform/qt/QtText.h"
 #include "resources/Texts.h"
@@ -81,7 +83,8 @@ std::optional<FileError> WritePdf(CTabrellaView& view, const QString& path) {
 bool WantsNoWindow(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         for (const char* option :
-             {"--export-midi", "--render-png", "--print-pdf", "--help", "-h", "--version", "-v"}) {
+             {"--export-midi", "--export-audio", "--export-musicxml", "--render-png", "--print-pdf",
+              "--help", "-h", "--version", "-v"}) {
             const size_t n = std::strlen(option);
             if (std::strncmp(argv[i], option, n) == 0 && (argv[i][n] == 0 || argv[i][n] == '=')) {
                 return true;
@@ -100,19 +103,29 @@ CommandLine ParseCommandLine(const QApplication& application) {
     parser.addVersionOption();
     const QCommandLineOption exportMidi(
         "export-midi", "Write the MIDI file that exporting FILE would write.", "OUT.mid");
+    const QCommandLineOption exportAudio(
+        "export-audio",
+        "Render what exporting FILE as MIDI would write into audio: WAV, FLAC or Ogg Vorbis "
+        "by the extension.",
+        "OUT.wav");
+    const QCommandLineOption exportMusicXml(
+        "export-musicxml", "Write FILE as MusicXML: compressed for .mxl, plain for .musicxml.",
+        "OUT.musicxml");
     const QCommandLineOption renderPng(
         "render-png", "Draw the page of FILE, as the window shows it after opening, into a PNG.",
         "OUT.png");
-    const QCommandLineOption printPdf("print-pdf", "Print the page of FILE into an A4 PDF.",
+    const QCommandLineOption printPdf("print-pdf", "Print every page of FILE into an A4 PDF.",
                                       "OUT.pdf");
     const QCommandLineOption zoom("zoom", "Zoom in percent for --render-png (default 120).", "N",
                                   "120");
-    parser.addOptions({exportMidi, renderPng, printPdf, zoom});
+    parser.addOptions({exportMidi, exportAudio, exportMusicXml, renderPng, printPdf, zoom});
     parser.addPositionalArgument("file", "Score file (*.tbr, *.txt).", "[FILE]");
     parser.process(application);
 
     CommandLine line;
     line.exportMidi = parser.value(exportMidi);
+    line.exportAudio = parser.value(exportAudio);
+    line.exportMusicXml = parser.value(exportMusicXml);
     line.renderPng = parser.value(renderPng);
     line.printPdf = parser.value(printPdf);
     bool zoomOk = false;
@@ -131,7 +144,9 @@ int RunBatch(const CommandLine& line) {
     BatchWindow window(kRenderWidth, kRenderHeight);
     BatchDialogs dialogs;
     platform::fluid::FluidSequencer sequencer;  // never opened: batch work does not play
-    CTabrellaView view(platform::Services{window, dialogs, sequencer});
+    platform::fluid::FluidAudioRenderer audio;
+    exchange::MusicXmlWriter musicXml;
+    CTabrellaView view(platform::Services{window, dialogs, sequencer, &audio, &musicXml});
     view.m_zoom = line.zoom;
 
     // As Open does it in the window: read, then the paint pass that follows.
@@ -142,6 +157,19 @@ int RunBatch(const CommandLine& line) {
 
     if (!line.exportMidi.isEmpty()) {
         if (const std::optional<FileError> error = view.ExportMidi(ViewPath(line.exportMidi))) {
+            return Failure(*error);
+        }
+    }
+    if (!line.exportAudio.isEmpty()) {
+        const std::unique_ptr<platform::IProgress> toTheEnd = dialogs.ShowProgress({});
+        if (const std::optional<FileError> error =
+                view.ExportAudio(ViewPath(line.exportAudio), *toTheEnd)) {
+            return Failure(*error);
+        }
+    }
+    if (!line.exportMusicXml.isEmpty()) {
+        if (const std::optional<FileError> error =
+                view.ExportMusicXml(ViewPath(line.exportMusicXml))) {
             return Failure(*error);
         }
     }

@@ -7,13 +7,16 @@
 namespace tabrella::app {
 
 struct CommandLine {
-    QString file;        // the score to open, or to read in batch work
-    QString exportMidi;  // --export-midi OUT.mid
-    QString renderPng;   // --render-png OUT.png
-    QString printPdf;    // --print-pdf OUT.pdf
-    int zoom = 120;      // --zoom N, for --render-png
+    QString file;            // the score to open, or to read in batch work
+    QString exportMidi;      // --export-midi OUT.mid
+    QString exportAudio;     // --export-audio OUT.wav|.flac|.ogg
+    QString exportMusicXml;  // --export-musicxml OUT.musicxml|.mxl
+    QString renderPng;       // --render-png OUT.png
+    QString printPdf;        // --print-pdf OUT.pdf
+    int zoom = 120;          // --zoom N, for --render-png
     bool Batch() const {
-        return !exportMidi.isEmpty() || !renderPng.isEmpty() || !printPdf.isEmpty();
+        return !exportMidi.isEmpty() || !exportAudio.isEmpty() || !exportMusicXml.isEmpty() ||
+               !renderPng.isEmpty() || !printPdf.isEmpty();
     }
 };
 

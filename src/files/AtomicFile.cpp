@@ -151,32 +151,73 @@ Outcome ReplaceFile(const std::string& target, std::string_view bytes, const str
     return {};
 }
 
-}  // namespace
+// Makes a finished file durable and renames it over the target, with the old file's
+// permissions or a new file's; then removes what killed saves of the target left.
+Outcome ReplaceWith(const std::string& tempPath, const std::string& target) {
+    Fd fd(::open(tempPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return {errno, false};
+    struct stat old {};
+    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? old.st_mode & 07777 : NewFileMode();
+    if (::fchmod(fd.get(), mode) != 0) return {errno, false};
+    if (::fsync(fd.get()) != 0) return {errno, false};
+    if (int err = fd.Close()) return {err, false};
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) return {errno, false};
+    Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+    RemoveLeftTemporaries(target);
+    return {};
+}
 
-std::optional<FileError> WriteFileAtomically(std::string_view path, std::string_view bytes) {
-    const std::string target = ResolveLink(std::string(path));
-    struct stat st {};
-    Outcome outcome;
-    if (::stat(target.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            outcome.err = EISDIR;
-        } else if (!S_ISREG(st.st_mode)) {
-            // A device or pipe cannot be replaced, and writing into one loses the bytes.
-            outcome.err = kNotRegularFile;
-        } else {
-            outcome = ReplaceFile(target, bytes, &st);
-        }
-    } else if (errno == ENOENT) {
-        outcome = ReplaceFile(target, bytes, nullptr);
-    } else {
-        outcome.err = errno;
-    }
+std::optional<FileError> ErrorOf(const Outcome& outcome, std::string_view path,
+                                 const std::string& target) {
     if (!outcome.err) return std::nullopt;
     if (outcome.inFolder) {
         return FileError{DirectoryOf(target),
                          res::Sjis(res::FileTxt::FolderNotWritable) + SystemReason(outcome.err)};
     }
     return MakeFileError(path, outcome.err);
+}
+
+// Only a regular file, or none yet, can be replaced: a device or pipe would lose the bytes.
+int CheckReplaceable(const std::string& target, struct stat& st, bool& exists) {
+    exists = ::stat(target.c_str(), &st) == 0;
+    if (!exists) return errno == ENOENT ? 0 : errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    return S_ISREG(st.st_mode) ? 0 : kNotRegularFile;
+}
+
+}  // namespace
+
+PendingFile::~PendingFile() {
+    if (!m_tempPath.empty()) ::unlink(m_tempPath.c_str());
+}
+
+std::optional<FileError> PendingFile::Create(std::string_view target) {
+    m_path = std::string(target);
+    m_target = ResolveLink(m_path);
+    struct stat st {};
+    bool exists = false;
+    if (int err = CheckReplaceable(m_target, st, exists)) return MakeFileError(target, err);
+    std::string path;
+    const int fd = CreateTemporary(m_target, path);
+    if (fd < 0) return ErrorOf({errno, true}, target, m_target);
+    ::close(fd);
+    m_tempPath = path;
+    return std::nullopt;
+}
+
+std::optional<FileError> PendingFile::Commit() {
+    const Outcome outcome = ReplaceWith(m_tempPath, m_target);
+    if (!outcome.err) m_tempPath.clear();  // renamed: nothing left to remove
+    return ErrorOf(outcome, m_path, m_target);
+}
+
+std::optional<FileError> WriteFileAtomically(std::string_view path, std::string_view bytes) {
+    const std::string target = ResolveLink(std::string(path));
+    struct stat st {};
+    bool exists = false;
+    if (int err = CheckReplaceable(target, st, exists)) return MakeFileError(path, err);
+    return ErrorOf(ReplaceFile(target, bytes, exists ? &st : nullptr), path, target);
 }
 
 std::optional<FileError> WriteFreshTempFile(std::string_view suffix, std::string_view bytes,

@@ -17,6 +17,29 @@ namespace tabrella {
 // folder.
 std::optional<FileError> WriteFileAtomically(std::string_view path, std::string_view bytes);
 
+// A new file beside a target, for a writer that names the file it writes rather than
+// handing over bytes (a library that renders into a file). Commit puts it in the target's
+// place as WriteFileAtomically would, keeping the target's permissions and following its
+// link; a folder, device or pipe is refused. A file never committed is removed, so a
+// failed or abandoned write leaves the target as it was.
+class PendingFile {
+  public:
+    PendingFile() = default;
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    std::optional<FileError> Create(std::string_view target);
+    // The file system's name of the new file, for the writer.
+    const std::string& NativePath() const { return m_tempPath; }
+    std::optional<FileError> Commit();
+
+  private:
+    std::string m_path;    // as named
+    std::string m_target;  // links followed
+    std::string m_tempPath;
+};
+
 // Creates a file under a fresh name in $TMPDIR (else /tmp), exclusively and readable by the
 // owner only, so no other program can slip a file of its own in under that name; writes
 // `bytes` and stores the file system's name in `path`. On failure nothing remains.

@@ -105,4 +105,11 @@ void CDialog::OnCancel(IDialogControls& controls) {
     controls.End(kIdCancel);
 }
 
+std::unique_ptr<IProgress> IDialogHost::ShowProgress(std::string_view) {
+    struct RunToEnd : IProgress {
+        bool Continue(long, long) override { return true; }
+    };
+    return std::make_unique<RunToEnd>();
+}
+
 }  // namespace tabrella::platform

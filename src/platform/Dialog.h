@@ -4,11 +4,14 @@
 // forwards button presses and timer ticks, and returns what End() was given. Esc and the
 // close box call OnCancel, which reads nothing back.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "platform/Progress.h"
 
 namespace tabrella::platform {
 
@@ -127,6 +130,9 @@ class IDialogHost {
     virtual std::optional<std::string> FileDialog(const FileDialogRequest& request) = 0;
     // Opens on `font`; on confirmation writes the choice back and returns true.
     virtual bool FontDialog(FontRecord& font) = 0;
+    // A progress display with a cancel button for a long task, up while the result lives.
+    // A host that shows nothing lets every task run to its end.
+    virtual std::unique_ptr<IProgress> ShowProgress(std::string_view sjisText);
 };
 
 }  // namespace tabrella::platform

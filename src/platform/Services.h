@@ -1,6 +1,8 @@
 #pragma once
 // The platform services handed to the view when it is created.
+#include "platform/AudioRenderer.h"
 #include "platform/Dialog.h"
+#include "platform/Notation.h"
 #include "platform/Sequencer.h"
 #include "platform/ViewWindow.h"
 
@@ -10,6 +12,9 @@ struct Services {
     IViewWindow& window;
     IDialogHost& dialogs;
     ISequencer& sequencer;
+    // The exports that need libraries of their own; without one its command says so.
+    IAudioRenderer* audio = nullptr;
+    INotationWriter* notation = nullptr;
 };
 
 }  // namespace tabrella::platform

@@ -25,7 +25,12 @@ struct ScrollInfo {
 
 enum class PrintJob { Print, Preview, Setup };
 
-using PageDrawer = std::function<void(IDrawSurface&)>;
+// What a print job can print: pages 1..count of the whole score, drawn by draw(surface, n),
+// and page 0, the page the screen shows (the printer's "current page").
+struct PrintPages {
+    int count = 1;
+    std::function<void(IDrawSurface&, int page)> draw;
+};
 
 class IViewWindow {
   public:
@@ -54,8 +59,8 @@ class IViewWindow {
 
     // Shows the program's help page.
     virtual void ShowHelp() = 0;
-    // Runs the frame's print, preview or printer set-up; `drawPage` draws the one page.
-    virtual void RunPrintJob(PrintJob job, const PageDrawer& drawPage) = 0;
+    // Runs the frame's print, preview or printer set-up on the score's pages.
+    virtual void RunPrintJob(PrintJob job, const PrintPages& pages) = 0;
     virtual void ShowAbout() = 0;
 };
 

@@ -2,11 +2,13 @@
 // printer. Steps follow the order in which the picture is built up.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "render/CellText.h"
 #include "render/HeaderText.h"
 #include "render/PageLayout.h"
+#include "resources/ExportTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
 
@@ -20,7 +22,7 @@ using platform::Point;
 
 struct Fonts {
     LogicalFont note, noteNarrow, half, halfNarrow, overlay, halfOverlay;
-    LogicalFont tuning, baseTone, tempo;
+    LogicalFont tuning, baseTone, tempo, pageNumber;
 
     explicit Fonts(const std::string& face) {
         const std::string& brush = res::Sjis(res::Txt::FontBrush);
@@ -33,6 +35,8 @@ struct Fonts {
         tuning = {90, 0, 400, brush};
         baseTone = {80, 0, 400, brush};
         tempo = {60, 0, 400, brush};
+        // A set width, so that the number can be centred by its length.
+        pageNumber = {40, 20, 400, brush};
     }
 };
 
@@ -158,23 +162,51 @@ void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at, const
     drawHalf(cell.second, y - h / 4 - h / 20);
 }
 
+// "n / N" centred under the grid.
+void DrawPageNumber(IDrawSurface& s, const PageGeometry& g, const Fonts& f, int page, int count) {
+    char text[64];
+    std::snprintf(text, sizeof text, res::Sjis(res::ExportTxt::PageNumberFormat).c_str(), page,
+                  count);
+    const int width = static_cast<int>(std::strlen(text)) * f.pageNumber.width;
+    s.SelectFont(f.pageNumber);
+    s.Text(g.PageNumberAnchor(width, f.pageNumber.height), text);
+}
+
 }  // namespace
 
 void CTabrellaView::OnPaint(platform::IDrawSurface& surface) {
     DrawScore(surface);
 }
 
-void CTabrellaView::DrawScore(platform::IDrawSurface& surface) {
-    DrawPage(surface, false);
+void CTabrellaView::DrawScore(platform::IDrawSurface& surface, int printedPage) {
+    if (printedPage >= 1 && surface.IsPrinter()) {
+        const int pageColumn = m_columnsPerPage * (printedPage - 1);
+        DrawPage(surface, false, pageColumn, PrintedPageCount() > 1 ? printedPage : 0);
+    } else {
+        DrawPage(surface, false, m_topColumn, 0);
+    }
+}
+
+int CTabrellaView::PrintedPageCount() const {
+    const int cellsPerPage = kCellsPerColumn * std::max(m_columnsPerPage, 1);
+    return std::max(1, (LastUsedCell() + cellsPerPage - 1) / cellsPerPage);
+}
+
+platform::PrintPages CTabrellaView::PrintedPages() {
+    return {PrintedPageCount(),
+            [this](platform::IDrawSurface& s, int page) { DrawScore(s, page); }};
 }
 
 void CTabrellaView::RedrawNow() {
     std::unique_ptr<platform::IDrawSurface> surface = m_services.window.GetSurface(true);
     surface->SetTransparentText();
-    DrawPage(*surface, true);
+    DrawPage(*surface, true, m_topColumn, 0);
 }
 
-void CTabrellaView::DrawPage(platform::IDrawSurface& s, bool immediate) {
+// `topColumn` is the page's first column: m_topColumn on the screen, any page on paper.
+// `pageNumber` 0 draws no page number.
+void CTabrellaView::DrawPage(platform::IDrawSurface& s, bool immediate, int topColumn,
+                             int pageNumber) {
     const bool printer = s.IsPrinter();
     const PageGeometry g = PageGeometry::Of(*this);
     const int w = g.w, h = g.h, x0 = g.x0, y0 = g.y0, rows = g.rows, cols = g.columns;
@@ -217,19 +249,20 @@ void CTabrellaView::DrawPage(platform::IDrawSurface& s, bool immediate) {
 
     // 6. Cells of the page. Cells past the page lie left of it; the first column beyond is
     // still drawn since a long text there reaches into the margin.
-    const int firstCell = kCellsPerColumn * m_topColumn + 1;
+    const int firstCell = kCellsPerColumn * topColumn + 1;
     const int cursorCell = CursorCell();
     const int drawnEnd = std::min(m_lastCell, firstCell - 1 + 2 * rows * (cols + 1));
     for (int k = firstCell; k <= drawnEnd; ++k) {
-        const Point at = g.CellPosition(k, m_topColumn);
+        const Point at = g.CellPosition(k, topColumn);
         DrawCell(s, m_cells[k], at, g, f);
         if (k == cursorCell && !printer) {
             s.FillWhite({at.x + 5, at.y - 5}, w - 5, 5 - h / 2);
             if (m_cursorPos % 2 == 1) s.FillWhite({at.x + 5, at.y - h / 2 - 5}, w - 5, 5 - h / 2);
         }
     }
-    if (cursorCell >= firstCell && cursorCell <= m_lastCell) {
-        const Point at = g.CellPosition(cursorCell, m_topColumn);
+    // Only the page the screen shows holds the cursor.
+    if (topColumn == m_topColumn && cursorCell >= firstCell && cursorCell <= m_lastCell) {
+        const Point at = g.CellPosition(cursorCell, topColumn);
         m_cursorX = at.x;
         m_cursorY = at.y;
     }
@@ -270,6 +303,7 @@ void CTabrellaView::DrawPage(platform::IDrawSurface& s, bool immediate) {
     s.Text(g.TempoAnchor(), tempo);
     s.SelectFont(f.baseTone);
     DrawVertical(s, m_baseToneLabel, [&](int j) { return g.BaseToneAnchor(j); });
+    if (pageNumber > 0) DrawPageNumber(s, g, f, pageNumber, PrintedPageCount());
 }
 
 }  // namespace tabrella

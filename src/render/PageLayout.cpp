@@ -36,6 +36,15 @@ platform::Point PageGeometry::TempoAnchor() const {
     return {x0 + (columns - 1) * w, y0 + h / 2};
 }
 
+int PageGeometry::GridBottom() const {
+    return y0 - (h / 10) * (rows / 4) - h * rows;
+}
+
+platform::Point PageGeometry::PageNumberAnchor(int width, int height) const {
+    // One text height below the grid, so it reads as the page's foot, not as a cell.
+    return {x0 + (columns * w - width) / 2, GridBottom() - height};
+}
+
 ScreenExtents ZoomedExtents(int viewportExtX, int viewportExtY, int zoom) {
     return {viewportExtX * zoom / 100, viewportExtY * zoom / 100};
 }

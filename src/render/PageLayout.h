@@ -27,6 +27,9 @@ struct PageGeometry {
     platform::Point TuningAnchor(int j) const;
     platform::Point BaseToneAnchor(int j) const;
     platform::Point TempoAnchor() const;
+    // The lowest grid line, and the top-left of a page number `width` wide centred under it.
+    int GridBottom() const;
+    platform::Point PageNumberAnchor(int width, int height) const;
 };
 
 // The screen mapping at a zoom: viewport extents in pixels for 1000 x 600 logical units.

@@ -138,8 +138,14 @@ class CTabrellaView : public platform::IViewEvents {
     bool CanRedo() const { return m_history.CanRedo(); }
 
     // ---- Drawing (render/DrawScore.cpp) -----------------------------------------------
-    void DrawScore(platform::IDrawSurface& surface);
+    // Page 0 is the page the screen shows, on any surface. On a printer, page n >= 1 is page
+    // n of the whole printout: the columns from 7 (n - 1) on, numbered when there are more.
+    void DrawScore(platform::IDrawSurface& surface, int printedPage = 0);
     void RedrawNow();
+    // The pages the whole score prints on: its used cells from the first column, at least one.
+    int PrintedPageCount() const;
+    // What print and preview offer: every page of the score, and the page the screen shows.
+    platform::PrintPages PrintedPages();
 
     // ---- Zoom, fonts and scrolling (render/Zoom.cpp) ------------------------------------
     void OnZoom(int percent);
@@ -161,6 +167,8 @@ class CTabrellaView : public platform::IViewEvents {
     // Score-load variant, for the reader once m_tuningName, m_otsuFlag and m_baseTone are
     // read: finds m_tuningIndex from the name and recomputes m_pitch and the label.
     void RecomputePitchesForLoad();
+    // "基音" with the base tone's name, and "乙" when it is on: the label the tuning gives.
+    std::string BaseToneLabelOf() const;
 
     // ---- MIDI file writer and export (sound/MidiWriter.cpp, sound/MidiExport.cpp) -------
     // Writes a whole Standard MIDI File for cells firstCell..endCell into `out` in one
@@ -169,6 +177,24 @@ class CTabrellaView : public platform::IViewEvents {
     void OnMidiExport();
     // Writes the export to `path` whole or not at all (also for batch use).
     std::optional<FileError> ExportMidi(const std::string& path) const;
+    // The last cell the exports play: m_lastCell, one cell of silence more with the cursor
+    // on cell 1.
+    int ExportEndCell() const;
+
+    // ---- Audio and MusicXML exports (sound/AudioExport.cpp, sound/MusicXmlExport.cpp) ----
+    void OnAudioExport();
+    // Renders what the MIDI export writes into an audio file, whole or not at all; the
+    // format follows the extension (.wav, .flac, .ogg or .oga). Stopped by `progress`, it
+    // leaves nothing behind.
+    std::optional<FileError> ExportAudio(const std::string& path,
+                                         platform::IProgress& progress) const;
+    void OnMusicXmlExport();
+    // Writes the score as MusicXML whole or not at all: compressed for .mxl, plain for
+    // .musicxml and .xml.
+    std::optional<FileError> ExportMusicXml(const std::string& path) const;
+    // The notes the MIDI export sounds, as staff notation with the tablature as text
+    // (sound/Notation.cpp).
+    platform::NotationScore NotationOfScore() const;
 
     // ---- Playback (sound/Playback.cpp) ---------------------------------------------------
     void OnPlay();
@@ -245,7 +271,7 @@ class CTabrellaView : public platform::IViewEvents {
     void ResetView();
     void PaintTitleNow();
 
-    void DrawPage(platform::IDrawSurface& surface, bool immediate);
+    void DrawPage(platform::IDrawSurface& surface, bool immediate, int topColumn, int pageNumber);
     void SetUpScreenMapping(platform::IDrawSurface& surface);
     void SetScrollRanges(platform::ClientSize client);
     void KeepScrollInRange(platform::ClientSize client);

@@ -60,6 +60,8 @@ const auto kTable = std::to_array<CommandEntry>({
     {cmd::kTuning, [](V& v) { v.OnTuning(); }},
     {cmd::kTempo, [](V& v) { v.OnTempo(); }},
     {cmd::kMidiExport, [](V& v) { v.OnMidiExport(); }},
+    {cmd::kAudioExport, [](V& v) { v.OnAudioExport(); }},
+    {cmd::kMusicXmlExport, [](V& v) { v.OnMusicXmlExport(); }},
 });
 
 }  // namespace

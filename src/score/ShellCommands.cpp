@@ -7,14 +7,12 @@ namespace tabrella {
 // the repaint after the dialog does, as after any dialog, so Save, export and Play lose
 // no trailing cells.
 void CTabrellaView::OnFilePrint() {
-    m_services.window.RunPrintJob(platform::PrintJob::Print,
-                                  [this](platform::IDrawSurface& s) { DrawScore(s); });
+    m_services.window.RunPrintJob(platform::PrintJob::Print, PrintedPages());
     m_services.window.Invalidate();
 }
 
 void CTabrellaView::OnFilePrintPreview() {
-    m_services.window.RunPrintJob(platform::PrintJob::Preview,
-                                  [this](platform::IDrawSurface& s) { DrawScore(s); });
+    m_services.window.RunPrintJob(platform::PrintJob::Preview, PrintedPages());
     m_services.window.Invalidate();
 }
 

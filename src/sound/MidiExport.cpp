@@ -41,11 +41,14 @@ void CTabrellaView::OnMidiExport() {
 }
 
 std::optional<FileError> CTabrellaView::ExportMidi(const std::string& path) const {
-    // With the cursor on the first cell one cell of silence follows the last note.
-    const int endCell = CursorCell() == 1 ? m_lastCell + 1 : m_lastCell;
     std::ostringstream bytes;
-    if (!WriteMidiStream(bytes, 1, endCell)) return MakeFileError(path, ENOMEM);
+    if (!WriteMidiStream(bytes, 1, ExportEndCell())) return MakeFileError(path, ENOMEM);
     return WriteFileAtomically(path, bytes.str());
+}
+
+int CTabrellaView::ExportEndCell() const {
+    // With the cursor on the first cell one cell of silence follows the last note.
+    return CursorCell() == 1 ? m_lastCell + 1 : m_lastCell;
 }
 
 }  // namespace tabrella

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "score/CTabrellaView.h"
+#include "sound/CellWalk.h"
 #include "sound/Tempo.h"
 
 namespace tabrella {
@@ -24,8 +25,6 @@ constexpr int kNoteOn = 0x90;
 constexpr int kNoteOff = 0x80;
 constexpr int kBend = 0xE0;
 constexpr int kVelocity = 0x64;
-constexpr int kBendCentre = 0x40;
-constexpr int kTsuPeak = 0x60;
 
 constexpr int kWholeTicks = 240;
 constexpr int kHalfTicks = 120;
@@ -34,108 +33,6 @@ constexpr int kRestTicks = 238;  // a rest cell is two ticks short of a cell
 
 constexpr std::size_t kTrackLengthOffset = 18;
 constexpr std::size_t kTrackDataOffset = 22;
-
-// A slot names a string (marks, bare modifiers and empty slots do not).
-constexpr bool HoldsString(int v) {
-    return v != 0 && v <= 400 && v % 100 != 0;
-}
-
-constexpr bool IsRestCode(int v) {
-    return v == 500 || v == 600;
-}
-
-bool AnyString(const ScoreCell& c) {
-    for (int s = 1; s <= 3; ++s) {
-        if (HoldsString(c.first[s]) || HoldsString(c.second[s])) return true;
-    }
-    return false;
-}
-
-bool AnyRestCode(const ScoreCell& c) {
-    for (int s = 1; s <= 3; ++s) {
-        if (IsRestCode(c.first[s]) || IsRestCode(c.second[s])) return true;
-    }
-    return false;
-}
-
-bool IsRepeatCell(const ScoreCell& c) {
-    return c.first[2] == 900;
-}
-
-bool IsNoteCell(const ScoreCell& c) {
-    return !IsRepeatCell(c) && AnyString(c) && !IsRestCode(c.first[2]);
-}
-
-// The next cell decides that a note is played in its own time rather than held on.
-bool Answers(const ScoreCell& c) {
-    return AnyString(c) || IsRestCode(c.first[2]) || c.first[2] == 900;
-}
-
-// Cells a note keeps sounding through: no string and no rest anywhere in them.
-bool IsHoldCell(const ScoreCell& c) {
-    return !AnyString(c) && !AnyRestCode(c);
-}
-
-constexpr bool IsBendKind(int kind) {
-    return kind == 1 || kind == 2 || kind == 10 || kind == 12;
-}
-
-// Most significant bend byte for a mark kind; p is the pressing of the note (ハ returns to
-// the open string from it). The synthesizer's default range of +-2 semitones applies.
-int BendByte(int kind, int p) {
-    switch (kind) {
-        case 1:
-            return 0x60;
-        case 2:
-            return 0x7F;
-        case 10:
-            return (2 - p) * 32;
-        case 12:
-            return 0x20;
-        default:
-            return kBendCentre;
-    }
-}
-
-int Halves(const ScoreCell& c) {
-    return c.split == 1 ? 2 : 1;
-}
-
-// Bend and ツ of a note cell's second half, and the pressing p its note-on step scans.
-struct NoteMarks {
-    bool bend = false;
-    bool tsu = false;
-    int bendByte = kBendCentre;
-    int p = 0;
-    bool Any() const { return bend || tsu; }
-};
-
-int HighestPressing(const std::int32_t* slots, int p) {
-    for (int s = 1; s <= 3; ++s) {
-        const int modifier = slots[s] / 100;
-        if (modifier == 1 || modifier == 2) p = std::max(p, modifier);
-    }
-    return p;
-}
-
-NoteMarks MarksOf(const ScoreCell& c) {
-    NoteMarks m;
-    int bendKind = 0;
-    if (c.split == 1) {
-        for (int s = 1; s <= 3; ++s) {
-            const int v = c.second[s];
-            if (v == 100 || v == 200 || v == 1000 || v == 1200) bendKind = v / 100;
-            if (v == 1100) m.tsu = true;
-        }
-    }
-    // Both together would make an invalid event; the bend mark wins.
-    m.bend = bendKind != 0;
-    if (m.bend) m.tsu = false;
-    m.p = HighestPressing(c.first, 0);
-    if (c.split == 1 && !m.Any()) m.p = HighestPressing(c.second, m.p);
-    m.bendByte = BendByte(bendKind, m.p);
-    return m;
-}
 
 // The file being built: bytes appended an event at a time, and the last one taken back.
 class ByteBuffer {
@@ -171,22 +68,15 @@ class KeyTable {
   private:
     // Every note the keys can enter (modifier 0..3, string 1..13) is below 400.
     static constexpr int kSize = 400;
-    // Only string parts 1..13 on a pitch MIDI can hold are written; a file may hold others.
-    int Compute(std::int32_t v) const {
-        const int key = v % 100 != 0 ? m_view.PitchOfSlot(v) : -1;
-        return key >= 0 && key <= 127 ? key : -1;
-    }
+    int Compute(std::int32_t v) const { return SoundingKey(m_view, v); }
     const CTabrellaView& m_view;
     std::array<std::int16_t, kSize> m_keys{};
 };
 
-class MidiPass {
+class MidiPass : private ICellWalker {
   public:
     MidiPass(const CTabrellaView& view, std::ostream& out)
-        : m_view(view),
-          m_out(out),
-          m_keys(view),
-          m_lastCell(std::clamp(view.m_lastCell, 0, kLastCellIndex)) {}
+        : m_view(view), m_out(out), m_keys(view), m_run(view) {}
 
     bool Write(int firstCell, int endCell);
 
@@ -212,29 +102,25 @@ class MidiPass {
         Provisional();
     }
 
-    // ---- the pass ----
-    const ScoreCell& Cell(long long k) const {
-        static const ScoreCell kEmpty{};
-        return IsCellIndex(k) ? m_view.m_cells[static_cast<std::size_t>(k)] : kEmpty;
-    }
+    // ---- the pass (ICellWalker) ----
+    void Rest(int f) override;
+    void Direct(int f, int source) override;
+    void Held(int n, int holds) override;
+
+    const ScoreCell& Cell(long long k) const { return m_run.Cell(k); }
     void Header();
-    void Rest();
     void NoteOns(const std::int32_t* slots);
     void NoteOffs(const std::int32_t* slots);
     void HalfEnd(const ScoreCell& c, const NoteMarks& m, int h, int& group);
-    void Direct(int n);
-    int Held(int n);
     void OwnTime(const ScoreCell& c);
     void HoldCell(const ScoreCell& c, int p);
-    int CountHoldCells(int n) const;
-    bool RestIsEmpty(int from) const;
     void FixTrackLength();
 
     const CTabrellaView& m_view;
     std::ostream& m_out;
     ByteBuffer m_bytes;
     const KeyTable m_keys;
-    int m_lastCell;
+    const CellRun m_run;
     bool m_provisional = false;
 };
 
@@ -263,7 +149,7 @@ void MidiPass::Header() {
     Provisional();
 }
 
-void MidiPass::Rest() {
+void MidiPass::Rest(int /*f*/) {
     StepBack();
     Delta(kRestTicks);
     Spacer();
@@ -308,8 +194,10 @@ void MidiPass::HalfEnd(const ScoreCell& c, const NoteMarks& m, int h, int& group
     group = 2;
 }
 
-void MidiPass::Direct(int n) {
-    const ScoreCell& c = Cell(n);
+// Every note, a ゝ's included, starts from the centre of the bend.
+void MidiPass::Direct(int /*f*/, int source) {
+    BendTo(kBendCentre);
+    const ScoreCell& c = Cell(source);
     const NoteMarks m = MarksOf(c);
     int group = 1;
     for (int h = 1; h <= Halves(c); ++h) {
@@ -318,8 +206,8 @@ void MidiPass::Direct(int n) {
     }
 }
 
-// Returns the last cell the held note took.
-int MidiPass::Held(int n) {
+void MidiPass::Held(int n, int holds) {
+    BendTo(kBendCentre);
     const ScoreCell& c = Cell(n);
     const NoteMarks m = MarksOf(c);
     int group = 1;
@@ -328,19 +216,9 @@ int MidiPass::Held(int n) {
         HalfEnd(c, m, 1, group);
     }
     if (!(Halves(c) == 2 && m.Any())) NoteOns(c.Half(group));
-    const int holdCells = CountHoldCells(n);
     OwnTime(c);
-    int taken = 0;
-    while (taken < holdCells) {
-        HoldCell(Cell(n + taken + 1), m.p);
-        ++taken;
-        // The cells produced so far, the note's own counting as the first, number a cell
-        // from the start of the score; an empty run from there to the end ends the hold.
-        const int produced = taken + 1;
-        if (produced >= 2 && RestIsEmpty(produced)) break;
-    }
+    for (int k = n + 1; k <= n + holds; ++k) HoldCell(Cell(k), m.p);
     NoteOffs(c.Half(group));
-    return n + taken;
 }
 
 void MidiPass::OwnTime(const ScoreCell& c) {
@@ -382,19 +260,6 @@ void MidiPass::HoldCell(const ScoreCell& c, int p) {
     }
 }
 
-int MidiPass::CountHoldCells(int n) const {
-    int count = 0;
-    for (int k = n + 1; k <= m_lastCell && IsHoldCell(Cell(k)); ++k) ++count;
-    return count;
-}
-
-bool MidiPass::RestIsEmpty(int from) const {
-    for (int k = from; k <= m_lastCell; ++k) {
-        if (!Cell(k).IsEmpty()) return false;
-    }
-    return true;
-}
-
 void MidiPass::FixTrackLength() {
     const auto length = static_cast<std::uint32_t>(m_bytes.Size() - kTrackDataOffset);
     for (int i = 0; i < 4; ++i) {
@@ -404,28 +269,7 @@ void MidiPass::FixTrackLength() {
 
 bool MidiPass::Write(int firstCell, int endCell) {
     Header();
-    // Past 2999 every cell is empty; one extra cell after the score is all a caller needs.
-    endCell = std::min(endCell, kLastCellIndex + 1);
-    int previous = 0;  // P: the last note cell, for ゝ
-    bool replay = false;
-    for (int f = std::max(firstCell, 1); f <= endCell; ++f) {
-        const ScoreCell& c = Cell(f);
-        if (IsRepeatCell(c) && replay) {
-            BendTo(kBendCentre);
-            Direct(previous);
-        } else if (IsNoteCell(c)) {
-            previous = f;
-            BendTo(kBendCentre);
-            replay = Answers(Cell(f + 1)) || f == m_lastCell;
-            if (replay) {
-                Direct(f);
-            } else {
-                f = Held(f);
-            }
-        } else {
-            Rest();
-        }
-    }
+    WalkCells(m_view, firstCell, endCell, *this);
     Put({0xFF, 0x2F, 0x00});
     FixTrackLength();
     m_out.write(m_bytes.Data(), static_cast<std::streamsize>(m_bytes.Size()));

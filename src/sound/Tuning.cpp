@@ -117,8 +117,13 @@ void CTabrellaView::RecomputePitchesForLoad() {
 }
 
 void CTabrellaView::SetBaseToneLabel() {
-    m_baseToneLabel = res::Sjis(res::Txt::BaseTonePrefix) + BaseToneName(m_baseTone);
-    if (m_otsuFlag == 0) m_baseToneLabel += res::Sjis(res::Txt::Otsu);
+    m_baseToneLabel = BaseToneLabelOf();
+}
+
+std::string CTabrellaView::BaseToneLabelOf() const {
+    std::string label = res::Sjis(res::Txt::BaseTonePrefix) + BaseToneName(m_baseTone);
+    if (m_otsuFlag == 0) label += res::Sjis(res::Txt::Otsu);
+    return label;
 }
 
 int CTabrellaView::PitchOfSlot(int value) const {

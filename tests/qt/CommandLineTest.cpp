@@ -16,6 +16,8 @@
 #include "app/CMainFrame.h"
 #include "platform/qt/QtText.h"
 #include "support/FakePlatform.h"
+#include "support/MidiBytes.h"
+#include "support/MusicXmlNotes.h"
 
 namespace tabrella::app {
 namespace {
@@ -98,6 +100,38 @@ TEST(CommandLine, PrintWritesAOnePageA4Pdf) {
     EXPECT_TRUE(pdf.contains("/MediaBox [0 0 595"));  // A4 portrait in points
 }
 
+TEST(CommandLine, PrintWritesEveryPageOfALongScore) {
+    QTemporaryDir dir;
+    test::FakeSequencer sequencer;
+    CMainFrame frame(sequencer);
+    frame.View().m_cells[1].first[2] = 5;
+    frame.View().m_cells[500].first[2] = 7;  // on the third page
+    frame.View().m_lastCell = 500;           // as the paint pass finds it
+    ASSERT_FALSE(frame.View().WriteScoreFile(qt::ToSjis(dir.filePath("long.tbr"))));
+    const ProgramRun run =
+        Tabrella({"--print-pdf", dir.filePath("pages.pdf"), dir.filePath("long.tbr")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QByteArray pdf = Bytes(dir.filePath("pages.pdf"));
+    EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page "), 3);
+}
+
+TEST(CommandLine, AudioAndMusicXmlExportsFollowTheMidiExport) {
+    QTemporaryDir dir;
+    const QString score = kScores + "/titled.tbr";
+    const ProgramRun run =
+        Tabrella({"--export-midi", dir.filePath("s.mid"), "--export-audio", dir.filePath("s.flac"),
+                  "--export-musicxml", dir.filePath("s.mxl"), score});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    EXPECT_TRUE(Bytes(dir.filePath("s.flac")).startsWith("fLaC"));
+    std::string error;
+    const test::MusicXmlScore xml =
+        test::ReadMusicXml(test::ReadMxl(Bytes(dir.filePath("s.mxl")).toStdString(), error));
+    ASSERT_TRUE(xml.valid) << error << xml.error;
+    EXPECT_EQ(xml.notes, test::ReadMidi(Bytes(dir.filePath("s.mid")).toStdString()).GridNotes());
+    EXPECT_EQ(xml.title, "さくら");
+}
+
 TEST(CommandLine, FailuresNameTheFileAndTheReasonOnOneLine) {
     QTemporaryDir dir;
     ProgramRun run =
@@ -116,6 +150,16 @@ TEST(CommandLine, FailuresNameTheFileAndTheReasonOnOneLine) {
     run = Tabrella({"--print-pdf", dir.filePath("x.pdf")});
     EXPECT_NE(run.status, 0);
     EXPECT_TRUE(run.err.contains("score file")) << run.err.toStdString();
+
+    // Exports with an extension that names no format of theirs write nothing.
+    for (const char* option : {"--export-audio", "--export-musicxml"}) {
+        run = Tabrella({option, dir.filePath("x.mp3"), kScores + "/example.tbr"});
+        EXPECT_NE(run.status, 0) << option;
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("x.mp3")) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(dir.filePath("x.mp3")));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
 }
 
 // Every batch mode takes and writes names in any script, each on exactly its own file.
@@ -204,6 +248,8 @@ TEST(CommandLine, HelpAndVersionNeedNoWindow) {
     EXPECT_TRUE(run.out.contains("--export-midi"));
     EXPECT_TRUE(run.out.contains("--render-png"));
     EXPECT_TRUE(run.out.contains("--print-pdf"));
+    EXPECT_TRUE(run.out.contains("--export-audio"));
+    EXPECT_TRUE(run.out.contains("--export-musicxml"));
 }
 
 TEST(CommandLine, AFileNamedAtStartIsOpenedAsOpenOpensIt) {

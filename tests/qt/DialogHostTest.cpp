@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "platform/qt/QtDialogHost.h"
+#include "platform/qt/QtProgress.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/TemplateDialog.h"
 #include "qt/ModalCloser.h"
@@ -199,6 +202,36 @@ TEST(QtDialogHost, AFileDialogOpensInTheFolderOfTheLastChosenFile) {
     EXPECT_FALSE(host.FileDialog(request).has_value());
     EXPECT_EQ(secondFolder.toStdString(), folder.path().toStdString());
     EXPECT_EQ(proposedName.toStdString(), folder.filePath(".tbr").toStdString());
+}
+
+TEST(QtDialogHost, ALongTaskShowsAProgressDialogWhoseCancelStopsIt) {
+    QWidget window;
+    window.show();
+    QtDialogHost host(&window);
+    std::unique_ptr<platform::IProgress> progress = host.ShowProgress(ToSjis("書き出し中"));
+    auto dialog = [&] { return window.findChild<QProgressDialog*>(); };
+    ASSERT_NE(dialog(), nullptr);
+
+    // A task that ends at once never shows the dialog.
+    EXPECT_TRUE(progress->Continue(1, 100));
+    EXPECT_FALSE(dialog()->isVisible());
+
+    // One that goes on for longer than half a second does, with its text; its cancel button
+    // stops the task at the next step.
+    QElapsedTimer clock;
+    clock.start();
+    for (long done = 2; !dialog()->isVisible() && clock.elapsed() < 5000; ++done) {
+        ASSERT_TRUE(progress->Continue(done, 1000));
+        QTest::qWait(20);
+    }
+    ASSERT_TRUE(dialog()->isVisible());
+    EXPECT_EQ(dialog()->labelText(), "書き出し中");
+    QPushButton* cancel = dialog()->findChild<QPushButton*>();
+    ASSERT_NE(cancel, nullptr);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_FALSE(progress->Continue(999, 1000));
+    progress.reset();
+    EXPECT_EQ(window.findChild<QProgressDialog*>(), nullptr) << "gone with the task";
 }
 
 }  // namespace

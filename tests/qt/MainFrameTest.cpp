@@ -57,7 +57,8 @@ TEST_F(MainFrameTest, MenuTreeHasEveryEntryWithItsIdInOrder) {
     const QList<Entry> expectedFile = {
         {"新規作成(&N)\tCtrl+N", 32776},   {"開く(&O)...\tCtrl+O", 32773},
         {"上書き保存(&S)\tCtrl+S", 32774}, {"名前を付けて保存(&A)...", 32775},
-        {"MIDIエクスポート", 32794},       {"印刷(&P)...\tCtrl+P", 57607},
+        {"MIDIエクスポート", 32794},       {"オーディオの書き出し...", 32806},
+        {"MusicXMLの書き出し...", 32807},  {"印刷(&P)...\tCtrl+P", 57607},
         {"印刷ﾌﾟﾚﾋﾞｭｰ(&V)", 57609},        {"ﾌﾟﾘﾝﾀの設定(&R)...", 57606},
         {"ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", 57665},
     };
@@ -66,6 +67,9 @@ TEST_F(MainFrameTest, MenuTreeHasEveryEntryWithItsIdInOrder) {
         EXPECT_EQ(file[i].text, expectedFile[i].text);
         EXPECT_EQ(file[i].id, expectedFile[i].id) << file[i].text.toStdString();
     }
+    // The exports beside the MIDI export prompt in the status bar as the others do.
+    EXPECT_EQ(TopMenu(0)->actions()[5]->statusTip(), "曲をオーディオファイルに書き出す");
+    EXPECT_EQ(TopMenu(0)->actions()[6]->statusTip(), "曲をMusicXMLファイルに書き出す");
 
     // Undo and redo head the Edit menu, a separator below them.
     const QList<QAction*> editActions = TopMenu(1)->actions();

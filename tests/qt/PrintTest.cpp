@@ -1,4 +1,5 @@
-// The printed page: one A4 page, true size, the grid where the layout puts it.
+// The printed pages: A4, true size, the grid where the layout puts it, every page of the
+// score with its number, and the page the screen shows when the dialog asks for it.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -22,36 +23,85 @@ bool DarkRow(const QImage& image, int y, int x0, int x1) {
     return dark > (x1 - x0) * 9 / 10;
 }
 
-TEST(PrintedPage, GridLiesAtTrueSizeFromThePrintableOrigin) {
-    const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
-    if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+int DarkPixels(const QImage& image, QRect area) {
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) dark += qGray(image.pixel(x, y)) < 128;
+    }
+    return dark;
+}
 
+bool AnyRed(const QImage& image) {
+    for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < image.width(); x += 2) {
+            const QRgb p = image.pixel(x, y);
+            if (qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80) return true;
+        }
+    }
+    return false;
+}
+
+// A view on fakes, printed into a PDF and rasterised at 254 dpi: one pixel is 0.1 mm, one
+// logical unit.
+class PrintedPages : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+        if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+        ASSERT_TRUE(dir.isValid());
+    }
+
+    // Prints the range the dialog would leave in the printer; returns the pages as images.
+    std::vector<QImage> Print(QPrinter::PrintRange range = QPrinter::AllPages, int from = 0,
+                              int to = 0) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("pages.pdf"));
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        printer.setPrintRange(range);
+        printer.setFromTo(from, to);
+        EXPECT_TRUE(QtViewWidget::PrintPages(printer, view.PrintedPages()));
+        const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Millimeter);
+        origin = {qRound(printable.left() * 10), qRound(printable.top() * 10)};
+
+        QProcess render;
+        render.start(pdftoppm, {"-r", "254", "-png", dir.filePath("pages.pdf"), dir.filePath("p")});
+        EXPECT_TRUE(render.waitForFinished(60000));
+        std::vector<QImage> images;
+        for (int n = 1; QFile::exists(dir.filePath(QString("p-%1.png").arg(n))); ++n) {
+            images.emplace_back(dir.filePath(QString("p-%1.png").arg(n)));
+            QFile::remove(dir.filePath(QString("p-%1.png").arg(n)));
+        }
+        return images;
+    }
+
+    // The area of the top cell of column `d` from the right, in pixels of a page.
+    QRect TopCell(int d) const {
+        return {origin.x() + 1460 - 230 * d + 20, origin.y() + 100 + 8, 190, 60};
+    }
+    // Under the grid's centre, where the page number stands.
+    QRect PageNumberArea() const {
+        return {origin.x() + 885 - 100, origin.y() + 2724 + 20, 200, 90};
+    }
+
+    QString pdftoppm;
+    QTemporaryDir dir;
+    QPoint origin;
     test::FakeWindow window;
     test::ScriptedDialogHost dialogs;
     test::FakeSequencer sequencer;
-    CTabrellaView view(platform::Services{window, dialogs, sequencer});
+    CTabrellaView view{platform::Services{window, dialogs, sequencer}};
+};
+
+TEST_F(PrintedPages, GridLiesAtTrueSizeFromThePrintableOrigin) {
     view.m_cells[1].first[2] = 5;
-
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath("page.pdf"));
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    QtViewWidget::PrintPage(printer, [&](platform::IDrawSurface& s) { view.DrawScore(s); });
-    const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Millimeter);
-
-    // 254 dots per inch: one pixel is 0.1 mm, one logical unit.
-    QProcess render;
-    render.start(pdftoppm, {"-r", "254", "-png", dir.filePath("page.pdf"), dir.filePath("out")});
-    ASSERT_TRUE(render.waitForFinished(30000));
-    QImage image(dir.filePath("out-1.png"));
-    ASSERT_FALSE(image.isNull()) << "exactly one page expected";
-    EXPECT_FALSE(QFile::exists(dir.filePath("out-2.png")));
+    const std::vector<QImage> pages = Print();
+    ASSERT_EQ(pages.size(), 1u) << "a one-page score prints one page";
+    const QImage& image = pages[0];
     EXPECT_NEAR(image.width(), 2100, 2);  // A4 portrait
 
-    const int ox = qRound(printable.left() * 10), oy = qRound(printable.top() * 10);
+    const int ox = origin.x(), oy = origin.y();
     // Top double line at y 84 and 100 below the origin, from x 80 to 1690: within 2 px
     // (0.2 mm).
     auto lineNear = [&](int y) {
@@ -64,18 +114,40 @@ TEST(PrintedPage, GridLiesAtTrueSizeFromThePrintableOrigin) {
     EXPECT_TRUE(lineNear(100));
     EXPECT_TRUE(lineNear(100 + 160));  // the next row line
     EXPECT_FALSE(DarkRow(image, oy + 92, ox + 100, ox + 1600));
-    // No cursor box on paper: nothing red anywhere.
-    bool red = false;
-    for (int y = 0; y < image.height() && !red; y += 2) {
-        for (int x = 0; x < image.width(); x += 2) {
-            const QRgb p = image.pixel(x, y);
-            if (qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80) {
-                red = true;
-                break;
-            }
-        }
+    EXPECT_GT(DarkPixels(image, TopCell(0)), 50) << "cell 1 on the page";
+    EXPECT_EQ(DarkPixels(image, PageNumberArea()), 0) << "one page carries no number";
+    EXPECT_FALSE(AnyRed(image)) << "no cursor box on paper";
+}
+
+TEST_F(PrintedPages, EveryPagePrintsWithItsCellsAndNumberUnlessTheDialogChoosesOthers) {
+    // Page n holds a note at the top of its n-th column from the right.
+    view.m_cells[1].first[2] = 5;
+    view.m_cells[224 + 33].first[2] = 6;
+    view.m_cells[448 + 65].first[2] = 7;
+    auto expectNotesOnly = [&](const QImage& page, int column) {
+        for (int d = 0; d < 3; ++d) EXPECT_EQ(DarkPixels(page, TopCell(d)) > 50, d == column);
+    };
+    std::vector<QImage> pages = Print();
+    ASSERT_EQ(pages.size(), 3u);
+    for (int n = 0; n < 3; ++n) {
+        SCOPED_TRACE("page " + std::to_string(n + 1));
+        expectNotesOnly(pages[n], n);
+        EXPECT_GT(DarkPixels(pages[n], PageNumberArea()), 30) << "its number";
+        EXPECT_FALSE(AnyRed(pages[n]));
     }
-    EXPECT_FALSE(red);
+    // "1 / 3" and "2 / 3" differ in their first digit.
+    EXPECT_NE(pages[0].copy(PageNumberArea()), pages[1].copy(PageNumberArea()));
+
+    pages = Print(QPrinter::PageRange, 2, 3);
+    ASSERT_EQ(pages.size(), 2u);
+    expectNotesOnly(pages[0], 1);
+
+    // The current page is the page the screen shows, from its own column and unnumbered.
+    view.m_topColumn = 8;
+    pages = Print(QPrinter::CurrentPage);
+    ASSERT_EQ(pages.size(), 1u);
+    expectNotesOnly(pages[0], 0);
+    EXPECT_EQ(DarkPixels(pages[0], PageNumberArea()), 0);
 }
 
 }  // namespace

@@ -51,10 +51,11 @@ class DrawScore : public ::testing::Test {
         v.OnPaint(surface);
         return log;
     }
-    DrawLog Print() {
+    // Page 0 is the page the screen shows; page n >= 1 is page n of the whole printout.
+    DrawLog Print(int page = 0) {
         DrawLog log;
         RecordingSurface surface(log, true);
-        v.DrawScore(surface);
+        v.DrawScore(surface, page);
         return log;
     }
     DrawLog Redraw() {
@@ -719,6 +720,85 @@ TEST_F(DrawScore, PrinterAndScreenPlaceCellsAlike) {
     v.m_cells[50] = Whole(0, 5, 0);
     v.m_cursorPos = 1;
     EXPECT_EQ(OnlyText(Print(), S("五")).a, OnlyText(Paint(), S("五")).a);
+}
+
+// ---- Pages of a printout ----------------------------------------------------------------
+
+void ExpectSameDrawing(const DrawLog& a, const DrawLog& b) {
+    ASSERT_EQ(a.ops.size(), b.ops.size());
+    for (size_t i = 0; i < a.ops.size(); ++i) {
+        const DrawOp &x = a.ops[i], &y = b.ops[i];
+        EXPECT_TRUE(x.kind == y.kind && x.a == y.a && x.b == y.b && x.text == y.text &&
+                    x.font == y.font && x.pen == y.pen)
+            << "operation " << i;
+    }
+}
+
+TEST_F(DrawScore, ThePrintoutHasAsManyPagesAsTheUsedCellsNeedFromTheFirstColumn) {
+    EXPECT_EQ(v.PrintedPageCount(), 1) << "an empty score still prints";
+    const std::pair<int, int> cases[] = {{1, 1},   {224, 1}, {225, 2},
+                                         {448, 2}, {449, 3}, {2999, 14}};
+    for (const auto& [cell, pages] : cases) {
+        v.m_cells = {};
+        v.m_cells[static_cast<size_t>(cell)] = Whole(0, 5, 0);
+        // Neither the page shown nor the cursor far beyond the last note counts.
+        v.m_topColumn = 40;
+        v.m_cursorPos = 224;
+        EXPECT_EQ(v.PrintedPageCount(), pages) << "last used cell " << cell;
+        v.m_cells[static_cast<size_t>(cell)] = Whole(0, 0, 0, 0, 0, 0);
+        v.m_cells[static_cast<size_t>(cell)].split = 1;
+        EXPECT_EQ(v.PrintedPageCount(), 1) << "a split flag alone is no used cell";
+    }
+}
+
+TEST_F(DrawScore, PageNShowsItsOwnColumnsTheHeaderAndItsNumber) {
+    v.m_cells[1] = Whole(0, 1, 0);
+    v.m_cells[225] = Whole(0, 5, 0);  // top of page 2's rightmost column
+    v.m_cells[258] = Whole(0, 6, 0);  // second cell of its second column
+    v.m_cells[449] = Whole(0, 7, 0);  // page 3
+    v.m_title = S("曲");
+    const DrawLog page2 = Print(2);
+    EXPECT_EQ(OnlyText(page2, S("五")).a, LoneNoteAt(kRightColumnX, -100));
+    EXPECT_EQ(OnlyText(page2, S("六")).a, LoneNoteAt(kRightColumnX - kW, -180));
+    EXPECT_TRUE(page2.TextsEqual(S("一")).empty()) << "page 1's cells stay on page 1";
+    for (const DrawOp& op : page2.TextsEqual(S("七"))) {
+        EXPECT_LT(op.a.x, 0) << "page 3's cells lie off the paper, left of page 2";
+    }
+    EXPECT_EQ(OnlyText(page2, S("曲")).a, (Point{1766, -820})) << "the header on every page";
+    // "2 / 3": five characters 20 wide, centred under the grid, one height below it.
+    const DrawOp number = OnlyText(page2, "2 / 3");
+    EXPECT_EQ(number.font, (LogicalFont{40, 20, 400, kBrush}));
+    EXPECT_EQ(number.a, (Point{kX0 + (7 * kW - 100) / 2, -2724 - 40}));
+    EXPECT_EQ(OnlyText(Print(3), "3 / 3").a, number.a);
+    EXPECT_EQ(OnlyText(Print(3), S("七")).a, LoneNoteAt(kRightColumnX, -100));
+    EXPECT_TRUE(page2.Rects().empty() && page2.Fills().empty()) << "no cursor on paper";
+}
+
+TEST_F(DrawScore, AOnePageScoreAndTheScreensPagePrintExactlyAsBefore) {
+    v.m_cells[1] = Whole(105, 7, 305);
+    v.m_cells[40] = Split(0, 5, 0, 0, 0, 3);
+    v.m_title = S("曲名");
+    // Page 1 of a one-page score is the screen's page at column 0, without a number.
+    auto unnumbered = [](const DrawLog& log) {
+        for (const DrawOp& op : log.Texts()) EXPECT_EQ(op.text.find(" / "), std::string::npos);
+    };
+    const DrawLog page1 = Print(1);
+    ExpectSameDrawing(page1, Print());
+    unnumbered(page1);
+
+    // The page the screen shows prints from its own column whatever the other pages are,
+    // and printing another page leaves the screen's record of the cursor alone.
+    v.m_cells[162] = Whole(0, 9, 0);  // second place of the screen's page
+    v.m_cells[500] = Whole(0, 8, 0);  // a third page
+    v.m_topColumn = 5;
+    v.m_cursorPos = 2;
+    Paint();
+    const Point cursor{v.m_cursorX, v.m_cursorY};
+    const DrawLog screenPage = Print(0);
+    EXPECT_EQ(OnlyText(screenPage, S("九")).a, LoneNoteAt(kRightColumnX, -180));
+    unnumbered(screenPage);
+    Print(2);
+    EXPECT_EQ((Point{v.m_cursorX, v.m_cursorY}), cursor);
 }
 
 // ---- RedrawNow -------------------------------------------------------------------------------

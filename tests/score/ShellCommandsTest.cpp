@@ -29,15 +29,21 @@ TEST(ShellCommands, PrintingLeavesTheEndOfTheScoreWhereTheCursorPutIt) {
     }
 }
 
-TEST(ShellCommands, PrintAndPreviewDrawThePageOnThePrinterWithoutCursor) {
+TEST(ShellCommands, PrintAndPreviewOfferEveryPageAndTheScreensPageWithoutCursor) {
     test::ViewHarness h;
     h.v().m_cells[1].first[2] = 5;
+    h.v().m_cells[230].first[2] = 6;  // a second page
     for (int id : {cmd::kPrint, cmd::kPrintPreview}) {
-        h.window.printed.Clear();
+        h.window.printedPages.clear();
+        h.window.current.Clear();
         EXPECT_TRUE(h.v().OnCommand(id));
-        ASSERT_FALSE(h.window.printed.ops.empty());
-        EXPECT_EQ(h.window.printed.ops[0].kind, test::DrawOp::PrinterMapping);
-        EXPECT_TRUE(h.window.printed.Rects().empty()) << "no cursor box on paper";
+        ASSERT_EQ(h.window.printedPages.size(), 2u);
+        for (const test::DrawLog* page :
+             {&h.window.printedPages[0], &h.window.printedPages[1], &h.window.current}) {
+            ASSERT_FALSE(page->ops.empty());
+            EXPECT_EQ(page->ops[0].kind, test::DrawOp::PrinterMapping);
+            EXPECT_TRUE(page->Rects().empty()) << "no cursor box on paper";
+        }
     }
     EXPECT_TRUE(h.v().OnCommand(cmd::kPrintSetup));
     EXPECT_EQ(h.window.printJobs, (std::vector<platform::PrintJob>{platform::PrintJob::Print,

@@ -1,14 +1,22 @@
 // An exported file rendered offline through FluidSynth with the General MIDI sound font: the
-// notes and a bend sound at the pitches the score names.
+// notes and a bend sound at the pitches the score names. The audio export renders those same
+// bytes; read back with libsndfile, each format sounds the score's notes and ends when they
+// have died away, and a cancelled or failed render leaves no file.
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <vector>
 
+#include "platform/fluid/FluidAudioRenderer.h"
+#include "resources/CommandIds.h"
 #include "support/ViewHarness.h"
 
 namespace tabrella::test {
@@ -124,6 +132,134 @@ TEST(FluidRender, AnExportedScoreSoundsItsNotesAndItsBend) {
     EXPECT_NEAR(CentsFrom(e4, 64), 0.0, 25.0) << e4 << " Hz";
     EXPECT_NEAR(CentsFrom(a4, 69), 0.0, 25.0) << a4 << " Hz";
     EXPECT_NEAR(CentsFrom(bent, 66), 0.0, 25.0) << bent << " Hz";
+}
+
+// ---- The audio export -----------------------------------------------------------------
+
+struct AudioFile {
+    int channels = 0, rate = 0, format = 0;
+    std::vector<float> mono;
+    float Peak() const {
+        float peak = 0;
+        for (float x : mono) peak = std::max(peak, std::fabs(x));
+        return peak;
+    }
+    double Seconds() const { return double(mono.size()) / kRate; }
+};
+
+AudioFile ReadAudio(const std::string& path) {
+    AudioFile a;
+    SF_INFO info{};
+    std::unique_ptr<SNDFILE, decltype(&sf_close)> file(sf_open(path.c_str(), SFM_READ, &info),
+                                                       &sf_close);
+    if (!file) return a;
+    a.channels = info.channels;
+    a.rate = info.samplerate;
+    a.format = info.format;
+    std::vector<float> frames(static_cast<size_t>(info.frames * info.channels));
+    const sf_count_t read = sf_readf_float(file.get(), frames.data(), info.frames);
+    for (sf_count_t i = 0; i < read; ++i) {
+        float sum = 0;
+        for (int c = 0; c < info.channels; ++c) sum += frames[size_t(i * info.channels + c)];
+        a.mono.push_back(sum / float(info.channels));
+    }
+    return a;
+}
+
+std::string Bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class AudioExport : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(kSoundFont)) << "the General MIDI sound font is not installed";
+        std::string name = (fs::temp_directory_path() / "tabrella-audio-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(name.data()), nullptr);
+        dir = name;
+        // At tempo 40 a cell lasts 750 ms: 五 (E4), 七 (A4), and with the cursor on cell 1
+        // a cell of silence; then the notes ring out.
+        v().m_tempo = 40;
+        v().m_cells[1].first[2] = 5;
+        v().m_cells[2].first[2] = 7;
+        v().m_lastCell = 2;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    CTabrellaView& v() { return *view; }
+    size_t FilesInDir() const {
+        return size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+    }
+
+    platform::fluid::FluidAudioRenderer renderer;
+    ViewHarness h;
+    std::unique_ptr<CTabrellaView> view = std::make_unique<CTabrellaView>(
+        platform::Services{h.window, h.dialogs, h.sequencer, &renderer});
+    fs::path dir;
+    // The music: 1 + 240 + 240 + 238 ticks at 1.5 s a quarter (480 ticks).
+    const double musicSeconds = 719.0 / 480.0 * 1.5;
+};
+
+TEST_F(AudioExport, EachFormatSoundsTheScoresNotesAndEndsWhenTheyHaveDiedAway) {
+    const struct {
+        const char* name;
+        int format;
+    } formats[] = {{"score.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+                   {"score.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+                   {"score.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS}};
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.name);
+        h.dialogs.AnswerFile((dir / f.name).string());
+        v().OnCommand(cmd::kAudioExport);
+        EXPECT_TRUE(h.dialogs.messages.empty());
+        EXPECT_EQ(h.dialogs.progressTexts.size(), 1u) << "a progress to stop the render by";
+        h.dialogs.progressTexts.clear();
+
+        const AudioFile audio = ReadAudio((dir / f.name).string());
+        EXPECT_EQ(audio.format, f.format);
+        EXPECT_EQ(audio.channels, 2);
+        EXPECT_EQ(audio.rate, 44100);
+        EXPECT_GT(audio.Peak(), 0.01f) << "not silent";
+        // The whole music, then at most two seconds of ringing (in whole blocks).
+        const double block = double(platform::fluid::FluidAudioRenderer::kBlockFrames) / kRate;
+        EXPECT_GE(audio.Seconds(), musicSeconds);
+        EXPECT_LE(audio.Seconds(), musicSeconds + 2.0 + 2 * block);
+        EXPECT_NEAR(CentsFrom(MedianPitch(audio.mono, 0.10, 0.70), 64), 0.0, 25.0);
+        EXPECT_NEAR(CentsFrom(MedianPitch(audio.mono, 0.85, 1.45), 69), 0.0, 25.0);
+    }
+    EXPECT_EQ(FilesInDir(), 3u) << "no temporary file left beside them";
+}
+
+TEST_F(AudioExport, ACancelledOrFailedRenderLeavesTheOldFileAndNothingElse) {
+    const fs::path target = dir / "keep.wav";
+    std::ofstream(target, std::ios::binary) << "the old file";
+
+    // Cancelled in the dialog: no message, the old file as it was.
+    h.dialogs.cancelAtStep = 3;
+    h.dialogs.AnswerFile(target.string());
+    v().OnCommand(cmd::kAudioExport);
+    EXPECT_EQ(h.dialogs.progressSteps, 3);
+    EXPECT_TRUE(h.dialogs.messages.empty());
+    EXPECT_EQ(Bytes(target), "the old file");
+
+    // A sound font that is not there: the reason in a message, nothing written.
+    h.dialogs.cancelAtStep = 0;
+    ::setenv("TABRELLA_SOUNDFONT", (dir / "missing.sf2").c_str(), 1);
+    h.dialogs.AnswerFile(target.string());
+    v().OnCommand(cmd::kAudioExport);
+    ::unsetenv("TABRELLA_SOUNDFONT");
+    ASSERT_EQ(h.dialogs.messages.size(), 1u);
+    EXPECT_NE(h.dialogs.messages[0].text.find("missing.sf2"), std::string::npos);
+    EXPECT_EQ(Bytes(target), "the old file");
+
+    // An extension that names no format, a folder as the target, a folder that is not there.
+    for (const fs::path& bad : {dir / "score.mp3", dir, dir / "no" / "score.wav"}) {
+        const auto error = v().ExportAudio(bad.string(), *h.dialogs.ShowProgress({}));
+        EXPECT_TRUE(error) << bad;
+    }
+    EXPECT_EQ(FilesInDir(), 1u) << "only the old file";
 }
 
 }  // namespace

@@ -34,12 +34,18 @@ void FakeWindow::SetScrollPos(platform::ScrollBar bar, int pos) {
     info.pos = std::clamp(pos, info.min, top);
 }
 
-void FakeWindow::RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) {
+void FakeWindow::RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) {
     printJobs.push_back(job);
     if (job == platform::PrintJob::Setup) return;
-    printed.Clear();
-    RecordingSurface printer(printed, true);
-    drawPage(printer);
+    printedPages.assign(static_cast<size_t>(pages.count), DrawLog{});
+    for (int page = 1; page <= pages.count; ++page) {
+        RecordingSurface printer(printedPages[static_cast<size_t>(page - 1)], true);
+        pages.draw(printer, page);
+    }
+    printed = printedPages.empty() ? DrawLog{} : printedPages.front();
+    current.Clear();
+    RecordingSurface printer(current, true);
+    pages.draw(printer, 0);
 }
 
 platform::SeqError FakeSequencer::Open(std::string_view midiPath, platform::DeviceId& device) {

@@ -40,12 +40,15 @@ class FakeWindow : public platform::IViewWindow {
     void SetPathCaption(std::string_view path) override { caption = std::string(path); }
     void CloseMainWindow() override { ++closeRequests; }
     void ShowHelp() override { ++helpShown; }
-    void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override;
+    void RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) override;
     void ShowAbout() override { ++aboutShown; }
 
     bool TimerRunning(int id) const { return timers.count(id) != 0; }
-    // The page printed by the last print or preview job.
+    // The first page printed by the last print or preview job, and every page of it (all
+    // pages, as the print dialog offers by default); `current` is the page the screen shows.
     DrawLog printed;
+    std::vector<DrawLog> printedPages;
+    DrawLog current;
 
   private:
     platform::ScrollInfo& Bar(platform::ScrollBar bar);

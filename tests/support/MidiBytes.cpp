@@ -1,6 +1,8 @@
 #include "support/MidiBytes.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 
 namespace tabrella::test {
 namespace {
@@ -40,6 +42,32 @@ std::vector<std::string> MidiTrack::Bends() const {
         }
     }
     return out;
+}
+
+std::vector<SoundedNote> MidiTrack::GridNotes() const {
+    std::vector<SoundedNote> notes;
+    std::multimap<int, size_t> sounding;  // key -> note, first struck first ended
+    long previous = 0, restTicks = 0;
+    for (const TimedEvent& e : events) {
+        if (e.tick - previous == 238) restTicks += 2;
+        previous = e.tick;
+        if (e.bytes.size() != 3) continue;
+        const unsigned kind = Byte(e.bytes, 0) & 0xF0;
+        const int key = static_cast<int>(Byte(e.bytes, 1));
+        const long at = e.tick - 1 + restTicks;
+        if (kind == 0x90 && Byte(e.bytes, 2) > 0) {
+            sounding.emplace(key, notes.size());
+            notes.push_back({at, at, key});
+        } else if (kind == 0x80 || kind == 0x90) {
+            // The writer's spacers are note offs of key 0 that end nothing.
+            const auto it = sounding.lower_bound(key);
+            if (it == sounding.end() || it->first != key) continue;
+            notes[it->second].end = at;
+            sounding.erase(it);
+        }
+    }
+    std::sort(notes.begin(), notes.end());
+    return notes;
 }
 
 MidiTrack ReadMidi(std::string_view b) {

@@ -1,6 +1,8 @@
 #pragma once
 // Reading back what the MIDI writer produced: bytes as hex text for readable diffs, and a
 // strict reader of the one track that checks the file is well formed and times each event.
+#include <compare>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +17,17 @@ struct TimedEvent {
     std::string bytes;  // status and data bytes, without the delta
 };
 
+// A note from its start to its end, in ticks; the key sounding.
+struct SoundedNote {
+    long onset = 0;
+    long end = 0;
+    int key = 0;
+    friend auto operator<=>(const SoundedNote&, const SoundedNote&) = default;
+    friend void PrintTo(const SoundedNote& n, std::ostream* os) {
+        *os << "key " << n.key << " " << n.onset << ".." << n.end;
+    }
+};
+
 struct MidiTrack {
     bool valid = false;
     std::string error;  // why it is not valid
@@ -25,6 +38,10 @@ struct MidiTrack {
     std::vector<std::string> NoteOns() const;
     // Pitch-bend events as "tick:msb", in order.
     std::vector<std::string> Bends() const;
+    // Each note on with the note off that ends it, sorted, timed on the score's cell grid as
+    // notation counts it: without the writer's first tick (the delta before the program
+    // change), and with every rest cell (a delta of 238) a whole cell of 240.
+    std::vector<SoundedNote> GridNotes() const;
 };
 
 // Reads a format-0 file as the writer makes it. Not valid when the header, the track length,

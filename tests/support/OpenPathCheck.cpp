@@ -107,11 +107,17 @@ class CheckingWindow : public platform::IViewWindow {
     void SetPathCaption(std::string_view) override {}
     void CloseMainWindow() override {}
     void ShowHelp() override {}
-    void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override {
+    void RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) override {
         if (job == platform::PrintJob::Setup) return;
+        // The page the screen shows and the last page of the printout, each one drawing.
         printed = {};
-        CheckingSurface printer(printed, true);
-        drawPage(printer);
+        for (int page : {0, pages.count}) {
+            DrawTally tally;
+            CheckingSurface printer(tally, true);
+            pages.draw(printer, page);
+            printed.operations = std::max(printed.operations, tally.operations);
+            printed.longestText = std::max(printed.longestText, tally.longestText);
+        }
     }
     void ShowAbout() override {}
 

@@ -149,6 +149,16 @@ std::optional<std::string> ScriptedDialogHost::FileDialog(
     return answer;
 }
 
+std::unique_ptr<platform::IProgress> ScriptedDialogHost::ShowProgress(std::string_view sjisText) {
+    struct Scripted : platform::IProgress {
+        ScriptedDialogHost& host;
+        explicit Scripted(ScriptedDialogHost& h) : host(h) {}
+        bool Continue(long, long) override { return ++host.progressSteps != host.cancelAtStep; }
+    };
+    progressTexts.emplace_back(sjisText);
+    return std::make_unique<Scripted>(*this);
+}
+
 bool ScriptedDialogHost::FontDialog(platform::FontRecord& font) {
     fontRequests.push_back(font);
     std::optional<std::string> answer;

@@ -10,50 +10,12 @@
 #include <mutex>
 #include <utility>
 
-#ifdef TABRELLA_HAVE_ALSA
-#include <alsa/asoundlib.h>
-#endif
-
+#include "platform/fluid/FluidLog.h"
 #include "resources/SequencerTexts.h"
 #include "resources/Sjis.h"
 
 namespace tabrella::platform::fluid {
 namespace {
-
-// ---- Keeping the libraries quiet ------------------------------------------------------
-// FluidSynth and libasound print to stderr by default; the user sees their reasons in the
-// message box instead. FluidSynth's log is process-wide, so the last error is too.
-
-std::mutex g_logMutex;
-std::string g_lastError;
-
-void CaptureLog(int level, const char* message, void* /*data*/) {
-    if (level > FLUID_ERR || message == nullptr) return;
-    std::lock_guard lock(g_logMutex);
-    g_lastError = message;
-}
-
-#ifdef TABRELLA_HAVE_ALSA
-void DropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
-#endif
-
-void SilenceLibraries() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
-            fluid_set_log_function(level, CaptureLog, nullptr);
-        }
-#ifdef TABRELLA_HAVE_ALSA
-        snd_lib_error_set_handler(DropAlsaMessage);
-#endif
-    });
-}
-
-// The last error FluidSynth logged since the previous call.
-std::string TakeLastError() {
-    std::lock_guard lock(g_logMutex);
-    return std::exchange(g_lastError, {});
-}
 
 // ---- Error texts ----------------------------------------------------------------------
 

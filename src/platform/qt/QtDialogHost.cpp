@@ -7,6 +7,7 @@
 #include <QFontInfo>
 #include <QMessageBox>
 
+#include "platform/qt/QtProgress.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/TemplateDialog.h"
 #include "resources/DialogResources.h"
@@ -97,6 +98,10 @@ bool QtDialogHost::FontDialog(platform::FontRecord& record) {
     record.charSet = 128;
     record.faceName = ToSjis(chosen.family()).substr(0, 31);
     return true;
+}
+
+std::unique_ptr<platform::IProgress> QtDialogHost::ShowProgress(std::string_view sjisText) {
+    return std::make_unique<QtProgress>(m_parent, FromSjis(sjisText));
 }
 
 }  // namespace tabrella::qt

@@ -19,6 +19,7 @@ class QtDialogHost : public platform::IDialogHost {
                         std::string_view sjisReason) override;
     std::optional<std::string> FileDialog(const platform::FileDialogRequest& request) override;
     bool FontDialog(platform::FontRecord& font) override;
+    std::unique_ptr<platform::IProgress> ShowProgress(std::string_view sjisText) override;
 
   private:
     QWidget* m_parent;

@@ -239,7 +239,15 @@ void QtViewWidget::ShowAbout() {
     if (onAbout) onAbout();
 }
 
-bool QtViewWidget::PrintPage(QPrinter& printer, const platform::PageDrawer& drawPage) {
+bool QtViewWidget::PrintPages(QPrinter& printer, const platform::PrintPages& pages) {
+    int first = 1, last = pages.count;
+    if (printer.printRange() == QPrinter::CurrentPage) {
+        first = last = 0;
+    } else if (printer.printRange() == QPrinter::PageRange) {
+        first = std::max(first, printer.fromPage());
+        if (printer.toPage() > 0) last = std::min(last, printer.toPage());
+    }
+    if (first > last) return true;  // a range past the end prints nothing
     // Origin at the top-left of the printable area, true size whatever the margins.
     printer.setFullPage(true);
     const QRectF printable = printer.pageLayout().paintRectPixels(printer.resolution());
@@ -247,13 +255,19 @@ bool QtViewWidget::PrintPage(QPrinter& printer, const platform::PageDrawer& draw
     if (!painter.begin(&printer)) return false;
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setRenderHint(QPainter::Antialiasing);
-    QtSurface surface(painter, printer.resolution(), printable.topLeft());
-    drawPage(surface);
+    for (int page = first; page <= last; ++page) {
+        if (page > first && !printer.newPage()) return false;
+        QtSurface surface(painter, printer.resolution(), printable.topLeft());
+        pages.draw(surface, page);
+    }
     return painter.end();
 }
 
-void QtViewWidget::RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) {
+void QtViewWidget::RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) {
     if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    // Every job starts on the whole score, whatever the last one chose.
+    m_printer->setPrintRange(QPrinter::AllPages);
+    m_printer->setFromTo(1, pages.count);
     switch (job) {
         case platform::PrintJob::Setup: {
             QPageSetupDialog dialog(m_printer.get(), this);
@@ -262,14 +276,16 @@ void QtViewWidget::RunPrintJob(platform::PrintJob job, const platform::PageDrawe
         }
         case platform::PrintJob::Print: {
             QPrintDialog dialog(m_printer.get(), this);
-            dialog.setMinMax(1, 1);
-            if (dialog.exec() == QDialog::Accepted) PrintPage(*m_printer, drawPage);
+            dialog.setMinMax(1, pages.count);
+            dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+            dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
+            if (dialog.exec() == QDialog::Accepted) PrintPages(*m_printer, pages);
             break;
         }
         case platform::PrintJob::Preview: {
             QPrintPreviewDialog dialog(m_printer.get(), this);
             connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-                    [&drawPage](QPrinter* printer) { PrintPage(*printer, drawPage); });
+                    [&pages](QPrinter* printer) { PrintPages(*printer, pages); });
             dialog.exec();
             break;
         }

@@ -41,12 +41,13 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     void SetPathCaption(std::string_view nativePath) override;
     void CloseMainWindow() override;
     void ShowHelp() override;
-    void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override;
+    void RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) override;
     void ShowAbout() override;
 
-    // Draws the one page on a printer (or a PDF file set up as one); false when the
-    // printer could not be started.
-    static bool PrintPage(QPrinter& printer, const platform::PageDrawer& drawPage);
+    // Draws the pages the printer's range names on a printer (or a PDF file set up as one):
+    // all of them, a range of them, or the current page (the page the screen shows). False
+    // when the printer could not be started or refused a page.
+    static bool PrintPages(QPrinter& printer, const platform::PrintPages& pages);
 
     const QImage& Picture() const { return m_image; }
     QSize sizeHint() const override { return {500, 600}; }

@@ -1,0 +1,35 @@
+#include "resources/ExportTexts.h"
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "resources/Sjis.h"
+
+namespace tabrella::res {
+namespace {
+
+constexpr std::array<std::string_view, static_cast<size_t>(ExportTxt::Count)> kUtf8Texts = {
+    "%d / %d",
+    "WAVファイル (*.wav)",
+    "FLACファイル (*.flac)",
+    "Ogg Vorbisファイル (*.ogg)",
+    "MusicXMLファイル (*.musicxml)",
+    "圧縮MusicXMLファイル (*.mxl)",
+    "オーディオを書き出しています...",
+    "拡張子は .wav、.flac、.ogg のどれかにしてください。",
+    "拡張子は .musicxml、.mxl のどちらかにしてください。",
+    "書き出しを中止しました。",
+    "オーディオを書き出す機能がありません。",
+    "MusicXMLを書き出す機能がありません。",
+    "MusicXMLを作成できませんでした。",
+};
+
+}  // namespace
+
+const std::string& Sjis(ExportTxt id) {
+    static const auto texts = Utf8ToSjisAll(kUtf8Texts);
+    return texts.at(static_cast<size_t>(id));
+}
+
+}  // namespace tabrella::res
