@@ -48,6 +48,7 @@ class ImageWindow : public platform::IViewWindow {
     void ShellOpen(std::string_view) override {}
     void RunPrintJob(platform::PrintJob, const platform::PageDrawer&) override {}
     void ShowAbout() override {}
+    void ShowHelp() override {}
 };
 
 class NoDialogs : public platform::IDialogHost {

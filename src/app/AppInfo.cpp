@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <string_view>
 
 #include "platform/qt/QtFonts.h"
 
@@ -18,6 +19,14 @@ QString AboutText() {
                "十三弦の箏の縦譜を打ち込み、聴き、印刷するためのエディタ。<br>"
                "Qt と FluidSynth を使って作られています。")
         .arg(Version());
+}
+
+const char* PlatformForSession(const char* chosenPlatform, const char* sessionType,
+                               const char* waylandDisplay) {
+    if (chosenPlatform && *chosenPlatform) return nullptr;
+    const bool wayland = (sessionType && std::string_view(sessionType) == "wayland") ||
+                         (waylandDisplay && *waylandDisplay);
+    return wayland ? "xcb" : nullptr;
 }
 
 void SetUpApplication(QTranslator& translator) {

@@ -10,6 +10,12 @@ QString Version();
 // The about box's text: name, version and credit line.
 QString AboutText();
 
+// The platform to ask Qt for: X11 (through XWayland) in a Wayland session where the user
+// chose none, since the keyboard layout and the lock indicators are read through X; else
+// nullptr, leaving Qt's own choice.
+const char* PlatformForSession(const char* chosenPlatform, const char* sessionType,
+                               const char* waylandDisplay);
+
 // What the running application needs before its first window: its names, the font
 // substitutions and Qt's own texts in Japanese (loaded into `translator`, which must live
 // as long as the application).

@@ -11,6 +11,7 @@
 #include "app/BatchWindow.h"
 #include "app/CMainFrame.h"
 #include "platform/fluid/FluidSequencer.h"
+#include "platform/qt/QtSettings.h"
 #include "platform/qt/QtText.h"
 #include "resources/Texts.h"
 
@@ -119,8 +120,8 @@ int RunBatch(const CommandLine& line) {
 
 int RunEditor(const CommandLine& line) {
     platform::fluid::FluidSequencer sequencer;
-    CMainFrame frame(sequencer);
-    frame.resize(620, 800);
+    qt::QtSettings settings;
+    CMainFrame frame(sequencer, &settings);
     frame.setWindowIcon(QIcon(QStringLiteral(":/tabrella.svg")));
     frame.setWindowTitle(qt::FromSjis(res::Sjis(res::Txt::AppCaption)));
     frame.show();

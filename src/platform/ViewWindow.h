@@ -55,6 +55,8 @@ class IViewWindow {
     // Runs the frame's print, preview or printer set-up; `drawPage` draws the one page.
     virtual void RunPrintJob(PrintJob job, const PageDrawer& drawPage) = 0;
     virtual void ShowAbout() = 0;
+    // Shows the program's own help page in a window of the program.
+    virtual void ShowHelp() = 0;
 };
 
 }  // namespace tabrella::platform

@@ -33,7 +33,7 @@ void CTabrellaView::OnAppAbout() {
 }
 
 void CTabrellaView::OnHelp() {
-    m_services.window.ShellOpen(HelpPageUrl());
+    m_services.window.ShowHelp();
 }
 
 }  // namespace tabrella

@@ -127,7 +127,8 @@ TEST(CommandLine, AFileNamedAtStartIsOpenedAsOpenOpensIt) {
     CMainFrame frame(sequencer);
     frame.View().OpenNamedFile(qt::ToSjis(kScores + "/titled.tbr"));
     EXPECT_FALSE(frame.View().m_title.empty());
-    EXPECT_EQ(frame.windowTitle(), kScores + "/titled.tbr");
+    EXPECT_EQ(frame.windowTitle(), kScores + "/titled.tbr[*]");
+    EXPECT_FALSE(frame.isWindowModified());
 }
 
 }  // namespace

@@ -8,11 +8,13 @@
 namespace tabrella {
 namespace {
 
-TEST(ShellCommands, HelpOpensTheProgramsOwnHelpPage) {
+TEST(ShellCommands, HelpShowsTheProgramsOwnHelpWindowWithoutABrowser) {
     test::ViewHarness h;
     EXPECT_TRUE(h.v().OnCommand(cmd::kHelp));
-    ASSERT_EQ(h.window.openedUrls.size(), 1u);
-    const std::string& url = h.window.openedUrls[0];
+    EXPECT_EQ(h.window.helpShown, 1);
+    EXPECT_TRUE(h.window.openedUrls.empty());
+    // The page is also installed for reading elsewhere.
+    const std::string url = HelpPageUrl();
     ASSERT_EQ(url.rfind("file://", 0), 0u) << url;
     EXPECT_TRUE(std::filesystem::exists(url.substr(7))) << url;
 }

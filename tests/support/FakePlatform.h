@@ -41,6 +41,8 @@ class FakeWindow : public platform::IViewWindow {
     void ShellOpen(std::string_view url) override { openedUrls.emplace_back(url); }
     void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override;
     void ShowAbout() override { ++aboutShown; }
+    void ShowHelp() override { ++helpShown; }
+    int helpShown = 0;
 
     bool TimerRunning(int id) const { return timers.count(id) != 0; }
     // The page printed by the last print or preview job.

@@ -109,6 +109,7 @@ class CheckingWindow : public platform::IViewWindow {
         drawPage(printer);
     }
     void ShowAbout() override {}
+    void ShowHelp() override {}
 
   private:
     platform::ScrollInfo& Bar(platform::ScrollBar bar) {

@@ -18,6 +18,10 @@ class QtDialogHost : public platform::IDialogHost {
     std::optional<std::string> FileDialog(const platform::FileDialogRequest& request) override;
     bool FontDialog(platform::FontRecord& font) override;
 
+    // Where the next file dialog opens; empty for the dialog's own choice.
+    const QString& LastFolder() const { return m_lastFolder; }
+    void SetLastFolder(const QString& folder) { m_lastFolder = folder; }
+
   private:
     QWidget* m_parent;
     // Each file dialog opens where the last one chose a file, as the platform's own would.

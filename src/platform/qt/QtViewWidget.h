@@ -26,6 +26,9 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     std::function<void(const QString&)> onCaption;
     std::function<void()> onCloseMainWindow;
     std::function<void()> onAbout;
+    std::function<void()> onHelp;
+    // Called after every key, button and wheel event the view has handled.
+    std::function<void()> onInput;
 
     // platform::IViewWindow
     void Invalidate() override;
@@ -41,6 +44,7 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     void ShellOpen(std::string_view url) override;
     void RunPrintJob(platform::PrintJob job, const platform::PageDrawer& drawPage) override;
     void ShowAbout() override;
+    void ShowHelp() override;
 
     // Draws the one page on a printer (or a PDF file set up as one); false when the
     // printer could not be started.
@@ -63,6 +67,8 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     class ImageSurface;
     void EnsureImage();
     void OnScrollAction(platform::ScrollBar bar, int action);
+    void WheelLines(platform::ScrollBar bar, int angle, int pixels);
+    void Handled();
     QScrollBar* Bar(platform::ScrollBar bar) const;
 
     platform::IViewEvents* m_view = nullptr;
@@ -71,6 +77,11 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     platform::ScrollInfo m_vInfo{}, m_hInfo{};
     bool m_inScrollAction = false;
     bool m_posSetDuringAction = false;
+    // Wheel movement not yet worth a whole step, per bar (angle in eighths of a degree,
+    // pixels), and towards the next zoom level.
+    int m_angleRest[2] = {0, 0};
+    int m_pixelRest[2] = {0, 0};
+    int m_zoomRest = 0;
     std::map<int, QBasicTimer> m_timers;
     std::unique_ptr<QPrinter> m_printer;
 };
