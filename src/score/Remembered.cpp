@@ -26,6 +26,11 @@ bool PlainText(const std::string& text) {
                         [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
+// The program keeps only whole paths, as the file dialog gives them.
+bool WholePath(const std::string& path) {
+    return !path.empty() && path.front() == '/' && PlainText(path);
+}
+
 int ZoomOf(const std::optional<std::string>& text) {
     int value = 0;
     if (!text) return Remembered{}.zoom;
@@ -46,12 +51,12 @@ Remembered ReadRemembered(const platform::ISettings& settings) {
         face && !face->empty() && face->size() <= kFaceNameBytes && PlainText(*face)) {
         r.fontFace = *face;
     }
-    if (auto folder = settings.Value(kFolderKey); folder && PlainText(*folder)) {
+    if (auto folder = settings.Value(kFolderKey); folder && WholePath(*folder)) {
         r.lastFolder = *folder;
     }
     for (std::size_t i = kRecentFileCount; i-- > 0;) {
         auto path = settings.Value(RecentKey(i));
-        if (path && !path->empty() && PlainText(*path)) AddRecentFile(r.recentFiles, *path);
+        if (path && WholePath(*path)) AddRecentFile(r.recentFiles, *path);
     }
     if (auto geometry = settings.Value(kGeometryKey); geometry && PlainText(*geometry)) {
         r.windowGeometry = *geometry;

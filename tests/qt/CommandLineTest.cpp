@@ -1,12 +1,14 @@
 // The command line, run as a user runs it: the built program on sample score files.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/AppInfo.h"
 #include "app/CMainFrame.h"
 #include "platform/qt/QtText.h"
 #include "support/FakePlatform.h"
@@ -120,6 +122,41 @@ TEST(CommandLine, HelpAndVersionNeedNoWindow) {
     EXPECT_TRUE(run.out.contains("--export-midi"));
     EXPECT_TRUE(run.out.contains("--render-png"));
     EXPECT_TRUE(run.out.contains("--print-pdf"));
+}
+
+TEST(CommandLine, BatchWorkNeverReadsOrWritesTheUsersSettings) {
+    QTemporaryDir home;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    process.setProcessEnvironment(env);
+    process.start(kProgram, {"--render-png", home.filePath("page.png"), kScores + "/titled.tbr"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    ASSERT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(QFile::exists(home.filePath("page.png")));
+    EXPECT_FALSE(QFile::exists(home.filePath("config/Tabrella")));
+    EXPECT_FALSE(QFile::exists(home.filePath(".config/Tabrella")));
+}
+
+TEST(CommandLine, AWaylandSessionRunsOnXWaylandUnlessAPlatformWasChosen) {
+    struct Case {
+        const char* chosen;
+        const char* session;
+        const char* waylandDisplay;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {nullptr, "wayland", nullptr, "xcb"},       {nullptr, nullptr, "wayland-0", "xcb"},
+        {"", "wayland", "wayland-0", "xcb"},        {"wayland", "wayland", "wayland-0", nullptr},
+        {"offscreen", "wayland", nullptr, nullptr}, {nullptr, "x11", nullptr, nullptr},
+        {nullptr, nullptr, nullptr, nullptr},       {nullptr, "tty", "", nullptr},
+    };
+    for (const Case& c : cases) {
+        const char* platform = PlatformForSession(c.chosen, c.session, c.waylandDisplay);
+        EXPECT_STREQ(platform, c.expected)
+            << (c.chosen ? c.chosen : "(none)") << " " << (c.session ? c.session : "(none)");
+    }
 }
 
 TEST(CommandLine, AFileNamedAtStartIsOpenedAsOpenOpensIt) {

@@ -54,6 +54,7 @@ TEST(Remembered, ValuesThatMakeNoSenseReadAsTheDefaults) {
         {"view/zoom", "-80"},        {"view/zoom", "99999999999999"},
         {"view/font", ""},           {"view/font", std::string(32, 'F')},
         {"view/font", "a\nb"},       {"files/lastFolder", std::string("/a\0b", 4)},
+        {"files/recent3", "a.tbr"},  {"files/lastFolder", "home/k"},
         {"files/recent1", ""},       {"files/recent2", "/x\r\n.tbr"},
         {"window/geometry", "\x01"},
     };
