@@ -24,7 +24,12 @@ class MadeIconEngine : public QIconEngine {
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
         auto key = std::make_pair(size.width(), size.height());
         auto it = m_made.find(key);
-        if (it == m_made.end()) it = m_made.emplace(key, m_make(size)).first;
+        if (it == m_made.end()) {
+            // Exactly the pixels asked for: the icon sets the scale of what it hands out.
+            QPixmap made = m_make(size);
+            made.setDevicePixelRatio(1.0);
+            it = m_made.emplace(key, made).first;
+        }
         if (mode != QIcon::Disabled) return it->second;
         QStyleOption option;
         return QApplication::style()->generatedIconPixmap(QIcon::Disabled, it->second, &option);
@@ -77,7 +82,7 @@ QIcon ToolbarIcon(int id, const QStyle* style) {
         return [=](QSize size) {
             return size.width() <= 16 && size.height() <= 16
                        ? style->standardPixmap(pixmap)
-                       : style->standardIcon(pixmap).pixmap(size);
+                       : style->standardIcon(pixmap).pixmap(size, 1.0);
         };
     };
     auto glyph = [](const char* text, QColor color) -> PixmapMaker {

@@ -140,6 +140,19 @@ TEST_F(MainFrameTest, ToolbarButtonsInOrderWithTooltipsAndSeparators) {
     EXPECT_FALSE(action(32790)->icon().isNull());
 }
 
+TEST_F(MainFrameTest, ToolbarIconsAreMadeAtTheScreensScale) {
+    auto* bar = frame.findChild<QToolBar*>("toolbar");
+    ASSERT_NE(bar, nullptr);
+    for (QAction* a : bar->actions()) {
+        if (a->isSeparator()) continue;
+        for (qreal ratio : {1.0, 1.5, 2.0}) {
+            const QPixmap pixmap = a->icon().pixmap(bar->iconSize(), ratio);
+            EXPECT_GE(pixmap.height(), qFloor(15 * ratio)) << a->data().toInt() << " at " << ratio;
+            EXPECT_EQ(pixmap.devicePixelRatio(), ratio) << a->data().toInt();
+        }
+    }
+}
+
 TEST_F(MainFrameTest, GoToEndAndTopButtonsMoveTheCursor) {
     CTabrellaView& view = frame.View();
     view.m_cells[40].first[2] = 5;
