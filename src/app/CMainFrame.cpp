@@ -50,7 +50,7 @@ QString DroppedScore(const QMimeData* mime) {
 QString KeyHint(qt::KeyboardLayout layout) {
     const QString strings = layout == qt::KeyboardLayout::Jis ? QStringLiteral("1〜9 0 - ^ ¥")
                                                               : QStringLiteral("1〜9 0 - ' \\");
-    return QStringLiteral("弦: %1　移動: 矢印キー　キーの一覧: F1").arg(strings);
+    return QStringLiteral("弦: %1　キーの一覧: F1").arg(strings);
 }
 
 }  // namespace
@@ -194,8 +194,11 @@ void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     const QString ready = FromSjis(res::IdleMessage());
     bar->showMessage(ready);
-    connect(bar, &QStatusBar::messageChanged, bar, [bar, ready](const QString& message) {
+    connect(bar, &QStatusBar::messageChanged, this, [this, bar, ready](const QString& message) {
         if (message.isEmpty()) bar->showMessage(ready);
+        // A command's prompt needs the whole width; the hint steps aside meanwhile.
+        m_prompting = !message.isEmpty() && message != ready;
+        UpdateStatus();
     });
     // A hint of the keys while the score is empty, then where the cursor is.
     m_hintPane = new QLabel(this);
@@ -242,12 +245,12 @@ void CMainFrame::UpdateCommandUI() {
 
 void CMainFrame::UpdateStatus() {
     const CTabrellaView& view = *m_view;
-    m_cellPane->setText(QStringLiteral("マス %1　ページは %2 列目から")
-                            .arg(view.CursorCell())
-                            .arg(view.m_topColumn + 1));
-    const bool empty = view.LastUsedCell() == 0;
-    if (empty) m_hintPane->setText(KeyHint(qt::CurrentKeyboardLayout()));
-    m_hintPane->setVisible(empty);
+    if (!m_cellPane) return;  // the status bar is still being built
+    m_cellPane->setText(
+        QStringLiteral("マス %1　%2列目から").arg(view.CursorCell()).arg(view.m_topColumn + 1));
+    const bool hint = view.LastUsedCell() == 0 && !m_prompting;
+    if (hint) m_hintPane->setText(KeyHint(qt::CurrentKeyboardLayout()));
+    m_hintPane->setVisible(hint);
     setWindowModified(view.m_modified != 0);
 }
 

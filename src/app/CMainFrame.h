@@ -82,6 +82,7 @@ class CMainFrame : public QMainWindow {
     std::vector<QAction*> m_recentSeparators;
     std::vector<QAction*> m_recentActions;
     QPointer<HelpWindow> m_help;
+    bool m_prompting = false;  // the status bar shows a command's prompt
     bool m_viewShutDown = false;
 };
 

@@ -285,15 +285,21 @@ bool PaneShown(CMainFrame& frame, const char* name) {
 TEST_F(MainFrameTest, StatusShowsTheCursorCellAndAKeyHintOnlyWhileTheScoreIsEmpty) {
     frame.setWindowTitle("タブレラ");  // as the program starts
     EXPECT_EQ(frame.windowTitle(), "タブレラ[*]");
-    EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　ページは 1 列目から");
+    EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　1列目から");
     EXPECT_TRUE(PaneShown(frame, "hintPane"));
     EXPECT_TRUE(PaneText(frame, "hintPane").contains("F1"));
     EXPECT_FALSE(frame.isWindowModified());
 
     QTest::keyClick(&frame.ViewWidget(), Qt::Key_Down);
     QTest::keyClick(&frame.ViewWidget(), Qt::Key_PageDown);
-    EXPECT_EQ(PaneText(frame, "cellPane"), "マス 34　ページは 2 列目から");
+    EXPECT_EQ(PaneText(frame, "cellPane"), "マス 34　2列目から");
     EXPECT_TRUE(PaneShown(frame, "hintPane")) << "moving enters nothing";
+    // A command's prompt takes the whole bar for as long as it shows.
+    frame.statusBar()->showMessage("作業中のﾌｧｲﾙを印刷");
+    EXPECT_FALSE(PaneShown(frame, "hintPane"));
+    frame.statusBar()->clearMessage();
+    EXPECT_TRUE(PaneShown(frame, "hintPane"));
+    EXPECT_EQ(frame.statusBar()->currentMessage(), "ﾚﾃﾞｨ");
 
     QTest::keyClick(&frame.ViewWidget(), Qt::Key_5);
     EXPECT_FALSE(PaneShown(frame, "hintPane"));
@@ -307,7 +313,7 @@ TEST_F(MainFrameTest, StatusShowsTheCursorCellAndAKeyHintOnlyWhileTheScoreIsEmpt
     frame.SendCommand(cmd::kNew);
     EXPECT_FALSE(frame.isWindowModified());
     EXPECT_TRUE(PaneShown(frame, "hintPane"));
-    EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　ページは 1 列目から");
+    EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　1列目から");
 }
 
 TEST_F(MainFrameTest, APathHoldingTheModifiedMarkIsShownAsItIs) {
@@ -389,6 +395,8 @@ bool SendDrag(QWidget& target, const QString& path, QEvent::Type type) {
         QApplication::sendEvent(&target, &event);
         return event.isAccepted();
     }
+    // A drop follows the enter that made the window its target, as the platform sends them.
+    if (!SendDrag(target, path, QEvent::DragEnter)) return false;
     QDropEvent event(QPointF(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&target, &event);
     return event.isAccepted();
@@ -407,15 +415,19 @@ TEST_F(MainFrameTest, ADroppedScoreOpensAfterTheSavePromptAndOtherFilesAreRefuse
     {
         test::ModalCloser cancel;  // the save prompt, cancelled: the typed score stays
         EXPECT_TRUE(SendDrag(frame, score, QEvent::Drop));
-        QTRY_COMPARE(cancel.seen.size(), 1);
+        // The prompt waits until the drop has ended, then opens.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return cancel.seen.size() == 1; }, 5000));
+        ASSERT_EQ(cancel.seen.size(), 1);
         EXPECT_EQ(cancel.seen[0].objectName, "dialog" + QString::number(res::kDlgSavePrompt));
     }
     EXPECT_EQ(frame.View().m_cells[1].first[2], 5);
     test::ModalCloser no([](QWidget* w) {
         if (auto* button = w->findChild<QPushButton*>("control1003")) button->click();
     });
-    SendDrag(frame, score, QEvent::Drop);
-    QTRY_COMPARE(qt::FromSjis(frame.View().m_filePath), score);
+    EXPECT_TRUE(SendDrag(frame, score, QEvent::Drop));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame.View().m_filePath.empty(); }, 5000));
+    EXPECT_EQ(qt::FromSjis(frame.View().m_filePath), score);
+    ASSERT_EQ(no.seen.size(), 1);
     EXPECT_FALSE(frame.View().m_title.empty());
 }
 
