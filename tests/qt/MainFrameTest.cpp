@@ -316,14 +316,6 @@ TEST_F(MainFrameTest, StatusShowsTheCursorCellAndAKeyHintOnlyWhileTheScoreIsEmpt
     EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　1列目から");
 }
 
-TEST_F(MainFrameTest, APathHoldingTheModifiedMarkIsShownAsItIs) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("a[*]b.tbr");
-    QFile::copy(QStringLiteral(TABRELLA_TEST_DATA "/scores/titled.tbr"), path);
-    frame.View().OpenNamedFile(qt::ToSjis(path));
-    EXPECT_EQ(frame.windowTitle(), dir.filePath("a[*][*]b.tbr[*]"));
-}
-
 // ---- Wheel -----------------------------------------------------------------------------------
 
 class WheelTest : public MainFrameTest {
@@ -402,33 +394,15 @@ bool SendDrag(QWidget& target, const QString& path, QEvent::Type type) {
     return event.isAccepted();
 }
 
-TEST_F(MainFrameTest, ADroppedScoreOpensAfterTheSavePromptAndOtherFilesAreRefused) {
+TEST_F(MainFrameTest, OnlyLocalScoreFilesAreTakenWhateverTheCaseOfTheirName) {
     QTemporaryDir dir;
     const QString score = dir.filePath("dropped.TBR");
     QFile::copy(QStringLiteral(TABRELLA_TEST_DATA "/scores/titled.tbr"), score);
-    const QString midi = dir.filePath("song.mid");
-    QFile(midi).open(QIODevice::WriteOnly);
-    EXPECT_FALSE(SendDrag(frame, midi, QEvent::DragEnter));
-    EXPECT_TRUE(SendDrag(frame, score, QEvent::DragEnter));
-
-    QTest::keyClick(&frame.ViewWidget(), Qt::Key_5);
-    {
-        test::ModalCloser cancel;  // the save prompt, cancelled: the typed score stays
-        EXPECT_TRUE(SendDrag(frame, score, QEvent::Drop));
-        // The prompt waits until the drop has ended, then opens.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return cancel.seen.size() == 1; }, 5000));
-        ASSERT_EQ(cancel.seen.size(), 1);
-        EXPECT_EQ(cancel.seen[0].objectName, "dialog" + QString::number(res::kDlgSavePrompt));
-    }
-    EXPECT_EQ(frame.View().m_cells[1].first[2], 5);
-    test::ModalCloser no([](QWidget* w) {
-        if (auto* button = w->findChild<QPushButton*>("control1003")) button->click();
-    });
+    EXPECT_FALSE(SendDrag(frame, dir.filePath("song.mid"), QEvent::DragEnter));
+    EXPECT_TRUE(SendDrag(frame, dir.filePath("notes.txt"), QEvent::DragEnter));
     EXPECT_TRUE(SendDrag(frame, score, QEvent::Drop));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !frame.View().m_filePath.empty(); }, 5000));
     EXPECT_EQ(qt::FromSjis(frame.View().m_filePath), score);
-    ASSERT_EQ(no.seen.size(), 1);
-    EXPECT_FALSE(frame.View().m_title.empty());
 }
 
 // ---- Recent files ------------------------------------------------------------------------------
@@ -436,7 +410,7 @@ TEST_F(MainFrameTest, ADroppedScoreOpensAfterTheSavePromptAndOtherFilesAreRefuse
 TEST_F(MainFrameTest, TheFileMenuListsTheLastFourFilesNewestFirstAndOpensThem) {
     QTemporaryDir dir;
     QStringList paths;
-    for (const char* name : {"a", "b", "c", "d", "e"}) {
+    for (const char* name : {"a", "b", "c[*]", "d", "e"}) {
         paths << dir.filePath(QString::fromLatin1(name) + ".tbr");
         QFile::copy(QStringLiteral(TABRELLA_TEST_DATA "/scores/titled.tbr"), paths.back());
         frame.View().OpenNamedFile(qt::ToSjis(paths.back()));
@@ -451,9 +425,11 @@ TEST_F(MainFrameTest, TheFileMenuListsTheLastFourFilesNewestFirstAndOpensThem) {
     EXPECT_EQ(file.back()->data().toInt(), cmd::kExit);
     EXPECT_TRUE(file.contains(recent[0]));
 
-    recent[2]->trigger();  // c.tbr: unchanged score, so no prompt
+    recent[2]->trigger();  // c[*].tbr: unchanged score, so no prompt
     EXPECT_EQ(qt::FromSjis(frame.View().m_filePath), paths[2]);
     EXPECT_EQ(frame.RecentFileActions()[0]->statusTip(), paths[2]);
+    // The "[*]" of the name is shown as it is; only the last one marks changes.
+    EXPECT_EQ(frame.windowTitle(), dir.filePath("c[*][*].tbr[*]"));
 
     // A file that has gone is named in the open message and leaves the list.
     QFile::remove(paths[3]);
@@ -504,9 +480,8 @@ TEST(RememberedFrame, ABrokenSettingsFileGivesTheDefaults) {
     const QString ini = dir.filePath("Tabrella.ini");
     const QByteArray contents[] = {
         QByteArray("\x00\xff[view\n=zoom\x01\x02\n[[[\n", 14),
-        QByteArray("[view]\nzoom=7\nfont=" + QByteArray(40, 'X') +
+        QByteArray("[view]\nzoom=200, 300\nfont=" + QByteArray(40, 'X') +
                    "\n[files]\nrecent1=@Variant(\n"),
-        QByteArray("[view]\nzoom=200, 300\n[window]\ngeometry=!!!\n"),
     };
     for (const QByteArray& bytes : contents) {
         QFile file(ini);
@@ -567,19 +542,14 @@ TEST_F(MainFrameTest, F1ShowsTheBundledHelpWithAPictureForEveryEnteringKey) {
     EXPECT_EQ(frame.Help(), first);
 }
 
-TEST(CellPictures, ShowTheCellsTheyNameAndNothingForNonsense) {
+TEST(CellPictures, AreSharpAtTheScreensScaleAndNothingForNonsense) {
     const QImage five = CellPicture("0.5.0.0.0.0.0", 1);
-    const QImage empty = CellPicture("0.0.0.0.0.0.0", 1);
-    ASSERT_FALSE(five.isNull());
-    EXPECT_EQ(five.size(), empty.size());
-    EXPECT_NE(five, empty);
-    EXPECT_GT(CellPicture("0.500.0.0.0.0.0_0.0.0.0.0.0.0", 1).height(), five.height());
     const QImage sharp = CellPicture("0.5.0.0.0.0.0", 2);
     EXPECT_EQ(sharp.devicePixelRatio(), 2);
     EXPECT_NEAR(sharp.width(), 2 * five.width(), 2);
-    for (const char* nonsense :
-         {"", "5", "0.5.0.0.0.0", "a.b.c.d.e.f.g", "0.5.0.0.0.0.0.0",
-          "0.1.0.0.0.0.0_0.1.0.0.0.0.0_0.1.0.0.0.0.0_0.1.0.0.0.0.0_0.1.0.0.0.0.0"}) {
+    for (const char* nonsense : {"", "0.5.0.0.0.0", "a.b.c.d.e.f.g",
+                                 "0.1.0.0.0.0.0_0.1.0.0.0.0.0_"
+                                 "0.1.0.0.0.0.0_0.1.0.0.0.0.0_0.1.0.0.0.0.0"}) {
         EXPECT_TRUE(CellPicture(nonsense, 1).isNull()) << nonsense;
     }
 }

@@ -439,17 +439,6 @@ TEST_F(ZoomScroll, ZoomStepsGoThroughTheMenuLevelsAndStopAtTheEnds) {
     }
 }
 
-TEST_F(ZoomScroll, AZoomStepTo100BringsThePageBackToTheLeftEdgeAsTheItemDoes) {
-    Resize(500, 600);  // 120 % of the page is wider than that
-    Paint();
-    Scroll(ScrollBar::Horizontal, ScrollRequest::PageDown);
-    ASSERT_NE(v.m_scrollOrgX, 0);
-    v.OnZoomStep(-1);
-    EXPECT_EQ(v.m_zoom, 100);
-    EXPECT_EQ(v.m_scrollOrgX, 0);
-    EXPECT_EQ(v.m_hScrollPos, 0);
-}
-
 TEST_F(ZoomScroll, ALineIsThreeScrollUnitsOfPixels) {
     Paint();  // 120 %, 600 pixels high: e = 4, so a unit is 5 pixels and a line 15
     EXPECT_EQ(v.LinePixels(ScrollBar::Vertical), 15);
