@@ -22,8 +22,9 @@ QString AboutText() {
 }
 
 const char* PlatformForSession(const char* chosenPlatform, const char* sessionType,
-                               const char* waylandDisplay) {
+                               const char* waylandDisplay, const char* x11Display) {
     if (chosenPlatform && *chosenPlatform) return nullptr;
+    if (!x11Display || !*x11Display) return nullptr;
     const bool wayland = (sessionType && std::string_view(sessionType) == "wayland") ||
                          (waylandDisplay && *waylandDisplay);
     return wayland ? "xcb" : nullptr;

@@ -12,9 +12,9 @@ QString AboutText();
 
 // The platform to ask Qt for: X11 (through XWayland) in a Wayland session where the user
 // chose none, since the keyboard layout and the lock indicators are read through X; else
-// nullptr, leaving Qt's own choice.
+// nullptr, leaving Qt's own choice (also when no X server is there to take the window).
 const char* PlatformForSession(const char* chosenPlatform, const char* sessionType,
-                               const char* waylandDisplay);
+                               const char* waylandDisplay, const char* x11Display);
 
 // What the running application needs before its first window: its names, the font
 // substitutions and Qt's own texts in Japanese (loaded into `translator`, which must live

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     }
     if (const char* platform =
             app::PlatformForSession(std::getenv("QT_QPA_PLATFORM"), std::getenv("XDG_SESSION_TYPE"),
-                                    std::getenv("WAYLAND_DISPLAY"))) {
+                                    std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"))) {
         setenv("QT_QPA_PLATFORM", platform, 1);
     }
     QApplication application(argc, argv);

@@ -144,16 +144,24 @@ TEST(CommandLine, AWaylandSessionRunsOnXWaylandUnlessAPlatformWasChosen) {
         const char* chosen;
         const char* session;
         const char* waylandDisplay;
+        const char* x11Display;
         const char* expected;
     };
     const Case cases[] = {
-        {nullptr, "wayland", nullptr, "xcb"},       {nullptr, nullptr, "wayland-0", "xcb"},
-        {"", "wayland", "wayland-0", "xcb"},        {"wayland", "wayland", "wayland-0", nullptr},
-        {"offscreen", "wayland", nullptr, nullptr}, {nullptr, "x11", nullptr, nullptr},
-        {nullptr, nullptr, nullptr, nullptr},       {nullptr, "tty", "", nullptr},
+        {nullptr, "wayland", nullptr, ":0", "xcb"},
+        {nullptr, nullptr, "wayland-0", ":1", "xcb"},
+        {"", "wayland", "wayland-0", ":0", "xcb"},
+        {"wayland", "wayland", "wayland-0", ":0", nullptr},
+        {"offscreen", "wayland", nullptr, ":0", nullptr},
+        {nullptr, "wayland", "wayland-0", nullptr, nullptr},  // no XWayland to run on
+        {nullptr, "wayland", "wayland-0", "", nullptr},
+        {nullptr, "x11", nullptr, ":0", nullptr},
+        {nullptr, nullptr, nullptr, ":0", nullptr},
+        {nullptr, "tty", "", nullptr, nullptr},
     };
     for (const Case& c : cases) {
-        const char* platform = PlatformForSession(c.chosen, c.session, c.waylandDisplay);
+        const char* platform =
+            PlatformForSession(c.chosen, c.session, c.waylandDisplay, c.x11Display);
         EXPECT_STREQ(platform, c.expected)
             << (c.chosen ? c.chosen : "(none)") << " " << (c.session ? c.session : "(none)");
     }
