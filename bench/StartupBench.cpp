@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -252,6 +253,16 @@ int main(int argc, char** argv) {
         if (type == QtFatalMsg || type == QtCriticalMsg)
             std::fprintf(stderr, "%s\n", qPrintable(text));
     });
+    // The editor reads and writes its settings as it starts and closes; a folder of the
+    // bench's own keeps the user's settings out of it (the cold children inherit it).
+    std::string ownFolder;
+    if (!std::getenv("TABRELLA_BENCH_CONFIG")) {
+        char folder[] = "/tmp/tabrella-bench-XXXXXX";
+        if (!mkdtemp(folder)) return 1;
+        ownFolder = folder;
+        setenv("TABRELLA_BENCH_CONFIG", folder, 1);
+        setenv("XDG_CONFIG_HOME", folder, 1);
+    }
     using tabrella::kColdOption;
     if (argc == 2 && std::strncmp(argv[1], kColdOption, std::strlen(kColdOption)) == 0) {
         return tabrella::RunColdChild(argc, argv, argv[1] + std::strlen(kColdOption));
@@ -262,5 +273,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (!ownFolder.empty()) std::filesystem::remove_all(ownFolder);
     return 0;
 }

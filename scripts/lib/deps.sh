@@ -6,14 +6,24 @@ TABRELLA_PACKAGES=(
     libpugixml-dev libzip-dev
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu
     libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
-    xvfb xdotool x11-xkb-utils xauth imagemagick poppler-utils desktop-file-utils python3
+    xvfb xdotool x11-xkb-utils xauth imagemagick poppler-utils desktop-file-utils appstream python3
     clang-format
 )
 
+# What scripts/package needs: debhelper and lintian and the package's build dependencies
+# (debian/control), but no test framework.
+TABRELLA_PACKAGING_PACKAGES=(
+    build-essential debhelper dpkg-dev fakeroot lintian
+    cmake pkgconf qt6-base-dev libfluidsynth-dev libx11-dev
+)
+
+# Installs the named packages, or TABRELLA_PACKAGES when none is named, where missing.
 tabrella_ensure_packages() {
+    local wanted=("$@")
+    [ ${#wanted[@]} -eq 0 ] && wanted=("${TABRELLA_PACKAGES[@]}")
     local missing=()
     local p
-    for p in "${TABRELLA_PACKAGES[@]}"; do
+    for p in "${wanted[@]}"; do
         if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$p")
         fi

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <string_view>
 
 #include "platform/qt/QtFonts.h"
 
@@ -13,17 +14,21 @@ QString Version() {
     return QStringLiteral(TABRELLA_VERSION);
 }
 
-QString HelpPagePath(const QString& programFolder) {
-    return QDir::cleanPath(programFolder + QLatin1Char('/') +
-                           QStringLiteral(TABRELLA_HELP_RELATIVE));
-}
-
 QString AboutText() {
     return QStringLiteral(
                "<b>タブレラ (Tabrella)</b> バージョン %1<br><br>"
                "十三弦の箏の縦譜を打ち込み、聴き、印刷するためのエディタ。<br>"
                "Qt と FluidSynth を使って作られています。")
         .arg(Version());
+}
+
+const char* PlatformForSession(const char* chosenPlatform, const char* sessionType,
+                               const char* waylandDisplay, const char* x11Display) {
+    if (chosenPlatform && *chosenPlatform) return nullptr;
+    if (!x11Display || !*x11Display) return nullptr;
+    const bool wayland = (sessionType && std::string_view(sessionType) == "wayland") ||
+                         (waylandDisplay && *waylandDisplay);
+    return wayland ? "xcb" : nullptr;
 }
 
 void SetUpApplication(QTranslator& translator) {

@@ -10,9 +10,11 @@ QString Version();
 // The about box's text: name, version and credit line.
 QString AboutText();
 
-// The help page of a program that lives in `programFolder`: where installing puts it
-// relative to the program, so a moved or differently installed program finds its own.
-QString HelpPagePath(const QString& programFolder);
+// The platform to ask Qt for: X11 (through XWayland) in a Wayland session where the user
+// chose none, since the keyboard layout and the lock indicators are read through X; else
+// nullptr, leaving Qt's own choice (also when no X server is there to take the window).
+const char* PlatformForSession(const char* chosenPlatform, const char* sessionType,
+                               const char* waylandDisplay, const char* x11Display);
 
 // What the running application needs before its first window: its names, the font
 // substitutions and Qt's own texts in Japanese (loaded into `translator`, which must live

@@ -25,7 +25,10 @@ class PictureSurface : public qt::QtSurface {
 
 }  // namespace
 
-BatchWindow::BatchWindow(int width, int height) : m_image(width, height, QImage::Format_RGB32) {
+BatchWindow::BatchWindow(int width, int height, double pixelRatio)
+    : m_client{width, height},
+      m_image(qRound(width * pixelRatio), qRound(height * pixelRatio), QImage::Format_RGB32) {
+    m_image.setDevicePixelRatio(pixelRatio);
     m_image.fill(Qt::white);
 }
 

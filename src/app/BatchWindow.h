@@ -14,7 +14,8 @@ namespace tabrella::app {
 
 class BatchWindow : public platform::IViewWindow {
   public:
-    BatchWindow(int width, int height);
+    // `pixelRatio` screen pixels for each pixel the view counts (1 for --render-png).
+    BatchWindow(int width, int height, double pixelRatio = 1);
 
     // The paint pass of a window that was just invalidated.
     void Paint(CTabrellaView& view);
@@ -22,9 +23,7 @@ class BatchWindow : public platform::IViewWindow {
 
     void Invalidate() override {}
     std::unique_ptr<platform::IDrawSurface> GetSurface(bool erase) override;
-    platform::ClientSize GetClientSize() const override {
-        return {m_image.width(), m_image.height()};
-    }
+    platform::ClientSize GetClientSize() const override { return m_client; }
     void SetScrollRange(platform::ScrollBar bar, int min, int max, int page) override;
     platform::ScrollInfo GetScrollInfo(platform::ScrollBar bar) const override;
     void SetScrollPos(platform::ScrollBar bar, int pos) override;
@@ -38,6 +37,7 @@ class BatchWindow : public platform::IViewWindow {
     void ShowAbout() override {}
 
   private:
+    platform::ClientSize m_client;
     QImage m_image;
     platform::ScrollInfo m_bars[2]{};
 };

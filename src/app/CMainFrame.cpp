@@ -3,11 +3,14 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
@@ -15,6 +18,7 @@
 #include <QToolBar>
 
 #include "app/AppInfo.h"
+#include "app/HelpWindow.h"
 #include "app/ToolbarIcons.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/X11Keyboard.h"
@@ -27,24 +31,64 @@ namespace tabrella::app {
 
 using qt::FromSjis;
 
-CMainFrame::CMainFrame(platform::ISequencer& sequencer)
-    : m_viewWidget(new qt::QtViewWidget(this)), m_dialogs(this) {
+namespace {
+
+const QString kModifiedMark = QStringLiteral("[*]");
+
+// The first local score file among dropped things, or nothing.
+QString DroppedScore(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return {};
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        if (suffix == QLatin1String("tbr") || suffix == QLatin1String("txt")) return path;
+    }
+    return {};
+}
+
+// What to type first, on the layout in use: the number row gives the strings.
+QString KeyHint(qt::KeyboardLayout layout) {
+    const QString strings = layout == qt::KeyboardLayout::Jis ? QStringLiteral("1〜9 0 - ^ ¥")
+                                                              : QStringLiteral("1〜9 0 - ' \\");
+    return QStringLiteral("弦: %1　キーの一覧: F1").arg(strings);
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(platform::ISequencer& sequencer, platform::ISettings* settings)
+    : m_viewWidget(new qt::QtViewWidget(this)),
+      m_dialogs(this),
+      m_ownSettings(settings ? nullptr : std::make_unique<platform::MemorySettings>()),
+      m_settings(settings ? *settings : *m_ownSettings) {
     m_view = std::make_unique<CTabrellaView>(
         platform::Services{*m_viewWidget, m_dialogs, sequencer, &m_audio, &m_musicXml});
     m_viewWidget->SetView(m_view.get());
-    m_viewWidget->onCaption = [this](const QString& caption) { setWindowTitle(caption); };
+    m_viewWidget->onCaption = [this](const QString& caption) {
+        // A "[*]" inside a path is shown as it is; the last one marks unsaved changes.
+        setWindowTitle(QString(caption).replace(kModifiedMark, kModifiedMark + kModifiedMark) +
+                       kModifiedMark);
+        NoteCurrentFile();
+    };
     m_viewWidget->onCloseMainWindow = [this] { close(); };
     m_viewWidget->onAbout = [this] { ShowAbout(); };
     m_viewWidget->onHelp = [this] { ShowHelp(); };
+    m_viewWidget->onInput = [this] { UpdateStatus(); };
     setCentralWidget(m_viewWidget);
+    setAcceptDrops(true);
 
     for (const res::MenuItem& popup : res::MainMenu()) {
-        BuildMenu(menuBar()->addMenu(FromSjis(popup.text)), popup.popup);
+        QMenu* menu = menuBar()->addMenu(FromSjis(popup.text));
+        if (!m_fileMenu) m_fileMenu = menu;
+        BuildMenu(menu, popup.popup);
     }
     BuildToolbar();
     BuildAccelerators();
     BuildStatusBar();
+    resize(620, 800);
+    ApplyRemembered();
     UpdateCommandUI();
+    UpdateStatus();
     m_viewWidget->setFocus();
 }
 
@@ -139,15 +183,34 @@ void CMainFrame::BuildAccelerators() {
         addAction(action);
         m_actions.emplace(id, action);
     }
+    // F1 opens the help as the Help menu does.
+    auto* help = new QAction(this);
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    help->setShortcutContext(Qt::WindowShortcut);
+    help->setData(cmd::kHelp);
+    connect(help, &QAction::triggered, this, [this] { SendCommand(cmd::kHelp); });
+    addAction(help);
+    m_actions.emplace(cmd::kHelp, help);
 }
 
 void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     const QString ready = FromSjis(res::IdleMessage());
     bar->showMessage(ready);
-    connect(bar, &QStatusBar::messageChanged, bar, [bar, ready](const QString& message) {
+    connect(bar, &QStatusBar::messageChanged, this, [this, bar, ready](const QString& message) {
         if (message.isEmpty()) bar->showMessage(ready);
+        // A command's prompt needs the whole width; the hint steps aside meanwhile.
+        m_prompting = !message.isEmpty() && message != ready;
+        UpdateStatus();
     });
+    // A hint of the keys while the score is empty, then where the cursor is.
+    m_hintPane = new QLabel(this);
+    m_hintPane->setObjectName(QStringLiteral("hintPane"));
+    bar->addPermanentWidget(m_hintPane);
+    m_cellPane = new QLabel(this);
+    m_cellPane->setObjectName(QStringLiteral("cellPane"));
+    m_cellPane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->addPermanentWidget(m_cellPane);
     for (const std::string& name : res::StatusIndicators()) {
         auto* label = new QLabel(this);
         label->setProperty("indicator", FromSjis(name));
@@ -159,7 +222,10 @@ void CMainFrame::BuildStatusBar() {
     }
     UpdateLockIndicators();
     auto* poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, [this] { UpdateLockIndicators(); });
+    connect(poll, &QTimer::timeout, this, [this] {
+        UpdateLockIndicators();
+        UpdateStatus();  // playback steps the cursor on its own
+    });
     poll->start(100);
 }
 
@@ -180,9 +246,21 @@ void CMainFrame::UpdateCommandUI() {
     }
 }
 
+void CMainFrame::UpdateStatus() {
+    const CTabrellaView& view = *m_view;
+    if (!m_cellPane) return;  // the status bar is still being built
+    m_cellPane->setText(
+        QStringLiteral("マス %1　%2列目から").arg(view.CursorCell()).arg(view.m_topColumn + 1));
+    const bool hint = view.LastUsedCell() == 0 && !m_prompting;
+    if (hint) m_hintPane->setText(KeyHint(qt::CurrentKeyboardLayout()));
+    m_hintPane->setVisible(hint);
+    setWindowModified(view.m_modified != 0);
+}
+
 void CMainFrame::SendCommand(int id) {
     m_view->OnCommand(id);
     UpdateCommandUI();
+    UpdateStatus();
 }
 
 std::vector<QAction*> CMainFrame::ActionsOf(int id) const {
@@ -202,15 +280,10 @@ void CMainFrame::ShowAbout() {
 }
 
 void CMainFrame::ShowHelp() {
-    const QString page = HelpPagePath(QCoreApplication::applicationDirPath());
-    if (!QFileInfo(page).isFile()) {
-        QMessageBox::warning(
-            this, QApplication::applicationDisplayName(),
-            FromSjis(res::Sjis(res::FileTxt::HelpMissing)) + QLatin1Char('\n') + page);
-        return;
-    }
-    // A local file address, so '#', '%' and any script in the path stay part of the name.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    if (!m_help) m_help = new HelpWindow(this);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
 void CMainFrame::EndWithoutQuestion() {
@@ -226,7 +299,112 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    Remember();
     ShutDownView();
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    // Every caption carries the mark of unsaved changes, whoever sets it.
+    if (event->type() == QEvent::WindowTitleChange && !windowTitle().contains(kModifiedMark)) {
+        setWindowTitle(windowTitle() + kModifiedMark);
+    }
+    QMainWindow::changeEvent(event);
+}
+
+// ---- Remembered between runs ------------------------------------------------------------
+
+void CMainFrame::ApplyRemembered() {
+    m_remembered = ReadRemembered(m_settings);
+    m_view->m_zoom = m_remembered.zoom;
+    if (!m_remembered.fontFace.empty()) {
+        m_view->m_fontFace = m_remembered.fontFace;
+        m_view->m_defaultFontFace = m_remembered.fontFace;
+    }
+    m_dialogs.SetLastFolder(qt::FromNativePath(m_remembered.lastFolder));
+    if (!m_remembered.windowGeometry.empty()) {
+        restoreGeometry(
+            QByteArray::fromBase64(QByteArray::fromStdString(m_remembered.windowGeometry)));
+    }
+    RebuildRecentFiles();
+}
+
+void CMainFrame::Remember() {
+    m_remembered.zoom = m_view->m_zoom;
+    m_remembered.fontFace = m_view->m_defaultFontFace;
+    m_remembered.lastFolder = qt::ToNativePath(m_dialogs.LastFolder());
+    m_remembered.windowGeometry = saveGeometry().toBase64().toStdString();
+    WriteRemembered(m_settings, m_remembered);
+}
+
+void CMainFrame::NoteCurrentFile() {
+    // The caption names the file once it was opened or saved.
+    if (m_view->m_filePath.empty()) return;
+    AddRecentFile(m_remembered.recentFiles, m_view->m_filePath);
+    RebuildRecentFiles();
+    Remember();
+}
+
+void CMainFrame::RebuildRecentFiles() {
+    for (QAction* action : m_recentActions) delete action;
+    for (QAction* separator : m_recentSeparators) delete separator;
+    m_recentActions.clear();
+    m_recentSeparators.clear();
+    if (m_remembered.recentFiles.empty()) return;
+
+    // The entries sit between two separators of their own, just before Exit.
+    QAction* exit = nullptr;
+    for (QAction* action : m_fileMenu->actions()) {
+        if (action->data().toInt() == cmd::kExit) exit = action;
+    }
+    m_recentSeparators.push_back(m_fileMenu->insertSeparator(exit));
+    const QFontMetrics metrics(m_fileMenu->font());
+    for (size_t i = 0; i < m_remembered.recentFiles.size(); ++i) {
+        const QString path = qt::FromNativePath(m_remembered.recentFiles[i]);
+        QString shown = metrics.elidedText(path, Qt::ElideMiddle, 420);
+        auto* action = new QAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(shown.replace('&', QStringLiteral("&&"))),
+            m_fileMenu);
+        action->setObjectName(QStringLiteral("recentFile%1").arg(i + 1));
+        action->setStatusTip(path);
+        connect(action, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
+        m_fileMenu->insertAction(exit, action);
+        m_recentActions.push_back(action);
+    }
+    m_recentSeparators.push_back(m_fileMenu->insertSeparator(exit));
+}
+
+void CMainFrame::OpenRecentFile(const QString& path) {
+    m_view->OpenFileAsked(qt::ToNativePath(path));
+    // A file that has gone leaves the list, as its open failed with a message.
+    if (!QFileInfo::exists(path)) {
+        RemoveRecentFile(m_remembered.recentFiles, qt::ToNativePath(path));
+        RebuildRecentFiles();
+        Remember();
+    }
+    UpdateStatus();
+}
+
+// ---- Files dropped on the window --------------------------------------------------------
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedScore(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainFrame::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DroppedScore(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QString path = DroppedScore(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // Opens as Open does, save prompt first; the prompt is a modal dialog, so it waits
+    // until the drop has ended.
+    QTimer::singleShot(0, this, [this, path] {
+        activateWindow();
+        m_view->OpenFileAsked(qt::ToNativePath(QFileInfo(path).absoluteFilePath()));
+        UpdateStatus();
+    });
 }
 
 }  // namespace tabrella::app

@@ -2,17 +2,21 @@
 // The main window: menu, toolbar, accelerators and status bar built from the frame
 // resources, every command sent by id through the view's command table.
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "app/HelpWindow.h"
 #include "exchange/MusicXmlWriter.h"
 #include "platform/Sequencer.h"
+#include "platform/Settings.h"
 #include "platform/fluid/FluidAudioRenderer.h"
 #include "platform/qt/QtDialogHost.h"
 #include "platform/qt/QtViewWidget.h"
 #include "resources/FrameResources.h"
 #include "score/CTabrellaView.h"
+#include "score/Remembered.h"
 
 class QAction;
 class QLabel;
@@ -23,7 +27,9 @@ namespace tabrella::app {
 class CMainFrame : public QMainWindow {
     Q_OBJECT
   public:
-    explicit CMainFrame(platform::ISequencer& sequencer);
+    // Without a settings store the frame keeps its own in memory, so that nothing but the
+    // editor itself ever reads or writes the user's settings.
+    explicit CMainFrame(platform::ISequencer& sequencer, platform::ISettings* settings = nullptr);
     ~CMainFrame() override;
 
     CTabrellaView& View() { return *m_view; }
@@ -35,9 +41,21 @@ class CMainFrame : public QMainWindow {
     // Ends the program as the close box does but without its question, for a request to
     // terminate from outside: the play file goes and the sequencer is closed.
     void EndWithoutQuestion();
+    // The recent-file entries of the File menu, newest first.
+    std::vector<QAction*> RecentFileActions() const { return m_recentActions; }
+    // The help window once it has been opened.
+    HelpWindow* Help() const { return m_help; }
+    // Writes what the program keeps between runs (also done when the window closes).
+    void Remember();
+    // Brings the status bar and the caption's unsaved mark up to the view's state.
+    void UpdateStatus();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     QAction* CommandAction(const QString& text, int id);
@@ -50,14 +68,28 @@ class CMainFrame : public QMainWindow {
     void ShowAbout();
     void ShowHelp();
     void ShutDownView();
+    void ApplyRemembered();
+    void NoteCurrentFile();
+    void RebuildRecentFiles();
+    void OpenRecentFile(const QString& path);
 
     qt::QtViewWidget* m_viewWidget;
     qt::QtDialogHost m_dialogs;
     platform::fluid::FluidAudioRenderer m_audio;
     exchange::MusicXmlWriter m_musicXml;
     std::unique_ptr<CTabrellaView> m_view;
+    std::unique_ptr<platform::MemorySettings> m_ownSettings;
+    platform::ISettings& m_settings;
+    Remembered m_remembered;
     std::multimap<int, QAction*> m_actions;
     std::vector<QLabel*> m_indicators;
+    QLabel* m_hintPane = nullptr;
+    QLabel* m_cellPane = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    std::vector<QAction*> m_recentSeparators;
+    std::vector<QAction*> m_recentActions;
+    QPointer<HelpWindow> m_help;
+    bool m_prompting = false;  // the status bar shows a command's prompt
     bool m_viewShutDown = false;
 };
 

@@ -22,6 +22,7 @@
 #include "files/AtomicFile.h"
 #include "platform/fluid/FluidAudioRenderer.h"
 #include "platform/fluid/FluidSequencer.h"
+#include "platform/qt/QtSettings.h"
 #include "platform/qt/QtText.h"
 #include "resources/Texts.h"
 
@@ -219,9 +220,9 @@ void EndOnTerminateSignals(CMainFrame& frame) {
 
 int RunEditor(const CommandLine& line) {
     platform::fluid::FluidSequencer sequencer;
-    CMainFrame frame(sequencer);
+    qt::QtSettings settings;
+    CMainFrame frame(sequencer, &settings);
     EndOnTerminateSignals(frame);
-    frame.resize(620, 800);
     frame.setWindowIcon(QIcon(QStringLiteral(":/tabrella.svg")));
     frame.setWindowTitle(qt::FromSjis(res::Sjis(res::Txt::AppCaption)));
     frame.show();

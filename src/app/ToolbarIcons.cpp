@@ -1,20 +1,60 @@
 #include "app/ToolbarIcons.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
+#include <QStyleOption>
+#include <functional>
+#include <map>
 
 #include "resources/CommandIds.h"
 
 namespace tabrella::app {
 namespace {
 
-// A small square with one character, readable at toolbar size.
-QPixmap GlyphIcon(const QString& glyph, QColor color) {
-    QPixmap pixmap(32, 30);
+using PixmapMaker = std::function<QPixmap(QSize)>;
+
+// An icon made at the size the screen asks for, so that it is as sharp at 2x as at 1x.
+class MadeIconEngine : public QIconEngine {
+  public:
+    explicit MadeIconEngine(PixmapMaker make) : m_make(std::move(make)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        auto key = std::make_pair(size.width(), size.height());
+        auto it = m_made.find(key);
+        if (it == m_made.end()) {
+            // Exactly the pixels asked for: the icon sets the scale of what it hands out.
+            QPixmap made = m_make(size);
+            made.setDevicePixelRatio(1.0);
+            it = m_made.emplace(key, made).first;
+        }
+        if (mode != QIcon::Disabled) return it->second;
+        QStyleOption option;
+        return QApplication::style()->generatedIconPixmap(QIcon::Disabled, it->second, &option);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QIconEngine* clone() const override { return new MadeIconEngine(m_make); }
+
+  private:
+    PixmapMaker m_make;
+    std::map<std::pair<int, int>, QPixmap> m_made;
+};
+
+// A small square with one character, readable at toolbar size; drawn on a 32 x 30 grid
+// scaled to the pixels asked for.
+QPixmap GlyphIcon(const QString& glyph, QColor color, QSize size) {
+    QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size.width() / 32.0, size.height() / 30.0);
     p.setPen(QPen(color, 2));
     p.setBrush(Qt::white);
     p.drawRoundedRect(QRectF(2, 1, 28, 28), 4, 4);
@@ -29,18 +69,24 @@ QPixmap GlyphIcon(const QString& glyph, QColor color) {
 }  // namespace
 
 QIcon ToolbarIcon(int id, const QStyle* style) {
-    // The fallback is made only when the theme has no such icon: a style's standard icon
-    // decodes every size it comes in, which cost more than the rest of the window together.
-    // The one pixmap the style offers for the toolbar's size is all a fallback needs.
-    auto themed = [&](const char* name, auto fallback) {
+    // The fallback is made only when the theme has no such icon, and only at the size the
+    // screen asks for: a style's standard icon decodes every size it comes in, which cost
+    // more than the rest of the window together, so it is taken only on a screen scaled
+    // beyond the one small pixmap the style offers for the toolbar's size.
+    auto themed = [&](const char* name, PixmapMaker fallback) {
         const QString themeName = QString::fromLatin1(name);
-        return QIcon::hasThemeIcon(themeName) ? QIcon::fromTheme(themeName) : QIcon(fallback());
+        return QIcon::hasThemeIcon(themeName) ? QIcon::fromTheme(themeName)
+                                              : QIcon(new MadeIconEngine(std::move(fallback)));
     };
-    auto standard = [&](QStyle::StandardPixmap pixmap) {
-        return [=] { return style->standardPixmap(pixmap); };
+    auto standard = [&](QStyle::StandardPixmap pixmap) -> PixmapMaker {
+        return [=](QSize size) {
+            return size.width() <= 16 && size.height() <= 16
+                       ? style->standardPixmap(pixmap)
+                       : style->standardIcon(pixmap).pixmap(size, 1.0);
+        };
     };
-    auto glyph = [](const char* text, QColor color) {
-        return [=] { return GlyphIcon(QString::fromUtf8(text), color); };
+    auto glyph = [](const char* text, QColor color) -> PixmapMaker {
+        return [=](QSize size) { return GlyphIcon(QString::fromUtf8(text), color, size); };
     };
     switch (id) {
         case cmd::kNew:

@@ -18,6 +18,11 @@ int main(int argc, char** argv) {
             if (type == QtFatalMsg) std::fprintf(stderr, "tabrella: %s\n", qPrintable(text));
         });
     }
+    if (const char* platform =
+            app::PlatformForSession(std::getenv("QT_QPA_PLATFORM"), std::getenv("XDG_SESSION_TYPE"),
+                                    std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"))) {
+        setenv("QT_QPA_PLATFORM", platform, 1);
+    }
     QApplication application(argc, argv);
     QTranslator translator;
     app::SetUpApplication(translator);

@@ -106,7 +106,7 @@ void CTabrellaView::ResetView() {
     m_topColumn = 0;
     m_cells.fill(ScoreCell{});
     m_cursorHalf = 1;
-    m_fontFace = res::Sjis(res::Txt::FontGothic);
+    m_fontFace = m_defaultFontFace;
     m_cursorSlot = 2;
     m_modified = 0;
     m_history.Clear();
@@ -154,6 +154,10 @@ std::optional<FileError> CTabrellaView::LoadScoreFile(const std::string& path) {
     RecomputePitchesForLoad();
     m_services.window.Invalidate();
     return std::nullopt;
+}
+
+void CTabrellaView::OpenFileAsked(const std::string& path) {
+    if (SavePromptAllows()) OpenNamedFile(path);
 }
 
 bool CTabrellaView::QueryClose() {

@@ -32,6 +32,11 @@ class IViewEvents {
     virtual void OnMouse(MouseEvent event) = 0;
     virtual void OnTimer(int id) = 0;
     virtual void OnScroll(ScrollBar bar, ScrollRequest request, int trackPos) = 0;
+    // How far one line request moves the page, in pixels; 0 while the bar cannot move.
+    // Lets a wheel that reports pixels scroll by the page's own steps.
+    virtual int LinePixels(ScrollBar bar) const = 0;
+    // Steps through the zoom levels: positive steps to larger ones.
+    virtual void OnZoomStep(int steps) = 0;
     virtual void OnPaint(IDrawSurface& surface) = 0;
     virtual void OnDestroy() = 0;
     // False when no handler exists for the id.

@@ -57,7 +57,7 @@ class IViewWindow {
     virtual void SetPathCaption(std::string_view nativePath) = 0;
     virtual void CloseMainWindow() = 0;
 
-    // Shows the program's help page.
+    // Shows the program's own help page in a window of the program.
     virtual void ShowHelp() = 0;
     // Runs the frame's print, preview or printer set-up on the score's pages.
     virtual void RunPrintJob(PrintJob job, const PrintPages& pages) = 0;

@@ -85,23 +85,51 @@ void CTabrellaView::OnFontDialog() {
     platform::FontRecord& choice = FontChoice();
     choice.faceName = res::Sjis(res::Txt::FontPGothicFull);
     if (!m_services.dialogs.FontDialog(choice)) return;
+    // The choice is the user's face from now on, for New and Open too.
     m_fontFace = choice.faceName;
+    m_defaultFontFace = m_fontFace;
     m_services.window.Invalidate();
 }
 
 void CTabrellaView::OnDefaultFont() {
     m_fontFace = res::Sjis(res::Txt::FontPGothicHalf);
+    m_defaultFontFace = m_fontFace;
     m_services.window.Invalidate();
+}
+
+void CTabrellaView::OnZoomStep(int steps) {
+    // From a zoom between the levels (batch work takes any), the first step goes to the
+    // next level in its direction.
+    auto next = std::upper_bound(kZoomLevels.begin(), kZoomLevels.end(), m_zoom);
+    auto at = std::lower_bound(kZoomLevels.begin(), kZoomLevels.end(), m_zoom);
+    const auto levels = static_cast<int>(kZoomLevels.size());
+    int index = steps > 0 ? static_cast<int>(next - kZoomLevels.begin()) + steps - 1
+                          : static_cast<int>(at - kZoomLevels.begin()) + steps;
+    index = std::clamp(index, 0, levels - 1);
+    if (steps == 0 || kZoomLevels[static_cast<size_t>(index)] == m_zoom) return;
+    OnZoom(kZoomLevels[static_cast<size_t>(index)]);
+}
+
+int CTabrellaView::ScrollUnitPixels(ScrollBar bar) const {
+    const bool vertical = bar == ScrollBar::Vertical;
+    const platform::ScrollInfo info = m_services.window.GetScrollInfo(bar);
+    const platform::ClientSize client = m_services.window.GetClientSize();
+    const int maxPos = info.max - info.page + 1;
+    if (maxPos <= 0) return 0;
+    const int content = (vertical ? 600 : 500) * m_zoom / 100;
+    return (content - (vertical ? client.height : client.width)) / maxPos + 1;
+}
+
+int CTabrellaView::LinePixels(ScrollBar bar) const {
+    return std::max(0, kLineStep * ScrollUnitPixels(bar));
 }
 
 void CTabrellaView::OnScroll(ScrollBar bar, ScrollRequest request, int trackPos) {
     const bool vertical = bar == ScrollBar::Vertical;
     const platform::ScrollInfo info = m_services.window.GetScrollInfo(bar);
-    const platform::ClientSize client = m_services.window.GetClientSize();
     const int maxPos = info.max - info.page + 1;
     if (maxPos <= 0) return;
-    const int content = (vertical ? 600 : 500) * m_zoom / 100;
-    const int step = (content - (vertical ? client.height : client.width)) / maxPos + 1;
+    const int step = ScrollUnitPixels(bar);
     int& pos = vertical ? m_vScrollPos : m_hScrollPos;
     int& org = vertical ? m_scrollOrgY : m_scrollOrgX;
     const int barPos = info.pos;

@@ -18,7 +18,6 @@ constexpr std::array<std::string_view, static_cast<size_t>(FileTxt::Count)> kUtf
     "通常のファイルではありません（フォルダ、装置、パイプなど）。",
     "このフォルダに新しいファイルを作れません: ",
     "楽譜に保存できない文字が含まれています。Shift-JIS で表せる文字だけを入力してください。",
-    "ヘルプのページが見つかりません。",
 };
 
 }  // namespace

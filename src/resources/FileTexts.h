@@ -13,7 +13,6 @@ enum class FileTxt {
     NotRegularFile,     // the reason given for a folder, device or pipe
     FolderNotWritable,  // put before the reason when no new file can be made in a folder
     NotShiftJis,        // a dialog's text holds a character a score cannot store
-    HelpMissing,        // the help page is not where the program looks for it
     Count
 };
 

@@ -6,6 +6,7 @@ namespace tabrella {
 
 CTabrellaView::CTabrellaView(platform::Services services) : m_services(services) {
     m_fontFace = res::Sjis(res::Txt::FontGothic);
+    m_defaultFontFace = m_fontFace;
     m_lastBoxX = m_originX + (m_columnsPerPage - 1) * m_columnWidth;
     m_lastBoxY = m_originY;
     SetDefaultTuning();

@@ -75,6 +75,9 @@ class CTabrellaView : public platform::IViewEvents {
     int m_lastBoxX = 0;
     int m_lastBoxY = 0;
     std::string m_fontFace;  // Shift-JIS
+    // The face New and Open return to: ＭＳ ゴシック until the user chooses one, in this run
+    // or (remembered) in an earlier one.
+    std::string m_defaultFontFace;  // Shift-JIS
 
     // ---- Files and title -------------------------------------------------------------
     std::string m_filePath;  // the file system's own name, never converted
@@ -109,6 +112,8 @@ class CTabrellaView : public platform::IViewEvents {
     void OnMouse(platform::MouseEvent event) override;
     void OnTimer(int id) override;
     void OnScroll(platform::ScrollBar bar, platform::ScrollRequest request, int trackPos) override;
+    int LinePixels(platform::ScrollBar bar) const override;
+    void OnZoomStep(int steps) override;
     void OnPaint(platform::IDrawSurface& surface) override;
     void OnDestroy() override;
     bool OnCommand(int id) override;
@@ -232,6 +237,9 @@ class CTabrellaView : public platform::IViewEvents {
     // Open without its dialog (a file named on the command line): a file that cannot be
     // read gives the same message and leaves everything as it was.
     void OpenNamedFile(const std::string& path);
+    // Open of a file chosen outside the Open dialog (dropped on the window, a recent file):
+    // the save prompt first, then as OpenNamedFile.
+    void OpenFileAsked(const std::string& path);
     // Asks the exit question when the score has unsaved changes; false keeps the window.
     // The frame calls it before closing by the close box.
     bool QueryClose();
@@ -275,6 +283,8 @@ class CTabrellaView : public platform::IViewEvents {
     void SetUpScreenMapping(platform::IDrawSurface& surface);
     void SetScrollRanges(platform::ClientSize client);
     void KeepScrollInRange(platform::ClientSize client);
+    // Pixels per scroll unit of a bar (the e + 1 of the scroll rule); 0 while it cannot move.
+    int ScrollUnitPixels(platform::ScrollBar bar) const;
 
     platform::Services m_services;
     // Set once Exit has had its answer, so the frame's close does not ask a second time.

@@ -16,8 +16,9 @@ import time
 import traceback
 
 import xsession as x
-from xsession import (ALT, CTRL, DOWN, HOME, INSERT, KEY_A, KEY_C, KEY_F, KEY_K, KEY_L, KEY_N,
-                      KEY_O, KEY_S, KEY_X, LEFT, PAGE_DOWN, PAGE_UP, RETURN, RIGHT, UP, Failure)
+from xsession import (ALT, CTRL, DOWN, ESCAPE, F1, HOME, INSERT, KEY_A, KEY_C, KEY_F, KEY_K,
+                      KEY_L, KEY_N, KEY_O, KEY_S, KEY_X, LEFT, PAGE_DOWN, PAGE_UP, RETURN, RIGHT,
+                      UP, Failure)
 
 KEY_Z = 52
 MAIN_CAPTION = "^タブレラ$"
@@ -27,6 +28,8 @@ SAVED_NOTICE = "^ファイル保存の確認$"
 SAVE_DIALOG = "^名前を付けて保存$"
 OPEN_DIALOG = "^開く$"
 TITLE_DIALOG = "^曲名の入力$"
+HELP_WINDOW = "^タブレラ ヘルプ$"
+SAVE_PROMPT = "^ファイルの保存$"
 
 # Number-row keys by X keycode: 1..9, 0, -, and the two keys right of it.
 DIGITS_1_TO_MINUS = list(range(10, 21))
@@ -280,7 +283,85 @@ def us_marks_title_save_as_open(server, binary, workdir):
     expect_file(target, score_file(cells[:-1] + [cell(0, 7)], title="Sakura　Uta"))
 
 
-SCENARIOS = {f.__name__: f for f in (jis_type_play_save_reopen, us_marks_title_save_as_open)}
+def help_window_without_browser(server, binary, workdir):
+    """F1 shows the help in a window of the program itself: the program copied alone into an
+    empty folder, and every browser replaced by one that would leave a mark. The page shows
+    the drawn cells of the key table; Esc closes it and the editor goes on."""
+    server.set_layout("jp")
+    alone = os.path.join(workdir, "alone")
+    fake_bin = os.path.join(workdir, "fake-bin")
+    os.mkdir(alone)
+    os.mkdir(fake_bin)
+    shutil.copy(binary, alone)
+    marker = os.path.join(workdir, "a-browser-was-started")
+    browser = os.path.join(fake_bin, "browser")
+    with open(browser, "w") as f:
+        f.write(f"#!/bin/sh\ntouch '{marker}'\n")
+    os.chmod(browser, 0o755)
+    for name in ("xdg-open", "x-www-browser", "sensible-browser", "firefox", "chromium"):
+        os.symlink(browser, os.path.join(fake_bin, name))
+    editor = x.Editor(server, os.path.join(alone, "tabrella"), workdir,
+                      env_extra={"PATH": fake_bin + ":" + os.environ.get("PATH", ""),
+                                 "BROWSER": browser})
+    editor.wait_main_window(MAIN_CAPTION)
+
+    server.key(F1)
+    help_window = server.wait_window(HELP_WINDOW)
+    server.focus(help_window)
+    # Down the page to the table of keys: its pictures are cells drawn with the score's
+    # black lines, which the page's own grey table borders and text never make.
+    server.key(PAGE_DOWN, PAGE_DOWN)
+    x.poll("the drawn cells of the key table",
+           lambda: x.black_runs(server, help_window, 80) >= 4)
+    check(not os.path.exists(marker), "a browser was started")
+
+    server.key(ESCAPE)
+    server.wait_gone(help_window, "the help window")
+    check(editor.alive(), "closing the help ended the program")
+    editor.refocus()
+    server.key(F1)  # it comes back
+    server.wait_window(HELP_WINDOW)
+    server.key(ESCAPE)
+    editor.refocus()
+    exit_through_menu(server)
+    expect_clean_exit(editor, editor.tmpdir)
+    check(not os.path.exists(marker), "a browser was started")
+
+
+def drop_score_on_window(server, binary, workdir):
+    """A score dragged from another program and dropped on the window opens as Open opens
+    it; on a changed score the save prompt comes first, and ｷｬﾝｾﾙ keeps the typed score."""
+    server.set_layout("us")
+    score = os.path.join(workdir, "dropped.tbr")
+    with open(score, "wb") as f:
+        f.write(score_file([cell(0, 5), cell(0, 7)], title="Drop"))
+    editor = x.Editor(server, binary, workdir)
+    editor.wait_main_window(MAIN_CAPTION)
+    source = x.DragSource(server, os.environ["TABRELLA_DRAG_SOURCE"], score)
+
+    server.drag(source.window, editor.window)
+    wait_caption(editor, score)
+
+    # A change marks the caption; a second drop asks first, and Esc (ｷｬﾝｾﾙ) keeps it.
+    editor.refocus()
+    server.key(11)
+    wait_caption(editor, score + "*")
+    server.drag(source.window, editor.window)
+    prompt = server.wait_window(SAVE_PROMPT)
+    server.focus(prompt)
+    server.key(ESCAPE)
+    server.wait_gone(prompt, "the save prompt")
+    editor.refocus()
+    wait_caption(editor, score + "*")
+    expect_file(score, score_file([cell(0, 5), cell(0, 7)], title="Drop"))
+
+    exit_through_menu(server)
+    answer_question(server, RETURN)  # はい: leave without saving
+    expect_clean_exit(editor, editor.tmpdir)
+
+
+SCENARIOS = {f.__name__: f for f in (jis_type_play_save_reopen, us_marks_title_save_as_open,
+                                     help_window_without_browser, drop_score_on_window)}
 
 
 def main(argv):

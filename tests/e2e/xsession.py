@@ -21,6 +21,8 @@ SKIP = 77  # ctest's SKIP_RETURN_CODE for these tests
 
 # X keycodes of the keys used here (the same on the JIS and the US layout).
 RETURN = 36
+ESCAPE = "Escape"  # keycode 9 is a single digit, which xdotool would read as the key "9"
+F1 = 67
 CTRL = 37
 ALT = 64
 KEY_A = 38
@@ -103,12 +105,13 @@ class XServer:
         self.run("setxkbmap", "-display", self.display, layout)
 
     def key(self, *keycodes):
-        """Presses keys one after another; "37+39" style strings press a combination."""
+        """Presses keys one after another; "37+39" style strings press a combination. A name
+        (not a number) is a key name, for keys whose keycode is a single digit."""
         codes = [str(k) for k in keycodes]
         for code in codes:
             for part in code.split("+"):
                 # xdotool reads a single digit as the key that types it, not as a keycode.
-                if int(part) < 10:
+                if part.isdigit() and int(part) < 10:
                     raise ValueError(f"keycode {part} would be taken as a key name")
         self.run("xdotool", "key", "--delay", "15", *codes)
 
@@ -147,6 +150,29 @@ class XServer:
         if not match:
             raise Failure("import gave no 8-bit PPM picture")
         return int(match.group(1)), int(match.group(2)), data[match.end():]
+
+    def geometry(self, window):
+        """(x, y, width, height) of a window on the screen."""
+        out = self.run("xdotool", "getwindowgeometry", "--shell", str(window))
+        values = dict(line.split("=", 1) for line in out.split())
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    def drag(self, source, target):
+        """Presses the left button in the middle of `source` and lets go over `target`,
+        moving by small steps, as a hand does."""
+        sx, sy, sw, sh = self.geometry(source)
+        tx, ty, tw, th = self.geometry(target)
+        start, end = (sx + sw // 2, sy + sh // 2), (tx + tw // 2, ty + th // 2)
+        self.run("xdotool", "mousemove", "--sync", str(start[0]), str(start[1]))
+        self.run("xdotool", "mousedown", "1")
+        time.sleep(0.2)
+        for i in range(1, 11):
+            x = start[0] + (end[0] - start[0]) * i // 10
+            y = start[1] + (end[1] - start[1]) * i // 10
+            self.run("xdotool", "mousemove", str(x), str(y))
+            time.sleep(0.05)
+        time.sleep(0.3)  # the target answers the last position before the drop
+        self.run("xdotool", "mouseup", "1")
 
     def close_box(self, window):
         """Asks the window to close, as a window manager does when its close box is clicked."""
@@ -193,6 +219,43 @@ class XServer:
                 self.process.wait()
 
 
+def black_runs(server, window, length):
+    """How many rows of the window hold a run of at least `length` pure black pixels: the
+    lines of a drawn score, which neither text nor the grey table borders make."""
+    width, height, rgb = server.pixels(window)
+    needle = b"\x00\x00\x00" * length
+    rows = 0
+    for y in range(height):
+        row = rgb[y * width * 3:(y + 1) * width * 3]
+        at = row.find(needle)
+        while at >= 0 and at % 3 != 0:
+            at = row.find(needle, at + 1)
+        rows += at >= 0
+    return rows
+
+
+class DragSource:
+    """The helper window that drags one file, as a file manager would."""
+
+    def __init__(self, server, program, path):
+        self.process = subprocess.Popen([program, path], env=dict(server.env, QT_QPA_PLATFORM="xcb"),
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        start_new_session=True)
+        server.editors.append(self)
+        self.window = server.wait_window("^drag source$")
+
+    def alive(self):
+        return self.process.poll() is None
+
+    def kill(self):
+        if self.alive():
+            os.killpg(self.process.pid, signal.SIGKILL)
+            self.process.wait()
+
+    def stderr(self):
+        return ""
+
+
 def red_box(server, window):
     """Bounding box (left, top, right, bottom) of the pure red pixels: the cursor box."""
     width, _, rgb = server.pixels(window)
@@ -210,7 +273,7 @@ def red_box(server, window):
 class Editor:
     """One run of the real tabrella on the private display."""
 
-    def __init__(self, server, binary, workdir, *args):
+    def __init__(self, server, binary, workdir, *args, env_extra=None):
         self.server = server
         self.tmpdir = os.path.join(workdir, "tmp")
         os.makedirs(self.tmpdir, exist_ok=True)
@@ -230,6 +293,7 @@ class Editor:
                    LANG="C.UTF-8")
         for variable in ("QT_STYLE_OVERRIDE", "SESSION_MANAGER", "DBUS_SESSION_BUS_ADDRESS"):
             env.pop(variable, None)
+        env.update(env_extra or {})
         self.stderr_path = os.path.join(workdir, f"tabrella-{time.monotonic_ns()}.err")
         self.process = subprocess.Popen([binary, *args], env=env, stdout=subprocess.DEVNULL,
                                         stderr=open(self.stderr_path, "wb"),

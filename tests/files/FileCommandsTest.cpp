@@ -415,6 +415,28 @@ TEST_F(FileCommands, YesWhoseSaveFailsAbandonsTheCommand) {
     EXPECT_EQ(v().m_modified, 1);
 }
 
+// ---- Open without the dialog: a dropped or a recent file -----------------------------------
+
+TEST_F(FileCommands, AFileOpenedFromOutsideTheDialogAsksTheSavePromptFirst) {
+    const std::string titled = Sample("titled.tbr");
+    TypeExample();
+    ExpectPrompt(UA::Press(1005));  // ｷｬﾝｾﾙ: the typed score stays
+    v().OpenFileAsked(titled);
+    EXPECT_EQ(v().m_cells[1].first[2], 5);
+    EXPECT_EQ(v().m_filePath, "");
+
+    ExpectPrompt(UA::Press(1003));  // いいえ: opened without saving
+    v().OpenFileAsked(titled);
+    EXPECT_EQ(v().m_filePath, titled);
+    EXPECT_EQ(v().m_modified, 0);
+    EXPECT_TRUE(h.dialogs.fileRequests.empty()) << "no Open dialog";
+
+    // An unchanged score opens at once; a missing file gives the open message only.
+    v().OpenFileAsked(dir / "gone.tbr");
+    EXPECT_EQ(h.dialogs.messages.size(), 1u);
+    EXPECT_EQ(v().m_filePath, titled);
+}
+
 // ---- Exit and the close box ----------------------------------------------------------------
 
 // Names in any script go through Save As, the caption and Open unchanged: each lands on

@@ -15,7 +15,10 @@ expect() {
     fi
 }
 expect bin/tabrella
-expect share/applications/tabrella.desktop
+desktop=share/applications/io.github.tabrella.Tabrella.desktop
+metainfo=share/metainfo/io.github.tabrella.Tabrella.metainfo.xml
+expect $desktop
+expect $metainfo
 expect share/mime/packages/tabrella.xml
 expect share/icons/hicolor/scalable/apps/tabrella.svg
 expect share/doc/tabrella/help/index.html
@@ -23,10 +26,27 @@ expect share/man/man1/tabrella.1
 [ -x "$prefix/bin/tabrella" ] || { echo "bin/tabrella is not executable"; fail=1; }
 
 if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$prefix/share/applications/tabrella.desktop" || fail=1
+    desktop-file-validate "$prefix/$desktop" || fail=1
 fi
-grep -q '^MimeType=application/x-tabrella-score;' "$prefix/share/applications/tabrella.desktop" || {
+grep -q '^MimeType=application/x-tabrella-score;' "$prefix/$desktop" || {
     echo "the menu entry does not claim .tbr files"
+    fail=1
+}
+grep -q '^StartupNotify=true$' "$prefix/$desktop" || { echo "no startup notification"; fail=1; }
+# The software centre's entry names the menu entry by the same id, and the type it opens.
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net --no-color "$prefix/$metainfo" >/dev/null || {
+        appstreamcli validate --no-net --no-color "$prefix/$metainfo"
+        fail=1
+    }
+else
+    echo "appstreamcli is not installed (scripts/lib/deps.sh installs it)"
+    fail=1
+fi
+grep -q '<launchable type="desktop-id">io.github.tabrella.Tabrella.desktop</launchable>' \
+    "$prefix/$metainfo" || { echo "the metainfo names another menu entry"; fail=1; }
+grep -q '<mediatype>application/x-tabrella-score</mediatype>' "$prefix/$metainfo" || {
+    echo "the metainfo does not name the .tbr type"
     fail=1
 }
 grep -q '<glob pattern="\*.tbr"/>' "$prefix/share/mime/packages/tabrella.xml" || fail=1

@@ -229,16 +229,6 @@ TEST(CommandLine, TheEditorEndsCleanlyOnTerminateSignals) {
     }
 }
 
-// The help page is found beside the program however its folder is spelled.
-TEST(CommandLine, TheHelpPageIsFoundBesideTheProgram) {
-    EXPECT_TRUE(QFileInfo(HelpPagePath(QFileInfo(kProgram).absolutePath())).isFile());
-    for (const QString folder : {"/opt/a#b/bin", "/home/100%/bin", "/tmp/中文 x/bin"}) {
-        const QString page = HelpPagePath(folder);
-        EXPECT_TRUE(page.startsWith(folder.left(folder.size() - 4))) << page.toStdString();
-        EXPECT_EQ(QUrl::fromLocalFile(page).toLocalFile(), page);
-    }
-}
-
 TEST(CommandLine, HelpAndVersionNeedNoWindow) {
     ProgramRun run = Tabrella({"--version"});
     EXPECT_EQ(run.status, 0);
@@ -252,12 +242,56 @@ TEST(CommandLine, HelpAndVersionNeedNoWindow) {
     EXPECT_TRUE(run.out.contains("--export-musicxml"));
 }
 
+TEST(CommandLine, BatchWorkNeverReadsOrWritesTheUsersSettings) {
+    QTemporaryDir home;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    process.setProcessEnvironment(env);
+    process.start(kProgram, {"--render-png", home.filePath("page.png"), kScores + "/titled.tbr"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    ASSERT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(QFile::exists(home.filePath("page.png")));
+    EXPECT_FALSE(QFile::exists(home.filePath("config/Tabrella")));
+    EXPECT_FALSE(QFile::exists(home.filePath(".config/Tabrella")));
+}
+
+TEST(CommandLine, AWaylandSessionRunsOnXWaylandUnlessAPlatformWasChosen) {
+    struct Case {
+        const char* chosen;
+        const char* session;
+        const char* waylandDisplay;
+        const char* x11Display;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {nullptr, "wayland", nullptr, ":0", "xcb"},
+        {nullptr, nullptr, "wayland-0", ":1", "xcb"},
+        {"", "wayland", "wayland-0", ":0", "xcb"},
+        {"wayland", "wayland", "wayland-0", ":0", nullptr},
+        {"offscreen", "wayland", nullptr, ":0", nullptr},
+        {nullptr, "wayland", "wayland-0", nullptr, nullptr},  // no XWayland to run on
+        {nullptr, "wayland", "wayland-0", "", nullptr},
+        {nullptr, "x11", nullptr, ":0", nullptr},
+        {nullptr, nullptr, nullptr, ":0", nullptr},
+        {nullptr, "tty", "", nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        const char* platform =
+            PlatformForSession(c.chosen, c.session, c.waylandDisplay, c.x11Display);
+        EXPECT_STREQ(platform, c.expected)
+            << (c.chosen ? c.chosen : "(none)") << " " << (c.session ? c.session : "(none)");
+    }
+}
+
 TEST(CommandLine, AFileNamedAtStartIsOpenedAsOpenOpensIt) {
     test::FakeSequencer sequencer;
     CMainFrame frame(sequencer);
     frame.View().OpenNamedFile(qt::ToNativePath(kScores + "/titled.tbr"));
     EXPECT_FALSE(frame.View().m_title.empty());
-    EXPECT_EQ(frame.windowTitle(), kScores + "/titled.tbr");
+    EXPECT_EQ(frame.windowTitle(), kScores + "/titled.tbr[*]");
+    EXPECT_FALSE(frame.isWindowModified());
 }
 
 }  // namespace

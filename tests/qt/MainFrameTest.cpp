@@ -1,16 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QToolBar>
+#include <QWheelEvent>
 
 #include "app/CMainFrame.h"
+#include "platform/qt/QtSettings.h"
+#include "platform/qt/QtText.h"
 #include "qt/ModalCloser.h"
 #include "resources/CommandIds.h"
+#include "resources/DialogResources.h"
 #include "support/FakePlatform.h"
 
 namespace tabrella::app {
@@ -142,6 +150,19 @@ TEST_F(MainFrameTest, ToolbarButtonsInOrderWithTooltipsAndSeparators) {
     EXPECT_EQ(action(57634)->toolTip(), "ｺﾋﾟｰ");
     EXPECT_EQ(action(32804)->statusTip(), "曲の最後へ");
     EXPECT_FALSE(action(32790)->icon().isNull());
+}
+
+TEST_F(MainFrameTest, ToolbarIconsAreMadeAtTheScreensScale) {
+    auto* bar = frame.findChild<QToolBar*>("toolbar");
+    ASSERT_NE(bar, nullptr);
+    for (QAction* a : bar->actions()) {
+        if (a->isSeparator()) continue;
+        for (qreal ratio : {1.0, 1.5, 2.0}) {
+            const QPixmap pixmap = a->icon().pixmap(bar->iconSize(), ratio);
+            EXPECT_GE(pixmap.height(), qFloor(15 * ratio)) << a->data().toInt() << " at " << ratio;
+            EXPECT_EQ(pixmap.devicePixelRatio(), ratio) << a->data().toInt();
+        }
+    }
 }
 
 TEST_F(MainFrameTest, GoToEndAndTopButtonsMoveTheCursor) {
@@ -287,6 +308,296 @@ TEST_F(MainFrameTest, StatusBarHasTheMessagePaneAndFourIndicators) {
     }
     EXPECT_EQ(indicators, 4);
     EXPECT_EQ(frame.statusBar()->currentMessage(), "ﾚﾃﾞｨ");
+}
+
+}  // namespace
+}  // namespace tabrella::app
+
+// ---- Status bar and caption ------------------------------------------------------------------
+
+namespace tabrella::app {
+namespace {
+
+QString PaneText(CMainFrame& frame, const char* name) {
+    auto* pane = frame.statusBar()->findChild<QLabel*>(name);
+    return pane ? pane->text() : QStringLiteral("(no pane)");
+}
+
+bool PaneShown(CMainFrame& frame, const char* name) {
+    auto* pane = frame.statusBar()->findChild<QLabel*>(name);
+    return pane && !pane->isHidden();
+}
+
+TEST_F(MainFrameTest, StatusShowsTheCursorCellAndAKeyHintOnlyWhileTheScoreIsEmpty) {
+    frame.setWindowTitle("タブレラ");  // as the program starts
+    EXPECT_EQ(frame.windowTitle(), "タブレラ[*]");
+    EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　1列目から");
+    EXPECT_TRUE(PaneShown(frame, "hintPane"));
+    EXPECT_TRUE(PaneText(frame, "hintPane").contains("F1"));
+    EXPECT_FALSE(frame.isWindowModified());
+
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_Down);
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_PageDown);
+    EXPECT_EQ(PaneText(frame, "cellPane"), "マス 34　2列目から");
+    EXPECT_TRUE(PaneShown(frame, "hintPane")) << "moving enters nothing";
+    // A command's prompt takes the whole bar for as long as it shows.
+    frame.statusBar()->showMessage("作業中のﾌｧｲﾙを印刷");
+    EXPECT_FALSE(PaneShown(frame, "hintPane"));
+    frame.statusBar()->clearMessage();
+    EXPECT_TRUE(PaneShown(frame, "hintPane"));
+    EXPECT_EQ(frame.statusBar()->currentMessage(), "ﾚﾃﾞｨ");
+
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_5);
+    EXPECT_FALSE(PaneShown(frame, "hintPane"));
+    EXPECT_TRUE(frame.isWindowModified());
+    EXPECT_TRUE(frame.windowTitle().endsWith("[*]"));
+
+    // A new score is unchanged again and shows the hint.
+    test::ModalCloser closer([](QWidget* w) {
+        if (auto* no = w->findChild<QPushButton*>("control1003")) no->click();
+    });
+    frame.SendCommand(cmd::kNew);
+    EXPECT_FALSE(frame.isWindowModified());
+    EXPECT_TRUE(PaneShown(frame, "hintPane"));
+    EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　1列目から");
+}
+
+// ---- Wheel -----------------------------------------------------------------------------------
+
+class WheelTest : public MainFrameTest {
+  protected:
+    void Wheel(QPoint angle, QPoint pixels = {}, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget* viewport = frame.ViewWidget().viewport();
+        const QPointF at(50, 50);
+        QWheelEvent event(at, viewport->mapToGlobal(at), pixels, angle, Qt::NoButton, mods,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+    }
+    CTabrellaView& view = frame.View();
+};
+
+TEST_F(WheelTest, SmallStepsAddUpToOneLinePerNotch) {
+    frame.SendCommand(cmd::kZoom300);  // a page taller than the window
+    Wheel({0, -40});
+    Wheel({0, -40});
+    EXPECT_EQ(view.m_vScrollPos, 0) << "two thirds of a notch scroll nothing yet";
+    Wheel({0, -40});
+    EXPECT_EQ(view.m_vScrollPos, 3);
+    Wheel({0, -360});
+    EXPECT_EQ(view.m_vScrollPos, 12);
+    // A turn back drops what the other direction had gathered.
+    Wheel({0, -60});
+    Wheel({0, 60});
+    EXPECT_EQ(view.m_vScrollPos, 12);
+    Wheel({0, 60});
+    EXPECT_EQ(view.m_vScrollPos, 9);
+}
+
+TEST_F(WheelTest, PixelDeltasMoveALineOnceTheyAddUpToItsPixels) {
+    frame.SendCommand(cmd::kZoom300);
+    const int line = view.LinePixels(platform::ScrollBar::Vertical);
+    ASSERT_GT(line, 1);
+    Wheel({0, -120}, {0, -(line - 1)});  // the pixels count, not the angle
+    EXPECT_EQ(view.m_vScrollPos, 0);
+    Wheel({0, -1}, {0, -1});
+    EXPECT_EQ(view.m_vScrollPos, 3);
+    EXPECT_EQ(view.m_scrollOrgY, -line);
+}
+
+TEST_F(WheelTest, ShiftTurnsTheWheelSidewaysAndCtrlStepsTheZoom) {
+    frame.SendCommand(cmd::kZoom300);
+    frame.ViewWidget().viewport()->repaint();
+    Wheel({0, -120}, {}, Qt::ShiftModifier);
+    EXPECT_EQ(view.m_hScrollPos, 3);
+    EXPECT_EQ(view.m_vScrollPos, 0);
+    Wheel({-120, 0});
+    EXPECT_EQ(view.m_hScrollPos, 6);
+
+    Wheel({0, -120}, {}, Qt::ControlModifier);
+    EXPECT_EQ(view.m_zoom, 200);
+    Wheel({0, -60}, {}, Qt::ControlModifier);
+    Wheel({0, -60}, {}, Qt::ControlModifier);
+    EXPECT_EQ(view.m_zoom, 150);
+    Wheel({0, 600}, {}, Qt::ControlModifier);
+    EXPECT_EQ(view.m_zoom, 300);
+}
+
+// ---- Dropping a score ------------------------------------------------------------------------
+
+bool SendDrag(QWidget& target, const QString& path, QEvent::Type type) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    if (type == QEvent::DragEnter) {
+        QDragEnterEvent event(QPoint(40, 40), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&target, &event);
+        return event.isAccepted();
+    }
+    // A drop follows the enter that made the window its target, as the platform sends them.
+    if (!SendDrag(target, path, QEvent::DragEnter)) return false;
+    QDropEvent event(QPointF(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &event);
+    return event.isAccepted();
+}
+
+TEST_F(MainFrameTest, OnlyLocalScoreFilesAreTakenWhateverTheCaseOfTheirName) {
+    QTemporaryDir dir;
+    const QString score = dir.filePath("dropped.TBR");
+    QFile::copy(QStringLiteral(TABRELLA_TEST_DATA "/scores/titled.tbr"), score);
+    EXPECT_FALSE(SendDrag(frame, dir.filePath("song.mid"), QEvent::DragEnter));
+    EXPECT_TRUE(SendDrag(frame, dir.filePath("notes.txt"), QEvent::DragEnter));
+    EXPECT_TRUE(SendDrag(frame, score, QEvent::Drop));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame.View().m_filePath.empty(); }, 5000));
+    EXPECT_EQ(qt::FromSjis(frame.View().m_filePath), score);
+}
+
+// ---- Recent files ------------------------------------------------------------------------------
+
+TEST_F(MainFrameTest, TheFileMenuListsTheLastFourFilesNewestFirstAndOpensThem) {
+    QTemporaryDir dir;
+    QStringList paths;
+    for (const char* name : {"a", "b", "c[*]", "d", "e"}) {
+        paths << dir.filePath(QString::fromLatin1(name) + ".tbr");
+        QFile::copy(QStringLiteral(TABRELLA_TEST_DATA "/scores/titled.tbr"), paths.back());
+        frame.View().OpenNamedFile(qt::ToSjis(paths.back()));
+    }
+    std::vector<QAction*> recent = frame.RecentFileActions();
+    ASSERT_EQ(recent.size(), 4u);
+    EXPECT_TRUE(recent[0]->text().startsWith("&1 ")) << recent[0]->text().toStdString();
+    EXPECT_EQ(recent[0]->statusTip(), paths[4]);
+    EXPECT_EQ(recent[3]->statusTip(), paths[1]);
+    // They sit before Exit, which stays last.
+    const QList<QAction*> file = TopMenu(0)->actions();
+    EXPECT_EQ(file.back()->data().toInt(), cmd::kExit);
+    EXPECT_TRUE(file.contains(recent[0]));
+
+    recent[2]->trigger();  // c[*].tbr: unchanged score, so no prompt
+    EXPECT_EQ(qt::FromSjis(frame.View().m_filePath), paths[2]);
+    EXPECT_EQ(frame.RecentFileActions()[0]->statusTip(), paths[2]);
+    // The "[*]" of the name is shown as it is; only the last one marks changes.
+    EXPECT_EQ(frame.windowTitle(), dir.filePath("c[*][*].tbr[*]"));
+
+    // A file that has gone is named in the open message and leaves the list.
+    QFile::remove(paths[3]);
+    test::ModalCloser closer;
+    frame.RecentFileActions()[2]->trigger();
+    ASSERT_EQ(closer.seen.size(), 1);
+    EXPECT_EQ(frame.RecentFileActions().size(), 3u);
+    EXPECT_EQ(qt::FromSjis(frame.View().m_filePath), paths[2]);
+}
+
+// ---- Remembered between runs -------------------------------------------------------------------
+
+TEST(RememberedFrame, ZoomFontFolderWindowAndRecentFilesComeBackInTheNextRun) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("Tabrella.ini");
+    const QString score = dir.filePath("kept.tbr");
+    QFile::copy(QStringLiteral(TABRELLA_TEST_DATA "/scores/titled.tbr"), score);
+    QRect geometry;
+    {
+        test::FakeSequencer sequencer;
+        qt::QtSettings settings(ini);
+        CMainFrame frame(sequencer, &settings);
+        frame.setGeometry(100, 120, 700, 650);
+        frame.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        geometry = frame.geometry();
+        frame.SendCommand(cmd::kZoom200);
+        frame.SendCommand(cmd::kDefaultFont);
+        frame.View().OpenNamedFile(qt::ToSjis(score));
+        frame.close();
+    }
+    test::FakeSequencer sequencer;
+    qt::QtSettings settings(ini);
+    CMainFrame frame(sequencer, &settings);
+    EXPECT_EQ(frame.View().m_zoom, 200);
+    EXPECT_EQ(qt::FromSjis(frame.View().m_fontFace), "MS Pゴシック");
+    ASSERT_EQ(frame.RecentFileActions().size(), 1u);
+    EXPECT_EQ(frame.RecentFileActions()[0]->statusTip(), score);
+    EXPECT_EQ(frame.geometry().size(), geometry.size());
+    // The recent file opens again, and New keeps the remembered face.
+    frame.RecentFileActions()[0]->trigger();
+    EXPECT_EQ(qt::FromSjis(frame.View().m_filePath), score);
+    EXPECT_EQ(qt::FromSjis(frame.View().m_fontFace), "MS Pゴシック");
+}
+
+TEST(RememberedFrame, ABrokenSettingsFileGivesTheDefaults) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("Tabrella.ini");
+    const QByteArray contents[] = {
+        QByteArray("\x00\xff[view\n=zoom\x01\x02\n[[[\n", 14),
+        QByteArray("[view]\nzoom=200, 300\nfont=" + QByteArray(40, 'X') +
+                   "\n[files]\nrecent1=@Variant(\n"),
+    };
+    for (const QByteArray& bytes : contents) {
+        QFile file(ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        test::FakeSequencer sequencer;
+        qt::QtSettings settings(ini);
+        CMainFrame frame(sequencer, &settings);
+        EXPECT_EQ(frame.View().m_zoom, 120) << bytes.toHex().toStdString();
+        EXPECT_EQ(qt::FromSjis(frame.View().m_fontFace), "ＭＳ ゴシック");
+        EXPECT_TRUE(frame.RecentFileActions().empty());
+        EXPECT_EQ(frame.size(), QSize(620, 800));
+    }
+}
+
+// ---- Help
+// ----------------------------------------------------------------------------------------
+
+bool HasInk(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 100) return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(MainFrameTest, F1ShowsTheBundledHelpWithAPictureForEveryEnteringKey) {
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_F1);
+    ASSERT_NE(frame.Help(), nullptr);
+    EXPECT_TRUE(frame.Help()->isVisible());
+    QTextBrowser& browser = frame.Help()->Browser();
+    EXPECT_EQ(browser.source(), QUrl(kHelpPage));
+    const QString text = browser.toPlainText();
+    for (const char* legend : {"JIS キーボード", "US キーボード", "¥", "^", "@", "`", "Insert",
+                               "Page Down", "F1", "Ctrl"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(legend))) << legend;
+    }
+    // Every picture is drawn by the program and shows ink.
+    int pictures = 0;
+    for (QTextBlock block = browser.document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat()) continue;
+            const QUrl url(format.toImageFormat().name());
+            ASSERT_EQ(url.scheme(), "cell") << url.toString().toStdString();
+            const QImage image =
+                browser.loadResource(QTextDocument::ImageResource, url).value<QImage>();
+            EXPECT_TRUE(HasInk(image)) << url.toString().toStdString();
+            ++pictures;
+        }
+    }
+    EXPECT_EQ(pictures, 25);  // 13 strings, split, three pressings, four rests, ゝ and three signs
+    // F1 again brings back the same window.
+    HelpWindow* first = frame.Help();
+    frame.SendCommand(cmd::kHelp);
+    EXPECT_EQ(frame.Help(), first);
+}
+
+TEST(CellPictures, AreSharpAtTheScreensScaleAndNothingForNonsense) {
+    const QImage five = CellPicture("0.5.0.0.0.0.0", 1);
+    const QImage sharp = CellPicture("0.5.0.0.0.0.0", 2);
+    EXPECT_EQ(sharp.devicePixelRatio(), 2);
+    EXPECT_NEAR(sharp.width(), 2 * five.width(), 2);
+    for (const char* nonsense : {"", "0.5.0.0.0.0", "a.b.c.d.e.f.g",
+                                 "0.1.0.0.0.0.0_0.1.0.0.0.0.0_"
+                                 "0.1.0.0.0.0.0_0.1.0.0.0.0.0_0.1.0.0.0.0.0"}) {
+        EXPECT_TRUE(CellPicture(nonsense, 1).isNull()) << nonsense;
+    }
 }
 
 }  // namespace

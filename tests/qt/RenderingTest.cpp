@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QtMath>
 
 #include "platform/qt/QtSurface.h"
 #include "platform/qt/QtViewWidget.h"
@@ -160,6 +161,45 @@ TEST(QtSurface, AFaceWithoutKanjiStillShowsTheString) {
     }
     const InkBox ink = Ink(image, image.rect());
     EXPECT_GE(ink.right, 0) << "nothing drawn";
+}
+
+}  // namespace
+}  // namespace tabrella::qt
+
+// ---- Sharp at every scale: run alone with QT_SCALE_FACTOR 1.5 and 2 as well ----------------
+
+namespace tabrella::qt {
+namespace {
+
+TEST(HiDpi, ThePageIsDrawnWithAPixelForEveryScreenPixel) {
+    QtViewWidget widget;
+    test::ScriptedDialogHost dialogs;
+    test::FakeSequencer sequencer;
+    CTabrellaView view{platform::Services{widget, dialogs, sequencer}};
+    widget.resize(800, 700);
+    widget.SetView(&view);
+    widget.show();
+    view.m_zoom = 300;
+    widget.Invalidate();
+    widget.viewport()->grab();
+    const qreal ratio = widget.viewport()->devicePixelRatioF();
+    RecordProperty("ratio", QString::number(ratio).toStdString());
+    const QImage& picture = widget.Picture();
+    EXPECT_EQ(picture.devicePixelRatio(), ratio);
+    EXPECT_EQ(picture.width(), qCeil(widget.viewport()->width() * ratio));
+    EXPECT_EQ(picture.height(), qCeil(widget.viewport()->height() * ratio));
+    // The view still counts in the widget's own pixels.
+    EXPECT_EQ(widget.GetClientSize().width, widget.viewport()->width());
+    // The double top line (y -84 and -100, 0.6 px a unit) lies where the scale puts it, a
+    // sharp line of dark screen pixels rather than a smear of grey ones.
+    const int x = qRound(500 * ratio);
+    for (int logicalY : {qRound(84 * 0.6), qRound(100 * 0.6)}) {
+        int darkest = 255;
+        for (int y = qFloor((logicalY - 1) * ratio); y <= qCeil((logicalY + 1) * ratio); ++y) {
+            darkest = std::min(darkest, qGray(picture.pixel(x, y)));
+        }
+        EXPECT_LT(darkest, 64) << "line at " << logicalY << " scale " << ratio;
+    }
 }
 
 }  // namespace

@@ -445,6 +445,39 @@ TEST_F(ZoomScroll, NoZoomItemStrandsThePage) {
     }
 }
 
+// ---- Wheel: zoom steps and the pixels of a line -------------------------------------------
+
+TEST_F(ZoomScroll, ZoomStepsGoThroughTheMenuLevelsAndStopAtTheEnds) {
+    struct Step {
+        int from, steps, to;
+    };
+    const Step cases[] = {
+        {80, 1, 90},   {90, 1, 100},   {100, 1, 120},   {120, 1, 150}, {150, 1, 200}, {200, 1, 300},
+        {300, 1, 300}, {120, -1, 100}, {80, -1, 80},    {120, 2, 200}, {120, -9, 80}, {120, 9, 300},
+        {130, 1, 150}, {130, -1, 120}, {1000, -1, 300}, {10, 1, 80},   {150, 0, 150},
+    };
+    for (const Step& c : cases) {
+        ViewHarness fresh;
+        fresh.v().m_zoom = c.from;
+        fresh.v().OnZoomStep(c.steps);
+        EXPECT_EQ(fresh.v().m_zoom, c.to) << c.from << " by " << c.steps;
+        // A step that changes the zoom redraws as the menu item does; one that cannot, nothing.
+        EXPECT_EQ(fresh.window.surfacesTaken > 0, c.to != c.from) << c.from << " by " << c.steps;
+    }
+}
+
+TEST_F(ZoomScroll, ALineIsThreeScrollUnitsOfPixels) {
+    Paint();  // 120 %, 600 pixels high: e = 4, so a unit is 5 pixels and a line 15
+    EXPECT_EQ(v.LinePixels(ScrollBar::Vertical), 15);
+    Scroll(ScrollBar::Vertical, ScrollRequest::LineDown);
+    EXPECT_EQ(v.m_scrollOrgY, -v.LinePixels(ScrollBar::Vertical));
+    // Horizontal: 800 wide at 120 %: max 220 * 120 * 6 / 1000 = 158, maxPos 158 - 220 + 1 < 0.
+    EXPECT_EQ(v.LinePixels(ScrollBar::Horizontal), 0);
+    v.m_zoom = 300;
+    Paint();  // content 1500 wide: max 396, maxPos 177, e = 700 / 177 = 3
+    EXPECT_EQ(v.LinePixels(ScrollBar::Horizontal), 12);
+}
+
 // A window that keeps what every surface drew, erased or not.
 class KeepingWindow : public FakeWindow {
   public:
@@ -562,6 +595,17 @@ TEST_F(FontCommands, DefaultFontIsTheHalfWidthPGothicFace) {
     EXPECT_EQ(SjisToUtf8(view.m_fontFace), "MS Pゴシック");
     EXPECT_NE(view.m_fontFace, S("ＭＳ Ｐゴシック"));
     EXPECT_EQ(window.invalidations, 1);
+}
+
+TEST_F(FontCommands, TheChosenFaceIsTheOneNewAndOpenReturnTo) {
+    dialogs.answers = {Choice("IPAexMincho", -400, 700, 1)};
+    view.OnCommand(cmd::kFontDialog);
+    view.OnCommand(cmd::kFileNew);
+    EXPECT_EQ(view.m_fontFace, "IPAexMincho");
+    view.OnCommand(cmd::kDefaultFont);
+    view.m_fontFace = "x";
+    view.OnCommand(cmd::kFileNew);
+    EXPECT_EQ(view.m_fontFace, S("MS Pゴシック"));
 }
 
 TEST(FontDialogScript, TheScriptedHostReceivesTheFaceWrittenBeforeOpening) {

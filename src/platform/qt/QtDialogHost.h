@@ -21,6 +21,10 @@ class QtDialogHost : public platform::IDialogHost {
     bool FontDialog(platform::FontRecord& font) override;
     std::unique_ptr<platform::IProgress> ShowProgress(std::string_view sjisText) override;
 
+    // Where the next file dialog opens; empty for the dialog's own choice.
+    const QString& LastFolder() const { return m_lastFolder; }
+    void SetLastFolder(const QString& folder) { m_lastFolder = folder; }
+
   private:
     QWidget* m_parent;
     // Each file dialog opens where the last one chose a file, as the platform's own would.

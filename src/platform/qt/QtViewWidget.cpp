@@ -9,6 +9,7 @@
 #include <QTimerEvent>
 #include <QUrl>
 #include <QWheelEvent>
+#include <QtMath>
 
 #include "platform/qt/KeyTranslation.h"
 #include "platform/qt/QtSurface.h"
@@ -59,9 +60,14 @@ QtViewWidget::QtViewWidget(QWidget* parent) : QAbstractScrollArea(parent) {
 QtViewWidget::~QtViewWidget() = default;
 
 void QtViewWidget::EnsureImage() {
+    // The picture has a pixel for every pixel of the screen, so the page is drawn as
+    // sharp as the menus at any scale; the view still counts in the widget's pixels.
     const QSize size = viewport()->size().expandedTo(QSize(1, 1));
-    if (m_image.size() != size) {
-        m_image = QImage(size, QImage::Format_RGB32);
+    const qreal ratio = viewport()->devicePixelRatioF();
+    const QSize pixels(qCeil(size.width() * ratio), qCeil(size.height() * ratio));
+    if (m_image.size() != pixels || m_image.devicePixelRatio() != ratio) {
+        m_image = QImage(pixels, QImage::Format_RGB32);
+        m_image.setDevicePixelRatio(ratio);
         m_image.fill(Qt::white);
         m_needsPaint = true;
     }
@@ -167,15 +173,61 @@ void QtViewWidget::OnScrollAction(ScrollBar bar, int action) {
     if (!m_posSetDuringAction) q->setSliderPosition(before);
 }
 
+namespace {
+constexpr int kNotch = 120;  // angle of one wheel notch, in eighths of a degree
+
+// Adds a movement to what was left over and takes the whole steps out of it. A turn the
+// other way drops what the old direction had gathered.
+int TakeSteps(int& rest, int delta, int stepSize) {
+    if ((rest > 0 && delta < 0) || (rest < 0 && delta > 0)) rest = 0;
+    rest += delta;
+    const int steps = rest / stepSize;
+    rest -= steps * stepSize;
+    return steps;
+}
+}  // namespace
+
 void QtViewWidget::wheelEvent(QWheelEvent* event) {
-    if (!m_view) return;
-    const int notches = event->angleDelta().y() / 120;
-    const ScrollBar bar = event->modifiers().testFlag(Qt::ShiftModifier) ? ScrollBar::Horizontal
-                                                                         : ScrollBar::Vertical;
-    for (int i = 0; i < std::abs(notches); ++i) {
-        m_view->OnScroll(bar, notches > 0 ? ScrollRequest::LineUp : ScrollRequest::LineDown, 0);
-    }
     event->accept();
+    if (!m_view) return;
+    const QPoint angle = event->angleDelta();
+    if (event->modifiers().testFlag(Qt::ControlModifier)) {
+        // Ctrl+wheel steps through the zoom levels, one notch a level.
+        const int delta = angle.y() != 0 ? angle.y() : angle.x();
+        if (const int steps = TakeSteps(m_zoomRest, delta, kNotch)) m_view->OnZoomStep(steps);
+        Handled();
+        return;
+    }
+    QPoint pixels = event->pixelDelta();
+    QPoint turn = angle;
+    // Shift turns the wheel sideways, as in most programs.
+    if (event->modifiers().testFlag(Qt::ShiftModifier) && turn.x() == 0) {
+        turn = turn.transposed();
+        pixels = pixels.transposed();
+    }
+    WheelLines(ScrollBar::Vertical, turn.y(), pixels.y());
+    WheelLines(ScrollBar::Horizontal, turn.x(), pixels.x());
+    Handled();
+}
+
+void QtViewWidget::WheelLines(ScrollBar bar, int angle, int pixels) {
+    const size_t i = bar == ScrollBar::Vertical;
+    int lines = 0;
+    if (pixels != 0) {
+        // A touchpad tells pixels: the page moves by its own line steps as they add up.
+        const int linePixels = m_view->LinePixels(bar);
+        lines = linePixels > 0 ? TakeSteps(m_pixelRest[i], pixels, linePixels) : 0;
+    } else if (angle != 0) {
+        // A notch is one line; finer wheels give parts of a notch that add up to it.
+        lines = TakeSteps(m_angleRest[i], angle, kNotch);
+    }
+    for (int n = 0; n < std::abs(lines); ++n) {
+        m_view->OnScroll(bar, lines > 0 ? ScrollRequest::LineUp : ScrollRequest::LineDown, 0);
+    }
+}
+
+void QtViewWidget::Handled() {
+    if (onInput) onInput();
 }
 
 void QtViewWidget::keyPressEvent(QKeyEvent* event) {
@@ -184,12 +236,14 @@ void QtViewWidget::keyPressEvent(QKeyEvent* event) {
     const int code = TranslateKey(press, CurrentKeyboardLayout());
     if (code != kNoKey) m_view->OnKeyDown(code);
     event->accept();
+    Handled();
 }
 
 void QtViewWidget::mousePressEvent(QMouseEvent* event) {
     if (!m_view) return;
     if (event->button() == Qt::LeftButton) m_view->OnMouse(platform::MouseEvent::LeftDown);
     if (event->button() == Qt::RightButton) m_view->OnMouse(platform::MouseEvent::RightDown);
+    Handled();
 }
 
 void QtViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -198,6 +252,7 @@ void QtViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
         m_view->OnMouse(platform::MouseEvent::RightDoubleClick);
     }
+    Handled();
 }
 
 void QtViewWidget::SetTimer(int id, int intervalMs) {

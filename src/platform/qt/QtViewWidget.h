@@ -27,6 +27,8 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     std::function<void()> onCloseMainWindow;
     std::function<void()> onAbout;
     std::function<void()> onHelp;
+    // Called after every key, button and wheel event the view has handled.
+    std::function<void()> onInput;
 
     // platform::IViewWindow
     void Invalidate() override;
@@ -66,6 +68,8 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     class ImageSurface;
     void EnsureImage();
     void OnScrollAction(platform::ScrollBar bar, int action);
+    void WheelLines(platform::ScrollBar bar, int angle, int pixels);
+    void Handled();
     QScrollBar* Bar(platform::ScrollBar bar) const;
 
     platform::IViewEvents* m_view = nullptr;
@@ -74,6 +78,11 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     platform::ScrollInfo m_vInfo{}, m_hInfo{};
     bool m_inScrollAction = false;
     bool m_posSetDuringAction = false;
+    // Wheel movement not yet worth a whole step, per bar (angle in eighths of a degree,
+    // pixels), and towards the next zoom level.
+    int m_angleRest[2] = {0, 0};
+    int m_pixelRest[2] = {0, 0};
+    int m_zoomRest = 0;
     std::map<int, QBasicTimer> m_timers;
     std::unique_ptr<QPrinter> m_printer;
 };
