@@ -240,6 +240,25 @@ TEST_F(FluidSequencerPlay, StopSilencesAtOnceAndPlayStartsAgainFromTheBeginning)
     EXPECT_EQ(seq.Close(device), Seq::kOk);
 }
 
+TEST_F(FluidSequencerPlay, ALoopingDeviceStartsTheFileAgainEachTimeItEnds) {
+    Seq seq(Offline());
+    DeviceId device = 0;
+    ASSERT_EQ(seq.Open(m_midi.string(), device), Seq::kOk);
+    EXPECT_EQ(seq.SetLooping(device + 1, true), Seq::kDeviceNotOpen);
+    ASSERT_EQ(seq.SetLooping(device, true), Seq::kOk);
+    ASSERT_EQ(seq.Play(device), Seq::kOk);
+    const auto sound = RenderSeconds(seq, 3.0);
+    for (double second : {1.0, 2.0}) {
+        EXPECT_NEAR(Cents(MedianPitch(sound, second + 0.05, second + 0.45), KeyHz(kFirstKey)), 0,
+                    25)
+            << second;
+        EXPECT_NEAR(Cents(MedianPitch(sound, second + 0.55, second + 0.95), KeyHz(kSecondKey)), 0,
+                    25)
+            << second;
+    }
+    EXPECT_EQ(seq.Close(device), Seq::kOk);
+}
+
 // The render thread stands in for the audio driver's thread: closing a player while the
 // synthesizer renders is what crashes without the render lock.
 TEST_F(FluidSequencerPlay, OpenPlayStopCloseManyTimesWhileAnotherThreadRenders) {
