@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,7 +12,6 @@
 #include "platform/qt/TemplateDialog.h"
 #include "qt/ModalCloser.h"
 #include "resources/DialogResources.h"
-#include "sound/PlaySpeedDialog.h"
 
 namespace tabrella::qt {
 namespace {
@@ -164,29 +162,6 @@ TEST(TemplateDialog, ComboKeepsTypedTextAsTyped) {
     dialog.ComboAppend(1009, ToSjis("雲井調子"));
     dialog.SetText(1009, ToSjis("平調子 "));
     EXPECT_EQ(dialog.GetText(1009), ToSjis("平調子 "));
-}
-
-TEST(TemplateDialog, ThePlaySpeedListsItsStepsAndRefusesAnyOtherSpeedStayingOpen) {
-    CPlaySpeedDialog logic(100);
-    TemplateDialog dialog(*res::FindDialogTemplate(res::kDlgPlaySpeed), logic, nullptr);
-    logic.OnInitDialog(dialog);
-    dialog.show();
-    auto* box = qobject_cast<QComboBox*>(dialog.Control(CPlaySpeedDialog::kSpeedBox));
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->currentText(), "100");
-    ASSERT_EQ(box->count(), 11);
-    EXPECT_EQ(box->itemText(0), "50");
-    box->setEditText("52");
-    test::ModalCloser closer;
-    QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(1)), Qt::LeftButton);
-    ASSERT_EQ(closer.seen.size(), 1);
-    EXPECT_TRUE(closer.seen[0].text.contains("5 の倍数")) << closer.seen[0].text.toStdString();
-    EXPECT_TRUE(dialog.isVisible());
-
-    box->setCurrentIndex(5);
-    QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(1)), Qt::LeftButton);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(logic.m_speed, 75);
 }
 
 TEST(QtDialogHost, AFileDialogOpensInTheFolderOfTheLastChosenFile) {
