@@ -4,7 +4,8 @@
 //   score/   KeyEntry.cpp, RangeEditing.cpp, CommandTable.cpp
 //   render/  DrawScore.cpp, Zoom.cpp
 //   files/   ScoreFile.cpp, FileCommands.cpp, TitleCommand.cpp
-//   sound/   Tuning.cpp, MidiWriter.cpp, MidiExport.cpp, Playback.cpp, TempoCommand.cpp
+//   sound/   Tuning.cpp, MidiWriter.cpp, MidiExport.cpp, Playback.cpp, PlaySpeedCommand.cpp,
+//            TempoCommand.cpp
 #include <array>
 #include <cstdint>
 #include <iosfwd>

@@ -111,14 +111,15 @@ void CTabrellaView::OnStop() {
 }
 
 void CTabrellaView::OnTimer(int /*id*/) {
-    // A tick stands for the moment nearest to it, half an interval either way.
+    // A tick stands for the moment nearest to it, up to half an interval later.
     const std::int64_t step = std::int64_t{m_timerInterval} * 480'000;
-    const std::int64_t previous = m_playCursor.clock + step / 2;
+    const std::int64_t previousTick = m_playCursor.clock + step / 2;
     m_playCursor.clock += step;
     if (m_playCursor.loopFirst != 0) {
         FollowLoop(m_playCursor.clock + step / 2);
-    } else if (previous < m_playCursor.countIn) {
-        // Counting in: the cursor waits on the first cell until the music starts.
+    } else if (previousTick < m_playCursor.countIn) {
+        // Counting in: the cursor stays on the first cell for the tick on which the music
+        // starts, and steps from the next one, as it does when there is no count-in.
     } else {
         // The cursor cell is compared, so the cursor also stops at the end on a page moved
         // forward.
