@@ -68,6 +68,7 @@ class NoSequencer : public platform::ISequencer {
   public:
     platform::SeqError Open(std::string_view, platform::DeviceId&) override { return 1; }
     platform::SeqError Play(platform::DeviceId) override { return 1; }
+    platform::SeqError SetLooping(platform::DeviceId, bool) override { return 1; }
     platform::SeqError Stop(platform::DeviceId) override { return 1; }
     platform::SeqError Close(platform::DeviceId) override { return 1; }
     std::string ErrorText(platform::SeqError) override { return {}; }

@@ -1,7 +1,7 @@
 #pragma once
 // A MIDI file player driven like a sequencer device: open by file name, play from the
-// start without waiting, stop, close. Every call returns 0 or an error code whose text
-// ErrorText gives.
+// start without waiting (once, or again and again), stop, close. Every call returns 0 or an error
+// code whose text ErrorText gives.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,6 +19,8 @@ class ISequencer {
     virtual SeqError Open(std::string_view midiPath, DeviceId& device) = 0;
     // Starts playing from the beginning and returns at once.
     virtual SeqError Play(DeviceId device) = 0;
+    // With `loop`, the device's plays start the file again each time it ends, until Stop.
+    virtual SeqError SetLooping(DeviceId device, bool loop) = 0;
     // Silences the device; it stays open.
     virtual SeqError Stop(DeviceId device) = 0;
     // Releases the device; afterwards its file is no longer in use.

@@ -32,6 +32,11 @@ inline constexpr int kPlay = 32790;
 inline constexpr int kStop = 32791;
 inline constexpr int kGoToTop = 32792;
 inline constexpr int kGoToEnd = 32804;
+// Practising with the player.
+inline constexpr int kPlayLoop = 32820;
+inline constexpr int kPlaySpeed = 32821;
+inline constexpr int kCountIn = 32822;
+inline constexpr int kMetronome = 32823;
 
 // The frame's standard commands.
 inline constexpr int kFileNew = 57600;

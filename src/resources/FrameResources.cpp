@@ -66,6 +66,11 @@ std::vector<MenuItem> BuildMenu() {
               {
                   Item("調子の設定", kTuning),
                   Item("テンポ", kTempo),
+                  MenuItem{},
+                  Item("範囲を繰り返し演奏...", kPlayLoop),
+                  Item("演奏速度...", kPlaySpeed),
+                  Item("カウントイン", kCountIn),
+                  Item("メトロノーム", kMetronome),
               }),
         Popup("ﾍﾙﾌﾟ(&H)",
               {
@@ -102,6 +107,10 @@ constexpr StringSource kCommandStrings[] = {
     {cmd::kExit, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示", "終了"},
     {cmd::kEditUndo, "直前の変更を取り消して元に戻す", "元に戻す"},
     {cmd::kEditRedo, "取り消した変更をやり直す", "やり直し"},
+    {cmd::kPlayLoop, "範囲を指定して繰り返し演奏", ""},
+    {cmd::kPlaySpeed, "演奏の速さをテンポの 50～100 % に変更", ""},
+    {cmd::kCountIn, "演奏の前に1小節のカウントを入れる", ""},
+    {cmd::kMetronome, "演奏中に拍ごとのクリックを鳴らす", ""},
 };
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 namespace tabrella::res {
 
-enum class RangeOperation { InsertBlank, Cut, Copy };
+enum class RangeOperation { InsertBlank, Cut, Copy, Loop };
 
 const std::string& RangeOperationName(RangeOperation op);
 

@@ -13,6 +13,7 @@ constexpr std::array<std::string_view, static_cast<size_t>(SoundTxt::Count)> kUt
     "MIDIファイル (*.mid)",
     "ファイルを書き込めませんでした。",
     "演奏用の一時ファイルを作成できませんでした。",
+    "演奏速度は 50 から 100 までの 5 の倍数で入力してください。",
 };
 
 }  // namespace

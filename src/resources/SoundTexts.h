@@ -8,6 +8,7 @@ enum class SoundTxt {
     MidiFilterLabel,       // MIDIファイル (*.mid)
     CannotWriteFile,       // ファイルを書き込めませんでした。
     CannotCreatePlayFile,  // 演奏用の一時ファイルを作成できませんでした。
+    PlaySpeedRefused,  // 演奏速度は 50 から 100 までの 5 の倍数で入力してください。
     Count
 };
 

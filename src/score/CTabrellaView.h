@@ -4,7 +4,8 @@
 //   score/   KeyEntry.cpp, RangeEditing.cpp, CommandTable.cpp
 //   render/  DrawScore.cpp, Zoom.cpp
 //   files/   ScoreFile.cpp, FileCommands.cpp, TitleCommand.cpp
-//   sound/   Tuning.cpp, MidiWriter.cpp, MidiExport.cpp, Playback.cpp, TempoCommand.cpp
+//   sound/   Tuning.cpp, MidiWriter.cpp, MidiExport.cpp, Playback.cpp, PlaySpeedCommand.cpp,
+//            TempoCommand.cpp
 #include <array>
 #include <cstdint>
 #include <iosfwd>
@@ -28,6 +29,19 @@ struct ScoreFileContent;
 struct SequencerOpen {
     platform::DeviceId m_deviceId = 0;
     std::string m_elementName;
+};
+
+// How the stepping cursor follows the play in progress. Times are in 1/480 us, so that
+// MIDI ticks at the play's microseconds per quarter count exactly.
+struct PlayCursor {
+    int loopFirst = 0;  // the passage played again and again, as score cells; 0 plays once
+    int loopLast = 0;
+    int loopTopColumn = 0;   // the page that shows loopFirst
+    int pass = 0;            // the pass the cursor is in; -1 while counting in
+    std::int64_t clock = 0;  // timer time since the play began
+    std::int64_t countIn = 0;
+    std::int64_t passLength = 0;
+    std::int64_t round = 0;  // the whole looped file, which the player starts again
 };
 
 class CTabrellaView : public platform::IViewEvents {
@@ -95,6 +109,11 @@ class CTabrellaView : public platform::IViewEvents {
     std::string m_playFilePath;  // the file system's name of the temporary MIDI file
     SequencerOpen m_mciOpen;
     int m_timerInterval = 0;
+    PlayCursor m_playCursor;
+    // Practice settings, only for what is played; kept for the run, not in the score.
+    int m_playSpeed = 100;  // percent of m_tempo: 50..100 in steps of 5
+    bool m_countIn = false;
+    bool m_metronome = false;
 
     // ---- Shared operations -------------------------------------------------------------
     int CursorCell() const { return m_cursorPos + kCellsPerColumn * m_topColumn; }
@@ -201,9 +220,12 @@ class CTabrellaView : public platform::IViewEvents {
     // (sound/Notation.cpp).
     platform::NotationScore NotationOfScore() const;
 
-    // ---- Playback (sound/Playback.cpp) ---------------------------------------------------
+    // ---- Playback (sound/Playback.cpp, sound/PlaySpeedCommand.cpp) ----------------------
     void OnPlay();
     void OnStop();
+    // Plays a passage chosen in the range dialog again and again until Stop.
+    void OnPlayLoop();
+    void OnPlaySpeed();
     // For Exit: the temporary file of the last play goes before the window closes.
     void DeletePlayFile();
 
@@ -268,6 +290,16 @@ class CTabrellaView : public platform::IViewEvents {
     void SetBaseToneLabel();
     void ShowSequencerError(platform::SeqError error);
     void CloseOpenedDevice();
+    // Playback: cells firstCell.. to the end, or firstCell..loopLast again and again.
+    void StartPlay(int firstCell, int loopLast);
+    void StartPlayCursor(int firstCell, int loopLast);
+    // One step of the playing cursor, turning the page forward past its last cell.
+    void PlayStep();
+    void FollowLoop(std::int64_t tickTime);
+    void ShowLoopStart();
+    // The top column of the page the playing cursor shows `cell` on: the page shown, or
+    // as many pages further as it takes (at most to the last column a page may start at).
+    int PlayPageFor(int cell) const;
     // File commands: the save prompt, saving and the state a load or New starts from.
     bool SavePromptAllows();
     bool SaveScore();

@@ -355,13 +355,27 @@ def drop_score_on_window(server, binary, workdir):
     wait_caption(editor, score + "*")
     expect_file(score, score_file([cell(0, 5), cell(0, 7)], title="Drop"))
 
+def play_past_a_page(server, binary, workdir):
+    """Played from the last column of the first page, the cursor turns the page with the
+    music and stops on the last used cell, 230: page position 6 of the page turned to."""
+    server.set_layout("us")
+    editor = x.Editor(server, binary, workdir)
+    editor.wait_main_window(MAIN_CAPTION)
+    server.key(*[DOWN] * 5)
+    at_position_6 = x.red_box(server, editor.window)
+    # 五 on cell 230, seven columns on; then page position 220 (Left steps through the slots).
+    server.key(*[PAGE_DOWN] * 7, 14, *[PAGE_UP] * 7, *[LEFT] * 17, *[DOWN] * 22)
+    check(x.red_box(server, editor.window) not in (None, at_position_6), "no cursor at 220")
+    play_without_sound(server, editor)
+    wait_cursor_at(server, editor, at_position_6, "the cursor to turn the page to cell 230")
     exit_through_menu(server)
     answer_question(server, RETURN)  # はい: leave without saving
     expect_clean_exit(editor, editor.tmpdir)
 
 
 SCENARIOS = {f.__name__: f for f in (jis_type_play_save_reopen, us_marks_title_save_as_open,
-                                     help_window_without_browser, drop_score_on_window)}
+                                     help_window_without_browser, drop_score_on_window,
+                                     play_past_a_page)}
 
 
 def main(argv):

@@ -19,6 +19,7 @@
 
 #include "platform/fluid/FluidSequencer.h"
 #include "resources/Sjis.h"
+#include "sound/PracticeFile.h"
 
 namespace tabrella::platform::fluid {
 namespace {
@@ -238,6 +239,32 @@ TEST_F(FluidSequencerPlay, StopSilencesAtOnceAndPlayStartsAgainFromTheBeginning)
     const auto third = RenderSeconds(seq, 0.5);
     EXPECT_NEAR(Cents(MedianPitch(third, 0.05, 0.48), KeyHz(kFirstKey)), 0, 25);
     EXPECT_EQ(seq.Close(device), Seq::kOk);
+}
+
+// A looping device starts the file again at its end; a practice loop at half speed sounds
+// on time across its own passes.
+TEST_F(FluidSequencerPlay, LoopsSoundEveryPassOnTime) {
+    const std::vector<uint8_t> two = TwoNoteMidi();
+    const std::string practice =
+        MakePracticeFile(std::string(two.begin(), two.end()), {1, 4, 50, false, false}, 120)
+            .value_or("");
+    WriteBytes(m_dir / "practice.mid", std::vector<uint8_t>(practice.begin(), practice.end()));
+    Seq seq(Offline());
+    DeviceId device = 0;
+    EXPECT_EQ(seq.SetLooping(device, true), Seq::kDeviceNotOpen);
+    for (const auto& [file, pass] : {std::pair{m_midi, 1.0}, {m_dir / "practice.mid", 2.0}}) {
+        ASSERT_EQ(seq.Open(file.string(), device), Seq::kOk);
+        ASSERT_EQ(seq.SetLooping(device, true), Seq::kOk);
+        ASSERT_EQ(seq.Play(device), Seq::kOk);
+        const auto sound = RenderSeconds(seq, 2 * pass);
+        for (double at : {0.0, pass}) {
+            const double first = MedianPitch(sound, at + 0.05 * pass, at + 0.45 * pass);
+            const double second = MedianPitch(sound, at + 0.55 * pass, at + 0.95 * pass);
+            EXPECT_NEAR(Cents(first, KeyHz(kFirstKey)), 0, 25) << file << " " << at;
+            EXPECT_NEAR(Cents(second, KeyHz(kSecondKey)), 0, 25) << file << " " << at;
+        }
+        EXPECT_EQ(seq.Close(device), Seq::kOk);
+    }
 }
 
 // The render thread stands in for the audio driver's thread: closing a player while the

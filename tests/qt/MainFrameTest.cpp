@@ -116,11 +116,20 @@ TEST_F(MainFrameTest, MenuTreeHasEveryEntryWithItsIdInOrder) {
     EXPECT_EQ(fonts[1].id, 32781);
 
     const QList<Entry> play = Entries(TopMenu(3));
-    ASSERT_EQ(play.size(), 2);
+    ASSERT_EQ(play.size(), 6);
     EXPECT_EQ(play[0].text, "調子の設定");
     EXPECT_EQ(play[0].id, 32795);
     EXPECT_EQ(play[1].text, "テンポ");
     EXPECT_EQ(play[1].id, 32796);
+    // The practice items after a separator; only the two switches carry a check mark.
+    const QStringList practice = {"範囲を繰り返し演奏...", "演奏速度...", "カウントイン",
+                                  "メトロノーム"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(play[2 + i].text, practice[i]);
+        EXPECT_EQ(play[2 + i].id, cmd::kPlayLoop + i);
+        EXPECT_EQ(TopMenu(3)->actions()[3 + i]->isCheckable(), i >= 2) << i;
+        EXPECT_FALSE(TopMenu(3)->actions()[3 + i]->statusTip().isEmpty()) << i;
+    }
 
     const QList<Entry> help = Entries(TopMenu(4));
     ASSERT_EQ(help.size(), 2);

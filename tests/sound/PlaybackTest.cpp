@@ -1,15 +1,22 @@
 // Play, Stop, the stepping cursor and the cleanup, against the fake sequencer and real
-// temporary files.
+// temporary files; the page turning with the music, loops, speed, count-in and clicks.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <sstream>
 
+#include "files/FileTestSupport.h"
+#include "resources/CommandIds.h"
+#include "resources/DialogResources.h"
 #include "resources/KeyCodes.h"
+#include "score/RangeDialogs.h"
+#include "sound/PlaySpeedDialog.h"
 #include "support/MidiBytes.h"
+#include "support/OpenPathCheck.h"
 #include "support/ViewHarness.h"
 
 namespace tabrella::test {
@@ -23,6 +30,30 @@ constexpr int kTimer = 1;
 std::vector<std::string> Ops(const FakeSequencer& s) {
     std::vector<std::string> out;
     for (const auto& c : s.calls) out.push_back(c.op + " " + std::to_string(c.device));
+    return out;
+}
+
+// "top column:page position/half" of the cursor after each of `ticks` timer ticks.
+std::vector<std::string> Follow(ViewHarness& h, int ticks) {
+    std::vector<std::string> out;
+    for (int i = 0; i < ticks; ++i) {
+        h.v().OnTimer(kTimer);
+        const CTabrellaView& v = h.v();
+        out.push_back(std::to_string(v.m_topColumn) + ":" + std::to_string(v.m_cursorPos) + "/" +
+                      std::to_string(v.m_cursorHalf));
+    }
+    return out;
+}
+
+// Note-ons of a file as "tick:channel:key", channels counted from 1.
+std::vector<std::string> Strikes(const std::string& file) {
+    std::vector<std::string> out;
+    for (const TimedEvent& e : ReadMidi(file).events) {
+        const auto status = static_cast<unsigned char>(e.bytes[0]);
+        if ((status & 0xF0) != 0x90 || e.bytes[2] == 0) continue;
+        out.push_back(std::to_string(e.tick) + ":" + std::to_string((status & 0x0F) + 1) + ":" +
+                      std::to_string(e.bytes[1]));
+    }
     return out;
 }
 
@@ -59,6 +90,14 @@ class Playback : public ::testing::Test {
             if (it->op == "open") return it->fileBytes;
         }
         return {};
+    }
+
+    // Plays page positions from..to of the page shown again and again.
+    void Loop(const std::string& from, const std::string& to) {
+        h.dialogs.Expect(res::kDlgRange, {UserAction::TypeText(CRangeDialog::kFromEdit, from),
+                                          UserAction::TypeText(CRangeDialog::kToEdit, to),
+                                          UserAction::Press(CRangeDialog::kDecideButton)});
+        h.v().OnCommand(cmd::kPlayLoop);
     }
 
     ViewHarness h;
@@ -266,6 +305,155 @@ TEST_F(Playback, TheXEnterAndCKeysReachPlayAndStop) {
     h.Keys({vk::kReturn});
     EXPECT_EQ(Ops(h.sequencer), (std::vector<std::string>{"open 1", "play 1", "stop 1", "close 1",
                                                           "open 2", "play 2"}));
+}
+
+// ---- Practising: 五 六 七 are keys 64 65 69 on channel 1, clicks 76 and 37 on channel 10 ------
+
+// From random pages and places of random scores: one cell or half per tick (a split cell on
+// a page's last place too), the page turned by seven columns (at most to column 49, past
+// which the cursor leaves the page), the cursor stopping on the last used cell, and Stop
+// leaving page and cursor where the music was.
+TEST_F(Playback, ThePlayingCursorStepsEveryCellAndHalfInOrderOnThePagesItTurnsTo) {
+    std::mt19937 random(20);
+    for (int run = 0; run < 15; ++run) {
+        ViewHarness r;
+        const int last = 1 + static_cast<int>(random() % kLastCellIndex);
+        for (int k = 1; k <= last; ++k) r.Cell(k).split = k % 32 == 0 || random() % 4 == 0;
+        r.Cell(last).first[2] = 5;
+        r.v().m_lastCell = last;
+        r.v().m_topColumn = static_cast<int>(random() % (kMaxTopColumn + 1));
+        r.v().m_cursorPos = 1 + static_cast<int>(random() % 224);
+        const int start = r.v().CursorCell();
+        r.v().OnCommand(kPlay);
+        while (r.window.TimerRunning(kTimer)) {
+            const int cell = r.v().CursorCell(), half = r.v().m_cursorHalf, top = r.v().m_topColumn;
+            r.v().OnTimer(kTimer);
+            const CTabrellaView& v = r.v();
+            const bool split = r.Cell(cell).split == 1;
+            ASSERT_TRUE(
+                (v.CursorCell() == cell && split && half == 1 && v.m_cursorHalf == 2) ||
+                (v.CursorCell() == cell + 1 && (!split || half == 2) && v.m_cursorHalf == 1) ||
+                (v.CursorCell() == cell && !r.window.TimerRunning(kTimer)));
+            ASSERT_EQ(v.m_topColumn, v.m_topColumn == top ? top : std::min(top + 7, kMaxTopColumn));
+            ASSERT_TRUE(v.m_topColumn == kMaxTopColumn ||
+                        (v.m_cursorPos >= 1 && v.m_cursorPos <= 224));
+        }
+        const int top = r.v().m_topColumn, pos = r.v().m_cursorPos;
+        r.v().OnCommand(kStop);
+        EXPECT_EQ(r.v().CursorCell(), std::max(start, last)) << run;
+        EXPECT_EQ(std::make_pair(r.v().m_topColumn, r.v().m_cursorPos), std::make_pair(top, pos));
+    }
+}
+
+TEST_F(Playback, ALoopPlaysItsPassagePassAfterPassForFiveMinutesOnARepeatingDevice) {
+    h.Cell(3).first[2] = 0;  // 六 on cell 2 is held through cell 3, past the passage
+    h.Cell(4).first[2] = 7;
+    h.v().m_lastCell = 4;
+    Loop("1", "2");
+    EXPECT_EQ(h.dialogs.shown.at(0).controlsAtOpen.texts.at(CRangeDialog::kOperationEdit),
+              S("繰り返し演奏"));
+    EXPECT_EQ(Ops(h.sequencer), (std::vector<std::string>{"open 1", "loop 1", "play 1"}));
+    // 400 passes of 0.75 s at tempo 80, each note ended before the next pass.
+    std::vector<std::string> expected;
+    for (int pass = 0; pass < 400; ++pass) {
+        expected.push_back(std::to_string(1 + 480 * pass) + ":1:64");
+        expected.push_back(std::to_string(241 + 480 * pass) + ":1:65");
+    }
+    EXPECT_EQ(Strikes(LastOpenedFile()), expected);
+    EXPECT_EQ(ReadMidi(LastOpenedFile()).endTick, 1 + 400 * 480);
+    EXPECT_EQ(MidiFileFault(LastOpenedFile()), "");
+}
+
+TEST_F(Playback, TheCursorFollowsEveryPassTurningBackToItsPageAndKeepsTimeWithTheMusic) {
+    Loop("222", "226");
+    EXPECT_EQ(Follow(h, 6), (std::vector<std::string>{"0:223/1", "0:224/1", "7:1/1", "7:2/1",
+                                                      "0:222/1", "0:223/1"}));
+    // The timer runs 4 ms short of a cell, and a split cell takes two steps: over half an
+    // hour the cursor still comes back to the start within half a tick of every pass.
+    for (int split : {0, 1}) {
+        h.Cell(223).split = split;
+        Loop("222", "226");
+        int returns = 0;
+        for (int tick = 1; tick <= 5000; ++tick) {
+            const bool atStart = h.v().m_cursorPos == 222;
+            if (Follow(h, 1)[0] != "0:222/1" || atStart) continue;
+            ++returns;
+            const long ms = 371L * tick;
+            EXPECT_LE(std::abs(ms - std::lround(ms / 1875.0) * 1875), 185) << tick << " " << split;
+        }
+        EXPECT_EQ(returns, (5000 * 371 + 185) / 1875) << split;
+    }
+}
+
+TEST_F(Playback, TheSpeedDialogTakesFiftyToAHundredInStepsOfFiveAndIsKeptForTheRun) {
+    constexpr int kBox = CPlaySpeedDialog::kSpeedBox;
+    h.dialogs.Expect(res::kDlgPlaySpeed,
+                     {UserAction::TypeText(kBox, "52"), UserAction::PressEnter(),
+                      UserAction::TypeText(kBox, "105"), UserAction::PressEnter(),
+                      UserAction::Choose(kBox, 4), UserAction::PressEnter()});
+    h.v().OnCommand(cmd::kPlaySpeed);
+    EXPECT_EQ(h.dialogs.shown.at(0).controlsAtOpen.texts.at(kBox), "100");
+    EXPECT_EQ(h.dialogs.shown.at(0).controlsAtEnd.refusals.size(), 2u);
+    h.v().OnCommand(cmd::kNew);  // a new score keeps how the player plays
+    EXPECT_EQ(h.v().m_playSpeed, 70);
+}
+
+TEST_F(Playback, SpeedChangesOnlyTheTempoOfThePlayFileAndTheTimer) {
+    struct Case {
+        int tempo, speed, interval, micros;
+    };
+    const Case cases[] = {{80, 100, 371, 750000},
+                          {80, 70, 531, 1071429},
+                          {120, 75, 329, 666667},
+                          {10, 50, 5996, 12000000},
+                          {4, 50, 8384, 0xFFFFFF}};
+    for (const Case& c : cases) {
+        h.v().m_tempo = c.tempo;
+        h.v().m_playSpeed = c.speed;
+        h.v().OnCommand(kPlay);
+        std::ostringstream writer;
+        h.v().WriteMidiStream(writer, 1, 4);
+        std::string expected = writer.str();
+        for (int i = 0; i < 3; ++i) expected[29 + i] = static_cast<char>(c.micros >> (16 - 8 * i));
+        EXPECT_EQ(Hex(LastOpenedFile()), Hex(expected)) << c.speed;
+        EXPECT_EQ(h.window.timers.at(kTimer), c.interval) << c.speed;
+    }
+}
+
+// From cell 8, off the beat: four clicks, the music half a beat after the fourth, then a
+// click on every odd cell, higher where bars begin (cells 9 and 17), to cell 21 after the
+// end. The cursor waits until the music starts. The export has none of it.
+TEST_F(Playback, CountInAndClicksPlayOnTheBeatsOfTheScoreButNeverReachTheExport) {
+    h.Cell(20).first[2] = 5;
+    h.v().m_lastCell = 20;
+    h.v().m_cursorPos = 8;
+    const std::string plain = (dir / "a.mid").string(), practice = (dir / "b.mid").string();
+    ASSERT_FALSE(h.v().ExportMidi(plain));
+    h.v().OnCommand(cmd::kCountIn);
+    h.v().OnCommand(cmd::kMetronome);
+    EXPECT_TRUE(h.v().OnUpdateCommand(cmd::kMetronome).checked);
+    h.v().OnCommand(kPlay);
+    EXPECT_EQ(Strikes(LastOpenedFile()),
+              (std::vector<std::string>{"1:10:76", "481:10:37", "961:10:37", "1441:10:37",
+                                        "1921:10:76", "2401:10:37", "2881:10:37", "3361:10:37",
+                                        "3841:10:76", "4321:10:37", "4537:1:64", "4801:10:37"}));
+    EXPECT_EQ(Follow(h, 8)[6], "0:8/1");
+    EXPECT_EQ(h.v().m_cursorPos, 9);
+    h.v().m_playSpeed = 60;
+    ASSERT_FALSE(h.v().ExportMidi(practice));
+    EXPECT_EQ(Hex(ReadBytes(practice)), Hex(ReadBytes(plain)));
+}
+
+TEST_F(Playback, ALoopCountsInOnceAndClicksInEveryPass) {
+    h.v().m_countIn = h.v().m_metronome = true;
+    Loop("2", "3");
+    const std::vector<std::string> strikes = Strikes(LastOpenedFile());
+    EXPECT_EQ(std::vector<std::string>(strikes.begin(), strikes.begin() + 8),
+              (std::vector<std::string>{"1:10:76", "481:10:37", "961:10:37", "1441:10:37",
+                                        "1681:1:65", "1921:1:69", "1921:10:37", "2161:1:65"}));
+    EXPECT_EQ(ReadMidi(LastOpenedFile()).endTick, 1 + 1680 + 400 * 480);
+    EXPECT_EQ(Follow(h, 8)[6], "0:2/1");
+    EXPECT_EQ(h.v().m_cursorPos, 3);
 }
 
 }  // namespace

@@ -68,6 +68,10 @@ platform::SeqError FakeSequencer::Play(platform::DeviceId device) {
     return Record({"play", device}, playError);
 }
 
+platform::SeqError FakeSequencer::SetLooping(platform::DeviceId device, bool loop) {
+    return Record({loop ? "loop" : "once", device}, loopError);
+}
+
 platform::SeqError FakeSequencer::Stop(platform::DeviceId device) {
     return Record({"stop", device}, stopError);
 }

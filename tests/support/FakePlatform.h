@@ -58,7 +58,7 @@ class FakeWindow : public platform::IViewWindow {
 class FakeSequencer : public platform::ISequencer {
   public:
     struct Call {
-        std::string op;  // "open", "play", "stop", "close"
+        std::string op;  // "open", "loop", "play", "stop", "close"
         platform::DeviceId device = 0;
         std::string path;
         std::string fileBytes;  // for "open": the file's contents at that moment
@@ -67,10 +67,12 @@ class FakeSequencer : public platform::ISequencer {
     std::vector<Call> calls;
     // Runs after each call is recorded, to look at the world at that moment.
     std::function<void(const Call&)> onCall;
-    platform::SeqError openError = 0, playError = 0, stopError = 0, closeError = 0;
+    platform::SeqError openError = 0, playError = 0, stopError = 0, closeError = 0, loopError = 0;
 
     platform::SeqError Open(std::string_view midiPath, platform::DeviceId& device) override;
     platform::SeqError Play(platform::DeviceId device) override;
+    // Recorded as "loop" when turned on, "once" when turned off.
+    platform::SeqError SetLooping(platform::DeviceId device, bool loop) override;
     platform::SeqError Stop(platform::DeviceId device) override;
     platform::SeqError Close(platform::DeviceId device) override;
     std::string ErrorText(platform::SeqError code) override;

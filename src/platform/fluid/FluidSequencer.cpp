@@ -62,6 +62,7 @@ struct FluidSequencer::Impl {
         std::string path;
         PlayerPtr player;  // deleted only under renderLock
         bool started = false;
+        bool looping = false;  // applied to each player as it starts
     };
 
     explicit Impl(FluidOptions opts) : options(std::move(opts)) {}
@@ -222,10 +223,20 @@ SeqError FluidSequencer::Play(DeviceId device) {
     }
     // A stopped play may leave bends, held notes or controllers behind; start clean.
     fluid_synth_system_reset(m.synth.get());
+    // -1 repeats the file until the player is stopped; 1 plays it once.
+    fluid_player_set_loop(d->player.get(), d->looping ? -1 : 1);
     if (fluid_player_play(d->player.get()) != FLUID_OK) {
         return m.Fail(kPlayFailed, TakeLastError());
     }
     d->started = true;
+    return kOk;
+}
+
+SeqError FluidSequencer::SetLooping(DeviceId device, bool loop) {
+    Impl& m = *m_impl;
+    Impl::Device* d = m.Find(device);
+    if (d == nullptr) return m.Fail(kDeviceNotOpen, {});
+    d->looping = loop;
     return kOk;
 }
 

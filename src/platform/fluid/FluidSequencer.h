@@ -51,6 +51,7 @@ class FluidSequencer final : public ISequencer {
 
     SeqError Open(std::string_view midiPath, DeviceId& device) override;
     SeqError Play(DeviceId device) override;
+    SeqError SetLooping(DeviceId device, bool loop) override;
     SeqError Stop(DeviceId device) override;
     SeqError Close(DeviceId device) override;
     std::string ErrorText(SeqError code) override;
