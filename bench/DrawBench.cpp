@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing speed: the whole page through DrawScore and the Qt surface, against a bare
 // QPainter loop that draws the same glyphs and lines; and RedrawNow after one key press.
 #include <benchmark/benchmark.h>

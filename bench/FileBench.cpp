@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File speed: the MIDI writer, the score file and the audio and MusicXML exports on a full
 // score of 2999 cells, each beside plain buffered I/O (stdio) writing or reading the same
 // number of bytes to a file in the same folder, or beside the least its library does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the sequencer takes to get ready and to make a sound, each beside bare
 // FluidSynth doing the least it can for the same result.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up to first paint: the editor's window (main frame with menus, toolbar, status bar
 // and the view drawing the empty score) against a bare QMainWindow around one QWidget, on
 // the offscreen platform.

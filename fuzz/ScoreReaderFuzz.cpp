@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any bytes as a score file, through everything Open leads to. A failed
 // check aborts, so libFuzzer keeps the input as a crash.
 #include <stdlib.h>

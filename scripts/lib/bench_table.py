@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Prints the benchmarks' JSON results as one table: each figure beside its baseline."""
 import json
 import re

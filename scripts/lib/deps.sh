@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Tabrella needs to build, run and test, when any is missing.
 TABRELLA_PACKAGES=(
     build-essential cmake ninja-build pkg-config

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The view's window for batch work: a picture of a fixed client size and no user to ask.
 #include <QImage>

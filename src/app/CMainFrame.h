@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: menu, toolbar, accelerators and status bar built from the frame
 // resources, every command sent by id through the view's command table.

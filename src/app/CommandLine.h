@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line: start the editor (optionally on a file), or do batch work on a score
 // file without a window.

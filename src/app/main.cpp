@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tabrella: the editor, or batch work on score files without a window.
 #include <QApplication>
 #include <QTranslator>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MusicXML 4.0, partwise: one part "Koto" on a treble staff, written with pugixml; the
 // compressed form (.mxl) zipped with libzip.

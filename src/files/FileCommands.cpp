@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // New, Open, Save, Save As and Exit, carried out by the view itself.
 #include <algorithm>
 

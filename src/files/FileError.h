@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Errors of file operations as values: the path as the file system names it and the
 // system's reason. The command that called turns them into a message; nothing here shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The score file: plain Shift-JIS text of words separated by white space. The writer puts
 // one cell per line and ends every line with CR LF; the reader only follows the words.

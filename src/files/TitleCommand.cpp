@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The song title command: the title dialog, then the new title painted at once.
 #include "files/FileDialogs.h"
 #include "files/ScoreFile.h"

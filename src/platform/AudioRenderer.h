@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Rendering a Standard MIDI File into an audio file.
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Modal dialogs as small classes with a data exchange, run by the platform's host.
 // The host builds the controls from the dialog's resource template, calls OnInitDialog,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A GDI-like drawing surface in logical units. The core draws the score through this
 // interface only; the Qt adapter maps it onto QPainter, tests record the calls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The score as staff notation, as the MusicXML export hands it to the writer of the format:
 // measures of eight cells, a cell an eighth and half a split cell a sixteenth, holding the

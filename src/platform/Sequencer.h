@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A MIDI file player driven like a sequencer device: open by file name, play from the
 // start without waiting (once, or again and again), stop, close. Every call returns 0 or an error

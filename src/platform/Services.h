@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The platform services handed to the view when it is created.
 #include "platform/AudioRenderer.h"

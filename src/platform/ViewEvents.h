@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Events the platform delivers to the view, one at a time on the window thread.
 #include "platform/DrawSurface.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DrawScore: the one routine that draws the page for the paint pass, RedrawNow and the
 // printer. Steps follow the order in which the picture is built up.
 #include <algorithm>

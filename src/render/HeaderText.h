@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The header texts drawn down the side of the page. Shared by the page drawing and by the
 // title command, which paints a new title at once.

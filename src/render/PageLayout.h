@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The geometry of one page of vertical tablature in logical units (0.1 mm, y up).
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zoom levels, the font face of the score text, and the two scroll bars.
 #include <algorithm>
 

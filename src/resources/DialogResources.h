@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dialog templates: the controls of every dialog with ids, texts, kinds and places in
 // dialog units, as a resource script would hold them. The platform builds real dialogs

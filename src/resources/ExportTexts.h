@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Texts of the printed page's number and of the audio and MusicXML exports (UTF-8 here,
 // handed out as Shift-JIS).

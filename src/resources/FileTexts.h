@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Texts of the file commands and their messages, handed out as Shift-JIS like Texts.h.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main frame's resources: menu tree, toolbar, accelerators and status-bar strings.
 // Texts are Shift-JIS; a menu text may carry "\t" followed by the shortcut shown.

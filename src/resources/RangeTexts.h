@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Names of the range operations, shown at the top of the range dialog (Shift-JIS).
 #include <string>

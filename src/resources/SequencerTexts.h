@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Texts of the sequencer's error codes, shown in the play command's message box. Each is
 // the start of a message; the sequencer appends the detail (a path, the library's reason).

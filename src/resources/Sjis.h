@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shift-JIS (code page 932) conversion. Everything the editor holds is CP932 bytes;
 // only resources (once) and the platform edge convert.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's own Japanese texts. Kept here as UTF-8 for reading; each is converted
 // to Shift-JIS once, on first use, and handed out as CP932 bytes from then on.

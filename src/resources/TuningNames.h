@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The names of the eight tunings and of the twelve base tones, as Shift-JIS.
 #include <array>

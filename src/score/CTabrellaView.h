@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The view owns every piece of editor state as plain fields. Its member operations live
 // in the subsystem folders, one topic per file:

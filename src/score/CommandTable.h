@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one table from command id to the view operation that carries it out. Menus,
 // toolbar buttons, accelerators and keys all send ids through it.

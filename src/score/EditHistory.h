@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The undo history: one step per command that changed the score, each holding only what it
 // changed (a run of cells before and after, and the settings when they changed). Plain

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard and mouse entry: one key press runs the steps below in order, then redraws.
 #include "resources/CommandIds.h"
 #include "resources/KeyCodes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two small dialogs of range editing: a range of cells, and the cell to paste at.
 // Both hold page positions; the commands add the page offset themselves.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Range editing: insert blank cells, cut, copy and paste through the program's own
 // clipboard. Positions typed into the dialogs count from the page shown; the page offset
 // turns them into score cells. Only cells 1..2999 exist: a range is cut short at the last

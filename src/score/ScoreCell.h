@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One cell of the score and the one rule for which cell numbers exist.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One command's change of the score, seen from outside: what it held before the command
 // and after. Every command that may change what Save writes runs inside one, so none can

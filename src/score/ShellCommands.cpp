@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands the view hands to the frame around it: printing, the about box and help.
 #include "score/CTabrellaView.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo: a step of the history copied back into the score, and the cursor brought
 // to the first cell it changed.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio export: the bytes of the MIDI export, rendered into a WAV, FLAC or Ogg Vorbis
 // file by the platform's synthesizer.
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the score sounds, cell by cell: the rules the MIDI writer plays by, kept in one place so
 // that every export that follows the score's sound (the MIDI file, the MusicXML notation)

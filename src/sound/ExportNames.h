@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the exports share: the file a user names for them and the message of a failure.
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MIDI export command: the score from its first cell into a file the user names.
 #include <cerrno>
 #include <sstream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Standard MIDI File writer: format 0, one track, 480 ticks per quarter note, channel 1,
 // program 107 (koto). One cell is an eighth note (240 ticks), half a split cell 120.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MusicXML export: the notes the MIDI export sounds, as notation, into a .musicxml or a
 // compressed .mxl file.
 #include "files/AtomicFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The score as staff notation: the walk of the MIDI writer, turned into notes on the cell
 // grid. A cell is an eighth and half of a split cell a sixteenth, so a note never crosses a
 // cell and eight cells make a 4/4 measure. Where the MIDI file holds a note on, the notation

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The playing-speed dialog: a percentage of the score's tempo, chosen from the list or
 // typed; only 50..100 in steps of 5 closes it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playback: the score from the cursor, or a passage again and again, written to a temporary
 // MIDI file and handed to the sequencer, the stepping cursor that turns the pages, and the
 // cleanup of the device and the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The practice file is made from the writer's bytes rather than by a second writer: the
 // track is read back into events on absolute ticks, the tempo is scaled, the music is
 // shifted behind a count-in or repeated as passes on the cells' own grid, clicks are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The play file for practising: the writer's bytes made slower, looped, counted in or
 // clicked on every beat. Only what is played changes; the score, its file and the MIDI

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tempo as the MIDI writer and the play timer use it.
 #include <algorithm>

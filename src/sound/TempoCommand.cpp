@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tempo command and its dialog.
 #include "resources/DialogResources.h"
 #include "score/CTabrellaView.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tempo dialog: an edit box with an up-down control; the typed text decides.
 #include "platform/Dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The eight tunings and the twelve base tones that turn string numbers into MIDI notes.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tuning dialog: tuning and base tone chosen or typed in editable combo boxes, and 乙.
 #include <array>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests: the real tabrella on a private X server, typed at by keycode.
 
 usage: e2e_test.py TABRELLA SCENARIO

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A private X server and the real editor in it, driven as a user drives it.
 
 Keys go by X keycode (a physical key), so that the layout set with setxkbmap decides what

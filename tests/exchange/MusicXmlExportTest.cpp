@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MusicXML export, read back with pugixml and libzip: over many random scores the
 // notation plays exactly the notes the MIDI export sounds (key, start and end on the cell
 // grid); examples show the part, the tablature under the notes and the bends; the command

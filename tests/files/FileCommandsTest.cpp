@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // New, Open, Save, Save As and Exit through the view, with real files and scripted dialogs.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Real files in a fresh folder per test, and Shift-JIS literals.
 #include <gtest/gtest.h>

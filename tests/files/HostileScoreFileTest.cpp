@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that were never written by the program: whatever they hold, Open stays within the
 // score's cells, and a file it cannot read changes nothing.
 #include <gtest/gtest.h>

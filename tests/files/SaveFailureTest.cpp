@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving replaces the file only when every byte is on disk: any failure leaves the old file
 // as it was, no half-written file behind, and a message naming the file and the reason.
 #include <fcntl.h>

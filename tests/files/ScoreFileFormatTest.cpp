@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layout the writer produces and the words the reader takes, without the view.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The song title dialog and the title painted at once.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Inputs the fuzzer once broke the program with (tests/data/fuzz-regressions) and the seed
 // scores it starts from (fuzz/corpus): each goes through everything Open leads to (load,
 // tuning, drawing, MIDI export, a save that reads back the same) with no check failing.

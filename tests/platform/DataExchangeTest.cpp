@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Integer fields of dialogs: what a dialog box takes as a number, and how a refusal keeps
 // the dialog open without touching the fields that were not read.
 #include <gtest/gtest.h>

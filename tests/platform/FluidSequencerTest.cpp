@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The FluidSynth sequencer for real: the General MIDI sound font, real players, real
 // rendering. This machine may have no sound card, so sound is checked on the offline
 // output, and the speaker output is checked for whatever it finds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line, run as a user runs it: the built program on sample score files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

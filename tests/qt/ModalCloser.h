@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Closes the modal windows a command opens, recording what they were, so that tests can
 // drive commands that show dialogs and message boxes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printed pages: A4, true size, the grid where the layout puts it, every page of the
 // score with its number, and the page the screen shows when the dialog asks for it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt tests run real widgets on the offscreen platform.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's picture against the logical page: grid and text where the layout puts them.
 #include <gtest/gtest.h>
 

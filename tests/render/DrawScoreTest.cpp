@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page as drawn, in logical units (0.1 mm, y up), on a recording surface. Expected
 // numbers come from the page geometry: origin (80, -100), rows 160 high holding two cells,
 // columns 230 wide, 16 rows and 7 columns, a 16-unit gap after every 4 rows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zoom levels, scroll-bar ranges and requests, and the font commands. The numbers follow
 // the screen mapping: 1000 x 600 logical units span 220 x 120 pixels at 100 %.
 #include <gtest/gtest.h>

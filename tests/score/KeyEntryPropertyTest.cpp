@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long random runs of key presses, clicks and the go-to commands. Whatever arrives, the
 // cursor stays in its ranges, only the cursor cell (and the cell after it, for a two-cell
 // rest) changes, every slot holds a value the keys can produce, and nothing outside the

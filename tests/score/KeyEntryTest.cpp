@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key sequences against the key table: each row gives a score and a cursor, presses keys
 // and states the whole score, the cursor and the modified flag afterwards. Cells that a
 // row does not name must stay as they were.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random runs of insert blank, cut, copy and paste, each checked against a plain model of
 // the score as a list: inserting and erasing list elements, then padding or trimming the
 // list back to 2999 cells.

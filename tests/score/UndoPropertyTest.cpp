@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random runs of keys, range commands and the setting dialogs, with undo, redo and saves in
 // between, checked against a plain model of the history: a list of score states and a
 // position in it. Undo must give back each earlier state exactly, redo each later one, the

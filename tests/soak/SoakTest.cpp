@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long run of random events on one view: keys of every code, clicks, every command with
 // dialogs answered at random (valid, invalid, cancelled, Esc), zoom, scrolling, timer ticks,
 // paint passes and window sizes. After every event the view's state must be one the rest of

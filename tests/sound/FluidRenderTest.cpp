@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An exported file rendered offline through FluidSynth with the General MIDI sound font: the
 // notes and a bend sound at the pitches the score names. The audio export renders those same
 // bytes; read back with libsndfile, each format sounds the score's notes and ends when they

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MIDI export command against real files: what it asks, what it writes, and that a
 // failure leaves the old file and no partial file behind.
 #include <fcntl.h>

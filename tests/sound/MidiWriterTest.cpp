@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes of the MIDI writer, compared as hex text so a failure shows a readable diff.
 #include <gtest/gtest.h>
 

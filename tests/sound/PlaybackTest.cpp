@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Play, Stop, the stepping cursor and the cleanup, against the fake sequencer and real
 // temporary files; the page turning with the music, loops, speed, count-in and clicks.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tempo command: the spin arrows stay within 10..280, typed tempos up to 999 count, and
 // nothing that cannot be played gets through.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tunings, base tones and 乙: the pitch of every string, and the tuning command's dialog.
 #include <gtest/gtest.h>
 

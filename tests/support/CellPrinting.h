@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Readable cells, points and fonts in test failures, and short ways to write a cell.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fakes of the view's window and of the sequencer: controllable client size, scroll bars
 // and timers; every surface handed out records into a log.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading back what the MIDI writer produced: bytes as hex text for readable diffs, and a
 // strict reader of the one track that checks the file is well formed and times each event.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading back a MusicXML export with the libraries a reader would use (pugixml, libzip):
 // the notes with their ties joined, timed as the MIDI reader times them, and what stands

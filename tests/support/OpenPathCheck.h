@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything that follows opening a score file, run on one file's bytes and checked: the
 // load with its tuning, the paint pass, the immediate redraw and the printed page, the MIDI

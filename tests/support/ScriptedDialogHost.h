@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A dialog host that runs the real dialog classes against in-memory controls built from
 // their resource templates, following a script of user actions per dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A view wired to the fakes, as every view-level test needs it.
 #include <initializer_list>

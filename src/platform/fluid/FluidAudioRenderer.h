@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The audio export on FluidSynth: a synthesizer of its own, made for each render with the
 // playback's sound font and settings, played from the MIDI bytes on the sample clock and

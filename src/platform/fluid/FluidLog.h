@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // FluidSynth and libasound print to stderr by default; the user sees their reasons in a
 // message instead. FluidSynth's log is process-wide, so the last error is too.

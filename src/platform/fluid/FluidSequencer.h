@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sequencer device on FluidSynth: one synthesizer with the General MIDI sound font and
 // one audio driver for the program's life, one MIDI file player per open device.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turns Qt key events into the virtual-key codes the view understands, for the physical
 // keys of the Japanese 106/109 and the US layouts.

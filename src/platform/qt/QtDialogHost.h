@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs the program's dialogs as real Qt dialogs built from their resource templates, and
 // the standard message box, file and font dialogs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The progress of a long task on the window's thread as a Qt progress dialog with a cancel
 // button. It shows itself only once the task looks like taking longer than half a second.

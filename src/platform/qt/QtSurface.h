@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // IDrawSurface on a QPainter. Every logical point is mapped here (anisotropic screen
 // mapping or 0.1 mm printer mapping, y up) and drawn in device pixels, so text stays

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Qt edge of the text rule: Shift-JIS inside, QString only for showing and reading.
 #include <QString>

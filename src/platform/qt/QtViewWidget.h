@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The view's window: the central widget of the main window with its two scroll bars.
 // It keeps the picture in an image, so the paint pass and the immediate drawings of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A QDialog built from a dialog template, exposing its controls to the dialog's logic.
 #include <QDialog>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keyboard facts only X11 can tell: the layout in use and the lock indicators.
 #include "platform/qt/KeyTranslation.h"
