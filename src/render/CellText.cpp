@@ -2,14 +2,15 @@
 #include "render/CellText.h"
 
 #include "resources/Texts.h"
+#include "score/ScoreCell.h"
 
 namespace tabrella {
 
 std::string CellText(int value) {
-    if (value < 0 || value > 1299) return {};
-    if (value >= 400) return res::MarkName(value / 100);
-    if (value % 100 >= res::kStringNameCount) return {};
-    return res::MarkName(value / 100) + res::StringName(value % 100);
+    if (value < 0 || value >= slot::kPastCodes) return {};
+    if (value >= slot::kReserved) return res::MarkName(slot::Pressing(value));
+    if (slot::StringPart(value) >= res::kStringNameCount) return {};
+    return res::MarkName(slot::Pressing(value)) + res::StringName(slot::StringPart(value));
 }
 
 }  // namespace tabrella

@@ -65,11 +65,11 @@ HalfText LayoutHalf(const std::int32_t* slots, int w) {
         const int v = slots[j];
         h.text += CellText(v);
         if (v > 0) ++h.n;
-        if (InRange(v, 100, 400)) ++h.m;
+        if (InRange(v, slot::kWo, slot::kReserved)) ++h.m;
         // One full-width unit per character of the text, "ノ" where "ォ" stands.
-        if (InRange(v, 300, 399)) h.overlay += no;
-        if (v % 100 > 0) h.overlay += space;
-        if (v / 100 == 1 || v / 100 == 2) h.overlay += space;
+        if (slot::IsSmallO(v)) h.overlay += no;
+        if (slot::StringPart(v) > 0) h.overlay += space;
+        if (slot::IsWoOrO(v)) h.overlay += space;
     }
     if (h.n == 1 || h.n == 2) {
         h.offset = w / 3;
@@ -88,10 +88,10 @@ void DrawCell(IDrawSurface& s, const ScoreCell& cell, Point at, const PageGeomet
     const int tx = x + w / 25 + first.offset;
     const int f2 = cell.first[2];
 
-    if (InRange(f2, 500, 800)) {  // a rest in the centre slot
+    if (slot::IsRestMark(f2)) {  // a rest in the centre slot
         s.SelectFont(f.note);
         s.Text({tx, y - h / 20}, first.text);
-        if (InRange(f2, 700, 800)) s.Text({tx, y - h / 20}, res::Sjis(res::Txt::RestDot));
+        if (slot::IsDottedRest(f2)) s.Text({tx, y - h / 20}, res::Sjis(res::Txt::RestDot));
         return;
     }
     if (!cell.IsSplit()) {
@@ -101,16 +101,16 @@ void DrawCell(IDrawSurface& s, const ScoreCell& cell, Point at, const PageGeomet
         s.Text({tx, y - h / 20}, first.overlay);
         return;
     }
-    s.SelectFont(first.n != 1 || first.m != 0 || f2 > 899 ? f.halfNarrow : f.half);
+    s.SelectFont(first.n != 1 || first.m != 0 || f2 >= slot::kRepeat ? f.halfNarrow : f.half);
     s.Text({tx, y - h / 20}, first.text);
     s.SelectFont(f.halfOverlay);
     s.Text({tx, y - h / 40}, first.overlay);
 
     HalfText second = LayoutHalf(cell.second, w);
-    bool narrow = second.n != 1 || second.m != 0 || cell.second[2] > 899;
+    bool narrow = second.n != 1 || second.m != 0 || cell.second[2] >= slot::kRepeat;
     const bool firstEmpty = cell.first[1] == 0 && cell.first[2] == 0 && cell.first[3] == 0;
-    if (firstEmpty && second.n == 1 && cell.second[1] <= 99 && cell.second[2] <= 99 &&
-        cell.second[3] <= 99) {
+    if (firstEmpty && second.n == 1 && cell.second[1] < slot::kWo && cell.second[2] < slot::kWo &&
+        cell.second[3] < slot::kWo) {
         narrow = true;
         second.text = "   " + second.text;
     }
@@ -128,10 +128,10 @@ void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at, const
     auto slotX = [&](int j) { return x + w / 25 + (j - 1) * (w / 3); };
     const std::string& no = res::Sjis(res::Txt::OverlayNo);
     const int f2 = cell.first[2];
-    if (InRange(f2, 500, 800)) {
+    if (slot::IsRestMark(f2)) {
         s.SelectFont(f.note);
         s.Text({x + w / 3 + w / 25, y - h / 20 - 3}, CellText(f2));
-        if (InRange(f2, 700, 800)) {
+        if (slot::IsDottedRest(f2)) {
             s.Text({x + w / 3 + w / 25, y - h / 20 - 3}, res::Sjis(res::Txt::RestDot));
         }
         return;
@@ -139,9 +139,9 @@ void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at, const
     if (!cell.IsSplit()) {
         for (int j = 1; j <= 3; ++j) {
             const int v = cell.first[j];
-            s.SelectFont(InRange(v, 100, 399) ? f.noteNarrow : f.note);
+            s.SelectFont(slot::IsPressed(v) ? f.noteNarrow : f.note);
             s.Text({slotX(j), y - h / 20 - 3}, CellText(v));
-            if (InRange(v, 300, 399)) {
+            if (slot::IsSmallO(v)) {
                 s.SelectFont(f.overlay);
                 s.Text({slotX(j), y - h / 20}, no);
             }
@@ -151,9 +151,9 @@ void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at, const
     auto drawHalf = [&](const std::int32_t* slots, int ty) {
         for (int j = 1; j <= 3; ++j) {
             const int v = slots[j];
-            s.SelectFont(v >= 100 ? f.halfNarrow : f.half);
+            s.SelectFont(v >= slot::kWo ? f.halfNarrow : f.half);
             s.Text({slotX(j), ty}, CellText(v));
-            if (InRange(v, 300, 399)) {
+            if (slot::IsSmallO(v)) {
                 s.SelectFont(f.halfOverlay);
                 s.Text({slotX(j), ty}, no);
             }

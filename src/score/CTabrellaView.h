@@ -275,7 +275,7 @@ class CTabrellaView : public platform::IViewEvents {
 
   private:
     // Keys that store into the cursor cell k; each refuses cells that do not exist.
-    void EnterString(int k, int string, bool covered);
+    void EnterString(int k, int string);
     void ClearCursorSlot(int k);
     void StepModifier(int k);
     void PlacePairRest(int k, int code);

@@ -32,23 +32,14 @@ int StringOfKey(int key) {
 int TechniqueOfKey(int key) {
     switch (key) {
         case vk::kOemPlus:
-            return 1000;
+            return slot::kHa;
         case vk::kL:
-            return 1100;
+            return slot::kTsu;
         case vk::kK:
-            return 1200;
+            return slot::kHi;
         default:
             return 0;
     }
-}
-
-bool IsRestMark(int value) {
-    return value >= 500 && value <= 800;
-}
-
-// New value of a slot when a string is entered: the modifier (hundreds) stays.
-int WithString(int old, int string) {
-    return string + (old - old % 100);
 }
 
 }  // namespace
@@ -57,7 +48,7 @@ void CTabrellaView::OnKeyDown(int key) {
     // 1. The cursor cell and whether a two-cell rest above covers it.
     const int k = CursorCell();
     const ScoreCell* above = CellAt(k - 1);
-    const bool covered = above && (above->first[2] == 500 || above->first[2] == 700);
+    const bool covered = above && slot::CoversNext(above->first[2]);
     const int string = StringOfKey(key);
     // A key changes at most the cursor cell and the one below it (a two-cell rest).
     ScoreEdit edit(*this, k, k + 1);
@@ -69,12 +60,12 @@ void CTabrellaView::OnKeyDown(int key) {
     if (key == vk::kInsert && !covered) {
         if (ScoreCell* cell = CellAt(k)) {
             const int f2 = cell->first[2];
-            if (!IsRestMark(f2) && f2 != 900) cell->split = cell->IsSplit() ? 0 : 1;
+            if (!slot::IsRestMark(f2) && f2 != slot::kRepeat) cell->split = cell->IsSplit() ? 0 : 1;
         }
     }
 
     // 4. String entry.
-    if (string != kNoString && !covered) EnterString(k, string, covered);
+    if (string != kNoString && !covered) EnterString(k, string);
 
     // 5. Cursor moves, the modifier step, and the rest marks.
     switch (key) {
@@ -94,16 +85,16 @@ void CTabrellaView::OnKeyDown(int key) {
             StepModifier(k);
             break;
         case vk::kOem1:
-            if (k % 2 == 1) PlacePairRest(k, 500);
+            if (k % 2 == 1) PlacePairRest(k, slot::kPairRest);
             break;
         case vk::kOem6:
-            PlaceRest(k, 600);
+            PlaceRest(k, slot::kRest);
             break;
         case vk::kOem3:
-            if (k % 2 == 1 && k > 1) PlacePairRest(k, 700);
+            if (k % 2 == 1 && k > 1) PlacePairRest(k, slot::kDottedPairRest);
             break;
         case vk::kOem4:
-            if (k >= 1) PlaceRest(k, 800);
+            PlaceRest(k, slot::kDottedRest);
             break;
         default:
             break;
@@ -158,41 +149,41 @@ void CTabrellaView::ClearCursorSlot(int k) {
     if (!cell) return;
     // The half follows m_cursorHalf even in a whole cell.
     cell->Half(m_cursorHalf)[m_cursorSlot] = 0;
-    if (cell->first[2] >= 500) cell->first[2] = 0;
+    if (slot::IsMark(cell->first[2])) cell->first[2] = 0;
     if (!cell->IsSplit()) cell->first[m_cursorSlot] = 0;
 }
 
-void CTabrellaView::EnterString(int k, int string, bool /*covered*/) {
+void CTabrellaView::EnterString(int k, int string) {
     ScoreCell* cell = CellAt(k);
     if (!cell) return;
     const int half = cell->IsSplit() ? m_cursorHalf : 1;
     std::int32_t* slots = cell->Half(half);
-    if (slots[2] >= 500) slots[2] = 0;
-    slots[m_cursorSlot] = WithString(slots[m_cursorSlot], string);
+    if (slot::IsMark(slots[2])) slots[2] = 0;
+    slots[m_cursorSlot] = slot::WithString(slots[m_cursorSlot], string);
 }
 
 void CTabrellaView::StepModifier(int k) {
     ScoreCell* cell = CellAt(k);
     if (!cell) return;
     if (!cell->IsSplit()) {
-        if (cell->first[2] >= 500) cell->first[2] = 0;
+        if (slot::IsMark(cell->first[2])) cell->first[2] = 0;
         std::int32_t& v = cell->first[m_cursorSlot];
-        // none → ヲ → オ → ォ → none with a string; 0 → 100 → 200 → 0 without one.
-        if (v < 200) {
-            v += 100;
-        } else if (v < 300 && v % 100 > 0) {
-            v += 100;
-        } else if (v == 200) {
-            v = 0;
-        } else if (v >= 300 && v < 400) {
-            v -= 300;
+        // none → ヲ → オ → ォ → none with a string; none → ヲ → オ → none without one.
+        if (v < slot::kO) {
+            v += slot::kPressingStep;
+        } else if (v < slot::kSmallO && slot::StringPart(v) > 0) {
+            v += slot::kPressingStep;
+        } else if (v == slot::kO) {
+            v = slot::kEmpty;
+        } else if (v >= slot::kSmallO && v < slot::kReserved) {
+            v -= slot::kSmallO;
         }
         return;
     }
     std::int32_t* slots = cell->Half(m_cursorHalf);
-    if (slots[2] >= 500) slots[2] = 0;
+    if (slot::IsMark(slots[2])) slots[2] = 0;
     std::int32_t& v = slots[m_cursorSlot];
-    v = v < 300 ? v + 100 : v - 300;
+    v = v < slot::kSmallO ? v + slot::kPressingStep : v - slot::kSmallO;
 }
 
 void CTabrellaView::PlacePairRest(int k, int code) {
@@ -221,7 +212,7 @@ void CTabrellaView::PlaceRepeat(int k) {
     ScoreCell* cell = CellAt(k);
     if (k <= 1 || !cell || cell->IsSplit()) return;
     cell->first[1] = cell->first[3] = 0;
-    cell->first[2] = 900;
+    cell->first[2] = slot::kRepeat;
 }
 
 void CTabrellaView::OnMouse(platform::MouseEvent event) {
@@ -302,7 +293,8 @@ void CTabrellaView::OnGoToEnd() {
     // One past the last used cell, on the upper cell of a row. Only on the first page does
     // a cursor near the end of the cells stay where it is; on a page moved forward the
     // page position says nothing about the end.
-    int target = m_topColumn > 0 || m_cursorPos < 2997 ? LastUsedCell() + 1 : m_cursorPos;
+    int target =
+        m_topColumn > 0 || m_cursorPos < kLastFullRowCell ? LastUsedCell() + 1 : m_cursorPos;
     if (target % 2 == 0) ++target;
     if (m_topColumn == 0) {
         m_cursorPos = target;  // may lie beyond the page shown

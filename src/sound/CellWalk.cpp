@@ -10,22 +10,22 @@ namespace {
 
 bool AnyString(const ScoreCell& c) {
     for (int s = 1; s <= 3; ++s) {
-        if (HoldsString(c.first[s]) || HoldsString(c.second[s])) return true;
+        if (slot::HoldsString(c.first[s]) || slot::HoldsString(c.second[s])) return true;
     }
     return false;
 }
 
-bool AnyRestCode(const ScoreCell& c) {
+bool AnySoundingRest(const ScoreCell& c) {
     for (int s = 1; s <= 3; ++s) {
-        if (IsRestCode(c.first[s]) || IsRestCode(c.second[s])) return true;
+        if (slot::IsSoundingRest(c.first[s]) || slot::IsSoundingRest(c.second[s])) return true;
     }
     return false;
 }
 
 int HighestPressing(const std::int32_t* slots, int p) {
     for (int s = 1; s <= 3; ++s) {
-        const int modifier = slots[s] / 100;
-        if (modifier == 1 || modifier == 2) p = std::max(p, modifier);
+        const int kind = MarkKind(slots[s]);
+        if (kind == kWoKind || kind == kOKind) p = std::max(p, kind);
     }
     return p;
 }
@@ -33,30 +33,30 @@ int HighestPressing(const std::int32_t* slots, int p) {
 }  // namespace
 
 bool IsRepeatCell(const ScoreCell& c) {
-    return c.first[2] == 900;
+    return c.first[2] == slot::kRepeat;
 }
 
 bool IsNoteCell(const ScoreCell& c) {
-    return !IsRepeatCell(c) && AnyString(c) && !IsRestCode(c.first[2]);
+    return !IsRepeatCell(c) && AnyString(c) && !slot::IsSoundingRest(c.first[2]);
 }
 
 bool Answers(const ScoreCell& c) {
-    return AnyString(c) || IsRestCode(c.first[2]) || c.first[2] == 900;
+    return AnyString(c) || slot::IsSoundingRest(c.first[2]) || IsRepeatCell(c);
 }
 
 bool IsHoldCell(const ScoreCell& c) {
-    return !AnyString(c) && !AnyRestCode(c);
+    return !AnyString(c) && !AnySoundingRest(c);
 }
 
 int BendByte(int kind, int p) {
     switch (kind) {
-        case 1:
+        case kWoKind:
             return 0x60;
-        case 2:
+        case kOKind:
             return 0x7F;
-        case 10:
+        case kHaKind:
             return (2 - p) * 32;
-        case 12:
+        case kHiKind:
             return 0x20;
         default:
             return kBendCentre;
@@ -68,8 +68,8 @@ NoteMarks MarksOf(const ScoreCell& c) {
     if (c.split == 1) {
         for (int s = 1; s <= 3; ++s) {
             const int v = c.second[s];
-            if (v == 100 || v == 200 || v == 1000 || v == 1200) m.bendKind = v / 100;
-            if (v == 1100) m.tsu = true;
+            if (IsBendMark(v)) m.bendKind = MarkKind(v);
+            if (v == slot::kTsu) m.tsu = true;
         }
     }
     // Both together would make an invalid event; the bend mark wins.
@@ -83,7 +83,7 @@ NoteMarks MarksOf(const ScoreCell& c) {
 
 int SoundingKey(const CTabrellaView& view, std::int32_t v) {
     // A file may hold string parts past 13 or tunings that put a string off the MIDI keys.
-    const int key = v % 100 != 0 ? view.PitchOfSlot(v) : -1;
+    const int key = slot::StringPart(v) != 0 ? view.PitchOfSlot(v) : -1;
     return key >= 0 && key <= 127 ? key : -1;
 }
 

@@ -14,20 +14,28 @@ class CTabrellaView;
 inline constexpr int kBendCentre = 0x40;
 inline constexpr int kTsuPeak = 0x60;  // ツ: up one semitone, then back
 
-// A slot names a string (marks, bare modifiers and empty slots do not).
-constexpr bool HoldsString(int v) {
-    return v != 0 && v <= 400 && v % 100 != 0;
+// The kind of a bend or ツ is the hundreds of the slot value that asks for it.
+constexpr int MarkKind(int v) {
+    return v / slot::kPressingStep;
 }
-
-constexpr bool IsRestCode(int v) {
-    return v == 500 || v == 600;
-}
+inline constexpr int kWoKind = MarkKind(slot::kWo);
+inline constexpr int kOKind = MarkKind(slot::kO);
+inline constexpr int kHaKind = MarkKind(slot::kHa);
+inline constexpr int kTsuKind = MarkKind(slot::kTsu);
+inline constexpr int kHiKind = MarkKind(slot::kHi);
 
 constexpr bool IsBendKind(int kind) {
-    return kind == 1 || kind == 2 || kind == 10 || kind == 12;
+    return kind == kWoKind || kind == kOKind || kind == kHaKind || kind == kHiKind;
 }
-
-inline constexpr int kTsuKind = 11;
+// The mark a hold cell's half plays: its own centre slot's, or in the second half with an
+// empty centre the first half's again.
+constexpr int HeldKind(int centre, int half, int firstKind) {
+    return centre >= slot::kWo ? MarkKind(centre) : (half == 1 ? 0 : firstKind);
+}
+// Slot values that bend the note sounding: a bare ヲ or オ, ハ, ヒ.
+constexpr bool IsBendMark(int v) {
+    return v == slot::kWo || v == slot::kO || v == slot::kHa || v == slot::kHi;
+}
 
 bool IsRepeatCell(const ScoreCell& c);
 bool IsNoteCell(const ScoreCell& c);

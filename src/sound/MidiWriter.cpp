@@ -67,8 +67,8 @@ class KeyTable {
     }
 
   private:
-    // Every note the keys can enter (modifier 0..3, string 1..13) is below 400.
-    static constexpr int kSize = 400;
+    // Every note the keys can enter (pressing 0..3, string 1..13) lies below this.
+    static constexpr int kSize = slot::kSmallO + slot::kPressingStep;
     int Compute(std::int32_t v) const { return SoundingKey(m_view, v); }
     const CTabrellaView& m_view;
     std::array<std::int16_t, kSize> m_keys{};
@@ -226,7 +226,7 @@ void MidiPass::OwnTime(const ScoreCell& c) {
     if (Halves(c) == 2) {
         StepBack();
         Delta(kHalfTicks);
-    } else if (c.first[2] == 1100) {
+    } else if (c.first[2] == slot::kTsu) {
         Event(kBend, 0, kTsuPeak);
         Delta(kHalfTicks);
         Event(kBend, 0, kBendCentre);
@@ -245,9 +245,9 @@ void MidiPass::HoldCell(const ScoreCell& c, int p) {
     int firstKind = 0;
     for (int h = 1; h <= halves; ++h) {
         const int centre = c.Half(h)[2];
-        const int kind = centre >= 100 ? centre / 100 : (h == 1 ? 0 : firstKind);
+        const int kind = HeldKind(centre, h, firstKind);
         if (h == 1) firstKind = kind;
-        if (kind == 11) {
+        if (kind == kTsuKind) {
             Event(kBend, 0, kTsuPeak);
             Delta(ticks / 2);
             Event(kBend, 0, kBendCentre);

@@ -19,7 +19,7 @@ constexpr int kMeasureSixteenths = 8 * kCellSixteenths;
 
 // A slot's text as the page shows it: the pressing sign, then the string name.
 std::string TablatureOf(int v) {
-    const int mark = v / 100, string = v % 100;
+    const int mark = slot::Pressing(v), string = slot::StringPart(v);
     std::string text;
     if (mark >= 0 && mark < res::kMarkNameCount) text += res::MarkName(mark);
     if (string >= 0 && string < res::kStringNameCount) text += res::StringName(string);
@@ -79,14 +79,14 @@ class NotationBuilder : private ICellWalker {
             if (m.Any()) {
                 // As in the file, ツ goes up here and stays up through the hold.
                 NotationNote& on = SoundOn(1);
-                BendTo(on, m.bend ? m.bendByte : kTsuPeak, m.bend && m.bendKind == 10);
+                BendTo(on, m.bend ? m.bendByte : kTsuPeak, m.bend && m.bendKind == kHaKind);
                 Sign(on, m.bend ? m.bendKind : kTsuKind);
             } else {
                 Strike(c.second, 1);
             }
         } else {
             NotationNote& note = Strike(c.first, kCellSixteenths);
-            if (c.first[2] == 1100) Tsu(note);
+            if (c.first[2] == slot::kTsu) Tsu(note);
         }
         for (int k = n + 1; k <= n + holds; ++k) HoldCell(m_run.Cell(k), m.p);
     }
@@ -97,16 +97,16 @@ class NotationBuilder : private ICellWalker {
         int firstKind = 0;
         for (int h = 1; h <= halves; ++h) {
             const int centre = c.Half(h)[2];
-            const int kind = centre >= 100 ? centre / 100 : (h == 1 ? 0 : firstKind);
+            const int kind = HeldKind(centre, h, firstKind);
             if (h == 1) firstKind = kind;
             NotationNote& on = SoundOn(kCellSixteenths / halves);
             if (kind == kTsuKind) {
                 Tsu(on);
             } else if (IsBendKind(kind)) {
-                BendTo(on, BendByte(kind, p), kind == 10);
+                BendTo(on, BendByte(kind, p), kind == kHaKind);
             }
             // The sign stands where the cell writes it, not where a second half repeats it.
-            if (centre >= 100 && (kind == kTsuKind || IsBendKind(kind))) Sign(on, kind);
+            if (centre >= slot::kWo && (kind == kTsuKind || IsBendKind(kind))) Sign(on, kind);
         }
     }
 

@@ -124,7 +124,7 @@ void CTabrellaView::OnTimer(int /*id*/) {
     } else {
         // The cursor cell is compared, so the cursor also stops at the end on a page moved
         // forward.
-        const int last = m_cursorPos >= 2997 ? 0 : LastUsedCell();
+        const int last = m_cursorPos >= kLastFullRowCell ? 0 : LastUsedCell();
         if (CursorCell() < last) {
             PlayStep();
         } else {

@@ -128,9 +128,9 @@ std::string CTabrellaView::BaseToneLabelOf() const {
 }
 
 int CTabrellaView::PitchOfSlot(int value) const {
-    const int string = value % 100;
-    if (value <= 0 || string < 1 || string > 13) return -1;
-    return m_pitch[string] + value / 100;
+    const int string = slot::StringPart(value);
+    if (value <= 0 || string < 1 || string > kStringCount) return -1;
+    return m_pitch[string] + slot::Pressing(value);
 }
 
 }  // namespace tabrella
