@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+#include "base/AtomicFile.h"
+#include "base/Sjis.h"
 #include "exchange/MusicXmlWriter.h"
 #include "files/ScoreFile.h"
 #include "platform/fluid/FluidAudioRenderer.h"
@@ -36,7 +38,6 @@
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/KeyCodes.h"
-#include "resources/Sjis.h"
 #include "score/CTabrellaView.h"
 #include "score/RangeDialogs.h"
 #include "support/ViewHarness.h"

@@ -48,6 +48,20 @@ tabrella_configure_and_build() {
 }
 
 # Fails, naming the files, when a C++ source differs from what .clang-format makes of it.
+# The layers include downwards only: src/base nothing of the editor, the platform
+# interfaces nothing but themselves and src/base.
+tabrella_check_layers() {
+    local wrong
+    wrong=$( { grep -Hn '#include "' src/base/*.h src/base/*.cpp | grep -v '#include "base/';
+               grep -Hn '#include "' src/platform/*.h src/platform/*.cpp |
+                   grep -Ev '#include "(base|platform)/'; } || true)
+    if [ -n "$wrong" ]; then
+        echo "Includes against the layers:" >&2
+        echo "$wrong" | sed 's/^/  /' >&2
+        return 1
+    fi
+}
+
 tabrella_check_format() {
     local unformatted
     unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -o '^[^:]*:[0-9]*:[0-9]*: warning' | cut -d: -f1 | sort -u || true)

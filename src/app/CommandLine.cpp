@@ -19,8 +19,9 @@
 #include "app/AppInfo.h"
 #include "app/BatchWindow.h"
 #include "app/CMainFrame.h"
+#include "base/AtomicFile.h"
 #include "exchange/MusicXmlWriter.h"
-#include "files/AtomicFile.h"
+#include "files/FileMessage.h"
 #include "platform/fluid/FluidAudioRenderer.h"
 #include "platform/fluid/FluidSequencer.h"
 #include "platform/qt/QtSettings.h"
@@ -41,7 +42,7 @@ int Failure(const QString& file, const QString& reason) {
 }
 
 int Failure(const FileError& error) {
-    return Failure(qt::FromNativePath(error.path), qt::FromSjis(error.reason));
+    return Failure(qt::FromNativePath(error.path), qt::FromSjis(ReasonText(error)));
 }
 
 // A path named on the command line is made absolute first, as the file dialog would give

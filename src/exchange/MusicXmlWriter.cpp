@@ -7,7 +7,7 @@
 #include <pugixml.hpp>
 #include <sstream>
 
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
 
 namespace tabrella::exchange {
 namespace {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "files/FileDialogs.h"
+#include "files/FileMessage.h"
 #include "files/ScoreFile.h"
 #include "resources/FileTexts.h"
 #include "resources/Texts.h"
@@ -32,10 +33,6 @@ platform::FileDialogRequest OpenRequest() {
 
 }  // namespace
 
-void CTabrellaView::ShowFileError(std::string_view sjisHeadline, const FileError& error) {
-    m_services.dialogs.FileMessageBox(sjisHeadline, error.path, error.reason);
-}
-
 void CTabrellaView::SetFileCaption() {
     if (m_filePath.empty()) {
         m_services.window.SetCaption(res::Sjis(res::Txt::NewScoreCaption));
@@ -54,7 +51,7 @@ std::optional<std::string> CTabrellaView::AskSavePath() {
 // score tied to the file it had.
 bool CTabrellaView::SaveTo(const std::string& path) {
     if (std::optional<FileError> error = WriteScoreFile(path)) {
-        ShowFileError(res::Sjis(res::FileTxt::SaveFailed), *error);
+        ShowFileError(m_services.dialogs, res::Sjis(res::FileTxt::SaveFailed), *error);
         return false;
     }
     m_filePath = path;
@@ -141,7 +138,7 @@ void CTabrellaView::OnFileOpen() {
 
 void CTabrellaView::OpenNamedFile(const std::string& path) {
     if (std::optional<FileError> error = LoadScoreFile(path)) {
-        ShowFileError(res::Sjis(res::FileTxt::OpenFailed), *error);
+        ShowFileError(m_services.dialogs, res::Sjis(res::FileTxt::OpenFailed), *error);
     }
 }
 

@@ -12,7 +12,7 @@
 #include <charconv>
 #include <limits>
 
-#include "files/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"

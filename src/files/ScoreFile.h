@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "files/FileError.h"
+#include "base/FileError.h"
 #include "score/ScoreCell.h"
 
 namespace tabrella {

@@ -4,9 +4,6 @@
 #include <charconv>
 #include <cstdio>
 
-#include "resources/FileTexts.h"
-#include "resources/Texts.h"
-
 namespace tabrella::platform {
 
 std::optional<int> ParseDialogInt(std::string_view text) {
@@ -29,7 +26,7 @@ void DataExchange::Text(int id, std::string& field) {
     if (m_saving) {
         if (!m_controls.TextFitsSjis(id)) {
             m_failed = true;
-            m_controls.RefuseInput(id, res::Sjis(res::FileTxt::NotShiftJis));
+            m_controls.RefuseInput(id, m_controls.Refusals().notShiftJis);
             return;
         }
         field = m_controls.GetText(id);
@@ -47,7 +44,7 @@ void DataExchange::Int(int id, int& field) {
     std::optional<int> value = ParseDialogInt(m_controls.GetText(id));
     if (!value) {
         m_failed = true;
-        m_controls.RefuseInput(id, res::Sjis(res::Txt::IntegerRequired));
+        m_controls.RefuseInput(id, m_controls.Refusals().integerRequired);
         return;
     }
     field = *value;
@@ -63,7 +60,7 @@ void DataExchange::IntInRange(int id, int& field, int lower, int upper) {
     if (!value || *value < lower || *value > upper) {
         m_failed = true;
         char message[256];
-        std::snprintf(message, sizeof message, res::Sjis(res::Txt::IntegerRangeFormat).c_str(),
+        std::snprintf(message, sizeof message, m_controls.Refusals().integerRangeFormat.c_str(),
                       lower, upper);
         m_controls.RefuseInput(id, message);
         return;

@@ -22,6 +22,13 @@ inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 
 // The live controls of an open dialog. Texts are Shift-JIS.
+// The words a refused input is answered with, Shift-JIS; the controls supply them.
+struct RefusalTexts {
+    std::string notShiftJis;
+    std::string integerRequired;
+    std::string integerRangeFormat;  // printf format taking the lower and upper bound
+};
+
 class IDialogControls {
   public:
     virtual ~IDialogControls() = default;
@@ -40,6 +47,7 @@ class IDialogControls {
     virtual void StartTimer(int id, int intervalMs) = 0;
     // Shows a validation message and puts the focus on the control; the dialog stays open.
     virtual void RefuseInput(int controlId, std::string_view sjisMessage) = 0;
+    virtual const RefusalTexts& Refusals() const = 0;
     virtual void End(int result) = 0;
 };
 

@@ -3,7 +3,9 @@
 
 #include <string_view>
 
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
+#include "resources/FileTexts.h"
+#include "resources/Texts.h"
 
 namespace tabrella::res {
 namespace {
@@ -165,6 +167,13 @@ const DialogTemplate* FindDialogTemplate(int id) {
         if (t.id == id) return &t;
     }
     return nullptr;
+}
+
+const platform::RefusalTexts& InputRefusals() {
+    static const platform::RefusalTexts texts{res::Sjis(FileTxt::NotShiftJis),
+                                              res::Sjis(Txt::IntegerRequired),
+                                              res::Sjis(Txt::IntegerRangeFormat)};
+    return texts;
 }
 
 }  // namespace tabrella::res

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Dialog.h"
+
 namespace tabrella::res {
 
 enum class ControlKind {
@@ -47,5 +49,8 @@ inline constexpr int kDlgPlaySpeed = 160;
 
 // The template of a dialog resource, or nullptr for an unknown id.
 const DialogTemplate* FindDialogTemplate(int id);
+
+// How the dialogs answer a refused input.
+const platform::RefusalTexts& InputRefusals();
 
 }  // namespace tabrella::res

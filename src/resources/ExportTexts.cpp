@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
 
 namespace tabrella::res {
 namespace {
@@ -24,6 +24,7 @@ constexpr std::array<std::string_view, static_cast<size_t>(ExportTxt::Count)> kU
     "オーディオを書き出す機能がありません。",
     "MusicXMLを書き出す機能がありません。",
     "MusicXMLを作成できませんでした。",
+    "MIDIデータを作成できませんでした。",
 };
 
 }  // namespace

@@ -20,6 +20,7 @@ enum class ExportTxt {
     NoAudioRenderer,      // オーディオを書き出す機能がありません。
     NoNotationWriter,     // MusicXMLを書き出す機能がありません。
     NotationFailed,       // MusicXMLを作成できませんでした。
+    MidiFailed,           // MIDIデータを作成できませんでした。
     Count
 };
 

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <utility>
 
+#include "base/Sjis.h"
 #include "resources/CommandIds.h"
-#include "resources/Sjis.h"
 
 namespace tabrella::res {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
 
 namespace tabrella::res {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
 
 namespace tabrella::res {
 

@@ -13,8 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "files/AtomicFile.h"
-#include "files/FileError.h"
+#include "base/FileError.h"
 #include "platform/DrawSurface.h"
 #include "platform/Sequencer.h"
 #include "platform/Services.h"
@@ -308,7 +307,6 @@ class CTabrellaView : public platform::IViewEvents {
     std::optional<std::string> AskSavePath();
     void SetFileCaption();
     // The one message for a file that failed: headline, the file's path, the reason.
-    void ShowFileError(std::string_view sjisHeadline, const FileError& error);
     void ResetView();
     void PaintTitleNow();
 

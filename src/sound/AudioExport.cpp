@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The audio export: the bytes of the MIDI export, rendered into a WAV, FLAC or Ogg Vorbis
 // file by the platform's synthesizer.
-#include <cerrno>
 #include <sstream>
 
-#include "files/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "resources/ExportTexts.h"
 #include "score/CTabrellaView.h"
 #include "sound/ExportNames.h"
@@ -62,7 +61,8 @@ std::optional<FileError> CTabrellaView::ExportAudio(const std::string& path,
     if (!format) return FileError{path, res::Sjis(res::ExportTxt::UnknownAudioType)};
     if (!m_services.audio) return FileError{path, res::Sjis(res::ExportTxt::NoAudioRenderer)};
     std::ostringstream midi;
-    if (!WriteMidiStream(midi, 1, ExportEndCell())) return MakeFileError(path, ENOMEM);
+    if (!WriteMidiStream(midi, 1, ExportEndCell()))
+        return FileError{path, res::Sjis(res::ExportTxt::MidiFailed)};
 
     // The synthesizer writes a file by name: a new one beside the target, which takes the
     // target's place only once the render is complete.

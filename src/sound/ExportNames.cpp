@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sound/ExportNames.h"
 
+#include "files/FileMessage.h"
 #include "resources/SoundTexts.h"
 #include "resources/Texts.h"
 
@@ -43,7 +44,7 @@ std::optional<std::string> AskExportPath(platform::IDialogHost& dialogs,
 }
 
 void ShowExportError(platform::IDialogHost& dialogs, const FileError& error) {
-    dialogs.FileMessageBox(res::Sjis(res::SoundTxt::CannotWriteFile), error.path, error.reason);
+    ShowFileError(dialogs, res::Sjis(res::SoundTxt::CannotWriteFile), error);
 }
 
 }  // namespace tabrella

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "files/FileError.h"
+#include "base/FileError.h"
 #include "platform/Dialog.h"
 
 namespace tabrella {

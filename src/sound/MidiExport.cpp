@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The MIDI export command: the score from its first cell into a file the user names.
-#include <cerrno>
 #include <sstream>
 
-#include "files/AtomicFile.h"
+#include "base/AtomicFile.h"
+#include "files/FileMessage.h"
+#include "resources/ExportTexts.h"
 #include "resources/SoundTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
@@ -37,13 +38,14 @@ void CTabrellaView::OnMidiExport() {
         return;
     }
     if (const std::optional<FileError> error = ExportMidi(*path)) {
-        ShowFileError(res::Sjis(res::SoundTxt::CannotWriteFile), *error);
+        ShowFileError(m_services.dialogs, res::Sjis(res::SoundTxt::CannotWriteFile), *error);
     }
 }
 
 std::optional<FileError> CTabrellaView::ExportMidi(const std::string& path) const {
     std::ostringstream bytes;
-    if (!WriteMidiStream(bytes, 1, ExportEndCell())) return MakeFileError(path, ENOMEM);
+    if (!WriteMidiStream(bytes, 1, ExportEndCell()))
+        return FileError{path, res::Sjis(res::ExportTxt::MidiFailed)};
     return WriteFileAtomically(path, bytes.str());
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The MusicXML export: the notes the MIDI export sounds, as notation, into a .musicxml or a
 // compressed .mxl file.
-#include "files/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "resources/ExportTexts.h"
 #include "score/CTabrellaView.h"
 #include "sound/ExportNames.h"

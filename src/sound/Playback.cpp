@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "files/AtomicFile.h"
+#include "base/AtomicFile.h"
+#include "files/FileMessage.h"
 #include "resources/RangeTexts.h"
 #include "resources/SoundTexts.h"
 #include "score/CTabrellaView.h"
@@ -65,7 +66,7 @@ void CTabrellaView::StartPlay(int firstCell, int loopLast) {
         m_playing = 0;
         m_playFilePath.clear();
         m_services.window.KillTimer(kPlayTimer);
-        ShowFileError(res::Sjis(res::SoundTxt::CannotCreatePlayFile), *error);
+        ShowFileError(m_services.dialogs, res::Sjis(res::SoundTxt::CannotCreatePlayFile), *error);
         return;
     }
     m_playFilePath = path;

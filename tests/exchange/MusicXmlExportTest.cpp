@@ -11,9 +11,9 @@
 #include <random>
 #include <sstream>
 
+#include "base/Sjis.h"
 #include "exchange/MusicXmlWriter.h"
 #include "resources/CommandIds.h"
-#include "resources/Sjis.h"
 #include "resources/Texts.h"
 #include "sound/Tuning.h"
 #include "support/CellPrinting.h"

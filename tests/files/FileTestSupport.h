@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
 
 namespace tabrella::test {
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <random>
 
+#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
 #include "resources/FileTexts.h"
@@ -94,7 +95,7 @@ TEST_F(HostileFile, AFileIsReadWholeOrRefusedAsNoScoreWithNothingChanged) {
         h.window.caption = "before";
         if (const std::optional<FileError> error = Load(bytes)) {
             ++refused;
-            EXPECT_EQ(error->reason, res::Sjis(res::FileTxt::NotAScore));
+            EXPECT_EQ(ReasonText(*error), res::Sjis(res::FileTxt::NotAScore));
             EXPECT_EQ(v().m_filePath, "before.tbr");
             EXPECT_EQ(v().m_cells[5].first[2], 7);
             EXPECT_EQ(h.window.caption, "before");
@@ -120,7 +121,7 @@ TEST_F(HostileFile, EveryStrayWordAmongTheCellsRefusesTheFile) {
             for (const std::string& w : record) cells += w + " ";
             const std::optional<FileError> error = Load(cells + tail);
             ASSERT_TRUE(error) << word << " at " << place;
-            EXPECT_EQ(error->reason, res::Sjis(res::FileTxt::NotAScore));
+            EXPECT_EQ(ReasonText(*error), res::Sjis(res::FileTxt::NotAScore));
         }
     }
     for (const char* fine : {"+5 -0 007 99999999999 -99999999999 0 Title 1 2 3 4 5 6 7 ",
@@ -214,7 +215,7 @@ class UnreadableFile : public HostileFile {
         const std::optional<FileError> error = v().LoadScoreFile(path);
         ASSERT_TRUE(error);
         EXPECT_EQ(error->path, path);
-        EXPECT_EQ(error->reason, SystemReason(errnum));
+        EXPECT_EQ(ReasonText(*error), ReasonText(MakeFileError({}, errnum)));
         EXPECT_EQ(v().m_cells[1].first[2], 5);
         EXPECT_EQ(v().m_title, S("題"));
         EXPECT_EQ(v().m_filePath, "old.tbr");
@@ -251,7 +252,7 @@ TEST_F(UnreadableFile, WritingOntoADeviceOrFifoIsRefused) {
     for (const std::string& target : {std::string("/dev/null"), fifo}) {
         const std::optional<FileError> saved = v().WriteScoreFile(target);
         ASSERT_TRUE(saved) << target;
-        EXPECT_EQ(saved->reason, SystemReason(kNotRegularFile));
+        EXPECT_EQ(ReasonText(*saved), res::Sjis(res::FileTxt::NotRegularFile));
         EXPECT_TRUE(v().ExportMidi(target)) << target;
     }
 }

@@ -12,7 +12,8 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "files/AtomicFile.h"
+#include "base/AtomicFile.h"
+#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
 #include "resources/CommandIds.h"
@@ -42,7 +43,8 @@ class SaveFailure : public ::testing::Test {
     void ExpectMessage(const std::string& path, int errnum, const std::string& before = "") {
         ASSERT_EQ(h.dialogs.messages.size(), 1u);
         EXPECT_EQ(h.dialogs.messages[0].text, S("ファイルを保存できませんでした。") + "\n" + path +
-                                                  "\n" + before + SystemReason(errnum));
+                                                  "\n" + before +
+                                                  ReasonText(MakeFileError({}, errnum)));
         EXPECT_EQ(h.dialogs.messages[0].caption, "Tabrella");
         EXPECT_EQ(h.dialogs.messages[0].kind, platform::MessageBoxKind::Ok);
         for (const auto& shown : h.dialogs.shown) EXPECT_NE(shown.resourceId, res::kDlgSavedNotice);
@@ -119,7 +121,7 @@ TEST(AtomicFile, AFolderNamedAsTheTargetStaysAFolder) {
     ::mkdir((dir / "sub").c_str(), 0755);
     const std::optional<FileError> error = WriteFileAtomically(dir / "sub", "x");
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->reason, SystemReason(EISDIR));
+    EXPECT_EQ(ReasonText(*error), SystemReason(EISDIR));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "sub"));
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"sub"});
 }

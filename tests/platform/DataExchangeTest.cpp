@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "base/Sjis.h"
 #include "platform/Dialog.h"
 #include "resources/DialogResources.h"
-#include "resources/Sjis.h"
 #include "support/ScriptedDialogHost.h"
 
 namespace tabrella::test {

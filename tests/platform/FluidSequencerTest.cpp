@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/Sjis.h"
 #include "platform/fluid/FluidSequencer.h"
-#include "resources/Sjis.h"
 #include "sound/PracticeFile.h"
 
 namespace tabrella::platform::fluid {

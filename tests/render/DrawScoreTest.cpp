@@ -10,8 +10,8 @@
 #include <tuple>
 #include <vector>
 
+#include "base/Sjis.h"
 #include "render/CellText.h"
-#include "resources/Sjis.h"
 #include "support/CellPrinting.h"
 #include "support/ViewHarness.h"
 

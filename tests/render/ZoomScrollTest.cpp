@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "base/Sjis.h"
 #include "resources/CommandIds.h"
-#include "resources/Sjis.h"
 #include "support/CellPrinting.h"
 #include "support/ViewHarness.h"
 

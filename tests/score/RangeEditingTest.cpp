@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Sjis.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
-#include "resources/Sjis.h"
 #include "score/RangeDialogs.h"
 #include "support/CellPrinting.h"
 #include "support/ViewHarness.h"

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "files/FileDialogs.h"
+#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
 #include "resources/CommandIds.h"
@@ -133,7 +134,7 @@ class Soak {
     void CheckFiles() {
         CTabrellaView& v = h.v();
         const std::string path = m_dir + "/check.tbr";
-        if (auto error = v.WriteScoreFile(path)) return Fail("cannot save: " + error->reason);
+        if (auto error = v.WriteScoreFile(path)) return Fail("cannot save: " + ReasonText(*error));
         const ScoreFileRead read = ReadScoreFile(path);
         if (read.error) return Fail("cannot read the saved file");
         ExpectSameScore(read.content, v.ScoreFileFields(), "saved file");

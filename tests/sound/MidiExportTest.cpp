@@ -14,7 +14,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
+#include "resources/FileTexts.h"
 #include "support/MidiBytes.h"
 #include "support/ViewHarness.h"
 
@@ -182,7 +183,8 @@ TEST_F(MidiExport, ADeviceIsRefusedAndStaysADevice) {
     h.v().OnCommand(kExport);
     ASSERT_EQ(h.dialogs.messages.size(), 1u);
     EXPECT_NE(h.dialogs.messages[0].text.find("/dev/full"), std::string::npos);
-    EXPECT_NE(h.dialogs.messages[0].text.find(SystemReason(kNotRegularFile)), std::string::npos);
+    EXPECT_NE(h.dialogs.messages[0].text.find(res::Sjis(res::FileTxt::NotRegularFile)),
+              std::string::npos);
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
 }
 

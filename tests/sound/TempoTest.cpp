@@ -3,7 +3,7 @@
 // nothing that cannot be played gets through.
 #include <gtest/gtest.h>
 
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
 #include "sound/TempoDialog.h"
 #include "support/ViewHarness.h"
 

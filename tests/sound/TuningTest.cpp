@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
 #include "sound/Tuning.h"
 #include "sound/TuningDialog.h"
 #include "support/ViewHarness.h"

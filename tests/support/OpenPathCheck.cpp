@@ -8,6 +8,7 @@
 #include <optional>
 #include <sstream>
 
+#include "files/FileMessage.h"
 #include "files/ScoreFile.h"
 #include "resources/FileTexts.h"
 #include "score/CTabrellaView.h"
@@ -328,11 +329,11 @@ std::string CheckOpenPath(std::string_view fileBytes, const std::string& workDir
     CTabrellaView& v = opened.view;
     if (std::optional<FileError> error = v.LoadScoreFile(input)) {
         // A file that is no score is refused whole: nothing of it may reach the view.
-        if (error->reason == res::Sjis(res::FileTxt::NotAScore)) {
+        if (ReasonText(*error) == res::Sjis(res::FileTxt::NotAScore)) {
             c.Expect(v.m_filePath.empty() && v.LastUsedCell() == 0, "a refused file was read");
             return c.Failed() ? c.Failure() : "";
         }
-        return "the file cannot be opened: " + error->reason;
+        return "the file cannot be opened: " + ReasonText(*error);
     }
     CheckState(c, v, "loaded");
     c.Expect(v.m_lastCell >= 1, "m_lastCell 0 after loading");

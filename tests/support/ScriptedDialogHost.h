@@ -49,6 +49,7 @@ class FakeControls : public platform::IDialogControls {
     int GetSpinPos(int id) const override;
     void StartTimer(int id, int intervalMs) override { timers[id] = intervalMs; }
     void RefuseInput(int controlId, std::string_view sjisMessage) override;
+    const platform::RefusalTexts& Refusals() const override { return res::InputRefusals(); }
     void End(int result) override { ended = result; }
 
     // Arrow of an up-down control: steps its position within the range.

@@ -5,11 +5,11 @@
 
 #include <memory>
 
+#include "base/Sjis.h"
 #include "platform/fluid/FluidLog.h"
 #include "platform/fluid/FluidSequencer.h"
 #include "resources/ExportTexts.h"
 #include "resources/SequencerTexts.h"
-#include "resources/Sjis.h"
 
 namespace tabrella::platform::fluid {
 namespace {

@@ -11,9 +11,9 @@
 #include <mutex>
 #include <utility>
 
+#include "base/Sjis.h"
 #include "platform/fluid/FluidLog.h"
 #include "resources/SequencerTexts.h"
-#include "resources/Sjis.h"
 
 namespace tabrella::platform::fluid {
 namespace {

@@ -10,9 +10,9 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "base/Sjis.h"
 #include "platform/qt/QtFonts.h"
 #include "platform/qt/QtText.h"
-#include "resources/Sjis.h"
 
 namespace tabrella::qt {
 namespace {

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <algorithm>
 
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
 
 namespace tabrella::qt {
 

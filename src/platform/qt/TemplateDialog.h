@@ -46,6 +46,7 @@ class TemplateDialog : public QDialog, public platform::IDialogControls {
     int GetSpinPos(int id) const override;
     void StartTimer(int id, int intervalMs) override;
     void RefuseInput(int controlId, std::string_view sjisMessage) override;
+    const platform::RefusalTexts& Refusals() const override { return res::InputRefusals(); }
     void End(int result) override { done(result); }
 
     QWidget* Control(int id) const;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
 #include "resources/Texts.h"
 
 namespace tabrella {

@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/FileError.h"
+#include "base/FileError.h"
 
 #include <langinfo.h>
 #include <locale.h>
 
 #include <cstring>
 
-#include "resources/FileTexts.h"
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
 
 namespace tabrella {
 
 std::string SystemReason(int errnum) {
-    if (errnum == kNotRegularFile) return res::Sjis(res::FileTxt::NotRegularFile);
     // The text follows the user's language when that locale speaks UTF-8; any other
     // encoding would be guessed wrong, so the C locale's English text is used instead.
     const char* codeset = nl_langinfo(CODESET);
@@ -24,7 +22,7 @@ std::string SystemReason(int errnum) {
 }
 
 FileError MakeFileError(std::string_view path, int errnum) {
-    return {std::string(path), SystemReason(errnum)};
+    return {std::string(path), {}, errnum};
 }
 
 }  // namespace tabrella

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -12,8 +12,6 @@
 #include <climits>
 #include <cstdlib>
 #include <string>
-
-#include "resources/FileTexts.h"
 
 namespace tabrella {
 namespace {
@@ -173,8 +171,7 @@ std::optional<FileError> ErrorOf(const Outcome& outcome, std::string_view path,
                                  const std::string& target) {
     if (!outcome.err) return std::nullopt;
     if (outcome.inFolder) {
-        return FileError{DirectoryOf(target),
-                         res::Sjis(res::FileTxt::FolderNotWritable) + SystemReason(outcome.err)};
+        return FileError{DirectoryOf(target), {}, outcome.err, true};
     }
     return MakeFileError(path, outcome.err);
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "resources/Sjis.h"
+#include "base/Sjis.h"
 
 #include <iconv.h>
 
