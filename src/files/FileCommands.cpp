@@ -93,34 +93,19 @@ bool CTabrellaView::SavePromptAllows() {
 }
 
 void CTabrellaView::ResetView() {
-    m_cursorPos = 1;
+    static_cast<PageView&>(*this) = PageView{};
     m_lastCell = 1;
-    m_originX = 80;
-    m_originY = -100;
-    m_rowHeight = 160;
-    m_columnWidth = 230;
-    m_rowsPerColumn = 16;
-    m_columnsPerPage = 7;
-    m_topColumn = 0;
     m_cells.fill(ScoreCell{});
-    m_cursorHalf = 1;
     m_fontFace = m_defaultFontFace;
-    m_cursorSlot = 2;
     m_modified = 0;
     m_history.Clear();
-    m_scrollOrgX = 0;
-    m_scrollOrgY = 0;
-    m_hScrollPos = 0;
-    m_vScrollPos = 0;
-    m_viewportExtX = 220;
-    m_viewportExtY = -120;
 }
 
 void CTabrellaView::OnFileNew() {
     if (!SavePromptAllows()) return;
     ResetView();
     SetDefaultTuning();
-    m_tempo = 80;
+    m_tempo = score_defaults::kTempo;
     m_title.clear();
     m_filePath.clear();
     m_baseToneLabel.clear();

@@ -175,7 +175,7 @@ int ReadFileBytes(const std::string& path, std::string& out) {
 
 ScoreFileContent ScoreFileContent::Defaults() {
     ScoreFileContent c;
-    c.tuningName = TuningTable()[0].name;
+    c.tuningName = TuningTable()[score_defaults::kTuningIndex].name;
     return c;
 }
 

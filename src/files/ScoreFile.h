@@ -11,6 +11,7 @@
 
 #include "base/FileError.h"
 #include "score/ScoreCell.h"
+#include "score/ScoreDefaults.h"
 
 namespace tabrella {
 
@@ -23,9 +24,9 @@ struct ScoreFileContent {
     int records = 0;
     std::string title;  // empty: no title (the word NULL in the file)
     std::string tuningName;
-    std::uint8_t otsuFlag = 1;
-    int baseTone = 3;
-    int tempo = 80;
+    std::uint8_t otsuFlag = score_defaults::kOtsuFlag;
+    int baseTone = score_defaults::kBaseTone;
+    int tempo = score_defaults::kTempo;
     // A word of the cell section is not an integer: whatever the file is, it is no score,
     // and saving over it would destroy it.
     bool notAScore = false;

@@ -20,6 +20,7 @@
 #include "platform/ViewEvents.h"
 #include "score/EditHistory.h"
 #include "score/ScoreCell.h"
+#include "score/ScoreDefaults.h"
 
 namespace tabrella {
 
@@ -44,7 +45,29 @@ struct PlayCursor {
     std::int64_t round = 0;  // the whole looped file, which the player starts again
 };
 
-class CTabrellaView : public platform::IViewEvents {
+// The cursor, page geometry and scrolling of a fresh score, which New and Open put back by
+// one assignment. The view keeps these fields under their own names by deriving from it.
+// The zoom is not among them: it stays as the user set it.
+struct PageView {
+    int m_topColumn = 0;
+    int m_cursorPos = 1;
+    int m_cursorHalf = 1;
+    int m_cursorSlot = 2;
+    int m_originX = 80;
+    int m_originY = -100;
+    int m_rowHeight = 160;
+    int m_columnWidth = 230;
+    int m_rowsPerColumn = 16;
+    int m_columnsPerPage = 7;
+    int m_viewportExtX = 220;
+    int m_viewportExtY = -120;
+    int m_scrollOrgX = 0;
+    int m_scrollOrgY = 0;
+    int m_hScrollPos = 0;
+    int m_vScrollPos = 0;
+};
+
+class CTabrellaView : public platform::IViewEvents, public PageView {
   public:
     explicit CTabrellaView(platform::Services services);
     ~CTabrellaView() override = default;
@@ -53,10 +76,7 @@ class CTabrellaView : public platform::IViewEvents {
 
     // ---- Score model --------------------------------------------------------------
     std::array<ScoreCell, kCellArraySize> m_cells{};
-    int m_topColumn = 0;
-    int m_cursorPos = 1;
-    int m_cursorHalf = 1;
-    int m_cursorSlot = 2;
+    // The cursor (m_topColumn, m_cursorPos, m_cursorHalf, m_cursorSlot) is in PageView.
     int m_cursorCell = 1;  // set by every screen drawing
     // Range and clipboard outlive New and Open, so cells can be carried between scores.
     int m_rangeStart = 0;
@@ -67,20 +87,8 @@ class CTabrellaView : public platform::IViewEvents {
     int m_lastCell = 1;
     EditHistory m_history;
 
-    // ---- Page layout, zoom and scrolling -------------------------------------------
-    int m_originX = 80;
-    int m_originY = -100;
-    int m_rowHeight = 160;
-    int m_columnWidth = 230;
-    int m_rowsPerColumn = 16;
-    int m_columnsPerPage = 7;
+    // ---- Page layout, zoom and scrolling (the rest in PageView) -----------------------
     int m_zoom = 120;
-    int m_viewportExtX = 220;
-    int m_viewportExtY = -120;
-    int m_scrollOrgX = 0;
-    int m_scrollOrgY = 0;
-    int m_hScrollPos = 0;
-    int m_vScrollPos = 0;
     int m_lastClientWidth = 0;
     int m_lastClientHeight = 0;
     int m_cursorX = 0;
@@ -98,12 +106,12 @@ class CTabrellaView : public platform::IViewEvents {
     std::string m_title;     // Shift-JIS
 
     // ---- Sound -----------------------------------------------------------------------
-    int m_tempo = 80;
-    int m_tuningIndex = 0;
+    int m_tempo = score_defaults::kTempo;
+    int m_tuningIndex = score_defaults::kTuningIndex;
     std::string m_tuningName;  // Shift-JIS
-    int m_baseTone = 3;
-    std::uint8_t m_otsuFlag = 1;  // 1: 乙 off
-    std::string m_baseToneLabel;  // Shift-JIS
+    int m_baseTone = score_defaults::kBaseTone;
+    std::uint8_t m_otsuFlag = score_defaults::kOtsuFlag;  // 1: 乙 off
+    std::string m_baseToneLabel;                          // Shift-JIS
     std::array<int, 14> m_pitch{};
     int m_playing = 0;
     std::string m_playFilePath;  // the file system's name of the temporary MIDI file

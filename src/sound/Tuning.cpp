@@ -68,12 +68,13 @@ const std::string& BaseToneName(int baseTone) {
 }
 
 void CTabrellaView::SetDefaultTuning() {
-    m_tuningIndex = 0;
-    m_tuningName = TuningTable()[0].name;
-    m_baseTone = 3;
-    m_otsuFlag = 1;
+    m_tuningIndex = score_defaults::kTuningIndex;
+    m_tuningName = TuningTable()[m_tuningIndex].name;
+    m_baseTone = score_defaults::kBaseTone;
+    m_otsuFlag = score_defaults::kOtsuFlag;
     m_baseToneLabel.clear();
-    for (int i = 0; i < 14; ++i) m_pitch[i] = TuningTable()[0].offsets[i] + BaseNote(m_baseTone);
+    const TuningRow& row = TuningTable()[m_tuningIndex];
+    for (int i = 0; i < 14; ++i) m_pitch[i] = row.offsets[i] + BaseNote(m_baseTone);
     m_pitch[1] += 12;  // 乙 off: string 一 an octave above the base tone
 }
 
