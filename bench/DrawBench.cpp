@@ -142,6 +142,8 @@ struct Recorded : platform::IDrawSurface {
     void Rectangle(platform::Point, platform::Point) override {}
     void FillWhite(platform::Point, int, int) override {}
     void FillDeviceWhite(int, int) override {}
+    void ClipTo(platform::Point, platform::Point) override {}
+    void ClipOff() override {}
 };
 
 void BM_BareQPainterBaseline(benchmark::State& state) {

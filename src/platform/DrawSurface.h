@@ -65,6 +65,9 @@ class IDrawSurface {
     virtual void FillWhite(Point origin, int width, int height) = 0;
     // White fill in device pixels from the client area's top-left corner.
     virtual void FillDeviceWhite(int widthPx, int heightPx) = 0;
+    // Until ClipOff, only what falls inside the logical rectangle is drawn.
+    virtual void ClipTo(Point corner1, Point corner2) = 0;
+    virtual void ClipOff() = 0;
 };
 
 }  // namespace tabrella::platform

@@ -14,18 +14,18 @@
 #include "score/CTabrellaView.h"
 
 namespace tabrella {
-namespace {
 
 using platform::IDrawSurface;
 using platform::LogicalFont;
 using platform::Pen;
 using platform::Point;
 
-struct Fonts {
+// The fonts of one page drawing, all cell texts in the view's face.
+struct PageFonts {
     LogicalFont note, noteNarrow, half, halfNarrow, overlay, halfOverlay;
     LogicalFont tuning, baseTone, tempo, pageNumber;
 
-    explicit Fonts(const std::string& face) {
+    explicit PageFonts(const std::string& face) {
         const std::string& brush = res::Sjis(res::Txt::FontBrush);
         note = {60, 25, 400, face};
         noteNarrow = {60, 14, 200, face};
@@ -40,6 +40,8 @@ struct Fonts {
         pageNumber = {40, 20, 400, brush};
     }
 };
+
+namespace {
 
 const Pen kGridPen{2, {0, 0, 0}};
 const Pen kCursorPen{2, {255, 0, 0}};
@@ -82,31 +84,31 @@ HalfText LayoutHalf(const std::int32_t* slots, int w) {
 }
 
 void DrawCell(IDrawSurface& s, const ScoreCell& cell, Point at, const PageGeometry& g,
-              const Fonts& f) {
-    const int x = at.x, y = at.y, w = g.w, h = g.h;
-    const HalfText first = LayoutHalf(cell.first, w);
-    const int tx = x + w / 25 + first.offset;
+              const PageFonts& f) {
+    const int x = at.x + g.TextInset(), y = at.y;
+    const HalfText first = LayoutHalf(cell.first, g.w);
+    const Point main{x + first.offset, y - g.TextDrop()};
     const int f2 = cell.first[2];
 
     if (slot::IsRestMark(f2)) {  // a rest in the centre slot
         s.SelectFont(f.note);
-        s.Text({tx, y - h / 20}, first.text);
-        if (slot::IsDottedRest(f2)) s.Text({tx, y - h / 20}, res::Sjis(res::Txt::RestDot));
+        s.Text(main, first.text);
+        if (slot::IsDottedRest(f2)) s.Text(main, res::Sjis(res::Txt::RestDot));
         return;
     }
     if (!cell.IsSplit()) {
         s.SelectFont(first.n != 1 || first.m != 0 ? f.noteNarrow : f.note);
-        s.Text({tx, y - h / 20}, first.text);
+        s.Text(main, first.text);
         s.SelectFont(f.overlay);
-        s.Text({tx, y - h / 20}, first.overlay);
+        s.Text(main, first.overlay);
         return;
     }
     s.SelectFont(first.n != 1 || first.m != 0 || f2 >= slot::kRepeat ? f.halfNarrow : f.half);
-    s.Text({tx, y - h / 20}, first.text);
+    s.Text(main, first.text);
     s.SelectFont(f.halfOverlay);
-    s.Text({tx, y - h / 40}, first.overlay);
+    s.Text({main.x, y - g.HalfOverlayDrop()}, first.overlay);
 
-    HalfText second = LayoutHalf(cell.second, w);
+    HalfText second = LayoutHalf(cell.second, g.w);
     bool narrow = second.n != 1 || second.m != 0 || cell.second[2] >= slot::kRepeat;
     const bool firstEmpty = cell.first[1] == 0 && cell.first[2] == 0 && cell.first[3] == 0;
     if (firstEmpty && second.n == 1 && cell.second[1] < slot::kWo && cell.second[2] < slot::kWo &&
@@ -114,36 +116,36 @@ void DrawCell(IDrawSurface& s, const ScoreCell& cell, Point at, const PageGeomet
         narrow = true;
         second.text = "   " + second.text;
     }
-    const int sx = x + w / 25 + second.offset;
+    const int sx = x + second.offset;
     s.SelectFont(narrow ? f.halfNarrow : f.half);
-    s.Text({sx, y - h / 4}, second.text);
+    s.Text({sx, y - g.SecondHalfDrop()}, second.text);
     s.SelectFont(f.halfOverlay);
-    s.Text({sx, y - h / 5 - h / 30}, second.overlay);
+    s.Text({sx, y - g.SecondOverlayDrop()}, second.overlay);
 }
 
 // The cursor cell again, each slot in its own third of the column.
 void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at, const PageGeometry& g,
-                         const Fonts& f) {
-    const int x = at.x, y = at.y, w = g.w, h = g.h;
-    auto slotX = [&](int j) { return x + w / 25 + (j - 1) * (w / 3); };
+                         const PageFonts& f) {
+    const int y = at.y;
+    auto slotX = [&](int j) { return at.x + g.TextInset() + (j - 1) * g.SlotWidth(); };
     const std::string& no = res::Sjis(res::Txt::OverlayNo);
     const int f2 = cell.first[2];
+    // A whole cell's texts sit 3 units higher than in the run-together drawing.
+    const int wholeY = y - g.TextDrop() - 3;
     if (slot::IsRestMark(f2)) {
         s.SelectFont(f.note);
-        s.Text({x + w / 3 + w / 25, y - h / 20 - 3}, CellText(f2));
-        if (slot::IsDottedRest(f2)) {
-            s.Text({x + w / 3 + w / 25, y - h / 20 - 3}, res::Sjis(res::Txt::RestDot));
-        }
+        s.Text({slotX(2), wholeY}, CellText(f2));
+        if (slot::IsDottedRest(f2)) s.Text({slotX(2), wholeY}, res::Sjis(res::Txt::RestDot));
         return;
     }
     if (!cell.IsSplit()) {
         for (int j = 1; j <= 3; ++j) {
             const int v = cell.first[j];
             s.SelectFont(slot::IsPressed(v) ? f.noteNarrow : f.note);
-            s.Text({slotX(j), y - h / 20 - 3}, CellText(v));
+            s.Text({slotX(j), wholeY}, CellText(v));
             if (slot::IsSmallO(v)) {
                 s.SelectFont(f.overlay);
-                s.Text({slotX(j), y - h / 20}, no);
+                s.Text({slotX(j), y - g.TextDrop()}, no);
             }
         }
         return;
@@ -159,12 +161,37 @@ void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at, const
             }
         }
     };
-    drawHalf(cell.first, y - h / 20);
-    drawHalf(cell.second, y - h / 4 - h / 20);
+    drawHalf(cell.first, y - g.TextDrop());
+    drawHalf(cell.second, y - g.SecondHalfDrop() - g.TextDrop());
+}
+
+// Grid lines with the black pen, then the half-row ticks with the default pen. RedrawNow
+// first blanks the box it drew last time, so that the grid goes over it.
+void DrawGrid(IDrawSurface& s, const PageGeometry& g, const Point* lastBox) {
+    s.SelectPen(kGridPen);
+    if (lastBox) s.FillWhite(*lastBox, g.w + 3, -3 - g.CellHeight());
+    const int left = g.ColumnsLeft(), right = g.ColumnsRight();
+    for (int i = 0; i <= g.rows; ++i) {
+        const int yi = g.RowLine(i);
+        s.Line({left, yi}, {right, yi});
+        if (i % 4 == 0) s.Line({left, yi + g.MeasureGap()}, {right, yi + g.MeasureGap()});
+    }
+    for (int i = 0; i <= g.columns; ++i) {
+        const int x = left + i * g.w;
+        s.Line({x, g.y0 + g.MeasureGap()}, {x, g.GridBottom() - 1});
+    }
+    s.SelectPen(Pen::Default());
+    for (int j = 0; j < g.columns; ++j) {
+        for (int i = 0; i < g.rows; ++i) {
+            const int t = g.RowLine(i) - g.CellHeight();
+            s.Line({left + j * g.w, t}, {left + j * g.w + (3 * g.w) / 5, t});
+        }
+    }
 }
 
 // "n / N" centred under the grid.
-void DrawPageNumber(IDrawSurface& s, const PageGeometry& g, const Fonts& f, int page, int count) {
+void DrawPageNumber(IDrawSurface& s, const PageGeometry& g, const PageFonts& f, int page,
+                    int count) {
     char text[64];
     std::snprintf(text, sizeof text, res::Sjis(res::ExportTxt::PageNumberFormat).c_str(), page,
                   count);
@@ -210,92 +237,79 @@ void CTabrellaView::DrawPage(platform::IDrawSurface& s, bool immediate, int topC
                              int pageNumber) {
     const bool printer = s.IsPrinter();
     const PageGeometry g = PageGeometry::Of(*this);
-    const int w = g.w, h = g.h, x0 = g.x0, y0 = g.y0, rows = g.rows, cols = g.columns;
-
-    // 1. Fonts.
-    const Fonts f(m_fontFace);
-
-    // 2. Mapping.
+    const PageFonts f(m_fontFace);
     if (printer) {
         s.SetPrinterMapping();
     } else {
         SetUpScreenMapping(s);
     }
-
-    // 3. Grid, after blanking the box that RedrawNow drew last time.
-    s.SelectPen(kGridPen);
-    if (immediate) s.FillWhite({m_lastBoxX, m_lastBoxY}, w + 3, -3 - h / 2);
-    for (int i = 0; i <= rows; ++i) {
-        const int yi = y0 - (h / 10) * (i / 4) - i * h;
-        s.Line({x0, yi}, {x0 + cols * w, yi});
-        if (i % 4 == 0) s.Line({x0, yi + h / 10}, {x0 + cols * w, yi + h / 10});
-    }
-    for (int i = 0; i <= cols; ++i) {
-        const int x = x0 + i * w;
-        s.Line({x, y0 + h / 10}, {x, y0 - (h / 10) * (rows / 4) - h * rows - 1});
-    }
-    s.SelectPen(Pen::Default());
-    for (int j = 0; j < cols; ++j) {
-        for (int i = 0; i < rows; ++i) {
-            const int t = y0 - h / 2 - (h / 10) * (i / 4) - i * h;
-            s.Line({x0 + j * w, t}, {x0 + j * w + (3 * w) / 5, t});
-        }
-    }
-
-    // 4.
+    const Point lastBox{m_lastBoxX, m_lastBoxY};
+    DrawGrid(s, g, immediate ? &lastBox : nullptr);
     s.SetTransparentText();
-
-    // 5.
     m_lastCell = LastUsedCell();
+    DrawPageCells(s, g, f, topColumn);
+    if (!printer) DrawCursor(s, g, f, immediate);
+    DrawHeader(s, g, f, pageNumber);
+}
 
-    // 6. Cells of the page. Cells past the page lie left of it; the first column beyond is
-    // still drawn since a long text there reaches into the margin.
+void CTabrellaView::DrawPageCells(platform::IDrawSurface& s, const PageGeometry& g,
+                                  const PageFonts& f, int topColumn) {
+    // The column after the page is drawn too, as a long text there reaches into the page;
+    // the clip keeps every text within the page's columns, off the margins.
+    s.ClipTo({g.ColumnsLeft(), g.y0 + g.h}, {g.ColumnsRight(), g.GridBottom() - g.h});
     const int firstCell = kCellsPerColumn * topColumn + 1;
     const int cursorCell = CursorCell();
-    const int drawnEnd = std::min(m_lastCell, firstCell - 1 + 2 * rows * (cols + 1));
+    const int drawnEnd = std::min(m_lastCell, firstCell - 1 + 2 * g.rows * (g.columns + 1));
     for (int k = firstCell; k <= drawnEnd; ++k) {
         const Point at = g.CellPosition(k, topColumn);
         DrawCell(s, m_cells[k], at, g, f);
-        if (k == cursorCell && !printer) {
-            s.FillWhite({at.x + 5, at.y - 5}, w - 5, 5 - h / 2);
-            if (m_cursorPos % 2 == 1) s.FillWhite({at.x + 5, at.y - h / 2 - 5}, w - 5, 5 - h / 2);
+        if (k == cursorCell && !s.IsPrinter()) {
+            // Blank the cell (and the lower one of its row) for the slot-by-slot redraw.
+            s.FillWhite({at.x + 5, at.y - 5}, g.w - 5, 5 - g.CellHeight());
+            if (m_cursorPos % 2 == 1) {
+                s.FillWhite({at.x + 5, at.y - g.CellHeight() - 5}, g.w - 5, 5 - g.CellHeight());
+            }
         }
     }
+    s.ClipOff();
     // Only the page the screen shows holds the cursor.
     if (topColumn == m_topColumn && cursorCell >= firstCell && cursorCell <= m_lastCell) {
         const Point at = g.CellPosition(cursorCell, topColumn);
         m_cursorX = at.x;
         m_cursorY = at.y;
     }
+}
 
-    // 7. The cursor, on the screen only.
-    if (!printer) {
-        // The end of the score never names a cell past 2999, even with the cursor beyond
-        // the last cell after go to end: saving and playing read cells up to it.
-        if (m_lastCell < m_cursorPos) m_lastCell = std::min(m_cursorPos, kLastCellIndex);
-        m_cursorCell = cursorCell;
-        const ScoreCell* cell = CellAt(m_cursorCell);
-        const Point box = g.PagePosition(m_cursorPos);
-        const int bx = box.x + (w / 3) * (m_cursorSlot - 1) - 3;
-        const int by = box.y;
-        s.SelectPen(kCursorPen);
-        if (!cell || !cell->IsSplit()) {
-            s.Rectangle({bx + 2, by - 3}, {bx + w / 3 + 5, by - h / 2 - 1});
-        } else if (m_cursorHalf == 1) {
-            s.Rectangle({bx + 2, by - 3}, {bx + w / 3 + 5, by - h / 4 - 4});
-        } else {
-            s.Rectangle({bx + 2, by - h / 4}, {bx + w / 3 + 5, by - h / 2 - 4});
-        }
-        s.SelectPen(Pen::Default());
-        if (immediate) {
-            m_lastBoxX = bx - (w / 3) * (m_cursorSlot - 1);
-            m_lastBoxY = by;
-        }
-        if (cell) DrawCursorCellSlots(s, *cell, {m_cursorX, m_cursorY}, g, f);
+void CTabrellaView::DrawCursor(platform::IDrawSurface& s, const PageGeometry& g, const PageFonts& f,
+                               bool immediate) {
+    // The end of the score never names a cell past 2999, even with the cursor beyond the
+    // last cell after go to end: saving and playing read cells up to it.
+    if (m_lastCell < m_cursorPos) m_lastCell = std::min(m_cursorPos, kLastCellIndex);
+    m_cursorCell = CursorCell();
+    const ScoreCell* cell = CellAt(m_cursorCell);
+    const Point box = g.PagePosition(m_cursorPos);
+    const int bx = box.x + g.SlotWidth() * (m_cursorSlot - 1) - 3;
+    const int by = box.y;
+    const int right = bx + g.SlotWidth() + 5;
+    s.SelectPen(kCursorPen);
+    if (!cell || !cell->IsSplit()) {
+        s.Rectangle({bx + 2, by - 3}, {right, by - g.CellHeight() - 1});
+    } else if (m_cursorHalf == 1) {
+        s.Rectangle({bx + 2, by - 3}, {right, by - g.h / 4 - 4});
+    } else {
+        s.Rectangle({bx + 2, by - g.h / 4}, {right, by - g.CellHeight() - 4});
     }
+    s.SelectPen(Pen::Default());
+    if (immediate) {
+        m_lastBoxX = bx - g.SlotWidth() * (m_cursorSlot - 1);
+        m_lastBoxY = by;
+    }
+    if (cell) DrawCursorCellSlots(s, *cell, {m_cursorX, m_cursorY}, g, f);
+}
 
-    // 8. Header texts.
-    DrawTitle(s, g, m_title, printer);
+void CTabrellaView::DrawHeader(platform::IDrawSurface& s, const PageGeometry& g, const PageFonts& f,
+                               int pageNumber) {
+    DrawTitle(s, g, m_title, s.IsPrinter());
     s.SelectFont(f.tuning);
     DrawVertical(s, m_tuningName, [&](int j) { return g.TuningAnchor(j); });
     s.SelectFont(f.tempo);

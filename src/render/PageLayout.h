@@ -20,6 +20,16 @@ struct PageGeometry {
     int MeasureGap() const { return h / 10; }
     int SlotWidth() const { return w / 3; }
     int CellsPerPage() const { return 2 * rows * columns; }
+    // The y of grid line i (0: the top), each group of four rows a measure gap lower.
+    int RowLine(int i) const { return y0 - MeasureGap() * (i / 4) - i * h; }
+
+    // Texts in a cell: how far in from the column edge they start, and how far below the
+    // cell top each line sits.
+    int TextInset() const { return w / 25; }
+    int TextDrop() const { return h / 20; }         // a whole cell, a first half
+    int HalfOverlayDrop() const { return h / 40; }  // the overlay of a first half
+    int SecondHalfDrop() const { return h / 4; }    // the text of a second half
+    int SecondOverlayDrop() const { return h / 5 + h / 30; }
 
     // Column left edge and top of score cell k on a page starting at `topColumn`.
     platform::Point CellPosition(int k, int topColumn) const;
@@ -32,6 +42,9 @@ struct PageGeometry {
     platform::Point TempoAnchor() const;
     // The lowest grid line, and the top-left of a page number `width` wide centred under it.
     int GridBottom() const;
+    // The x range the page's columns cover, left and right edge.
+    int ColumnsLeft() const { return x0; }
+    int ColumnsRight() const { return x0 + columns * w; }
     platform::Point PageNumberAnchor(int width, int height) const;
 };
 

@@ -25,6 +25,8 @@
 namespace tabrella {
 
 struct ScoreFileContent;
+struct PageGeometry;
+struct PageFonts;
 
 // Parameters of the last sequencer open; m_deviceId names the device for stop and close.
 struct SequencerOpen {
@@ -319,6 +321,12 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     void PaintTitleNow();
 
     void DrawPage(platform::IDrawSurface& surface, bool immediate, int topColumn, int pageNumber);
+    void DrawPageCells(platform::IDrawSurface& s, const PageGeometry& g, const PageFonts& f,
+                       int topColumn);
+    void DrawCursor(platform::IDrawSurface& s, const PageGeometry& g, const PageFonts& f,
+                    bool immediate);
+    void DrawHeader(platform::IDrawSurface& s, const PageGeometry& g, const PageFonts& f,
+                    int pageNumber);
     void SetUpScreenMapping(platform::IDrawSurface& surface);
     void SetScrollRanges(platform::ClientSize client);
     void KeepScrollInRange(platform::ClientSize client);

@@ -10,6 +10,7 @@
 #include "platform/qt/QtViewWidget.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
+#include "score/ScoreCell.h"
 #include "support/FakePlatform.h"
 #include "support/ScriptedDialogHost.h"
 
@@ -97,6 +98,76 @@ TEST_F(RenderingTest, CellTextStartsAtItsLogicalAnchor) {
     EXPECT_GE(ink.top, qRound(ay) - 1);
     EXPECT_LE(ink.right, qRound(ax + 50 * 0.66) + 1);
     EXPECT_LE(ink.bottom, qRound(ay + 60 * 0.6) + 1);
+}
+
+TEST_F(RenderingTest, TheColumnAfterThePageLeavesNoInkInTheMargin) {
+    view.m_zoom = 300;
+    // Wide three-string chords with pressings in the column after the page.
+    for (int k = 225; k <= 256; ++k) {
+        view.m_cells[k].first[1] = slot::kSmallO + 10;
+        view.m_cells[k].first[2] = slot::kSmallO + 11;
+        view.m_cells[k].first[3] = slot::kSmallO + 12;
+    }
+    const QImage image = Paint();
+    // The page's left edge is x 80; the grid runs from y -84 down to -2724.
+    const QRect area(0, qRound(84 * 0.6), qRound(80 * 0.66) - 1, qRound((2724 - 84) * 0.6));
+    const InkBox margin = Ink(image, area.intersected(image.rect()));
+    EXPECT_EQ(margin.right, -1) << "ink at x " << margin.left << ", y " << margin.top << " in "
+                                << image.width() << " x " << image.height();
+}
+
+TEST_F(RenderingTest, TheCursorBoxCoversExactlyItsRectangle) {
+    view.m_zoom = 300;
+    const QImage image = Paint();
+    InkBox red;
+    for (int y = 0; y < 300; ++y) {
+        for (int x = 900; x < 1150; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 180 && c.green() < 120 && c.blue() < 120) {
+                red.left = std::min(red.left, x);
+                red.right = std::max(red.right, x);
+                red.top = std::min(red.top, y);
+                red.bottom = std::max(red.bottom, y);
+            }
+        }
+    }
+    // Cell 1, slot 2: bx = 1460 + 76 - 3; corners (bx + 2, -103) and (bx + 81, -181), whose
+    // pixels run up to, not including, the far corner.
+    const int bx = 1460 + 76 - 3;
+    EXPECT_EQ(red.left, qRound((bx + 2) * 0.66));
+    EXPECT_EQ(red.right, qRound((bx + 81) * 0.66) - 1);
+    EXPECT_EQ(red.top, qRound(103 * 0.6));
+    EXPECT_EQ(red.bottom, qRound(181 * 0.6) - 1);
+}
+
+TEST(QtSurface, AGlyphIsCentredOnItsPlaceInFixedAndProportionalFaces) {
+    for (const res::Txt face : {res::Txt::FontGothic, res::Txt::FontPGothicHalf}) {
+        QImage image(300, 200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            QtSurface surface(painter);
+            surface.SetScreenMapping(1000, 600, 660, -360, 0, 0);
+            surface.SelectFont({60, 25, 400, res::Sjis(face)});
+            surface.Text({100, -100}, res::Sjis(res::Txt::RestDot));
+        }
+        // The two-byte "・" has the place x 100..150.
+        const InkBox ink = Ink(image, image.rect());
+        ASSERT_GE(ink.right, 0);
+        EXPECT_NEAR((ink.left + ink.right + 1) / 2.0, 125 * 0.66, 1.5) << static_cast<int>(face);
+    }
+}
+
+TEST(PrintableOrigin, IsInsideTheHardwareMarginsAndAtAPdfsCorner) {
+    const QPageLayout printer(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                              QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter,
+                              QMarginsF(4, 6, 4, 6));
+    const QPointF origin = PrintableOrigin(printer, 254);  // 10 pixels a millimetre
+    EXPECT_NEAR(origin.x(), 40, 1);
+    EXPECT_NEAR(origin.y(), 60, 1);
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    EXPECT_EQ(PrintableOrigin(pdf.pageLayout(), pdf.resolution()), QPointF(0, 0));
 }
 
 TEST(QtSurface, OverlayNoLandsOnTheSmallO) {

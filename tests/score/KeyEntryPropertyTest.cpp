@@ -61,6 +61,8 @@ class NullSurface : public platform::IDrawSurface {
     void Rectangle(platform::Point, platform::Point) override {}
     void FillWhite(platform::Point, int, int) override {}
     void FillDeviceWhite(int, int) override {}
+    void ClipTo(platform::Point, platform::Point) override {}
+    void ClipOff() override {}
 };
 
 class QuietWindow : public FakeWindow {

@@ -75,6 +75,8 @@ class CheckingSurface : public platform::IDrawSurface {
     void Rectangle(platform::Point, platform::Point) override { ++m_tally.operations; }
     void FillWhite(platform::Point, int, int) override { ++m_tally.operations; }
     void FillDeviceWhite(int, int) override { ++m_tally.operations; }
+    void ClipTo(platform::Point, platform::Point) override { ++m_tally.operations; }
+    void ClipOff() override { ++m_tally.operations; }
 
   private:
     DrawTally& m_tally;

@@ -89,4 +89,12 @@ void RecordingSurface::FillDeviceWhite(int widthPx, int heightPx) {
     m_log.ops.push_back({DrawOp::DeviceFill, {0, 0}, {widthPx, heightPx}});
 }
 
+void RecordingSurface::ClipTo(platform::Point c1, platform::Point c2) {
+    m_log.ops.push_back({DrawOp::Clip, c1, c2});
+}
+
+void RecordingSurface::ClipOff() {
+    m_log.ops.push_back({DrawOp::ClipOff});
+}
+
 }  // namespace tabrella::test

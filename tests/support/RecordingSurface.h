@@ -20,7 +20,9 @@ struct DrawOp {
         Text,
         Rect,
         Fill,
-        DeviceFill
+        DeviceFill,
+        Clip,
+        ClipOff
     };
     Kind kind;
     platform::Point a{}, b{};  // Line: from/to. Rect: corners. Fill: origin, (width,height) in b.
@@ -59,6 +61,8 @@ class RecordingSurface : public platform::IDrawSurface {
     void Rectangle(platform::Point c1, platform::Point c2) override;
     void FillWhite(platform::Point origin, int width, int height) override;
     void FillDeviceWhite(int widthPx, int heightPx) override;
+    void ClipTo(platform::Point c1, platform::Point c2) override;
+    void ClipOff() override;
 
   private:
     DrawLog& m_log;

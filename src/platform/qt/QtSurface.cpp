@@ -149,7 +149,9 @@ void QtSurface::Text(platform::Point topLeft, std::string_view sjis) {
                                            : cellHeight * std::abs(m_sx) / m.cellHeight;
 
     // Every character at the x its logical advance gives it: a one-byte character advances
-    // the font width, a two-byte one twice that. All of them go out as one glyph run.
+    // the font width, a two-byte one twice that. A glyph of a proportional face that is
+    // narrower or wider than that place is centred on it, as a fixed-pitch glyph fills it.
+    // All of them go out as one glyph run.
     QList<quint32> indexes;
     QList<QPointF> positions;
     bool missing = false;
@@ -161,7 +163,8 @@ void QtSurface::Text(platform::Point topLeft, std::string_view sjis) {
         if (!g.blank) {
             missing = missing || g.index == 0;
             indexes.append(g.index);
-            positions.append(QPointF(logicalX * m_sx / xScale, m.ascent));
+            const double place = m_font.width > 0 ? n * m_font.width * m_sx / xScale : g.advance;
+            positions.append(QPointF(logicalX * m_sx / xScale + (place - g.advance) / 2, m.ascent));
         }
         logicalX += m_font.width > 0 ? static_cast<double>(n) * m_font.width
                                      : g.advance * cellHeight / m.cellHeight;
@@ -201,7 +204,20 @@ void QtSurface::Rectangle(platform::Point corner1, platform::Point corner2) {
     m_painter.fillRect(rect, Qt::white);
     m_painter.setPen(DevicePen());
     m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawRect(rect);
+    // A stroked QRect covers one pixel more each way than the rectangle's own pixels.
+    m_painter.drawRect(rect.adjusted(0, 0, -1, -1));
+}
+
+void QtSurface::ClipTo(platform::Point corner1, platform::Point corner2) {
+    if (m_printer) {
+        m_painter.setClipRect(QRectF(Map(corner1), Map(corner2)).normalized());
+    } else {
+        m_painter.setClipRect(PixelRect(MapToPixel(corner1), MapToPixel(corner2)));
+    }
+}
+
+void QtSurface::ClipOff() {
+    m_painter.setClipping(false);
 }
 
 void QtSurface::FillWhite(platform::Point origin, int width, int height) {

@@ -30,6 +30,8 @@ class QtSurface : public platform::IDrawSurface {
     void Rectangle(platform::Point corner1, platform::Point corner2) override;
     void FillWhite(platform::Point origin, int width, int height) override;
     void FillDeviceWhite(int widthPx, int heightPx) override;
+    void ClipTo(platform::Point corner1, platform::Point corner2) override;
+    void ClipOff() override;
 
     QPointF Map(platform::Point p) const { return {p.x * m_sx + m_ox, p.y * m_sy + m_oy}; }
     // The device pixel a logical point falls on, rounded as a GDI mapping rounds.

@@ -295,6 +295,15 @@ void QtViewWidget::ShowAbout() {
     if (onAbout) onAbout();
 }
 
+QPointF PrintableOrigin(const QPageLayout& layout, int dotsPerInch) {
+    // The printable area is what the device's own (minimum) margins leave; a full-page
+    // layout would report the paper's corner instead.
+    QPageLayout device = layout;
+    device.setMode(QPageLayout::StandardMode);
+    device.setMargins(layout.minimumMargins());
+    return device.paintRectPixels(dotsPerInch).topLeft();
+}
+
 bool QtViewWidget::PrintPages(QPrinter& printer, const platform::PrintPages& pages) {
     int first = 1, last = pages.count;
     if (printer.printRange() == QPrinter::CurrentPage) {
@@ -304,16 +313,16 @@ bool QtViewWidget::PrintPages(QPrinter& printer, const platform::PrintPages& pag
         if (printer.toPage() > 0) last = std::min(last, printer.toPage());
     }
     if (first > last) return true;  // a range past the end prints nothing
-    // Origin at the top-left of the printable area, true size whatever the margins.
+    // True size from the top-left of the printable area, whatever margins the user set.
     printer.setFullPage(true);
-    const QRectF printable = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QPointF origin = PrintableOrigin(printer.pageLayout(), printer.resolution());
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setRenderHint(QPainter::Antialiasing);
     for (int page = first; page <= last; ++page) {
         if (page > first && !printer.newPage()) return false;
-        QtSurface surface(painter, printer.resolution(), printable.topLeft());
+        QtSurface surface(painter, printer.resolution(), origin);
         pages.draw(surface, page);
     }
     return painter.end();

@@ -16,6 +16,10 @@
 
 namespace tabrella::qt {
 
+// Where the page starts on paper, in device pixels from the paper's corner: the top-left of
+// the printable area, inside a printer's hardware margins and at the corner of a PDF.
+QPointF PrintableOrigin(const QPageLayout& layout, int dotsPerInch);
+
 class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     Q_OBJECT
   public:
