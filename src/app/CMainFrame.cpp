@@ -21,6 +21,7 @@
 #include "app/AppInfo.h"
 #include "app/HelpWindow.h"
 #include "app/ToolbarIcons.h"
+#include "platform/qt/KeyTranslation.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/X11Keyboard.h"
 #include "resources/CommandIds.h"
@@ -155,24 +156,7 @@ void CMainFrame::BuildAccelerators() {
         if (a.modifiers & res::kShift) mods |= Qt::ShiftModifier;
         if (a.modifiers & res::kCtrl) mods |= Qt::ControlModifier;
         if (a.modifiers & res::kAlt) mods |= Qt::AltModifier;
-        Qt::Key qtKey;
-        switch (a.virtualKey) {
-            case 0x2D:
-                qtKey = Qt::Key_Insert;
-                break;
-            case 0x2E:
-                qtKey = Qt::Key_Delete;
-                break;
-            case 0x08:
-                qtKey = Qt::Key_Backspace;
-                break;
-            case 0x75:
-                qtKey = Qt::Key_F6;
-                break;
-            default:
-                qtKey = static_cast<Qt::Key>(a.virtualKey);
-                break;  // letters
-        }
+        const Qt::Key qtKey = qt::QtKeyOf(a.virtualKey);
         // Accelerators stay enabled even without a handler, so that their keys never
         // reach the view (Ctrl+Z must not act as Z).
         auto* action = new QAction(this);

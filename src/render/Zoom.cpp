@@ -12,12 +12,6 @@ namespace {
 using platform::ScrollBar;
 using platform::ScrollRequest;
 
-// The font dialog remembers the last choice for the life of the program.
-platform::FontRecord& FontChoice() {
-    static platform::FontRecord choice;
-    return choice;
-}
-
 constexpr int kLineStep = 3;
 constexpr int kPageStep = 60;
 
@@ -83,7 +77,7 @@ bool CTabrellaView::IsZoomChecked(int percent) const {
 }
 
 void CTabrellaView::OnFontDialog() {
-    platform::FontRecord& choice = FontChoice();
+    platform::FontRecord& choice = m_fontChoice;
     choice.faceName = res::Sjis(res::Txt::FontPGothicFull);
     if (!m_services.dialogs.FontDialog(choice)) return;
     // The choice is the user's face from now on, for New and Open too.

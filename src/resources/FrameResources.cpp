@@ -6,6 +6,7 @@
 
 #include "base/Sjis.h"
 #include "resources/CommandIds.h"
+#include "resources/KeyCodes.h"
 
 namespace tabrella::res {
 namespace {
@@ -131,13 +132,23 @@ const std::vector<int>& ToolbarButtons() {
 
 const std::vector<Accelerator>& Accelerators() {
     using namespace cmd;
-    constexpr int kInsert = 0x2D, kDelete = 0x2E, kBack = 0x08, kF6 = 0x75;
+    using vk::kBack, vk::kDelete, vk::kF6, vk::kInsert, vk::Letter;
     static const std::vector<Accelerator> table = {
-        {kCtrl, 'N', kFileNew},      {kCtrl, 'O', kFileOpen},          {kCtrl, 'S', kFileSave},
-        {kCtrl, 'P', kPrint},        {kCtrl, 'Z', kEditUndo},          {kCtrl, 'X', kEditCut},
-        {kCtrl, 'C', kEditCopy},     {kCtrl, 'V', kEditPaste},         {kAlt, kBack, kEditUndo},
-        {kCtrl, 'Y', kEditRedo},     {kCtrl | kShift, 'Z', kEditRedo}, {kShift, kDelete, kEditCut},
-        {kCtrl, kInsert, kEditCopy}, {kShift, kInsert, kEditPaste},    {kNone, kF6, kNextPane},
+        {kCtrl, Letter('N'), kFileNew},
+        {kCtrl, Letter('O'), kFileOpen},
+        {kCtrl, Letter('S'), kFileSave},
+        {kCtrl, Letter('P'), kPrint},
+        {kCtrl, Letter('Z'), kEditUndo},
+        {kCtrl, Letter('X'), kEditCut},
+        {kCtrl, Letter('C'), kEditCopy},
+        {kCtrl, Letter('V'), kEditPaste},
+        {kAlt, kBack, kEditUndo},
+        {kCtrl, Letter('Y'), kEditRedo},
+        {kCtrl | kShift, Letter('Z'), kEditRedo},
+        {kShift, kDelete, kEditCut},
+        {kCtrl, kInsert, kEditCopy},
+        {kShift, kInsert, kEditPaste},
+        {kNone, kF6, kNextPane},
         {kShift, kF6, kPrevPane},
     };
     return table;

@@ -24,8 +24,7 @@ enum KeyModifier { kNone = 0, kShift = 1, kCtrl = 2, kAlt = 4 };
 
 struct Accelerator {
     int modifiers;   // KeyModifier bits
-    int virtualKey;  // Windows-style key code: 'N', VK_INSERT (0x2D), VK_DELETE (0x2E),
-                     // VK_BACK (0x08), VK_F6 (0x75)
+    int virtualKey;  // a code of resources/KeyCodes.h
     int id;
 };
 const std::vector<Accelerator>& Accelerators();

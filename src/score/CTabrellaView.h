@@ -31,7 +31,6 @@ struct PageFonts;
 // Parameters of the last sequencer open; m_deviceId names the device for stop and close.
 struct SequencerOpen {
     platform::DeviceId m_deviceId = 0;
-    std::string m_elementName;
 };
 
 // How the stepping cursor follows the play in progress. Times are in 1/480 us, so that
@@ -102,6 +101,8 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     // The face New and Open return to: ＭＳ ゴシック until the user chooses one, in this run
     // or (remembered) in an earlier one.
     std::string m_defaultFontFace;  // Shift-JIS
+    // What the font dialog showed last: its size and style stay for the next time.
+    platform::FontRecord m_fontChoice;
 
     // ---- Files and title -------------------------------------------------------------
     std::string m_filePath;  // the file system's own name, never converted
@@ -279,11 +280,11 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     // ---- Song title (files/TitleCommand.cpp) ----------------------------------------------
     void OnTitle();
 
-    // ---- Command table (score/CommandTable.cpp) ------------------------------------------
-    platform::Services& Services() { return m_services; }
-
   private:
     // Keys that store into the cursor cell k; each refuses cells that do not exist.
+    void EditForKey(int key, int k);
+    void MoveOrPlaceRest(int key, int k);
+    void RunKeyCommand(int key);
     void EnterString(int k, int string);
     void ClearCursorSlot(int k);
     void StepModifier(int k);

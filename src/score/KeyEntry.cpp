@@ -45,29 +45,41 @@ int TechniqueOfKey(int key) {
 }  // namespace
 
 void CTabrellaView::OnKeyDown(int key) {
-    // 1. The cursor cell and whether a two-cell rest above covers it.
+    // A key changes at most the cursor cell and the one below it (a two-cell rest); a key
+    // that changed a cell is one step of the history, which sets the modified flag.
     const int k = CursorCell();
+    ScoreEdit edit(*this, k, k + 1);
+    EditForKey(key, k);
+    edit.Finish();
+    RunKeyCommand(key);
+    RedrawNow();
+}
+
+// What a key writes at cell k, in this order: clear, split, string, cursor move or rest,
+// technique sign, repeat sign.
+void CTabrellaView::EditForKey(int key, int k) {
     const ScoreCell* above = CellAt(k - 1);
     const bool covered = above && slot::CoversNext(above->first[2]);
-    const int string = StringOfKey(key);
-    // A key changes at most the cursor cell and the one below it (a two-cell rest).
-    ScoreEdit edit(*this, k, k + 1);
-
-    // 2. Space clears the cursor's slot, covered or not.
+    // Space clears the cursor's slot, covered or not.
     if (key == vk::kSpace) ClearCursorSlot(k);
-
-    // 3. Insert splits or joins, except on covered cells and cells holding a rest or ゝ.
+    // Insert splits or joins, except on covered cells and cells holding a rest or ゝ.
     if (key == vk::kInsert && !covered) {
         if (ScoreCell* cell = CellAt(k)) {
             const int f2 = cell->first[2];
             if (!slot::IsRestMark(f2) && f2 != slot::kRepeat) cell->split = cell->IsSplit() ? 0 : 1;
         }
     }
+    if (const int string = StringOfKey(key); string != kNoString && !covered) {
+        EnterString(k, string);
+    }
+    MoveOrPlaceRest(key, k);
+    if (const int code = TechniqueOfKey(key); code != 0 && (k > 1 || m_cursorHalf == 2)) {
+        PlaceTechnique(k, code);
+    }
+    if (key == vk::kOemPeriod) PlaceRepeat(k);
+}
 
-    // 4. String entry.
-    if (string != kNoString && !covered) EnterString(k, string);
-
-    // 5. Cursor moves, the modifier step, and the rest marks.
+void CTabrellaView::MoveOrPlaceRest(int key, int k) {
     switch (key) {
         case vk::kDown:
             CursorDown();
@@ -99,19 +111,10 @@ void CTabrellaView::OnKeyDown(int key) {
         default:
             break;
     }
+}
 
-    // 6. Technique signs ハ ツ ヒ.
-    if (const int code = TechniqueOfKey(key); code != 0 && (k > 1 || m_cursorHalf == 2)) {
-        PlaceTechnique(k, code);
-    }
-
-    // 7. The repeat sign ゝ.
-    if (key == vk::kOemPeriod) PlaceRepeat(k);
-
-    // 8. A key that changed a cell is one step of the history, which sets the flag.
-    edit.Finish();
-
-    // 9. Keys that reach commands, and page moves.
+// Keys that reach commands, and page moves.
+void CTabrellaView::RunKeyCommand(int key) {
     switch (key) {
         case vk::kZ:
         case vk::kHome:
@@ -139,9 +142,6 @@ void CTabrellaView::OnKeyDown(int key) {
         default:
             break;
     }
-
-    // 10.
-    RedrawNow();
 }
 
 void CTabrellaView::ClearCursorSlot(int k) {

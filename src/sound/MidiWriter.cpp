@@ -35,26 +35,8 @@ constexpr int kRestTicks = 238;  // a rest cell is two ticks short of a cell
 constexpr std::size_t kTrackLengthOffset = 18;
 constexpr std::size_t kTrackDataOffset = 22;
 
-// The file being built: bytes appended an event at a time, and the last one taken back.
-class ByteBuffer {
-  public:
-    ByteBuffer() : m_data(kInitialBytes) {}
-    void Append(std::initializer_list<int> bytes) {
-        if (m_size + bytes.size() > m_data.size()) m_data.resize(m_data.size() * 2);
-        for (int b : bytes) m_data[m_size++] = static_cast<char>(b);
-    }
-    void Pop() { --m_size; }
-    std::size_t Size() const { return m_size; }
-    char& operator[](std::size_t i) { return m_data[i]; }
-    const char* Data() const { return m_data.data(); }
-
-  private:
-    // A whole score of notes takes ~45 KB; most files never grow the buffer. It is far
-    // larger than any one event, so doubling once always makes room.
-    static constexpr std::size_t kInitialBytes = 64 * 1024;
-    std::vector<char> m_data;
-    std::size_t m_size = 0;
-};
+// A whole score of notes takes ~45 KB: the file is built in one allocation as a rule.
+constexpr std::size_t kReservedBytes = 64 * 1024;
 
 // The MIDI key of each note value, worked out once per pass; -1 where no note is written.
 class KeyTable {
@@ -77,19 +59,21 @@ class KeyTable {
 class MidiPass : private ICellWalker {
   public:
     MidiPass(const CTabrellaView& view, std::ostream& out)
-        : m_view(view), m_out(out), m_keys(view), m_run(view) {}
+        : m_view(view), m_out(out), m_keys(view), m_run(view) {
+        m_bytes.reserve(kReservedBytes);
+    }
 
     bool Write(int firstCell, int endCell);
 
   private:
     // ---- bytes ----
     void Put(std::initializer_list<int> bytes) {
-        m_bytes.Append(bytes);
+        for (int b : bytes) m_bytes.push_back(static_cast<char>(b));
         m_provisional = false;
     }
     void Event(int status, int data1, int data2) { Put({status, data1, data2}); }
     void Provisional() {
-        m_bytes.Append({0});
+        m_bytes.push_back(0);
         m_provisional = true;
     }
     void Delta(int ticks);
@@ -119,7 +103,7 @@ class MidiPass : private ICellWalker {
 
     const CTabrellaView& m_view;
     std::ostream& m_out;
-    ByteBuffer m_bytes;
+    std::vector<char> m_bytes;  // the file being built, an event at a time
     const KeyTable m_keys;
     const CellRun m_run;
     bool m_provisional = false;
@@ -132,7 +116,7 @@ void MidiPass::Delta(int ticks) {
 
 void MidiPass::StepBack() {
     if (m_provisional) {
-        m_bytes.Pop();
+        m_bytes.pop_back();
         m_provisional = false;
         return;
     }
@@ -262,7 +246,7 @@ void MidiPass::HoldCell(const ScoreCell& c, int p) {
 }
 
 void MidiPass::FixTrackLength() {
-    const auto length = static_cast<std::uint32_t>(m_bytes.Size() - kTrackDataOffset);
+    const auto length = static_cast<std::uint32_t>(m_bytes.size() - kTrackDataOffset);
     for (int i = 0; i < 4; ++i) {
         m_bytes[kTrackLengthOffset + i] = static_cast<char>((length >> (24 - 8 * i)) & 0xFF);
     }
@@ -273,7 +257,7 @@ bool MidiPass::Write(int firstCell, int endCell) {
     WalkCells(m_view, firstCell, endCell, *this);
     Put({0xFF, 0x2F, 0x00});
     FixTrackLength();
-    m_out.write(m_bytes.Data(), static_cast<std::streamsize>(m_bytes.Size()));
+    m_out.write(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
     m_out.flush();
     return !m_out.fail();
 }

@@ -1,38 +1,40 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/KeyTranslation.h"
 
+#include "resources/KeyCodes.h"
+
 namespace tabrella::qt {
 namespace {
 
 // Punctuation keys by X keycode: the code differs by the legend of the layout.
 int ByKeycode(quint32 keycode, KeyboardLayout layout) {
     const bool jis = layout == KeyboardLayout::Jis;
-    if (keycode >= 10 && keycode <= 18) return 0x31 + static_cast<int>(keycode - 10);
+    if (keycode >= 10 && keycode <= 18) return vk::kDigit1 + static_cast<int>(keycode - 10);
     switch (keycode) {
         case 19:
-            return 0x30;
+            return vk::kDigit0;
         case 20:
-            return 0xBD;
+            return vk::kOemMinus;
         case 21:
-            return jis ? 0xDE : 0xBB;
+            return jis ? vk::kOem7 : vk::kOemPlus;
         case 132:
-            return jis ? 0xDC : kNoKey;
+            return jis ? vk::kOem5 : kNoKey;
         case 34:
-            return jis ? 0xC0 : 0xDB;
+            return jis ? vk::kOem3 : vk::kOem4;
         case 35:
-            return jis ? 0xDB : 0xDD;
+            return jis ? vk::kOem4 : vk::kOem6;
         case 47:
-            return jis ? 0xBB : 0xBA;
+            return jis ? vk::kOemPlus : vk::kOem1;
         case 48:
-            return jis ? 0xBA : 0xDE;
+            return jis ? vk::kOem1 : vk::kOem7;
         case 49:
-            return jis ? kNoKey : 0xC0;  // 半角/全角 on JIS
+            return jis ? kNoKey : vk::kOem3;  // 半角/全角 on JIS
         case 51:
-            return jis ? 0xDD : 0xDC;
+            return jis ? vk::kOem6 : vk::kOem5;
         case 97:
-            return jis ? 0xE2 : kNoKey;
+            return jis ? vk::kOem102 : kNoKey;
         case 60:
-            return 0xBE;
+            return vk::kOemPeriod;
         default:
             return 0;  // not a punctuation key: decide by the Qt key
     }
@@ -44,32 +46,32 @@ int ByCharacter(int key, KeyboardLayout layout) {
         switch (key) {
             case Qt::Key_Minus:
             case Qt::Key_Equal:
-                return 0xBD;
+                return vk::kOemMinus;
             case Qt::Key_AsciiCircum:
             case Qt::Key_AsciiTilde:
-                return 0xDE;
+                return vk::kOem7;
             case Qt::Key_yen:
             case Qt::Key_Backslash:
             case Qt::Key_Bar:
-                return 0xDC;
+                return vk::kOem5;
             case Qt::Key_At:
             case Qt::Key_QuoteLeft:
-                return 0xC0;
+                return vk::kOem3;
             case Qt::Key_BracketLeft:
             case Qt::Key_BraceLeft:
-                return 0xDB;
+                return vk::kOem4;
             case Qt::Key_Semicolon:
             case Qt::Key_Plus:
-                return 0xBB;
+                return vk::kOemPlus;
             case Qt::Key_Colon:
             case Qt::Key_Asterisk:
-                return 0xBA;
+                return vk::kOem1;
             case Qt::Key_BracketRight:
             case Qt::Key_BraceRight:
-                return 0xDD;
+                return vk::kOem6;
             case Qt::Key_Period:
             case Qt::Key_Greater:
-                return 0xBE;
+                return vk::kOemPeriod;
             default:
                 return kNoKey;
         }
@@ -77,31 +79,31 @@ int ByCharacter(int key, KeyboardLayout layout) {
     switch (key) {
         case Qt::Key_Minus:
         case Qt::Key_Underscore:
-            return 0xBD;
+            return vk::kOemMinus;
         case Qt::Key_Equal:
         case Qt::Key_Plus:
-            return 0xBB;
+            return vk::kOemPlus;
         case Qt::Key_BracketLeft:
         case Qt::Key_BraceLeft:
-            return 0xDB;
+            return vk::kOem4;
         case Qt::Key_BracketRight:
         case Qt::Key_BraceRight:
-            return 0xDD;
+            return vk::kOem6;
         case Qt::Key_Semicolon:
         case Qt::Key_Colon:
-            return 0xBA;
+            return vk::kOem1;
         case Qt::Key_Apostrophe:
         case Qt::Key_QuoteDbl:
-            return 0xDE;
+            return vk::kOem7;
         case Qt::Key_QuoteLeft:
         case Qt::Key_AsciiTilde:
-            return 0xC0;
+            return vk::kOem3;
         case Qt::Key_Backslash:
         case Qt::Key_Bar:
-            return 0xDC;
+            return vk::kOem5;
         case Qt::Key_Period:
         case Qt::Key_Greater:
-            return 0xBE;
+            return vk::kOemPeriod;
         default:
             return kNoKey;
     }
@@ -110,58 +112,58 @@ int ByCharacter(int key, KeyboardLayout layout) {
 int SpecialKey(int key) {
     switch (key) {
         case Qt::Key_Backspace:
-            return 0x08;
+            return vk::kBack;
         case Qt::Key_Tab:
-            return 0x09;
+            return vk::kTab;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            return 0x0D;
+            return vk::kReturn;
         case Qt::Key_Escape:
-            return 0x1B;
+            return vk::kEscape;
         case Qt::Key_Space:
-            return 0x20;
+            return vk::kSpace;
         case Qt::Key_PageUp:
-            return 0x21;
+            return vk::kPageUp;
         case Qt::Key_PageDown:
-            return 0x22;
+            return vk::kPageDown;
         case Qt::Key_End:
-            return 0x23;
+            return vk::kEnd;
         case Qt::Key_Home:
-            return 0x24;
+            return vk::kHome;
         case Qt::Key_Left:
-            return 0x25;
+            return vk::kLeft;
         case Qt::Key_Up:
-            return 0x26;
+            return vk::kUp;
         case Qt::Key_Right:
-            return 0x27;
+            return vk::kRight;
         case Qt::Key_Down:
-            return 0x28;
+            return vk::kDown;
         case Qt::Key_Insert:
-            return 0x2D;
+            return vk::kInsert;
         case Qt::Key_Delete:
-            return 0x2E;
+            return vk::kDelete;
         default:
             break;
     }
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 0x70 + (key - Qt::Key_F1);
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return vk::kF1 + (key - Qt::Key_F1);
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return vk::kA + (key - Qt::Key_A);
     return kNoKey;
 }
 
 int KeypadKey(int key) {
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) return 0x60 + (key - Qt::Key_0);
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return vk::kNumpad0 + (key - Qt::Key_0);
     switch (key) {
         case Qt::Key_Asterisk:
-            return 0x6A;
+            return vk::kMultiply;
         case Qt::Key_Plus:
-            return 0x6B;
+            return vk::kAdd;
         case Qt::Key_Minus:
-            return 0x6D;
+            return vk::kSubtract;
         case Qt::Key_Period:
         case Qt::Key_Comma:
-            return 0x6E;
+            return vk::kDecimal;
         case Qt::Key_Slash:
-            return 0x6F;
+            return vk::kDivide;
         default:
             return SpecialKey(key);  // Enter, arrows, Home ... as on the main block
     }
@@ -169,13 +171,31 @@ int KeypadKey(int key) {
 
 }  // namespace
 
+Qt::Key QtKeyOf(int virtualKey) {
+    switch (virtualKey) {
+        case vk::kInsert:
+            return Qt::Key_Insert;
+        case vk::kDelete:
+            return Qt::Key_Delete;
+        case vk::kBack:
+            return Qt::Key_Backspace;
+        default:
+            break;
+    }
+    if (virtualKey >= vk::kF1 && virtualKey <= vk::kF24) {
+        return static_cast<Qt::Key>(Qt::Key_F1 + (virtualKey - vk::kF1));
+    }
+    return static_cast<Qt::Key>(virtualKey);  // letters and digits are their ASCII codes
+}
+
 int TranslateKey(const KeyPress& press, KeyboardLayout layout) {
     // The keypad never gives digits or punctuation of the main block.
     if (press.modifiers.testFlag(Qt::KeypadModifier)) return KeypadKey(press.key);
     if (press.nativeScanCode != 0) {
         if (const int code = ByKeycode(press.nativeScanCode, layout); code != 0) return code;
     }
-    if (press.key >= Qt::Key_0 && press.key <= Qt::Key_9) return '0' + (press.key - Qt::Key_0);
+    if (press.key >= Qt::Key_0 && press.key <= Qt::Key_9)
+        return vk::kDigit0 + (press.key - Qt::Key_0);
     if (const int code = SpecialKey(press.key); code != kNoKey) return code;
     return ByCharacter(press.key, layout);
 }

@@ -21,4 +21,7 @@ inline constexpr int kNoKey = -1;
 // The virtual-key code of a press, or kNoKey for keys the view has no code for.
 int TranslateKey(const KeyPress& press, KeyboardLayout layout);
 
+// The Qt key of a virtual-key code the accelerator table uses.
+Qt::Key QtKeyOf(int virtualKey);
+
 }  // namespace tabrella::qt
