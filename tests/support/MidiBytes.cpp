@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <string>
 
 namespace tabrella::test {
 namespace {
@@ -71,58 +72,63 @@ std::vector<SoundedNote> MidiTrack::GridNotes() const {
     return notes;
 }
 
-MidiTrack ReadMidi(std::string_view b) {
-    MidiTrack t;
-    auto fail = [&](std::string why) {
-        t.valid = false;
-        t.error = std::move(why);
-        return t;
-    };
+std::string WalkMidi(std::string_view b, const MidiEventSink& onEvent, long& endTick) {
+    auto at = [&](size_t i) { return Byte(b, i); };
     const std::string_view head("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
-    if (b.size() < 22 || b.substr(0, 18) != head) return fail("bad header");
-    const size_t length =
-        (Byte(b, 18) << 24) | (Byte(b, 19) << 16) | (Byte(b, 20) << 8) | Byte(b, 21);
-    if (length != b.size() - 22) return fail("track length " + std::to_string(length));
+    if (b.size() < 22 || b.substr(0, 18) != head) return "bad header";
+    const size_t length = (at(18) << 24) | (at(19) << 16) | (at(20) << 8) | at(21);
+    if (length != b.size() - 22) return "track length " + std::to_string(length);
     size_t i = 22;
     long tick = 0;
     while (i < b.size()) {
         long delta = 0;
         int count = 0;
         do {
-            if (i >= b.size() || ++count > 4) return fail("bad delta at " + std::to_string(i));
-            delta = (delta << 7) | (Byte(b, i) & 0x7F);
-        } while (Byte(b, i++) & 0x80);
+            if (i >= b.size() || ++count > 4) return "bad delta at " + std::to_string(i);
+            delta = (delta << 7) | (at(i) & 0x7F);
+        } while (at(i++) & 0x80);
         tick += delta;
-        if (i >= b.size()) return fail("missing event at " + std::to_string(i));
-        const unsigned status = Byte(b, i);
+        if (i >= b.size()) return "missing event at " + std::to_string(i);
+        const unsigned status = at(i);
+        const unsigned kind = status & 0xF0;
         size_t size = 0;
         if (status == 0xFF) {
-            if (i + 2 >= b.size()) return fail("short meta event");
-            size = 3 + Byte(b, i + 2);
-        } else if ((status & 0xF0) == 0xC0) {
+            if (i + 2 >= b.size()) return "short meta event";
+            size = 3 + at(i + 2);
+        } else if (kind == 0xC0) {
             size = 2;
-        } else if ((status & 0xF0) == 0x80 || (status & 0xF0) == 0x90 || (status & 0xF0) == 0xE0) {
+        } else if (kind == 0x80 || kind == 0x90 || kind == 0xE0) {
             size = 3;
         } else {
-            return fail("bad status at " + std::to_string(i));
+            return "bad status at " + std::to_string(i);
         }
-        if (i + size > b.size()) return fail("short event at " + std::to_string(i));
+        if (i + size > b.size()) return "short event at " + std::to_string(i);
         if (status != 0xFF) {
             for (size_t k = 1; k < size; ++k) {
-                if (Byte(b, i + k) >= 0x80)
-                    return fail("data byte >= 80 at " + std::to_string(i + k));
+                if (at(i + k) >= 0x80) return "data byte >= 80 at " + std::to_string(i + k);
             }
         }
-        t.events.push_back({tick, std::string(b.substr(i, size))});
+        onEvent(tick, b.substr(i, size));
         i += size;
-        if (status == 0xFF && Byte(b, i - size + 1) == 0x2F) {
-            t.endTick = tick;
-            if (i != b.size()) return fail("bytes after end of track");
-            t.valid = true;
-            return t;
+        if (status == 0xFF && at(i - size + 1) == 0x2F) {
+            endTick = tick;
+            if (i != b.size()) return "bytes after end of track";
+            return {};
         }
     }
-    return fail("no end of track");
+    return "no end of track";
+}
+
+MidiTrack ReadMidi(std::string_view b) {
+    MidiTrack t;
+    t.error = WalkMidi(
+        b,
+        [&](long tick, std::string_view e) {
+            t.events.push_back({tick, std::string(e)});
+        },
+        t.endTick);
+    t.valid = t.error.empty();
+    return t;
 }
 
 }  // namespace tabrella::test

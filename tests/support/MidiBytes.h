@@ -3,6 +3,7 @@
 // Reading back what the MIDI writer produced: bytes as hex text for readable diffs, and a
 // strict reader of the one track that checks the file is well formed and times each event.
 #include <compare>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -44,6 +45,14 @@ struct MidiTrack {
     // change), and with every rest cell (a delta of 238) a whole cell of 240.
     std::vector<SoundedNote> GridNotes() const;
 };
+
+using MidiEventSink = std::function<void(long tick, std::string_view event)>;
+
+// Walks a format-0 file as the writer makes it, handing each event (status and data bytes)
+// with its tick to onEvent. Returns why the file is not well formed, or an empty text: the
+// header, the track length, a delta, a status or a data byte (>= 0x80) is wrong, or bytes
+// follow the end of track. endTick is then the tick of the end-of-track event.
+std::string WalkMidi(std::string_view bytes, const MidiEventSink& onEvent, long& endTick);
 
 // Reads a format-0 file as the writer makes it. Not valid when the header, the track length,
 // a delta, a status or a data byte (>= 0x80) is wrong, or bytes follow the end of track.

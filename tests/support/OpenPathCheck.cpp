@@ -14,6 +14,7 @@
 #include "score/CTabrellaView.h"
 #include "sound/Tuning.h"
 #include "support/FakePlatform.h"
+#include "support/MidiBytes.h"
 
 namespace tabrella::test {
 namespace {
@@ -204,54 +205,32 @@ void CheckState(Checker& c, const CTabrellaView& v, const char* when) {
 
 // Streams over the bytes without keeping the events, since the fuzzer runs it on every input.
 std::string MidiFileFault(std::string_view b, int cells) {
-    auto at = [&](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(b[i])); };
-    const std::string_view head("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
-    if (b.size() < 22 || b.substr(0, 18) != head) return "bad header";
-    const size_t length = (at(18) << 24) | (at(19) << 16) | (at(20) << 8) | at(21);
-    if (length != b.size() - 22) return "track length " + N(static_cast<long long>(length));
     std::array<int, 128> sounding{};
-    long long tick = 0;
-    for (size_t i = 22; i < b.size();) {
-        long long delta = 0;
-        for (int count = 1;; ++count) {
-            if (i >= b.size() || count > 4) return "bad delta at " + N(static_cast<long long>(i));
-            delta = (delta << 7) | (at(i) & 0x7F);
-            if (!(at(i++) & 0x80)) break;
-        }
-        tick += delta;
-        if (i >= b.size()) return "missing event";
-        const unsigned status = at(i);
-        if (status == 0xFF) {
-            if (i + 2 >= b.size() || i + 3 + at(i + 2) > b.size()) return "short meta event";
-            const bool end = at(i + 1) == 0x2F;
-            i += 3 + at(i + 2);
-            if (!end) continue;
-            if (i != b.size()) return "bytes after the end of track";
-            // Each cell lasts 240 ticks, a rest 238, after the one tick of the program change.
-            if (cells >= 0 && (tick < 1 + 238LL * cells || tick > 1 + 240LL * cells)) {
-                return "the track lasts " + N(tick) + " ticks for " + N(cells) + " cells";
-            }
-            for (size_t key = 1; key < sounding.size(); ++key) {
-                if (sounding[key] != 0)
-                    return "note " + N(static_cast<long long>(key)) + " never ends";
-            }
-            return {};
-        }
-        const unsigned kind = status & 0xF0;
-        const size_t size = kind == 0xC0 ? 2 : kind == 0x80 || kind == 0x90 || kind == 0xE0 ? 3 : 0;
-        if (size == 0) return "bad status at " + N(static_cast<long long>(i));
-        if (i + size > b.size()) return "short event";
-        for (size_t k = 1; k < size; ++k) {
-            if (at(i + k) >= 0x80) return "data byte >= 80 at " + N(static_cast<long long>(i + k));
-        }
+    std::string fault;
+    auto count = [&](long, std::string_view e) {
+        const unsigned kind = static_cast<unsigned char>(e[0]) & 0xF0;
+        if (e.size() < 3 || (kind != 0x80 && kind != 0x90)) return;
+        const auto key = static_cast<unsigned char>(e[1]);
+        const bool on = kind == 0x90 && e[2] != 0;
         // Spacers (note off for key 0) carry time only.
-        if (kind == 0x90 && at(i + 2) > 0 && at(i + 1) > 0) ++sounding[at(i + 1)];
-        if ((kind == 0x80 || (kind == 0x90 && at(i + 2) == 0)) && at(i + 1) > 0) {
-            if (--sounding[at(i + 1)] < 0) return "note off without note on";
+        if (key == 0) return;
+        if (on) {
+            ++sounding[key];
+        } else if (--sounding[key] < 0 && fault.empty()) {
+            fault = "note off without note on";
         }
-        i += size;
+    };
+    long tick = 0;
+    if (std::string error = WalkMidi(b, count, tick); !error.empty()) return error;
+    if (!fault.empty()) return fault;
+    // Each cell lasts 240 ticks, a rest 238, after the one tick of the program change.
+    if (cells >= 0 && (tick < 1 + 238LL * cells || tick > 1 + 240LL * cells)) {
+        return "the track lasts " + N(tick) + " ticks for " + N(cells) + " cells";
     }
-    return "no end of track";
+    for (size_t key = 1; key < sounding.size(); ++key) {
+        if (sounding[key] != 0) return "note " + N(static_cast<long long>(key)) + " never ends";
+    }
+    return {};
 }
 
 namespace {
