@@ -175,7 +175,7 @@ CommandLine ParseCommandLine(const QApplication& application) {
         line.importChoice.tuning = NumberIn(parser.value(tuning), 0, 7, "--tuning");
     if (parser.isSet(base))
         line.importChoice.baseTone = NumberIn(parser.value(base), 1, 12, "--base");
-    line.importChoice.otsu = parser.isSet(otsu);
+    if (parser.isSet(otsu)) line.importChoice.otsu = true;
     line.importChoice.track = qt::ToSjis(parser.value(track));
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) UsageError("name at most one score file");

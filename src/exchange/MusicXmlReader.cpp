@@ -185,20 +185,19 @@ class PartReader {
         return std::llround(std::min(quarters, 2 * kMaxQuarters) * kTicksPerQuarter);
     }
 
-    // A note tied from one before it lengthens that note rather than sound again.
+    // A note tied from one before it lengthens that note rather than sound again. A chord
+    // may tie two notes of one key (two strings in unison): the first tied is the first
+    // continued.
     void Add(MelodyNote note, bool tieStart, bool tieStop) {
         const auto open = m_openTies.find(note.key);
         if (tieStop && open != m_openTies.end()) {
-            MelodyNote& tied = m_melody.notes[open->second];
-            tied.end = std::max(tied.end, note.end);
-            if (!tieStart) m_openTies.erase(open);
+            const std::size_t tied = open->second;
+            m_melody.notes[tied].end = std::max(m_melody.notes[tied].end, note.end);
+            m_openTies.erase(open);
+            if (tieStart) m_openTies.emplace(note.key, tied);
             return;
         }
-        if (tieStart) {
-            m_openTies[note.key] = m_melody.notes.size();
-        } else if (open != m_openTies.end()) {
-            m_openTies.erase(open);
-        }
+        if (tieStart) m_openTies.emplace(note.key, m_melody.notes.size());
         m_melody.notes.push_back(note);
     }
 
@@ -206,7 +205,7 @@ class PartReader {
     double m_divisions = 1;
     double m_start = 0;  // the measure's start, in quarter notes from the beginning
     double m_position = 0, m_furthest = 0, m_lastOnset = 0;  // within the measure
-    std::map<int, std::size_t> m_openTies;                   // key -> the note a tie goes on from
+    std::multimap<int, std::size_t> m_openTies;              // key -> the notes a tie goes on from
 };
 
 bool HasPitchedNote(pugi::xml_node part) {

@@ -260,7 +260,7 @@ std::vector<Setting> Candidates(const ImportChoice& choice) {
         for (int b = 1; b <= kBaseToneCount; ++b) {
             if (choice.baseTone && *choice.baseTone != b) continue;
             for (const bool otsu : {false, true}) {
-                if (!choice.otsu || otsu) settings.push_back({row, b, otsu});
+                if (!choice.otsu || *choice.otsu == otsu) settings.push_back({row, b, otsu});
             }
         }
     }

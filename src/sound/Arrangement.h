@@ -15,7 +15,7 @@ namespace tabrella {
 struct ImportChoice {
     std::optional<int> tuning;    // row 0..7 of the tuning table
     std::optional<int> baseTone;  // 1..12
-    bool otsu = false;            // 乙 on; otherwise chosen
+    std::optional<bool> otsu;     // 乙 on or off
     std::string track;            // Shift-JIS, as platform::IMelodyReader::Read takes it
 };
 
