@@ -2,6 +2,8 @@
 // Inputs the fuzzer once broke the program with (tests/data/fuzz-regressions) and the seed
 // scores it starts from (fuzz/corpus): each goes through everything Open leads to (load,
 // tuning, drawing, MIDI export, a save that reads back the same) with no check failing.
+// Likewise the MIDI files of the import's fuzzer (fuzz-regressions/midi, fuzz/midi-corpus)
+// through its reader and arrangement.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "files/FileTestSupport.h"
+#include "support/ImportCheck.h"
 #include "support/OpenPathCheck.h"
 #include "support/ViewHarness.h"
 
@@ -21,6 +24,7 @@ namespace fs = std::filesystem;
 
 std::vector<fs::path> FilesIn(const fs::path& dir) {
     std::vector<fs::path> files;
+    if (!fs::exists(dir)) return files;
     for (const auto& entry : fs::directory_iterator(dir)) {
         if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') {
             files.push_back(entry.path());
@@ -71,6 +75,33 @@ TEST(FuzzRegressions, TheMidiCheckRejectsBrokenFiles) {
     unended[off + 1] = '\x46';  // now names the next key
     EXPECT_NE(MidiFileFault(unended), "");
     EXPECT_NE(MidiFileFault(good, 4), "");  // one cell's time missing
+}
+
+TEST(FuzzRegressions, EveryFoundAndSeedMidiFileImportsCleanly) {
+    std::vector<fs::path> files = FilesIn(TABRELLA_TEST_DATA "/fuzz-regressions/midi");
+    const std::vector<fs::path> seeds = FilesIn(TABRELLA_FUZZ_CORPUS "/../midi-corpus");
+    files.insert(files.end(), seeds.begin(), seeds.end());
+    ASSERT_GE(seeds.size(), 8u);
+    for (const fs::path& file : files)
+        EXPECT_EQ(MidiImportFault(ReadBytes(file.string())), "") << file;
+}
+
+// The import check rejects what a broken arrangement would write.
+TEST(FuzzRegressions, TheImportCheckRejectsBrokenArrangements) {
+    platform::Melody melody;
+    melody.ticksPerQuarter = 4;
+    melody.notes = {{0, 4, 64}, {4, 8, 69}};
+    const Arrangement good = Arrange(melody, {0, 3, false, ""});  // 五, hold, 七, hold
+    ASSERT_EQ(ArrangementFault(melody, good), "");
+    for (const auto& [why, change] : std::vector<std::pair<const char*, void (*)(Arrangement&)>>{
+             {"a key of no note", [](Arrangement& a) { a.cells[2].first[2] = 6; }},
+             {"a mark", [](Arrangement& a) { a.cells[1].first[2] = slot::kRepeat; }},
+             {"a note uncounted", [](Arrangement& a) { a.cells[1].first[1] = 1; }},
+             {"a note lost", [](Arrangement& a) { ++a.dropped; }}}) {
+        Arrangement bad = good;
+        change(bad);
+        EXPECT_NE(ArrangementFault(melody, bad), "") << why;
+    }
 }
 
 }  // namespace
