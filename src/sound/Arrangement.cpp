@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Arranging a melody for the koto, in four steps: its time onto the cell grid, its notes
-// into chords, a tuning for them, and then strings and cells.
+// Arranging a melody for the koto, step by step: its time onto the cell grid, its notes into
+// chords, the ways strings sound them, a tuning, and then strings and cells.
 #include "sound/Arrangement.h"
 
 #include <algorithm>
@@ -228,9 +228,8 @@ Placement Place(const Reach& reach, const std::vector<int>& keys, int previous) 
         kept.push_back(i);
         if (!search.Best(kept, ways)) kept.pop_back();
     }
+    // `ways` holds the search that last succeeded: the one for the notes kept.
     p.ways.assign(keys.size(), Way{});
-    if (kept.empty()) return p;
-    search.Best(kept, ways);
     for (std::size_t k = 0; k < kept.size(); ++k) {
         const std::size_t i = kept[k];
         p.ways[i] = ways[k];
@@ -251,14 +250,17 @@ struct Setting {
 };
 
 // The settings left open by the choice, the one preferred on a tie first: 平調子, then the
-// base tone nearest 平調, then 乙 off.
+// base tone nearest 平調, then 乙 off. A row or base tone that does not exist fixes nothing.
 std::vector<Setting> Candidates(const ImportChoice& choice) {
     constexpr int kHeiChou = 3;
+    const auto excludes = [](const std::optional<int>& given, int value, int lowest, int highest) {
+        return given && *given >= lowest && *given <= highest && *given != value;
+    };
     std::vector<Setting> settings;
     for (int row = 0; row < kTuningCount; ++row) {
-        if (choice.tuning && *choice.tuning != row) continue;
+        if (excludes(choice.tuning, row, 0, kTuningCount - 1)) continue;
         for (int b = 1; b <= kBaseToneCount; ++b) {
-            if (choice.baseTone && *choice.baseTone != b) continue;
+            if (excludes(choice.baseTone, b, 1, kBaseToneCount)) continue;
             for (const bool otsu : {false, true}) {
                 if (!choice.otsu || *choice.otsu == otsu) settings.push_back({row, b, otsu});
             }
