@@ -14,6 +14,7 @@
 //   bare     the audio export's library alone: FluidSynth rendering the same MIDI bytes
 //            into a WAV file with the same settings, in the fewest calls;
 //   midi     the MIDI export of the same score, beside the MusicXML export.
+// The import of a 3000-note MIDI file is timed beside reading its bytes (base).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <fluidsynth.h>
@@ -31,6 +32,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/Sjis.h"
+#include "exchange/MelodyReader.h"
 #include "exchange/MusicXmlWriter.h"
 #include "files/ScoreFile.h"
 #include "platform/fluid/FluidAudioRenderer.h"
@@ -40,6 +42,7 @@
 #include "resources/KeyCodes.h"
 #include "score/CTabrellaView.h"
 #include "score/RangeDialogs.h"
+#include "sound/Arrangement.h"
 #include "support/ViewHarness.h"
 
 namespace tabrella {
@@ -478,6 +481,70 @@ void BM_ExportMusicXml(benchmark::State& state) {
         {{"midi", [&] { score.view.ExportMidi(midi); }}}, bytes);
 }
 BENCHMARK(BM_ExportMusicXml)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// ---- Import -------------------------------------------------------------------------------
+
+// A melody of 3000 notes as another program writes it (format 1, 480 ticks a quarter): runs
+// of eighths and sixteenths over two octaves and a half, a chord on every fifth onset, a
+// rest now and then, with a drum track beside it.
+std::string ThreeThousandNoteMidi() {
+    const auto big = [](unsigned v, int n) {
+        std::string b;
+        for (int i = n - 1; i >= 0; --i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return b;
+    };
+    const auto delta = [](unsigned d) {
+        std::string b(1, static_cast<char>(d & 0x7F));
+        for (d >>= 7; d > 0; d >>= 7) b.insert(0, 1, static_cast<char>(0x80 | (d & 0x7F)));
+        return b;
+    };
+    std::string melody, drums;
+    unsigned notes = 0, step = 0, silence = 0;
+    for (; notes < 3000; ++step) {
+        const int key = 55 + static_cast<int>((step * 7 + step / 16 * 5) % 30);
+        const unsigned length = step % 3 == 0 ? 60 : 120;  // sixteenths and eighths
+        const bool chord = step % 5 == 0;
+        melody += delta(silence) + std::string{'\x90', char(key), '\x50'};
+        if (chord) melody += delta(0) + std::string{'\x90', char(key - 5), '\x50'};
+        melody += delta(length * 2) + std::string{'\x80', char(key), '\0'};
+        if (chord) melody += delta(0) + std::string{'\x80', char(key - 5), '\0'};
+        silence = step % 11 == 0 ? 240 : 0;
+        notes += chord ? 2 : 1;
+        drums += delta(step == 0 ? 0 : 240) + std::string{'\x99', '\x24', '\x64'} + delta(0) +
+                 std::string{'\x89', '\x24', '\0'};
+    }
+    const std::string end("\0\xFF\x2F\0", 4);
+    melody += end;
+    drums += end;
+    return "MThd" + big(6, 4) + big(1, 2) + big(2, 2) + big(480, 2) + "MTrk" +
+           big(static_cast<unsigned>(melody.size()), 4) + melody + "MTrk" +
+           big(static_cast<unsigned>(drums.size()), 4) + drums;
+}
+
+// The whole import as the menu runs it after its dialog: the file read, the notes placed
+// on strings in the best of the 192 tunings, the score replaced.
+void BM_ImportMidi(benchmark::State& state) {
+    test::FakeWindow window;
+    test::ScriptedDialogHost dialogs;
+    test::FakeSequencer sequencer;
+    exchange::MelodyReader reader;
+    CTabrellaView view(platform::Services{window, dialogs, sequencer, nullptr, nullptr, &reader});
+    const std::string path = Folder().File("import.mid");
+    const std::string bytes = ThreeThousandNoteMidi();
+    if (WriteFileAtomically(path, bytes)) state.SkipWithError("cannot write the melody");
+    std::string buffer(bytes.size(), '\0');
+    std::string report;
+    TimeBeside(
+        state,
+        [&] {
+            if (view.ImportFile(path, {}, report)) std::abort();
+        },
+        {{"base", [&] { PlainRead(path, buffer); }}}, bytes.size());
+    if (report.find(Utf8ToSjis("3000音を配置しました")) != 0) {
+        state.SkipWithError("not every note was placed");
+    }
+}
+BENCHMARK(BM_ImportMidi)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tabrella

@@ -67,6 +67,7 @@ ROWS = [
     ("Audio export, 2999 cells to WAV", "BM_ExportAudioWav", "BM_ExportAudioWav:bare_us",
      ("abs", 2.0)),
     ("MusicXML export, 2999 cells", "BM_ExportMusicXml", "BM_ExportMusicXml:midi_us", None),
+    ("Import of a 3000-note MIDI file", "BM_ImportMidi", "BM_ImportMidi:base_us", ("abs", 100e-3)),
     ("Sequencer first open (sound font)", "BM_SequencerFirstOpen",
      "BM_BareSynthSoundFontLoad/1", None),
     ("Play to first sound (sample clock)", "BM_SequencerPlayToFirstSound:first_sound_ms",

@@ -63,8 +63,8 @@ CMainFrame::CMainFrame(platform::ISequencer& sequencer, platform::ISettings* set
       m_dialogs(this),
       m_ownSettings(settings ? nullptr : std::make_unique<platform::MemorySettings>()),
       m_settings(settings ? *settings : *m_ownSettings) {
-    m_view = std::make_unique<CTabrellaView>(
-        platform::Services{*m_viewWidget, m_dialogs, sequencer, &m_audio, &m_musicXml});
+    m_view = std::make_unique<CTabrellaView>(platform::Services{
+        *m_viewWidget, m_dialogs, sequencer, &m_audio, &m_musicXml, &m_melodyReader});
     m_viewWidget->SetView(m_view.get());
     m_viewWidget->onCaption = [this](const QString& caption) {
         // A "[*]" inside a path is shown as it is; the last one marks unsaved changes.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/HelpWindow.h"
+#include "exchange/MelodyReader.h"
 #include "exchange/MusicXmlWriter.h"
 #include "platform/Sequencer.h"
 #include "platform/Settings.h"
@@ -78,6 +79,7 @@ class CMainFrame : public QMainWindow {
     qt::QtDialogHost m_dialogs;
     platform::fluid::FluidAudioRenderer m_audio;
     exchange::MusicXmlWriter m_musicXml;
+    exchange::MelodyReader m_melodyReader;
     std::unique_ptr<CTabrellaView> m_view;
     std::unique_ptr<platform::MemorySettings> m_ownSettings;
     platform::ISettings& m_settings;

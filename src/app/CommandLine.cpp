@@ -20,6 +20,7 @@
 #include "app/BatchWindow.h"
 #include "app/CMainFrame.h"
 #include "base/AtomicFile.h"
+#include "exchange/MelodyReader.h"
 #include "exchange/MusicXmlWriter.h"
 #include "files/FileMessage.h"
 #include "platform/fluid/FluidAudioRenderer.h"
@@ -34,6 +35,16 @@ namespace {
 [[noreturn]] void UsageError(const QString& message) {
     std::fprintf(stderr, "tabrella: %s (see --help)\n", qPrintable(message));
     std::exit(2);
+}
+
+int NumberIn(const QString& text, int lowest, int highest, const char* option) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < lowest || n > highest) {
+        UsageError(
+            QStringLiteral("%1 takes a number from %2 to %3").arg(option).arg(lowest).arg(highest));
+    }
+    return n;
 }
 
 int Failure(const QString& file, const QString& reason) {
@@ -87,7 +98,7 @@ bool WantsNoWindow(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         for (const char* option :
              {"--export-midi", "--export-audio", "--export-musicxml", "--render-png", "--print-pdf",
-              "--help", "-h", "--version", "-v"}) {
+              "--import", "--help", "-h", "--version", "-v"}) {
             const size_t n = std::strlen(option);
             if (std::strncmp(argv[i], option, n) == 0 && (argv[i][n] == 0 || argv[i][n] == '=')) {
                 return true;
@@ -121,8 +132,26 @@ CommandLine ParseCommandLine(const QApplication& application) {
                                       "OUT.pdf");
     const QCommandLineOption zoom("zoom", "Zoom in percent for --render-png (default 120).", "N",
                                   "120");
-    parser.addOptions({exportMidi, exportAudio, exportMusicXml, renderPng, printPdf, zoom});
-    parser.addPositionalArgument("file", "Score file (*.tbr, *.txt).", "[FILE]");
+    const QCommandLineOption importOut(
+        "import",
+        "Arrange the melody of FILE, a MIDI (format 0 or 1) or MusicXML file, for the koto and "
+        "write it as a score; the other outputs then show that score. What was placed goes to "
+        "standard error.",
+        "OUT.tbr");
+    const QCommandLineOption tuning(
+        "tuning", "For --import: the tuning, row 0 to 7 of the tuning table (0: 平調子).", "N");
+    const QCommandLineOption base(
+        "base", "For --import: the base tone, 1 (壱越) to 12 (上無); 3 is 平調.", "B");
+    const QCommandLineOption otsu("otsu", "For --import: tune with 乙.");
+    const QCommandLineOption track(
+        "track",
+        "For --import: read only this track (its number from 1, or its name), this MIDI channel "
+        "(ch1 to ch16), or this MusicXML part (its number or name).",
+        "T");
+    parser.addOptions({exportMidi, exportAudio, exportMusicXml, renderPng, printPdf, zoom,
+                       importOut, tuning, base, otsu, track});
+    parser.addPositionalArgument(
+        "file", "Score file (*.tbr, *.txt); for --import the file to import.", "[FILE]");
     parser.process(application);
 
     CommandLine line;
@@ -136,6 +165,18 @@ CommandLine ParseCommandLine(const QApplication& application) {
     if (!zoomOk || line.zoom < 10 || line.zoom > 1000) {
         UsageError("--zoom takes a percentage from 10 to 1000");
     }
+    line.importTo = parser.value(importOut);
+    const bool arranged =
+        parser.isSet(tuning) || parser.isSet(base) || parser.isSet(otsu) || parser.isSet(track);
+    if (arranged && line.importTo.isEmpty()) {
+        UsageError("--tuning, --base, --otsu and --track go with --import");
+    }
+    if (parser.isSet(tuning))
+        line.importChoice.tuning = NumberIn(parser.value(tuning), 0, 7, "--tuning");
+    if (parser.isSet(base))
+        line.importChoice.baseTone = NumberIn(parser.value(base), 1, 12, "--base");
+    if (parser.isSet(otsu)) line.importChoice.otsu = true;
+    line.importChoice.track = qt::ToSjis(parser.value(track));
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) UsageError("name at most one score file");
     if (!files.isEmpty()) line.file = files.first();
@@ -149,11 +190,23 @@ int RunBatch(const CommandLine& line) {
     platform::fluid::FluidSequencer sequencer;  // never opened: batch work does not play
     platform::fluid::FluidAudioRenderer audio;
     exchange::MusicXmlWriter musicXml;
-    CTabrellaView view(platform::Services{window, dialogs, sequencer, &audio, &musicXml});
+    exchange::MelodyReader melodies;
+    CTabrellaView view(
+        platform::Services{window, dialogs, sequencer, &audio, &musicXml, &melodies});
     view.m_zoom = line.zoom;
 
-    // As Open does it in the window: read, then the paint pass that follows.
-    if (const std::optional<FileError> error = view.LoadScoreFile(ViewPath(line.file))) {
+    // As Open or Import does it in the window: read, then the paint pass that follows.
+    if (!line.importTo.isEmpty()) {
+        std::string report;
+        if (const std::optional<FileError> error =
+                view.ImportFile(ViewPath(line.file), line.importChoice, report)) {
+            return Failure(*error);
+        }
+        std::fprintf(stderr, "tabrella: %s\n", qPrintable(qt::FromSjis(report)));
+        if (const std::optional<FileError> error = view.WriteScoreFile(ViewPath(line.importTo))) {
+            return Failure(*error);
+        }
+    } else if (const std::optional<FileError> error = view.LoadScoreFile(ViewPath(line.file))) {
         return Failure(*error);
     }
     window.Paint(view);

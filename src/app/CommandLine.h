@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QString>
 
+#include "sound/Arrangement.h"
+
 namespace tabrella::app {
 
 struct CommandLine {
@@ -15,9 +17,13 @@ struct CommandLine {
     QString renderPng;       // --render-png OUT.png
     QString printPdf;        // --print-pdf OUT.pdf
     int zoom = 120;          // --zoom N, for --render-png
+    // --import OUT.tbr: FILE is a MIDI or MusicXML file, arranged with --tuning N, --base B,
+    // --otsu and --track T where given, and written as a score (what the other outputs show).
+    QString importTo;
+    ImportChoice importChoice;
     bool Batch() const {
         return !exportMidi.isEmpty() || !exportAudio.isEmpty() || !exportMusicXml.isEmpty() ||
-               !renderPng.isEmpty() || !printPdf.isEmpty();
+               !renderPng.isEmpty() || !printPdf.isEmpty() || !importTo.isEmpty();
     }
 };
 

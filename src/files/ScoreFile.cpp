@@ -2,17 +2,13 @@
 // Writing and reading score files.
 #include "files/ScoreFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <limits>
 
 #include "base/AtomicFile.h"
+#include "base/FileRead.h"
 #include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
@@ -139,38 +135,6 @@ void ParseCells(WordReader& words, ScoreFileContent& c) {
         ++c.records;
     }
 }
-
-// Reads a whole file, refusing anything but a regular file and anything larger than a
-// score can be. A FIFO is opened without waiting for a writer, then refused.
-int ReadFileBytes(const std::string& path, std::string& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
-        ::close(fd);
-        return err;
-    }
-    int err = 0;
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            err = errno;
-            break;
-        }
-        if (n == 0) break;
-        if (out.size() + static_cast<size_t>(n) > kMaxScoreFileBytes) {
-            err = EFBIG;
-            break;
-        }
-        out.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return err;
-}
-
 }  // namespace
 
 ScoreFileContent ScoreFileContent::Defaults() {
@@ -244,7 +208,7 @@ std::string TitleAsOneWord(std::string_view sjis) {
 
 ScoreFileRead ReadScoreFile(std::string_view path) {
     std::string bytes;
-    if (int err = ReadFileBytes(std::string(path), bytes)) {
+    if (int err = ReadRegularFile(std::string(path), bytes, kMaxScoreFileBytes)) {
         return {MakeFileError(path, err), {}};
     }
     ScoreFileContent content = ParseScoreFile(bytes);

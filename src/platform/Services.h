@@ -3,6 +3,7 @@
 // The platform services handed to the view when it is created.
 #include "platform/AudioRenderer.h"
 #include "platform/Dialog.h"
+#include "platform/Melody.h"
 #include "platform/Notation.h"
 #include "platform/Sequencer.h"
 #include "platform/ViewWindow.h"
@@ -13,9 +14,10 @@ struct Services {
     IViewWindow& window;
     IDialogHost& dialogs;
     ISequencer& sequencer;
-    // The exports that need libraries of their own; without one its command says so.
+    // The exchanges that need libraries of their own; without one its command says so.
     IAudioRenderer* audio = nullptr;
     INotationWriter* notation = nullptr;
+    IMelodyReader* melody = nullptr;  // the import's readers
 };
 
 }  // namespace tabrella::platform

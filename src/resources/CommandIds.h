@@ -12,6 +12,7 @@ inline constexpr int kSaveAs = 32775;
 inline constexpr int kMidiExport = 32794;
 inline constexpr int kAudioExport = 32806;
 inline constexpr int kMusicXmlExport = 32807;
+inline constexpr int kImport = 32824;
 inline constexpr int kInsertBlank = 32798;
 inline constexpr int kCut = 32802;
 inline constexpr int kCopy = 32801;

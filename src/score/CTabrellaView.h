@@ -4,7 +4,7 @@
 // in the subsystem folders, one topic per file:
 //   score/   KeyEntry.cpp, RangeEditing.cpp, CommandTable.cpp
 //   render/  DrawScore.cpp, Zoom.cpp
-//   files/   ScoreFile.cpp, FileCommands.cpp, TitleCommand.cpp
+//   files/   ScoreFile.cpp, FileCommands.cpp, ImportCommand.cpp, TitleCommand.cpp
 //   sound/   Tuning.cpp, MidiWriter.cpp, MidiExport.cpp, Playback.cpp, PlaySpeedCommand.cpp,
 //            TempoCommand.cpp
 #include <array>
@@ -24,6 +24,7 @@
 
 namespace tabrella {
 
+struct ImportChoice;
 struct ScoreFileContent;
 struct PageGeometry;
 struct PageFonts;
@@ -276,6 +277,15 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     // Asks the exit question when the score has unsaved changes; false keeps the window.
     // The frame calls it before closing by the close box.
     bool QueryClose();
+
+    // ---- Import (files/ImportCommand.cpp) -------------------------------------------------
+    // The save prompt, then a MIDI or MusicXML file arranged for the koto as the score.
+    void OnImport();
+    // Replaces the score with the melody of `path` arranged for the koto, as Open replaces
+    // it but with no file of its own; `report` says what was placed, moved and dropped and
+    // which tuning was chosen. Nothing changes when the file cannot be imported.
+    std::optional<FileError> ImportFile(const std::string& path, const ImportChoice& choice,
+                                        std::string& report);
 
     // ---- Song title (files/TitleCommand.cpp) ----------------------------------------------
     void OnTitle();

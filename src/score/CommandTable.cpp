@@ -69,6 +69,7 @@ const auto kTable = std::to_array<CommandEntry>({
     {cmd::kMidiExport, [](V& v) { v.OnMidiExport(); }},
     {cmd::kAudioExport, [](V& v) { v.OnAudioExport(); }},
     {cmd::kMusicXmlExport, [](V& v) { v.OnMusicXmlExport(); }},
+    {cmd::kImport, [](V& v) { v.OnImport(); }},
 });
 
 }  // namespace

@@ -37,6 +37,8 @@ class EditHistory {
 
     // The score as it is now is the one on disk (saved or opened).
     void MarkClean() { m_clean = m_position; }
+    // The score as it is now is on no disk (an import): no undo or redo reaches a saved one.
+    void MarkUnsaved() { m_clean = kNoCleanPoint; }
     // New and Open start a history of their own.
     void Clear();
     // True exactly when the score differs from the one last saved or opened.

@@ -107,14 +107,20 @@ void CTabrellaView::RecomputePitches(bool ok, const std::string& tuningText,
     SetBaseToneLabel();
 }
 
+std::array<int, 14> LoadedPitches(int row, int baseTone, int otsuFlag) {
+    const TuningRow& r = TuningTable()[static_cast<size_t>(row)];
+    std::array<int, 14> pitch{};
+    for (int i = 0; i < 14; ++i) pitch[i] = NoteOf(r.offsets[i], baseTone);
+    // Scores load 一 at the offset of 五 when 乙 is off, not an octave up: in ト音階 and
+    // ハルモニックｍ the two differ, and stored scores have always sounded this way.
+    if (otsuFlag != 0) pitch[1] = pitch[5];
+    return pitch;
+}
+
 void CTabrellaView::RecomputePitchesForLoad() {
     // An unknown name gives row 0's pitches and stays as read.
     m_tuningIndex = std::max(FindTuning(m_tuningName), 0);
-    const TuningRow& row = TuningTable()[m_tuningIndex];
-    for (int i = 0; i < 14; ++i) m_pitch[i] = NoteOf(row.offsets[i], m_baseTone);
-    // Scores load 一 at the offset of 五 when 乙 is off, not an octave up: in ト音階 and
-    // ハルモニックｍ the two differ, and stored scores have always sounded this way.
-    if (m_otsuFlag != 0) m_pitch[1] = m_pitch[5];
+    m_pitch = LoadedPitches(m_tuningIndex, m_baseTone, m_otsuFlag);
     SetBaseToneLabel();
 }
 

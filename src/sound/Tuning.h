@@ -29,6 +29,10 @@ constexpr int BaseNote(int baseTone) {
     return baseTone + 49;
 }
 
+// The MIDI note of each string index 0..13 in a score of this row, base tone and 乙 flag
+// (1: off) as opening it from a file sets them.
+std::array<int, 14> LoadedPitches(int row, int baseTone, int otsuFlag);
+
 // The name of base tone b, or the empty text for a number outside 1..12 (a score file may
 // hold one).
 const std::string& BaseToneName(int baseTone);

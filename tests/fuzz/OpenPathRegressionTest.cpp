@@ -2,6 +2,8 @@
 // Inputs the fuzzer once broke the program with (tests/data/fuzz-regressions) and the seed
 // scores it starts from (fuzz/corpus): each goes through everything Open leads to (load,
 // tuning, drawing, MIDI export, a save that reads back the same) with no check failing.
+// Likewise the MIDI files of the import's fuzzer (fuzz-regressions/midi, fuzz/midi-corpus)
+// through its reader and arrangement.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "files/FileTestSupport.h"
+#include "support/ImportCheck.h"
 #include "support/OpenPathCheck.h"
 #include "support/ViewHarness.h"
 
@@ -21,6 +24,7 @@ namespace fs = std::filesystem;
 
 std::vector<fs::path> FilesIn(const fs::path& dir) {
     std::vector<fs::path> files;
+    if (!fs::exists(dir)) return files;
     for (const auto& entry : fs::directory_iterator(dir)) {
         if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') {
             files.push_back(entry.path());
@@ -71,6 +75,28 @@ TEST(FuzzRegressions, TheMidiCheckRejectsBrokenFiles) {
     unended[off + 1] = '\x46';  // now names the next key
     EXPECT_NE(MidiFileFault(unended), "");
     EXPECT_NE(MidiFileFault(good, 4), "");  // one cell's time missing
+}
+
+TEST(FuzzRegressions, EveryFoundAndSeedMidiFileImportsCleanly) {
+    std::vector<fs::path> files = FilesIn(TABRELLA_TEST_DATA "/fuzz-regressions/midi");
+    const std::vector<fs::path> seeds = FilesIn(TABRELLA_FUZZ_CORPUS "/../midi-corpus");
+    files.insert(files.end(), seeds.begin(), seeds.end());
+    ASSERT_GE(seeds.size(), 8u);
+    for (const fs::path& file : files)
+        EXPECT_EQ(MidiImportFault(ReadBytes(file.string())), "") << file;
+}
+
+// The import check rejects what a broken arrangement would write.
+TEST(FuzzRegressions, TheImportCheckRejectsBrokenArrangements) {
+    platform::Melody melody;
+    melody.notes = {{0, 480, 64}};
+    Arrangement a = Arrange(melody, {});
+    ASSERT_EQ(ArrangementFault(melody, a), "");
+    a.cells[0].first[2] = slot::kRepeat;  // a mark instead of the note
+    EXPECT_NE(ArrangementFault(melody, a), "");
+    a.cells[0].first[2] = 7;  // one note too many
+    a.cells[0].first[1] = 5;
+    EXPECT_NE(ArrangementFault(melody, a), "");
 }
 
 }  // namespace

@@ -163,6 +163,39 @@ TEST(CommandLine, FailuresNameTheFileAndTheReasonOnOneLine) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
 }
 
+// The score an import writes, opened again, sounds what the file it came from sounds; the
+// report goes to standard error. What is no melody, or options out of place, write nothing.
+TEST(CommandLine, ImportWritesAScoreThatSoundsTheMelodyAndSaysWhatItPlaced) {
+    QTemporaryDir dir;
+    ASSERT_EQ(Tabrella({"--export-midi", dir.filePath("in.mid"), kScores + "/titled.tbr"}).status,
+              0);
+    ProgramRun run = Tabrella({"--import", dir.filePath("out.tbr"), "--track", "ch1",
+                               dir.filePath("in.mid"), "--export-midi", dir.filePath("now.mid")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err.count('\n'), 1);
+    EXPECT_TRUE(run.err.contains("音を配置しました")) << run.err.toStdString();
+    ASSERT_EQ(
+        Tabrella({"--export-midi", dir.filePath("again.mid"), dir.filePath("out.tbr")}).status, 0);
+    const auto notes = [&](const char* name) {
+        return test::ReadMidi(Bytes(dir.filePath(name)).toStdString()).GridNotes();
+    };
+    EXPECT_FALSE(notes("in.mid").empty());
+    EXPECT_EQ(notes("now.mid"), notes("in.mid"));
+    EXPECT_EQ(notes("again.mid"), notes("in.mid"));
+
+    run = Tabrella({"--import", dir.filePath("x.tbr"), kScores + "/example.tbr"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("example.tbr: MIDIファイルでもMusicXMLファイルでもありません"))
+        << run.err.toStdString();
+    for (const QStringList& misplaced :
+         {QStringList{"--tuning", "1", "--export-midi", dir.filePath("x.mid")},
+          QStringList{"--import", dir.filePath("x.tbr"), "--base", "13"}}) {
+        run = Tabrella(misplaced + QStringList{dir.filePath("in.mid")});
+        EXPECT_EQ(run.status, 2) << run.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.tbr")) || QFile::exists(dir.filePath("x.mid")));
+}
+
 // Every batch mode takes and writes names in any script, each on exactly its own file.
 TEST(CommandLine, BatchNamesInAnyScriptLandOnExactlyTheirFiles) {
     QTemporaryDir dir;

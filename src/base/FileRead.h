@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Reading a whole file the user named, before anything is made of it.
+#include <cstddef>
+#include <string>
+
+namespace tabrella {
+
+// Appends the bytes of the regular file `path` to `out`; 0, or the system's error number:
+// EISDIR for a folder, kNotRegularFile for a device or pipe (a FIFO is opened without
+// waiting for a writer, then refused), EFBIG past `maxBytes`, which also stops reading a
+// device such as /dev/zero that never ends.
+int ReadRegularFile(const std::string& path, std::string& out, std::size_t maxBytes);
+
+}  // namespace tabrella

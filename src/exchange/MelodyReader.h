@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Reading melodies from foreign files: Standard MIDI Files of format 0 and 1 (read by hand,
+// strictly), and MusicXML, plain with pugixml or compressed (.mxl) with libzip.
+#include <string>
+#include <string_view>
+
+#include "platform/Melody.h"
+
+namespace tabrella::exchange {
+
+// Which part of a file to read, from the text IMelodyReader::Read takes.
+struct TrackChoice {
+    enum class Kind { Every, Number, Channel, Name };
+    Kind kind = Kind::Every;
+    int number = 0;    // a track or part from 1, or a channel 1..16
+    std::string name;  // Shift-JIS
+    static TrackChoice Parse(std::string_view sjis);
+};
+
+// The MIDI channel of drums, counted from 1 as players count it: never a melody unless
+// it is asked for by name.
+inline constexpr int kDrumChannel = 10;
+
+// Every channel but the drums of every track (or what `track` names), merged.
+platform::MelodyRead ReadMidiMelody(std::string_view bytes, const TrackChoice& track);
+
+// The first part that has pitched notes (or the part `track` names).
+platform::MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& track);
+
+// A text of a foreign file as Shift-JIS: read as UTF-8 when it is UTF-8, else kept when it
+// is Shift-JIS, else only its ASCII letters. Control characters become blanks.
+std::string ForeignText(std::string_view bytes);
+
+class MelodyReader final : public platform::IMelodyReader {
+  public:
+    platform::MelodyRead Read(std::string_view bytes, std::string_view track) override;
+};
+
+}  // namespace tabrella::exchange

@@ -1,0 +1,297 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The MusicXML reader: partwise scores, plain or compressed (.mxl). Time is kept in quarter
+// notes as the divisions of each measure give it and turned into ticks only at each note,
+// so tuplets and divisions that change between measures add up without drift. Voices are
+// merged, tied notes joined, grace notes left out (they take no time of their own), cue
+// and unpitched notes only take their time.
+#include <zip.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <pugixml.hpp>
+#include <vector>
+
+#include "exchange/MelodyReader.h"
+
+namespace tabrella::exchange {
+namespace {
+
+using platform::MelodyFault;
+using platform::MelodyNote;
+using platform::MelodyRead;
+
+constexpr int kTicksPerQuarter = 480;
+// No score comes near these; past them a file is taken for damaged (or built to hurt).
+constexpr zip_uint64_t kMaxDocumentBytes = zip_uint64_t{256} << 20;
+constexpr double kMaxQuarters = 1e9;
+
+// ---- The compressed file ----------------------------------------------------------------
+
+struct ArchiveDiscard {
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+
+std::optional<std::string> EntryBytes(zip_t* archive, const char* name) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat(archive, name, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0 ||
+        stat.size > kMaxDocumentBytes) {
+        return std::nullopt;
+    }
+    zip_file_t* file = zip_fopen(archive, name, 0);
+    if (!file) return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(stat.size), '\0');
+    const zip_int64_t read = zip_fread(file, bytes.data(), stat.size);
+    zip_fclose(file);
+    if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) return std::nullopt;
+    return bytes;
+}
+
+// The score the container names, or without a container the first MusicXML file.
+std::string RootFile(zip_t* archive) {
+    if (const std::optional<std::string> container =
+            EntryBytes(archive, "META-INF/container.xml")) {
+        pugi::xml_document doc;
+        if (doc.load_buffer(container->data(), container->size())) {
+            const pugi::xml_node rootfile =
+                doc.child("container").child("rootfiles").child("rootfile");
+            if (const char* path = rootfile.attribute("full-path").value(); *path) return path;
+        }
+    }
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name = zip_get_name(archive, static_cast<zip_uint64_t>(i), 0);
+        if (!name) continue;
+        const std::string_view n(name);
+        const bool xml = n.ends_with(".musicxml") || n.ends_with(".xml");
+        if (xml && !n.starts_with("META-INF/")) return std::string(n);
+    }
+    return {};
+}
+
+std::optional<std::string> ScoreOfArchive(std::string_view bytes) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    zip_t* opened = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    zip_error_fini(&error);
+    if (!opened) {
+        if (source) zip_source_free(source);
+        return std::nullopt;
+    }
+    const std::unique_ptr<zip_t, ArchiveDiscard> archive(opened);  // frees the source too
+    const std::string root = RootFile(archive.get());
+    if (root.empty()) return std::nullopt;
+    return EntryBytes(archive.get(), root.c_str());
+}
+
+// ---- The score --------------------------------------------------------------------------
+
+std::optional<int> KeyOf(pugi::xml_node pitch) {
+    static constexpr std::string_view kSteps = "C D EF G A B";
+    const std::string_view step = pitch.child_value("step");
+    const std::size_t semitone = step.size() == 1 ? kSteps.find(step[0]) : std::string_view::npos;
+    const double alter = pitch.child("alter").text().as_double(0);
+    const int octave = pitch.child("octave").text().as_int(-100);
+    if (semitone == std::string_view::npos || step[0] == ' ' || !std::isfinite(alter) ||
+        std::abs(alter) > 2 || octave < -1 || octave > 9) {
+        return std::nullopt;
+    }
+    const int key =
+        (octave + 1) * 12 + static_cast<int>(semitone) + static_cast<int>(std::lround(alter));
+    if (key < 0 || key > 127) return std::nullopt;
+    return key;
+}
+
+bool HasTie(pugi::xml_node note, const char* type) {
+    for (pugi::xml_node tie : note.children("tie")) {
+        if (std::strcmp(tie.attribute("type").value(), type) == 0) return true;
+    }
+    for (pugi::xml_node tied : note.child("notations").children("tied")) {
+        if (std::strcmp(tied.attribute("type").value(), type) == 0) return true;
+    }
+    return false;
+}
+
+class PartReader {
+  public:
+    explicit PartReader(platform::Melody& melody) : m_melody(melody) {}
+
+    void Read(pugi::xml_node part) {
+        for (pugi::xml_node measure : part.children("measure")) Measure(measure);
+        std::stable_sort(
+            m_melody.notes.begin(), m_melody.notes.end(),
+            [](const MelodyNote& a, const MelodyNote& b) { return a.onset < b.onset; });
+    }
+
+  private:
+    void Measure(pugi::xml_node measure) {
+        m_position = m_furthest = m_lastOnset = 0;
+        for (pugi::xml_node element : measure.children()) {
+            const std::string_view name = element.name();
+            if (name == "attributes") {
+                const double divisions = element.child("divisions").text().as_double(0);
+                if (std::isfinite(divisions) && divisions > 0) m_divisions = divisions;
+            } else if (name == "note") {
+                Note(element);
+            } else if (name == "backup") {
+                m_position = std::max(0.0, m_position - Length(element));
+            } else if (name == "forward") {
+                Advance(Length(element));
+            }
+        }
+        // A measure lasts as long as its longest voice.
+        m_start = std::min(m_start + m_furthest, kMaxQuarters);
+    }
+
+    double Length(pugi::xml_node element) const {
+        const double length = element.child("duration").text().as_double(0) / m_divisions;
+        return std::isfinite(length) ? std::clamp(length, 0.0, kMaxQuarters) : 0.0;
+    }
+
+    void Advance(double length) {
+        m_position = std::min(m_position + length, kMaxQuarters);
+        m_furthest = std::max(m_furthest, m_position);
+    }
+
+    void Note(pugi::xml_node note) {
+        if (note.child("grace")) {
+            if (note.child("pitch")) ++m_melody.leftOut;
+            return;
+        }
+        const double length = Length(note);
+        double onset = m_lastOnset;
+        if (!note.child("chord")) {
+            onset = m_lastOnset = m_position;
+            Advance(length);
+        }
+        // Cue notes show another part's line; they are not played.
+        const pugi::xml_node pitch = note.child("pitch");
+        if (!pitch || note.child("cue")) return;
+        const std::optional<int> key = KeyOf(pitch);
+        if (!key) {
+            ++m_melody.leftOut;
+            return;
+        }
+        Add({Ticks(m_start + onset), Ticks(m_start + onset + length), *key}, HasTie(note, "start"),
+            HasTie(note, "stop"));
+    }
+
+    static std::int64_t Ticks(double quarters) {
+        return std::llround(std::min(quarters, 2 * kMaxQuarters) * kTicksPerQuarter);
+    }
+
+    // A note tied from one before it lengthens that note rather than sound again. A chord
+    // may tie two notes of one key (two strings in unison): the first tied is the first
+    // continued.
+    void Add(MelodyNote note, bool tieStart, bool tieStop) {
+        const auto open = m_openTies.find(note.key);
+        if (tieStop && open != m_openTies.end()) {
+            const std::size_t tied = open->second;
+            m_melody.notes[tied].end = std::max(m_melody.notes[tied].end, note.end);
+            m_openTies.erase(open);
+            if (tieStart) m_openTies.emplace(note.key, tied);
+            return;
+        }
+        if (tieStart) m_openTies.emplace(note.key, m_melody.notes.size());
+        m_melody.notes.push_back(note);
+    }
+
+    platform::Melody& m_melody;
+    double m_divisions = 1;
+    double m_start = 0;  // the measure's start, in quarter notes from the beginning
+    double m_position = 0, m_furthest = 0, m_lastOnset = 0;  // within the measure
+    std::multimap<int, std::size_t> m_openTies;              // key -> the notes a tie goes on from
+};
+
+bool HasPitchedNote(pugi::xml_node part) {
+    return !part.find_node([](pugi::xml_node n) {
+                    return std::strcmp(n.name(), "pitch") == 0 && !n.parent().child("grace");
+                })
+                .empty();
+}
+
+std::optional<pugi::xml_node> ChosenPart(pugi::xml_node root, const TrackChoice& choice) {
+    std::vector<pugi::xml_node> parts;
+    for (pugi::xml_node part : root.children("part")) parts.push_back(part);
+    switch (choice.kind) {
+        case TrackChoice::Kind::Every:
+            for (pugi::xml_node part : parts) {
+                if (HasPitchedNote(part)) return part;
+            }
+            return parts.empty() ? pugi::xml_node() : parts.front();
+        case TrackChoice::Kind::Number:
+            if (static_cast<std::size_t>(choice.number) <= parts.size()) {
+                return parts[static_cast<std::size_t>(choice.number) - 1];
+            }
+            return std::nullopt;
+        case TrackChoice::Kind::Name:
+            for (pugi::xml_node entry : root.child("part-list").children("score-part")) {
+                if (ForeignText(entry.child_value("part-name")) != choice.name) continue;
+                for (pugi::xml_node part : parts) {
+                    if (std::strcmp(part.attribute("id").value(), entry.attribute("id").value()) ==
+                        0) {
+                        return part;
+                    }
+                }
+            }
+            return std::nullopt;
+        case TrackChoice::Kind::Channel:
+            break;  // parts have no channels of their own
+    }
+    return std::nullopt;
+}
+
+// Quarter notes a minute: the first tempo the part sounds, else the first in the score,
+// else the first metronome mark; 0 when there is none.
+double TempoOf(pugi::xml_node root, pugi::xml_node part) {
+    const auto sound = [](pugi::xml_node n) {
+        return std::strcmp(n.name(), "sound") == 0 && n.attribute("tempo");
+    };
+    pugi::xml_node found = part.find_node(sound);
+    if (!found) found = root.find_node(sound);
+    if (found) return found.attribute("tempo").as_double(0);
+    const pugi::xml_node metronome =
+        part.find_node([](pugi::xml_node n) { return std::strcmp(n.name(), "metronome") == 0; });
+    static const std::map<std::string_view, double> kQuarters = {
+        {"whole", 4}, {"half", 2}, {"quarter", 1}, {"eighth", 0.5}, {"16th", 0.25}};
+    const auto unit = kQuarters.find(metronome.child_value("beat-unit"));
+    if (!metronome || unit == kQuarters.end()) return 0;
+    const double dotted = metronome.child("beat-unit-dot") ? 1.5 : 1;
+    return metronome.child("per-minute").text().as_double(0) * unit->second * dotted;
+}
+
+}  // namespace
+
+MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& choice) {
+    std::string unpacked;
+    if (bytes.substr(0, 4) == "PK\x03\x04") {
+        std::optional<std::string> document = ScoreOfArchive(bytes);
+        if (!document) return {MelodyFault::Damaged, {}};
+        unpacked = std::move(*document);
+        bytes = unpacked;
+    }
+    pugi::xml_document doc;
+    if (!doc.load_buffer(bytes.data(), bytes.size())) return {MelodyFault::Damaged, {}};
+    const pugi::xml_node root = doc.document_element();
+    if (std::strcmp(root.name(), "score-timewise") == 0) return {MelodyFault::Unsupported, {}};
+    if (std::strcmp(root.name(), "score-partwise") != 0) return {MelodyFault::UnknownKind, {}};
+    const std::optional<pugi::xml_node> part = ChosenPart(root, choice);
+    if (!part) return {MelodyFault::NoSuchTrack, {}};
+
+    MelodyRead read;
+    read.melody.ticksPerQuarter = kTicksPerQuarter;
+    PartReader(read.melody).Read(*part);
+    std::string title = root.child("work").child_value("work-title");
+    if (title.empty()) title = root.child_value("movement-title");
+    read.melody.title = ForeignText(title);
+    const double tempo = TempoOf(root, *part);
+    read.melody.tempo = std::isfinite(tempo) && tempo > 0 ? tempo : 0;
+    return read;
+}
+
+}  // namespace tabrella::exchange

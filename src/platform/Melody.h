@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// A melody read from a foreign file (a Standard MIDI File, MusicXML), as the import hands
+// it to the core: the notes in the file's own time, before anything is fitted to the cells
+// or the strings. Plain values; texts are Shift-JIS.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tabrella::platform {
+
+struct MelodyNote {
+    std::int64_t onset = 0;  // in ticks of the melody
+    std::int64_t end = 0;    // never before the onset
+    int key = 0;             // MIDI key 0..127
+    friend bool operator==(const MelodyNote&, const MelodyNote&) = default;
+};
+
+struct Melody {
+    int ticksPerQuarter = 480;
+    std::vector<MelodyNote> notes;  // by onset
+    // When events that sound nothing happen (a note off for a key not sounding): some
+    // writers, this program's among them, mark the passing of silent time with them.
+    std::vector<std::int64_t> silentEvents;
+    std::string title;  // empty when the file names none
+    double tempo = 0;   // quarter notes per minute the file starts at; 0 when it says nothing
+    int leftOut = 0;    // notes the file holds that take no time of their own (grace notes)
+};
+
+enum class MelodyFault {
+    None,
+    UnknownKind,  // neither a Standard MIDI File nor MusicXML
+    Damaged,      // cut short, or its lengths and contents do not hold together
+    Unsupported,  // a kind of either that the reader does not take (MIDI format 2 ...)
+    NoSuchTrack,  // the track, channel or part asked for is not in the file
+};
+
+struct MelodyRead {
+    MelodyFault fault = MelodyFault::None;
+    Melody melody;
+};
+
+// The readers of the foreign formats, outside the core with their own libraries.
+class IMelodyReader {
+  public:
+    virtual ~IMelodyReader() = default;
+    // Tells the format by the bytes themselves. `track` (Shift-JIS) narrows what is read:
+    // empty for every part that sounds, else a track or part by its number from 1 or its
+    // name, or a MIDI channel as "ch1".."ch16".
+    virtual MelodyRead Read(std::string_view bytes, std::string_view track) = 0;
+};
+
+}  // namespace tabrella::platform

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// A melody read from a foreign file, arranged for the koto: its notes on the cell grid,
+// each on a string and pressing that sounds exactly its key, in a tuning chosen for it.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Melody.h"
+#include "score/ScoreCell.h"
+
+namespace tabrella {
+
+// What the user fixed of an import; what is left open is chosen for the melody.
+struct ImportChoice {
+    std::optional<int> tuning;    // row 0..7 of the tuning table
+    std::optional<int> baseTone;  // 1..12
+    std::optional<bool> otsu;     // 乙 on or off
+    std::string track;            // Shift-JIS, as platform::IMelodyReader::Read takes it
+};
+
+struct Arrangement {
+    std::vector<ScoreCell> cells;  // cell 1 first
+    int tuning = 0;
+    int baseTone = 3;
+    bool otsu = false;
+    int placed = 0;   // notes written into the cells
+    int moved = 0;    // of those, the notes moved by octaves into the koto's reach
+    int dropped = 0;  // notes of the file not written
+};
+
+// Onsets go to the nearest sixteenth: one on an eighth starts a whole cell, one between
+// the second half of a split cell. A note sounding on at the start of a later cell holds
+// it (an empty cell); a silence takes rest cells. Each note gets the string and pressing
+// that sound its key exactly: an open string first, then ヲ, then オ, ォ only where nothing
+// else reaches; among equals the string nearest the one played before. A chord takes
+// different strings, three at most, keeping its highest notes first. A note no string
+// reaches moves by octaves until one does. The tuning, base tone and 乙 left open are the
+// ones that drop the fewest notes, then move the fewest, then press the fewest strings.
+Arrangement Arrange(const platform::Melody& melody, const ImportChoice& choice);
+
+}  // namespace tabrella

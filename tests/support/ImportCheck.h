@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// What the import must hold for any bytes read as a MIDI file, for the fuzzer and for the
+// test that replays what it found: why it failed, or nothing.
+#include <string>
+#include <string_view>
+
+#include "platform/Melody.h"
+#include "sound/Arrangement.h"
+
+namespace tabrella::test {
+
+// Only notes (strings 1..13, a pressing up to ォ) and rests in the cells a score has, each
+// note of the melody counted once, as placed or dropped.
+std::string ArrangementFault(const platform::Melody& melody, const Arrangement& arrangement);
+
+// The reader refuses the bytes, or the arrangement of what it read holds as above.
+std::string MidiImportFault(std::string_view bytes);
+
+}  // namespace tabrella::test
