@@ -259,7 +259,7 @@ void CTabrellaView::DrawPageCells(platform::IDrawSurface& s, const PageGeometry&
     s.ClipTo({g.ColumnsLeft(), g.y0 + g.h}, {g.ColumnsRight(), g.GridBottom() - g.h});
     const int firstCell = kCellsPerColumn * topColumn + 1;
     const int cursorCell = CursorCell();
-    const int drawnEnd = std::min(m_lastCell, firstCell - 1 + 2 * g.rows * (g.columns + 1));
+    const int drawnEnd = std::min(m_lastCell, firstCell - 1 + g.CellsPerPage() + 2 * g.rows);
     for (int k = firstCell; k <= drawnEnd; ++k) {
         const Point at = g.CellPosition(k, topColumn);
         DrawCell(s, m_cells[k], at, g, f);
