@@ -26,7 +26,6 @@ using res::ImportTxt;
 // megabytes.
 constexpr std::size_t kMaxImportBytes = std::size_t{64} << 20;
 constexpr std::size_t kMaxTitleBytes = 255;
-constexpr int kNewScoreTempo = 80;
 
 platform::FileDialogRequest ImportRequest() {
     platform::FileDialogRequest r;
@@ -65,7 +64,7 @@ std::string TitleOf(const std::string& sjis) {
 }
 
 int TempoOf(double tempo) {
-    if (!(tempo > 0)) return kNewScoreTempo;
+    if (!(tempo > 0)) return score_defaults::kTempo;
     return static_cast<int>(std::clamp(std::lround(std::min(tempo, 1e6)), long{kTempoSpinLowest},
                                        long{kTempoTypedHighest}));
 }

@@ -8,6 +8,7 @@
 
 #include "platform/Melody.h"
 #include "score/ScoreCell.h"
+#include "score/ScoreDefaults.h"
 
 namespace tabrella {
 
@@ -22,7 +23,7 @@ struct ImportChoice {
 struct Arrangement {
     std::vector<ScoreCell> cells;  // cell 1 first
     int tuning = 0;
-    int baseTone = 3;
+    int baseTone = score_defaults::kBaseTone;
     bool otsu = false;
     int placed = 0;   // notes written into the cells
     int moved = 0;    // of those, the notes moved by octaves into the koto's reach
