@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -21,6 +23,9 @@
 #include "qt/ModalCloser.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
+#include "resources/FrameResources.h"
+#include "resources/Language.h"
+#include "resources/TuningNames.h"
 #include "support/FakePlatform.h"
 
 namespace tabrella::app {
@@ -618,6 +623,96 @@ TEST(CellPictures, AreSharpAtTheScreensScaleAndNothingForNonsense) {
                                  "0.1.0.0.0.0.0_0.1.0.0.0.0.0_0.1.0.0.0.0.0"}) {
         EXPECT_TRUE(CellPicture(nonsense, 1).isNull()) << nonsense;
     }
+}
+
+}  // namespace
+}  // namespace tabrella::app
+
+namespace tabrella::app {
+namespace {
+
+// The window of a run in English; the other tests run in Japanese.
+struct InEnglish {
+    InEnglish() { res::SetLanguage(res::Language::English); }
+    ~InEnglish() { res::SetLanguage(res::Language::Japanese); }
+};
+
+class EnglishFrameTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        frame.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    }
+    InEnglish english;
+    test::FakeSequencer sequencer;
+    CMainFrame frame{sequencer};
+};
+
+// Latin letters only, but for the language's own name beside "Japanese", and in every menu
+// one mnemonic per entry, no two alike, with a prompt wherever the Japanese has one.
+void ExpectEnglishMenu(const QList<QAction*>& actions) {
+    QSet<QChar> mnemonics;
+    for (QAction* action : actions) {
+        if (action->isSeparator()) continue;
+        const QString text = action->text().section('\t', 0, 0);
+        const QString latin =
+            action->data().toInt() == cmd::kLanguageJapanese ? text.section(" (", 0, 0) : text;
+        for (QChar c : latin) EXPECT_LE(c.unicode(), 0x24F) << text.toStdString();
+        EXPECT_EQ(text.count('&'), 1) << text.toStdString();
+        const QChar mnemonic = text.at(text.indexOf('&') + 1).toLower();
+        EXPECT_FALSE(mnemonics.contains(mnemonic)) << text.toStdString();
+        mnemonics.insert(mnemonic);
+        res::SetLanguage(res::Language::Japanese);
+        const bool prompted = !res::StringsOfCommand(action->data().toInt()).prompt.empty();
+        res::SetLanguage(res::Language::English);
+        EXPECT_EQ(action->statusTip().isEmpty(), !prompted || action->menu());
+        if (action->menu()) ExpectEnglishMenu(action->menu()->actions());
+    }
+}
+
+TEST_F(EnglishFrameTest, MenusPanesAndAboutBoxSpeakEnglish) {
+    ExpectEnglishMenu(frame.menuBar()->actions());
+    const QList<QAction*> top = frame.menuBar()->actions();
+    EXPECT_EQ(top[0]->text(), "&File");
+    EXPECT_EQ(top[0]->menu()->actions()[3]->text(), "Save &As...");
+    EXPECT_EQ(top[1]->menu()->actions()[3]->text(), "Insert &Blank Cells...");
+    EXPECT_EQ(frame.statusBar()->currentMessage(), "Ready");
+    EXPECT_EQ(frame.findChild<QLabel*>("cellPane")->text(), "Cell 1   from column 1");
+    EXPECT_TRUE(frame.findChild<QLabel*>("hintPane")->text().startsWith("Strings: "));
+
+    test::ModalCloser closer;
+    frame.SendCommand(cmd::kAbout);
+    ASSERT_EQ(closer.seen.size(), 1);
+    EXPECT_EQ(closer.seen[0].title, "About Tabrella");
+    EXPECT_TRUE(closer.seen[0].text.startsWith("<b>Tabrella</b> version " TABRELLA_VERSION));
+}
+
+// The tuning list shows each name with its reading; the score keeps the name alone.
+TEST_F(EnglishFrameTest, DialogsAndMessagesSpeakEnglishAndTheScoreKeepsItsNames) {
+    QStringList tunings;
+    test::ModalCloser closer([&](QWidget* modal) {
+        auto* combo = modal->findChild<QComboBox*>("control1009");
+        if (combo) {
+            for (int i = 0; i < combo->count(); ++i) tunings.append(combo->itemText(i));
+            combo->setCurrentIndex(1);
+            EXPECT_EQ(modal->findChild<QCheckBox*>("control1015")->text(), "乙 (otsu)");
+            modal->findChild<QPushButton*>("control1")->click();
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        }
+    });
+    frame.SendCommand(cmd::kTuning);
+    EXPECT_EQ(frame.View().m_tuningName, res::TuningNames()[1]);
+    ASSERT_EQ(tunings.size(), 8);
+    EXPECT_EQ(tunings[0], "平調子 (Hirajōshi)");
+
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_5);
+    frame.SendCommand(cmd::kCopy);
+    frame.SendCommand(cmd::kExit);
+    ASSERT_EQ(closer.seen.size(), 3);
+    EXPECT_EQ(closer.seen[0].title, "Tuning");
+    EXPECT_EQ(closer.seen[1].title, "Choose Range");
+    EXPECT_EQ(closer.seen[2].text, "The score has unsaved changes. Quit anyway?");
 }
 
 }  // namespace
