@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -713,6 +714,27 @@ TEST_F(EnglishFrameTest, DialogsAndMessagesSpeakEnglishAndTheScoreKeepsItsNames)
     EXPECT_EQ(closer.seen[0].title, "Tuning");
     EXPECT_EQ(closer.seen[1].title, "Choose Range");
     EXPECT_EQ(closer.seen[2].text, "The score has unsaved changes. Quit anyway?");
+}
+
+// The English page beside the Japanese one, with the same pictures in the same order.
+TEST_F(EnglishFrameTest, F1ShowsTheEnglishHelpPageWithTheSameCells) {
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_F1);
+    ASSERT_NE(frame.Help(), nullptr);
+    EXPECT_EQ(frame.Help()->windowTitle(), "Tabrella Help");
+    EXPECT_EQ(frame.Help()->Browser().source(), QUrl(kEnglishHelpPage));
+    EXPECT_TRUE(frame.Help()->Browser().toPlainText().contains("US keyboard"));
+    auto cells = [](const char* page) {
+        QFile file(QUrl(page).toString(QUrl::RemoveScheme).prepend(':'));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << page;
+        QStringList out;
+        const QRegularExpression cell(R"re(src="(cell:[^"]+)")re");
+        for (const auto& match : cell.globalMatch(QString::fromUtf8(file.readAll()))) {
+            out.append(match.captured(1));
+        }
+        return out;
+    };
+    EXPECT_EQ(cells(kEnglishHelpPage), cells(kHelpPage));
+    EXPECT_GT(cells(kHelpPage).size(), 20);
 }
 
 }  // namespace
