@@ -2,12 +2,14 @@
 #include "app/AppInfo.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QLibraryInfo>
-#include <QTranslator>
+#include <optional>
 #include <string_view>
 
+#include "app/InterfaceLanguage.h"
 #include "platform/qt/QtFonts.h"
+#include "platform/qt/QtSettings.h"
+#include "platform/qt/QtText.h"
+#include "resources/ShellTexts.h"
 
 namespace tabrella::app {
 
@@ -16,11 +18,7 @@ QString Version() {
 }
 
 QString AboutText() {
-    return QStringLiteral(
-               "<b>タブレラ (Tabrella)</b> バージョン %1<br><br>"
-               "十三弦の箏の縦譜を打ち込み、聴き、印刷するためのエディタ。<br>"
-               "Qt と FluidSynth を使って作られています。")
-        .arg(Version());
+    return qt::FromSjis(res::Sjis(res::ShellTxt::AboutText)).arg(Version());
 }
 
 const char* PlatformForSession(const char* chosenPlatform, const char* sessionType,
@@ -32,17 +30,18 @@ const char* PlatformForSession(const char* chosenPlatform, const char* sessionTy
     return wayland ? "xcb" : nullptr;
 }
 
-void SetUpApplication(QTranslator& translator) {
+void SetUpApplication(QTranslator& translator, bool readSettings) {
     QApplication::setApplicationName(QStringLiteral("Tabrella"));
     QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     QApplication::setApplicationVersion(Version());
     qt::InstallFontSubstitutions();
 
-    // Qt's own buttons (はい, いいえ, キャンセル) in Japanese.
-    if (translator.load(QStringLiteral("qtbase_ja"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&translator);
-    }
+    std::optional<qt::QtSettings> settings;
+    if (readSettings) settings.emplace();
+    const res::Language language =
+        ChooseLanguage(QCoreApplication::arguments(), settings ? &*settings : nullptr);
+    res::SetLanguage(language);
+    InstallQtTranslation(translator, language);
 }
 
 }  // namespace tabrella::app

@@ -18,8 +18,9 @@ const char* PlatformForSession(const char* chosenPlatform, const char* sessionTy
                                const char* waylandDisplay, const char* x11Display);
 
 // What the running application needs before its first window: its names, the font
-// substitutions and Qt's own texts in Japanese (loaded into `translator`, which must live
-// as long as the application).
-void SetUpApplication(QTranslator& translator);
+// substitutions, the interface language (with the user's remembered choice when
+// `readSettings`, as the window has it) and Qt's own texts in Japanese when that is the
+// language (loaded into `translator`, which must live as long as the application).
+void SetUpApplication(QTranslator& translator, bool readSettings = false);
 
 }  // namespace tabrella::app

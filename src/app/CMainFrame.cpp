@@ -20,12 +20,14 @@
 
 #include "app/AppInfo.h"
 #include "app/HelpWindow.h"
+#include "app/InterfaceLanguage.h"
 #include "app/ToolbarIcons.h"
 #include "platform/qt/KeyTranslation.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/X11Keyboard.h"
 #include "resources/CommandIds.h"
 #include "resources/FileTexts.h"
+#include "resources/ShellTexts.h"
 #include "resources/Texts.h"
 #include "score/CommandTable.h"
 
@@ -53,7 +55,7 @@ QString DroppedScore(const QMimeData* mime) {
 QString KeyHint(qt::KeyboardLayout layout) {
     const QString strings = layout == qt::KeyboardLayout::Jis ? QStringLiteral("1〜9 0 - ^ ¥")
                                                               : QStringLiteral("1〜9 0 - ' \\");
-    return QStringLiteral("弦: %1　キーの一覧: F1").arg(strings);
+    return FromSjis(res::Sjis(res::ShellTxt::KeyHintFormat)).arg(strings);
 }
 
 }  // namespace
@@ -111,7 +113,8 @@ QAction* CMainFrame::CommandAction(const QString& text, int id) {
     const res::CommandStrings strings = res::StringsOfCommand(id);
     action->setStatusTip(FromSjis(strings.prompt));
     if (!strings.tooltip.empty()) action->setToolTip(FromSjis(strings.tooltip));
-    if (const CommandEntry* entry = FindCommand(id); entry && entry->checked) {
+    if (const CommandEntry* entry = FindCommand(id);
+        (entry && entry->checked) || LanguageCodeOfCommand(id)) {
         action->setCheckable(true);
     }
     connect(action, &QAction::triggered, this, [this, id] { SendCommand(id); });
@@ -225,6 +228,10 @@ void CMainFrame::UpdateLockIndicators() {
 
 void CMainFrame::UpdateCommandUI() {
     for (auto& [id, action] : m_actions) {
+        if (const std::optional<std::string> code = LanguageCodeOfCommand(id)) {
+            action->setChecked(*code == m_remembered.language);
+            continue;
+        }
         const platform::CommandState state = m_view->OnUpdateCommand(id);
         if (action->shortcut().isEmpty()) action->setEnabled(state.handled);
         if (action->isCheckable()) action->setChecked(state.checked);
@@ -234,8 +241,9 @@ void CMainFrame::UpdateCommandUI() {
 void CMainFrame::UpdateStatus() {
     const CTabrellaView& view = *m_view;
     if (!m_cellPane) return;  // the status bar is still being built
-    m_cellPane->setText(
-        QStringLiteral("マス %1　%2列目から").arg(view.CursorCell()).arg(view.m_topColumn + 1));
+    m_cellPane->setText(FromSjis(res::Sjis(res::ShellTxt::CellPaneFormat))
+                            .arg(view.CursorCell())
+                            .arg(view.m_topColumn + 1));
     const bool hint = view.LastUsedCell() == 0 && !m_prompting;
     if (hint) m_hintPane->setText(KeyHint(qt::CurrentKeyboardLayout()));
     m_hintPane->setVisible(hint);
@@ -243,6 +251,11 @@ void CMainFrame::UpdateStatus() {
 }
 
 void CMainFrame::SendCommand(int id) {
+    // The language is the frame's to keep; it is read once, at the next start.
+    if (std::optional<std::string> code = LanguageCodeOfCommand(id)) {
+        m_remembered.language = std::move(*code);
+        WriteRemembered(m_settings, m_remembered);
+    }
     m_view->OnCommand(id);
     UpdateCommandUI();
     UpdateStatus();
@@ -257,7 +270,7 @@ std::vector<QAction*> CMainFrame::ActionsOf(int id) const {
 
 void CMainFrame::ShowAbout() {
     QMessageBox box(this);
-    box.setWindowTitle(QStringLiteral("Tabrella のバージョン情報"));
+    box.setWindowTitle(FromSjis(res::Sjis(res::ShellTxt::AboutCaption)));
     box.setIconPixmap(windowIcon().pixmap(48, 48));
     box.setText(AboutText());
     box.setStandardButtons(QMessageBox::Ok);

@@ -27,6 +27,7 @@
 #include "platform/fluid/FluidSequencer.h"
 #include "platform/qt/QtSettings.h"
 #include "platform/qt/QtText.h"
+#include "resources/Language.h"
 #include "resources/Texts.h"
 
 namespace tabrella::app {
@@ -110,9 +111,13 @@ bool WantsNoWindow(int argc, char** argv) {
 
 CommandLine ParseCommandLine(const QApplication& application) {
     QCommandLineParser parser;
+    // The English help names the tunings and tones with their readings, for those who
+    // cannot read them.
+    const bool english = res::CurrentLanguage() == res::Language::English;
     parser.setApplicationDescription(
-        QStringLiteral("Koto score editor (タブレラ). Without options it opens the editor, "
-                       "on FILE when one is named."));
+        QStringLiteral("Koto score editor (%1). Without options it opens the editor, "
+                       "on FILE when one is named.")
+            .arg(english ? QStringLiteral("Tabrella") : QStringLiteral("タブレラ")));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption exportMidi(
@@ -139,21 +144,39 @@ CommandLine ParseCommandLine(const QApplication& application) {
         "standard error.",
         "OUT.tbr");
     const QCommandLineOption tuning(
-        "tuning", "For --import: the tuning, row 0 to 7 of the tuning table (0: 平調子).", "N");
+        "tuning",
+        QStringLiteral("For --import: the tuning, row 0 to 7 of the tuning table (0: 平調子%1).")
+            .arg(english ? QStringLiteral(", Hirajōshi") : QString()),
+        "N");
     const QCommandLineOption base(
-        "base", "For --import: the base tone, 1 (壱越) to 12 (上無); 3 is 平調.", "B");
-    const QCommandLineOption otsu("otsu", "For --import: tune with 乙.");
+        "base",
+        english ? QStringLiteral("For --import: the base tone, 1 (壱越, Ichikotsu) to 12 (上無, "
+                                 "Kamimu); 3 is 平調 (Hyōjō).")
+                : QStringLiteral("For --import: the base tone, 1 (壱越) to 12 (上無); 3 is 平調."),
+        "B");
+    const QCommandLineOption otsu(
+        "otsu",
+        QStringLiteral("For --import: tune with 乙%1.")
+            .arg(english ? QStringLiteral(" (otsu, the base tone an octave lower)") : QString()));
     const QCommandLineOption track(
         "track",
         "For --import: read only this track (its number from 1, or its name), this MIDI channel "
         "(ch1 to ch16), or this MusicXML part (its number or name).",
         "T");
+    const QCommandLineOption lang(
+        "lang",
+        "The language of the menus, dialogs and messages: ja (Japanese) or en (English). "
+        "Without it, the one chosen in the View menu, else the locale's.",
+        "ja|en");
     parser.addOptions({exportMidi, exportAudio, exportMusicXml, renderPng, printPdf, zoom,
-                       importOut, tuning, base, otsu, track});
+                       importOut, tuning, base, otsu, track, lang});
     parser.addPositionalArgument(
         "file", "Score file (*.tbr, *.txt); for --import the file to import.", "[FILE]");
     parser.process(application);
 
+    if (parser.isSet(lang) && !res::LanguageOfCode(parser.value(lang).toStdString())) {
+        UsageError("--lang takes ja or en");
+    }
     CommandLine line;
     line.exportMidi = parser.value(exportMidi);
     line.exportAudio = parser.value(exportAudio);

@@ -4,7 +4,10 @@
 #include <QVBoxLayout>
 
 #include "app/BatchWindow.h"
+#include "platform/qt/QtText.h"
 #include "render/PageLayout.h"
+#include "resources/Language.h"
+#include "resources/ShellTexts.h"
 #include "score/CTabrellaView.h"
 
 namespace tabrella::app {
@@ -72,6 +75,10 @@ QImage CellPicture(const QString& cells, double pixelRatio) {
     return picture;
 }
 
+const char* HelpPage() {
+    return res::CurrentLanguage() == res::Language::English ? kEnglishHelpPage : kHelpPage;
+}
+
 QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
     if (type == QTextDocument::ImageResource && name.scheme() == QLatin1String("cell")) {
         return CellPicture(name.path(), devicePixelRatioF());
@@ -81,14 +88,14 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
 
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), m_browser(new HelpBrowser(this)) {
     setObjectName(QStringLiteral("help"));
-    setWindowTitle(QStringLiteral("タブレラ ヘルプ"));
+    setWindowTitle(qt::FromSjis(res::Sjis(res::ShellTxt::HelpCaption)));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
     m_browser->setOpenLinks(true);
     m_browser->setOpenExternalLinks(false);
-    m_browser->setSource(QUrl(QString::fromLatin1(kHelpPage)));
+    m_browser->setSource(QUrl(QString::fromLatin1(HelpPage())));
     resize(780, 680);
 }
 

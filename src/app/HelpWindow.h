@@ -25,8 +25,11 @@ class HelpWindow : public QDialog {
     HelpBrowser* m_browser;
 };
 
-// The address of the bundled page.
+// The addresses of the bundled pages, one per language with the same content.
 inline constexpr char kHelpPage[] = "qrc:/help/index.html";
+inline constexpr char kEnglishHelpPage[] = "qrc:/help/index.en.html";
+// The page in the language of the run.
+const char* HelpPage();
 
 // The first cells of a score as the window draws them at 200 %, cut out of the page with
 // the lines around them. `cells` names up to four cells, separated by "_", each as its

@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     using namespace tabrella;
     // Batch work, --help and --version need no display, and print nothing but their result
     // or one line of error.
-    if (app::WantsNoWindow(argc, argv)) {
+    const bool noWindow = app::WantsNoWindow(argc, argv);
+    if (noWindow) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
             if (type == QtFatalMsg) std::fprintf(stderr, "tabrella: %s\n", qPrintable(text));
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     QTranslator translator;
-    app::SetUpApplication(translator);
+    app::SetUpApplication(translator, !noWindow);
 
     app::CommandLine commandLine = app::ParseCommandLine(application);
     if (commandLine.Batch()) return app::RunBatch(commandLine);

@@ -39,6 +39,10 @@ inline constexpr int kPlayLoop = 32820;
 inline constexpr int kPlaySpeed = 32821;
 inline constexpr int kCountIn = 32822;
 inline constexpr int kMetronome = 32823;
+// The interface language, taking effect at the next start.
+inline constexpr int kLanguageSystem = 32830;
+inline constexpr int kLanguageJapanese = 32831;
+inline constexpr int kLanguageEnglish = 32832;
 
 // The frame's standard commands.
 inline constexpr int kFileNew = 57600;

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resources/DialogResources.h"
 
+#include <array>
+#include <optional>
 #include <string_view>
 
 #include "base/Sjis.h"
+#include "resources/English.h"
 #include "resources/FileTexts.h"
+#include "resources/Language.h"
 #include "resources/Texts.h"
 
 namespace tabrella::res {
@@ -144,15 +148,33 @@ std::vector<DialogSource> Sources() {
     };
 }
 
-std::vector<DialogTemplate> Convert() {
+const english::DialogText* EnglishOf(int id) {
+    for (const english::DialogText& d : english::Dialogs()) {
+        if (d.id == id) return &d;
+    }
+    return nullptr;
+}
+
+// The templates with the texts of one language; places and ids are the same in all.
+std::vector<DialogTemplate> Convert(Language language) {
     std::vector<DialogTemplate> out;
     for (const DialogSource& d : Sources()) {
-        DialogTemplate t{d.id,     Utf8ToSjis(d.caption),  d.width,
-                         d.height, Utf8ToSjis(d.fontFace), d.fontPoints,
-                         {}};
-        for (const ControlSource& c : d.controls) {
+        const english::DialogText* english =
+            language == Language::English ? EnglishOf(d.id) : nullptr;
+        auto text = [&](std::string_view japanese, size_t control) {
+            if (language == Language::Japanese) return Utf8ToSjis(japanese);
+            const bool given = english && control < english->controls.size();
+            return given ? Utf8ToSjis(english->controls[control]) : std::string();
+        };
+        const std::string caption = language == Language::Japanese ? Utf8ToSjis(d.caption)
+                                    : english                      ? Utf8ToSjis(english->caption)
+                                                                   : std::string();
+        DialogTemplate t{d.id,         caption, d.width, d.height, Utf8ToSjis(d.fontFace),
+                         d.fontPoints, {}};
+        for (size_t i = 0; i < d.controls.size(); ++i) {
+            const ControlSource& c = d.controls[i];
             t.controls.push_back(
-                {c.id, c.kind, Utf8ToSjis(c.text), c.x, c.y, c.width, c.height, c.buddy});
+                {c.id, c.kind, text(c.text, i), c.x, c.y, c.width, c.height, c.buddy});
         }
         out.push_back(std::move(t));
     }
@@ -162,18 +184,23 @@ std::vector<DialogTemplate> Convert() {
 }  // namespace
 
 const DialogTemplate* FindDialogTemplate(int id) {
-    static const std::vector<DialogTemplate> templates = Convert();
-    for (const DialogTemplate& t : templates) {
+    static const std::array<std::vector<DialogTemplate>, kLanguageCount> templates = {
+        Convert(Language::Japanese), Convert(Language::English)};
+    for (const DialogTemplate& t : templates.at(static_cast<size_t>(CurrentLanguage()))) {
         if (t.id == id) return &t;
     }
     return nullptr;
 }
 
 const platform::RefusalTexts& InputRefusals() {
-    static const platform::RefusalTexts texts{res::Sjis(FileTxt::NotShiftJis),
-                                              res::Sjis(Txt::IntegerRequired),
-                                              res::Sjis(Txt::IntegerRangeFormat)};
-    return texts;
+    static std::array<std::optional<platform::RefusalTexts>, kLanguageCount> texts;
+    auto& shown = texts.at(static_cast<size_t>(CurrentLanguage()));
+    if (!shown) {
+        shown =
+            platform::RefusalTexts{res::Sjis(FileTxt::NotShiftJis), res::Sjis(Txt::IntegerRequired),
+                                   res::Sjis(Txt::IntegerRangeFormat)};
+    }
+    return *shown;
 }
 
 }  // namespace tabrella::res

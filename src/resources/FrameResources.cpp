@@ -1,27 +1,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resources/FrameResources.h"
 
+#include <array>
+#include <optional>
 #include <string_view>
 #include <utility>
 
 #include "base/Sjis.h"
 #include "resources/CommandIds.h"
+#include "resources/English.h"
 #include "resources/KeyCodes.h"
+#include "resources/Language.h"
+#include "resources/Localized.h"
 
 namespace tabrella::res {
 namespace {
 
-MenuItem Item(std::string_view utf8, int id) {
-    return {Utf8ToSjis(utf8), id, {}};
+// The text of a menu entry in the language of the run; `japanese` is the key's own text.
+std::string MenuText(int id, std::string_view japanese) {
+    if (CurrentLanguage() == Language::Japanese) return Utf8ToSjis(japanese);
+    for (const english::MenuText& row : english::kMenu) {
+        if (row.id == id) return Utf8ToSjis(row.text);
+    }
+    return {};
 }
-MenuItem Popup(std::string_view utf8, std::vector<MenuItem> items) {
-    return {Utf8ToSjis(utf8), 0, std::move(items)};
+
+MenuItem Item(std::string_view utf8, int id) {
+    return {MenuText(id, utf8), id, {}};
+}
+MenuItem Popup(int menuId, std::string_view utf8, std::vector<MenuItem> items) {
+    return {MenuText(menuId, utf8), 0, std::move(items)};
 }
 
 std::vector<MenuItem> BuildMenu() {
     using namespace cmd;
     return {
-        Popup("ﾌｧｲﾙ(&F)",
+        Popup(menu::kFile, "ﾌｧｲﾙ(&F)",
               {
                   Item("新規作成(&N)\tCtrl+N", kNew),
                   Item("開く(&O)...\tCtrl+O", kOpen),
@@ -36,7 +50,7 @@ std::vector<MenuItem> BuildMenu() {
                   Item("ﾌﾟﾘﾝﾀの設定(&R)...", kPrintSetup),
                   Item("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", kExit),
               }),
-        Popup("編集",
+        Popup(menu::kEdit, "編集",
               {
                   Item("元に戻す(&U)\tCtrl+Z", kEditUndo),
                   Item("やり直し(&R)\tCtrl+Y", kEditRedo),
@@ -46,14 +60,14 @@ std::vector<MenuItem> BuildMenu() {
                   Item("コピー", kCopy),
                   Item("貼り付け", kPaste),
               }),
-        Popup("表示",
+        Popup(menu::kView, "表示",
               {
-                  Popup("フォントの選択",
+                  Popup(menu::kFont, "フォントの選択",
                         {
                             Item("フォントダイアログを開く", kFontDialog),
                             Item("デフォルトに戻す", kDefaultFont),
                         }),
-                  Popup("画面サイズの変更",
+                  Popup(menu::kZoom, "画面サイズの変更",
                         {
                             Item(" 80%", kZoom80),
                             Item(" 90%", kZoom90),
@@ -64,8 +78,14 @@ std::vector<MenuItem> BuildMenu() {
                             Item("300%", kZoom300),
                         }),
                   Item("曲名の設定", kTitle),
+                  Popup(menu::kLanguage, "言語",
+                        {
+                            Item("システムの設定に従う", kLanguageSystem),
+                            Item("日本語", kLanguageJapanese),
+                            Item("English", kLanguageEnglish),
+                        }),
               }),
-        Popup("演奏設定",
+        Popup(menu::kPlay, "演奏設定",
               {
                   Item("調子の設定", kTuning),
                   Item("テンポ", kTempo),
@@ -75,7 +95,7 @@ std::vector<MenuItem> BuildMenu() {
                   Item("カウントイン", kCountIn),
                   Item("メトロノーム", kMetronome),
               }),
-        Popup("ﾍﾙﾌﾟ(&H)",
+        Popup(menu::kHelp, "ﾍﾙﾌﾟ(&H)",
               {
                   Item("Tabrella のﾊﾞｰｼﾞｮﾝ情報(&A)...", kAbout),
                   Item("ヘルプ(&H)", kHelp),
@@ -115,13 +135,18 @@ constexpr StringSource kCommandStrings[] = {
     {cmd::kPlaySpeed, "演奏の速さをテンポの 50～100 % に変更", ""},
     {cmd::kCountIn, "演奏の前に1小節のカウントを入れる", ""},
     {cmd::kMetronome, "演奏中に拍ごとのクリックを鳴らす", ""},
+    {cmd::kLanguageSystem, "次回の起動から、システムの言語設定に従って表示します", ""},
+    {cmd::kLanguageJapanese, "次回の起動から、メニューやダイアログを日本語で表示します", ""},
+    {cmd::kLanguageEnglish, "次回の起動から、メニューやダイアログを英語で表示します", ""},
 };
 
 }  // namespace
 
 const std::vector<MenuItem>& MainMenu() {
-    static const std::vector<MenuItem> menu = BuildMenu();
-    return menu;
+    static std::array<std::optional<std::vector<MenuItem>>, kLanguageCount> menus;
+    auto& menu = menus.at(static_cast<size_t>(CurrentLanguage()));
+    if (!menu) menu = BuildMenu();
+    return *menu;
 }
 
 const std::vector<int>& ToolbarButtons() {
@@ -157,6 +182,12 @@ const std::vector<Accelerator>& Accelerators() {
 }
 
 CommandStrings StringsOfCommand(int id) {
+    if (CurrentLanguage() == Language::English) {
+        for (const english::CommandText& s : english::kCommands) {
+            if (s.id == id) return {Utf8ToSjis(s.prompt), Utf8ToSjis(s.tooltip)};
+        }
+        return {};
+    }
     for (const StringSource& s : kCommandStrings) {
         if (s.id == id) return {Utf8ToSjis(s.prompt), Utf8ToSjis(s.tooltip)};
     }
@@ -164,13 +195,16 @@ CommandStrings StringsOfCommand(int id) {
 }
 
 const std::vector<std::string>& StatusIndicators() {
-    static const std::vector<std::string> panes = {Utf8ToSjis("ｶﾅ"), "CAP", "NUM", "SCRL"};
-    return panes;
+    const auto& english = english::kStatusIndicators;
+    static const std::array<std::vector<std::string>, kLanguageCount> panes = {
+        std::vector<std::string>{Utf8ToSjis("ｶﾅ"), "CAP", "NUM", "SCRL"},
+        std::vector<std::string>(english.begin(), english.end())};
+    return panes.at(static_cast<size_t>(CurrentLanguage()));
 }
 
 const std::string& IdleMessage() {
-    static const std::string text = Utf8ToSjis("ﾚﾃﾞｨ");
-    return text;
+    static const LocalizedTable<1> text({"ﾚﾃﾞｨ"}, {english::kIdleMessage});
+    return text.At(0);
 }
 
 }  // namespace tabrella::res

@@ -14,7 +14,13 @@ struct MenuItem {
     bool IsSeparator() const { return text.empty() && id == 0; }
 };
 
-// Top-level popups in order.
+// Ids of the popups, by which the languages' tables name them.
+namespace menu {
+inline constexpr int kFile = 1, kEdit = 2, kView = 3, kFont = 4, kZoom = 5, kLanguage = 6,
+                     kPlay = 7, kHelp = 8;
+}
+
+// Top-level popups in order, in the language of the run.
 const std::vector<MenuItem>& MainMenu();
 
 // Toolbar buttons in order; id 0 is a separator.

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "base/Sjis.h"
+#include "resources/English.h"
+#include "resources/Localized.h"
 
 namespace tabrella::res {
 namespace {
@@ -29,8 +31,8 @@ constexpr std::array<std::string_view, static_cast<size_t>(ImportTxt::Count)> kU
 }  // namespace
 
 const std::string& Sjis(ImportTxt id) {
-    static const auto texts = Utf8ToSjisAll(kUtf8Texts);
-    return texts.at(static_cast<size_t>(id));
+    static const LocalizedTable texts(kUtf8Texts, english::kImportTexts);
+    return texts.At(static_cast<size_t>(id));
 }
 
 }  // namespace tabrella::res

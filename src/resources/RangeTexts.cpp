@@ -5,15 +5,16 @@
 #include <cstddef>
 #include <string_view>
 
-#include "base/Sjis.h"
+#include "resources/English.h"
+#include "resources/Localized.h"
 
 namespace tabrella::res {
 
 const std::string& RangeOperationName(RangeOperation op) {
     static constexpr std::array<std::string_view, 4> kUtf8 = {"空白を挿入", "切り取り",
                                                               "コピー操作", "繰り返し演奏"};
-    static const std::array<std::string, 4> names = Utf8ToSjisAll(kUtf8);
-    return names.at(static_cast<size_t>(op));
+    static const LocalizedTable names(kUtf8, english::kRangeOperations);
+    return names.At(static_cast<size_t>(op));
 }
 
 }  // namespace tabrella::res

@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "base/Sjis.h"
+#include "resources/English.h"
+#include "resources/Localized.h"
 
 namespace tabrella::res {
 namespace {
@@ -38,8 +40,8 @@ constexpr std::array<std::string_view, kMarkNameCount> kMarkNames = {
 }  // namespace
 
 const std::string& Sjis(Txt id) {
-    static const auto texts = Utf8ToSjisAll(kUtf8Texts);
-    return texts.at(static_cast<size_t>(id));
+    static const LocalizedTable texts(kUtf8Texts, english::kTexts);
+    return texts.At(static_cast<size_t>(id));
 }
 
 const std::string& StringName(int index) {

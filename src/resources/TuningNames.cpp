@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include "base/Sjis.h"
+#include "resources/English.h"
+#include "resources/Language.h"
 
 namespace tabrella::res {
 
@@ -21,6 +23,17 @@ const std::array<std::string, 13>& BaseToneNameTexts() {
         "鳧鐘", "黄鐘", "鸞鐘", "盤渉", "神仙", "上無"};
     static const auto names = Utf8ToSjisAll(kUtf8);
     return names;
+}
+
+std::string_view ReadingOfName(std::string_view sjisName) {
+    if (CurrentLanguage() == Language::Japanese || sjisName.empty()) return {};
+    for (size_t i = 0; i < TuningNames().size(); ++i) {
+        if (TuningNames()[i] == sjisName) return english::kTuningReadings[i];
+    }
+    for (size_t i = 0; i < BaseToneNameTexts().size(); ++i) {
+        if (BaseToneNameTexts()[i] == sjisName) return english::kBaseToneReadings[i];
+    }
+    return {};
 }
 
 }  // namespace tabrella::res

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "render/PageLayout.h"
+#include "resources/Language.h"
 
 namespace tabrella {
 namespace {
@@ -13,6 +14,7 @@ constexpr std::string_view kZoomKey = "view/zoom";
 constexpr std::string_view kFontKey = "view/font";
 constexpr std::string_view kFolderKey = "files/lastFolder";
 constexpr std::string_view kGeometryKey = "window/geometry";
+constexpr std::string_view kLanguageKey = "view/language";
 // A face name has room for 31 bytes in the font record.
 constexpr std::size_t kFaceNameBytes = 31;
 
@@ -61,6 +63,9 @@ Remembered ReadRemembered(const platform::ISettings& settings) {
     if (auto geometry = settings.Value(kGeometryKey); geometry && PlainText(*geometry)) {
         r.windowGeometry = *geometry;
     }
+    if (auto language = settings.Value(kLanguageKey); language && res::LanguageOfCode(*language)) {
+        r.language = *language;
+    }
     return r;
 }
 
@@ -80,6 +85,11 @@ void WriteRemembered(platform::ISettings& settings, const Remembered& r) {
         }
     }
     settings.SetValue(kGeometryKey, r.windowGeometry);
+    if (r.language.empty()) {
+        settings.Remove(kLanguageKey);
+    } else {
+        settings.SetValue(kLanguageKey, r.language);
+    }
 }
 
 void AddRecentFile(std::vector<std::string>& recent, const std::string& path) {

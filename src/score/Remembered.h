@@ -19,6 +19,7 @@ struct Remembered {
     std::string lastFolder;                // Shift-JIS; empty: the file dialog's own choice
     std::vector<std::string> recentFiles;  // the file system's paths, newest first, at most 4
     std::string windowGeometry;            // the frame's own text; empty: the default size
+    std::string language;                  // "ja" or "en"; empty: the locale's
 };
 
 Remembered ReadRemembered(const platform::ISettings& settings);

@@ -374,9 +374,66 @@ def play_past_a_page(server, binary, workdir):
     expect_clean_exit(editor, editor.tmpdir)
 
 
+def english_window_saves_what_the_japanese_saves(server, binary, workdir):
+    """The window under an English locale speaks English, and the same score typed into it
+    (strings, a mark, the second tuning chosen from the list that shows the readings, a
+    title) saves to the very bytes the Japanese window saves."""
+    server.set_layout("us")
+    key_p, key_t, key_v = 33, 28, 55
+
+    def type_score(editor, open_tuning, tuning_caption, open_title, title_caption):
+        server.key(10, DOWN, 14, KEY_O, DOWN, US["]"], DOWN, US["\\"])
+        server.key(*open_tuning)
+        dialog = server.wait_window(tuning_caption)
+        server.focus(dialog)
+        server.key(DOWN, RETURN)  # the second tuning, 雲井調子
+        server.wait_gone(dialog, "the tuning dialog")
+        editor.refocus()
+        server.key(*open_title)
+        dialog = server.wait_window(title_caption)
+        server.focus(dialog)
+        server.type_text("Sakura")
+        server.key(RETURN)
+        server.wait_gone(dialog, "the title dialog")
+        editor.refocus()
+
+    english = x.Editor(server, binary, workdir, env_extra={"LANG": "en_US.UTF-8"})
+    english.wait_main_window("^Tabrella$")
+    type_score(english, [f"{ALT}+{key_p}", key_t], "^Tuning$", [f"{ALT}+{key_v}", key_t],
+               "^Piece Title$")
+    server.key(f"{CTRL}+{KEY_S}")
+    dialog = server.wait_window("^Save As$")
+    server.focus(dialog)
+    server.key(f"{CTRL}+{KEY_A}")
+    en_path = os.path.join(workdir, "english.tbr")
+    server.type_text(en_path)
+    server.key(RETURN)
+    notice = server.wait_window("^File Saved$")
+    server.wait_gone(notice, "the saved notice")
+    english.refocus()
+    server.key(f"{ALT}+{KEY_F}", KEY_X)  # File → E&xit
+    expect_clean_exit(english, english.tmpdir)
+
+    japanese = x.Editor(server, binary, workdir)
+    japanese.wait_main_window(MAIN_CAPTION)
+    # 演奏設定 → 調子の設定 and 表示 → 曲名の設定: neither menu has a mnemonic.
+    type_score(japanese, [ALT, RIGHT, RIGHT, RIGHT, DOWN, RETURN], "^調子の設定$",
+               [ALT, RIGHT, RIGHT, DOWN, DOWN, DOWN, RETURN], TITLE_DIALOG)
+    ja_path = os.path.join(workdir, "japanese.tbr")
+    save_through_dialog(server, japanese, ja_path, [f"{CTRL}+{KEY_S}"])
+    exit_through_menu(server)
+    expect_clean_exit(japanese, japanese.tmpdir)
+
+    expected = score_file([cell(0, 1), cell(0, 105), cell(0, 600), cell(0, 13)],
+                          title="Sakura", tuning="雲井調子")
+    expect_file(ja_path, expected)
+    expect_file(en_path, expected)
+
+
 SCENARIOS = {f.__name__: f for f in (jis_type_play_save_reopen, us_marks_title_save_as_open,
                                      help_window_without_browser, drop_score_on_window,
-                                     play_past_a_page)}
+                                     play_past_a_page,
+                                     english_window_saves_what_the_japanese_saves)}
 
 
 def main(argv):

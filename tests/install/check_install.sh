@@ -22,6 +22,7 @@ expect $metainfo
 expect share/mime/packages/tabrella.xml
 expect share/icons/hicolor/scalable/apps/tabrella.svg
 expect share/doc/tabrella/help/index.html
+expect share/doc/tabrella/help/index.en.html
 expect share/man/man1/tabrella.1
 [ -x "$prefix/bin/tabrella" ] || { echo "bin/tabrella is not executable"; fail=1; }
 

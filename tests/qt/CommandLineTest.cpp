@@ -276,6 +276,35 @@ TEST(CommandLine, HelpAndVersionNeedNoWindow) {
     EXPECT_TRUE(run.out.contains("--export-musicxml"));
 }
 
+// --help speaks the locale's language (Qt's own lines in Japanese too), or --lang's.
+TEST(CommandLine, HelpFollowsTheLocaleAndLangOverridesIt) {
+    struct Case {
+        const char* lang;
+        QStringList args;
+        bool english;
+    };
+    const Case cases[] = {{"en_US.UTF-8", {"--help"}, true},
+                          {"ja_JP.UTF-8", {"--help"}, false},
+                          {"C.UTF-8", {"--help"}, false},
+                          {"en_US.UTF-8", {"--lang", "ja", "--help"}, false},
+                          {"C.UTF-8", {"--lang=en", "--help"}, true}};
+    for (const Case& c : cases) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) env.remove(name);
+        env.insert("LANG", c.lang);
+        process.setProcessEnvironment(env);
+        process.start(kProgram, c.args);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        EXPECT_EQ(out.contains("Koto score editor (Tabrella)"), c.english) << c.lang;
+        EXPECT_EQ(out.contains("平調子, Hirajōshi"), c.english) << c.lang;
+        EXPECT_EQ(out.startsWith("Usage:"), c.english) << c.lang;
+        EXPECT_EQ(out.startsWith("使い方:"), !c.english) << c.lang;
+    }
+    EXPECT_EQ(Tabrella({"--lang", "fr", kScores + "/titled.tbr"}).status, 2);
+}
+
 TEST(CommandLine, BatchWorkNeverReadsOrWritesTheUsersSettings) {
     QTemporaryDir home;
     QProcess process;

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,11 +18,15 @@
 #include <QWheelEvent>
 
 #include "app/CMainFrame.h"
+#include "app/InterfaceLanguage.h"
 #include "platform/qt/QtSettings.h"
 #include "platform/qt/QtText.h"
 #include "qt/ModalCloser.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
+#include "resources/FrameResources.h"
+#include "resources/Language.h"
+#include "resources/TuningNames.h"
 #include "support/FakePlatform.h"
 
 namespace tabrella::app {
@@ -98,11 +105,16 @@ TEST_F(MainFrameTest, MenuTreeHasEveryEntryWithItsIdInOrder) {
     EXPECT_EQ(edit[5].id, 32803);
 
     const QList<Entry> view = Entries(TopMenu(2));
-    ASSERT_EQ(view.size(), 3);
+    ASSERT_EQ(view.size(), 4);
     EXPECT_EQ(view[0].text, "フォントの選択");
     EXPECT_EQ(view[1].text, "画面サイズの変更");
     EXPECT_EQ(view[2].text, "曲名の設定");
     EXPECT_EQ(view[2].id, 32788);
+    EXPECT_EQ(view[3].text, "言語");
+    const QList<Entry> languages = Entries(TopMenu(2)->actions()[3]->menu());
+    ASSERT_EQ(languages.size(), 3);
+    EXPECT_EQ(languages[1].text, "日本語");
+    EXPECT_EQ(languages[2].text, "English");
     const QList<Entry> zoom = Entries(view.size() ? TopMenu(2)->actions()[1]->menu() : nullptr);
     const QStringList zoomTexts = {" 80%", " 90%", "100%", "120%", "150%", "200%", "300%"};
     const int zoomIds[] = {32805, 32797, 32783, 143, 32787, 32784, 32785};
@@ -271,6 +283,10 @@ TEST_F(MainFrameTest, EveryMenuAndToolbarCommandHasAHandler) {
     for (QAction* action : frame.findChildren<QAction*>()) {
         const int id = action->data().toInt();
         if (id == 0 || !action->shortcut().isEmpty()) continue;
+        if (LanguageCodeOfCommand(id)) {  // the frame's own, not the view's
+            EXPECT_TRUE(action->isEnabled());
+            continue;
+        }
         // Undo and redo wait for something to undo or redo.
         const bool enabled = id != cmd::kEditUndo && id != cmd::kEditRedo;
         EXPECT_EQ(frame.View().OnUpdateCommand(id).handled, enabled) << "command " << id;
@@ -608,6 +624,117 @@ TEST(CellPictures, AreSharpAtTheScreensScaleAndNothingForNonsense) {
                                  "0.1.0.0.0.0.0_0.1.0.0.0.0.0_0.1.0.0.0.0.0"}) {
         EXPECT_TRUE(CellPicture(nonsense, 1).isNull()) << nonsense;
     }
+}
+
+}  // namespace
+}  // namespace tabrella::app
+
+namespace tabrella::app {
+namespace {
+
+// The window of a run in English; the other tests run in Japanese.
+struct InEnglish {
+    InEnglish() { res::SetLanguage(res::Language::English); }
+    ~InEnglish() { res::SetLanguage(res::Language::Japanese); }
+};
+
+class EnglishFrameTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        frame.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    }
+    InEnglish english;
+    test::FakeSequencer sequencer;
+    CMainFrame frame{sequencer};
+};
+
+// Latin letters only, but for the language's own name beside "Japanese", and in every menu
+// one mnemonic per entry, no two alike, with a prompt wherever the Japanese has one.
+void ExpectEnglishMenu(const QList<QAction*>& actions) {
+    QSet<QChar> mnemonics;
+    for (QAction* action : actions) {
+        if (action->isSeparator()) continue;
+        const QString text = action->text().section('\t', 0, 0);
+        const QString latin =
+            action->data().toInt() == cmd::kLanguageJapanese ? text.section(" (", 0, 0) : text;
+        for (QChar c : latin) EXPECT_LE(c.unicode(), 0x24F) << text.toStdString();
+        EXPECT_EQ(text.count('&'), 1) << text.toStdString();
+        const QChar mnemonic = text.at(text.indexOf('&') + 1).toLower();
+        EXPECT_FALSE(mnemonics.contains(mnemonic)) << text.toStdString();
+        mnemonics.insert(mnemonic);
+        res::SetLanguage(res::Language::Japanese);
+        const bool prompted = !res::StringsOfCommand(action->data().toInt()).prompt.empty();
+        res::SetLanguage(res::Language::English);
+        EXPECT_EQ(action->statusTip().isEmpty(), !prompted || action->menu());
+        if (action->menu()) ExpectEnglishMenu(action->menu()->actions());
+    }
+}
+
+TEST_F(EnglishFrameTest, MenusPanesAndAboutBoxSpeakEnglish) {
+    ExpectEnglishMenu(frame.menuBar()->actions());
+    const QList<QAction*> top = frame.menuBar()->actions();
+    EXPECT_EQ(top[0]->text(), "&File");
+    EXPECT_EQ(top[0]->menu()->actions()[3]->text(), "Save &As...");
+    EXPECT_EQ(top[1]->menu()->actions()[3]->text(), "Insert &Blank Cells...");
+    EXPECT_EQ(frame.statusBar()->currentMessage(), "Ready");
+    EXPECT_EQ(frame.findChild<QLabel*>("cellPane")->text(), "Cell 1   from column 1");
+    EXPECT_TRUE(frame.findChild<QLabel*>("hintPane")->text().startsWith("Strings: "));
+
+    test::ModalCloser closer;
+    frame.SendCommand(cmd::kAbout);
+    ASSERT_EQ(closer.seen.size(), 1);
+    EXPECT_EQ(closer.seen[0].title, "About Tabrella");
+    EXPECT_TRUE(closer.seen[0].text.startsWith("<b>Tabrella</b> version " TABRELLA_VERSION));
+}
+
+// The tuning list shows each name with its reading; the score keeps the name alone.
+TEST_F(EnglishFrameTest, DialogsAndMessagesSpeakEnglishAndTheScoreKeepsItsNames) {
+    QStringList tunings;
+    test::ModalCloser closer([&](QWidget* modal) {
+        auto* combo = modal->findChild<QComboBox*>("control1009");
+        if (combo) {
+            for (int i = 0; i < combo->count(); ++i) tunings.append(combo->itemText(i));
+            combo->setCurrentIndex(1);
+            EXPECT_EQ(modal->findChild<QCheckBox*>("control1015")->text(), "乙 (otsu)");
+            modal->findChild<QPushButton*>("control1")->click();
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        }
+    });
+    frame.SendCommand(cmd::kTuning);
+    EXPECT_EQ(frame.View().m_tuningName, res::TuningNames()[1]);
+    ASSERT_EQ(tunings.size(), 8);
+    EXPECT_EQ(tunings[0], "平調子 (Hirajōshi)");
+
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_5);
+    frame.SendCommand(cmd::kCopy);
+    frame.SendCommand(cmd::kExit);
+    ASSERT_EQ(closer.seen.size(), 3);
+    EXPECT_EQ(closer.seen[0].title, "Tuning");
+    EXPECT_EQ(closer.seen[1].title, "Choose Range");
+    EXPECT_EQ(closer.seen[2].text, "The score has unsaved changes. Quit anyway?");
+}
+
+// The English page beside the Japanese one, with the same pictures in the same order.
+TEST_F(EnglishFrameTest, F1ShowsTheEnglishHelpPageWithTheSameCells) {
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_F1);
+    ASSERT_NE(frame.Help(), nullptr);
+    EXPECT_EQ(frame.Help()->windowTitle(), "Tabrella Help");
+    EXPECT_EQ(frame.Help()->Browser().source(), QUrl(kEnglishHelpPage));
+    EXPECT_TRUE(frame.Help()->Browser().toPlainText().contains("US keyboard"));
+    auto cells = [](const char* page) {
+        QFile file(QUrl(page).toString(QUrl::RemoveScheme).prepend(':'));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << page;
+        QStringList out;
+        const QRegularExpression cell(R"re(src="(cell:[^"]+)")re");
+        for (const auto& match : cell.globalMatch(QString::fromUtf8(file.readAll()))) {
+            out.append(match.captured(1));
+        }
+        return out;
+    };
+    EXPECT_EQ(cells(kEnglishHelpPage), cells(kHelpPage));
+    EXPECT_GT(cells(kHelpPage).size(), 20);
 }
 
 }  // namespace

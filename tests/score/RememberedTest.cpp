@@ -19,6 +19,7 @@ TEST(Remembered, WhatIsWrittenReadsBack) {
     r.lastFolder = "/home/k/\x8a\x79\x95\x88";         // 楽譜
     r.recentFiles = {"/a.tbr", "/b.txt", "/c.tbr"};
     r.windowGeometry = "AdnQywADAAA=";
+    r.language = "en";
     WriteRemembered(store, r);
     const Remembered back = ReadRemembered(store);
     EXPECT_EQ(back.zoom, 90);
@@ -26,6 +27,7 @@ TEST(Remembered, WhatIsWrittenReadsBack) {
     EXPECT_EQ(back.lastFolder, r.lastFolder);
     EXPECT_EQ(back.recentFiles, r.recentFiles);
     EXPECT_EQ(back.windowGeometry, r.windowGeometry);
+    EXPECT_EQ(back.language, "en");
 
     for (int zoom : {80, 100, 120, 150, 200, 300}) {
         r.zoom = zoom;
@@ -60,6 +62,8 @@ TEST(Remembered, ValuesThatMakeNoSenseReadAsTheDefaults) {
         {"files/recent1", ""},
         {"files/recent2", "/x\r\n.tbr"},
         {"window/geometry", "\x01"},
+        {"view/language", "fr"},
+        {"view/language", "EN"},
     };
     // The first round is the empty store of a first run.
     for (const Case& c : cases) {
@@ -71,6 +75,7 @@ TEST(Remembered, ValuesThatMakeNoSenseReadAsTheDefaults) {
         EXPECT_EQ(r.lastFolder, "") << c.key;
         EXPECT_TRUE(r.recentFiles.empty()) << c.key;
         EXPECT_EQ(r.windowGeometry, "") << c.key;
+        EXPECT_EQ(r.language, "") << c.key;
     }
 }
 

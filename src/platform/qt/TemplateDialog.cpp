@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/QtText.h"
+#include "resources/TuningNames.h"
 
 namespace tabrella::qt {
 
@@ -143,6 +144,17 @@ void TemplateDialog::Build(const res::DialogTemplate& tmpl) {
     }
 }
 
+namespace {
+
+// A list entry may show a reading beside its name; what the dialog reads is the name.
+QString ComboValue(const QComboBox* combo) {
+    const QString shown = combo->currentText();
+    const int i = combo->findText(shown, Qt::MatchExactly);
+    return i >= 0 && combo->itemData(i).isValid() ? combo->itemData(i).toString() : shown;
+}
+
+}  // namespace
+
 QWidget* TemplateDialog::Control(int id) const {
     auto it = m_controls.find(id);
     return it == m_controls.end() ? nullptr : it->second;
@@ -151,7 +163,7 @@ QWidget* TemplateDialog::Control(int id) const {
 std::string TemplateDialog::GetText(int id) const {
     QWidget* w = Control(id);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) return ToSjis(edit->text());
-    if (auto* combo = qobject_cast<QComboBox*>(w)) return ToSjis(combo->currentText());
+    if (auto* combo = qobject_cast<QComboBox*>(w)) return ToSjis(ComboValue(combo));
     if (auto* label = qobject_cast<QLabel*>(w)) return ToSjis(label->text());
     return {};
 }
@@ -159,7 +171,7 @@ std::string TemplateDialog::GetText(int id) const {
 bool TemplateDialog::TextFitsSjis(int id) const {
     QWidget* w = Control(id);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) return FitsSjis(edit->text());
-    if (auto* combo = qobject_cast<QComboBox*>(w)) return FitsSjis(combo->currentText());
+    if (auto* combo = qobject_cast<QComboBox*>(w)) return FitsSjis(ComboValue(combo));
     return true;
 }
 
@@ -167,7 +179,10 @@ void TemplateDialog::SetText(int id, std::string_view sjis) {
     QWidget* w = Control(id);
     const QString text = FromSjis(sjis);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(text);
-    if (auto* combo = qobject_cast<QComboBox*>(w)) combo->setEditText(text);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        const int i = combo->findData(text);
+        combo->setEditText(i >= 0 ? combo->itemText(i) : text);
+    }
     if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
 }
 
@@ -184,7 +199,15 @@ void TemplateDialog::ComboAppend(int id, std::string_view sjis) {
     if (auto* combo = qobject_cast<QComboBox*>(Control(id))) {
         // Adding to an empty editable combo would replace the typed text; keep it.
         const QString typed = combo->currentText();
-        combo->addItem(FromSjis(sjis));
+        if (const std::string_view reading = res::ReadingOfName(sjis); !reading.empty()) {
+            const QString name = FromSjis(sjis);
+            combo->addItem(name + QStringLiteral(" (") +
+                               QString::fromUtf8(reading.data(), qsizetype(reading.size())) +
+                               QLatin1Char(')'),
+                           name);
+        } else {
+            combo->addItem(FromSjis(sjis));
+        }
         combo->setEditText(typed);
     }
 }

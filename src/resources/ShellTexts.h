@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Texts of the main window's own parts: the about box, the help window and the status-bar
+// panes (UTF-8 here, handed out as Shift-JIS; "%1" and "%2" are filled in by the window).
+#include <string>
+
+namespace tabrella::res {
+
+enum class ShellTxt {
+    AboutCaption,    // Tabrella のバージョン情報
+    AboutText,       // rich text; %1 is the version
+    HelpCaption,     // タブレラ ヘルプ
+    CellPaneFormat,  // マス %1　%2列目から
+    KeyHintFormat,   // 弦: %1　キーの一覧: F1 (%1: the keys of the strings)
+    Count
+};
+
+const std::string& Sjis(ShellTxt id);
+
+}  // namespace tabrella::res
