@@ -425,10 +425,11 @@ void BareFluidRender(const std::string& midi, const std::string& path) {
     fluid_player_add_mem(player, midi.data(), midi.size());
     fluid_file_renderer_t* renderer = new_fluid_file_renderer(synth);
     fluid_player_play(player);
-    while (fluid_player_get_status(player) == FLUID_PLAYER_PLAYING &&
-           (fluid_player_get_total_ticks(player) == 0 ||
-            fluid_player_get_current_tick(player) < fluid_player_get_total_ticks(player))) {
+    // The total ticks cost a walk over every event: asked once they are known.
+    for (int total = 0; fluid_player_get_status(player) == FLUID_PLAYER_PLAYING &&
+                        (total == 0 || fluid_player_get_current_tick(player) < total);) {
         fluid_file_renderer_process_block(renderer);
+        if (total == 0) total = fluid_player_get_total_ticks(player);
     }
     for (int tail = 0;
          tail < R::kLongestTailFrames && fluid_synth_get_active_voice_count(synth) > 0;

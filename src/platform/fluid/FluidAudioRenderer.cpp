@@ -89,9 +89,11 @@ std::optional<std::string> FluidAudioRenderer::Render(std::string_view midi,
     }
 
     // 4. Blocks until the music's last tick (the player itself idles two seconds longer),
-    // then until the last note has died away.
+    // then until the last note has died away. The total is known once the first block has
+    // loaded the file; asking again walks every event of every track, on each block.
+    int total = 0;
     for (;;) {
-        const int total = fluid_player_get_total_ticks(player.get());
+        if (total == 0) total = fluid_player_get_total_ticks(player.get());
         const int tick = fluid_player_get_current_tick(player.get());
         if (fluid_player_get_status(player.get()) != FLUID_PLAYER_PLAYING ||
             (total > 0 && tick >= total)) {
