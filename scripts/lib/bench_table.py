@@ -66,6 +66,8 @@ ROWS = [
      None),
     ("Audio export, 2999 cells to WAV", "BM_ExportAudioWav", "BM_ExportAudioWav:bare_us",
      ("abs", 2.0)),
+    ("  bare FluidSynth without reverb, chorus", "BM_ExportAudioWav:dry_us",
+     "BM_ExportAudioWav:bare_us", None),
     ("MusicXML export, 2999 cells", "BM_ExportMusicXml", "BM_ExportMusicXml:midi_us", None),
     ("Sequencer first open (sound font)", "BM_SequencerFirstOpen",
      "BM_BareSynthSoundFontLoad/1", None),
