@@ -66,6 +66,8 @@ ROWS = [
      None),
     ("Audio export, 2999 cells to WAV", "BM_ExportAudioWav", "BM_ExportAudioWav:bare_us",
      ("abs", 2.0)),
+    ("  bare FluidSynth without reverb, chorus", "BM_ExportAudioWav:dry_us",
+     "BM_ExportAudioWav:bare_us", None),
     ("MusicXML export, 2999 cells", "BM_ExportMusicXml", "BM_ExportMusicXml:midi_us", None),
     ("Import of a 3000-note MIDI file", "BM_ImportMidi", "BM_ImportMidi:base_us", ("abs", 100e-3)),
     ("Sequencer first open (sound font)", "BM_SequencerFirstOpen",

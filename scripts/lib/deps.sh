@@ -15,7 +15,7 @@ TABRELLA_PACKAGES=(
 # (debian/control), but no test framework.
 TABRELLA_PACKAGING_PACKAGES=(
     build-essential debhelper dpkg-dev fakeroot lintian
-    cmake pkgconf qt6-base-dev libfluidsynth-dev libx11-dev libpugixml-dev libzip-dev
+    cmake pkgconf qt6-base-dev libfluidsynth-dev libsndfile1-dev libx11-dev libpugixml-dev libzip-dev
 )
 
 # Installs the named packages, or TABRELLA_PACKAGES when none is named, where missing.

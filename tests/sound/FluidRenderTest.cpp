@@ -2,13 +2,16 @@
 // An exported file rendered offline through FluidSynth with the General MIDI sound font: the
 // notes and a bend sound at the pitches the score names. The audio export renders those same
 // bytes; read back with libsndfile, each format sounds the score's notes and ends when they
-// have died away, and a cancelled or failed render leaves no file.
+// have died away, byte for byte what FluidSynth's own file renderer writes, and a cancelled
+// or failed render leaves no file.
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -174,6 +177,44 @@ std::string Bytes(const fs::path& p) {
     return s.str();
 }
 
+// FluidSynth's file renderer on its own: the MIDI bytes rendered into a file of the given
+// type in the export's blocks, to the music's last tick and on while notes sound (at most
+// the export's two seconds).
+void RenderWithFileRenderer(const std::string& midi, const std::string& path, const char* type) {
+    using Renderer = platform::fluid::FluidAudioRenderer;
+    std::unique_ptr<fluid_settings_t, decltype(&delete_fluid_settings)> settings(
+        new_fluid_settings(), &delete_fluid_settings);
+    fluid_settings_t* s = settings.get();
+    fluid_settings_setnum(s, "synth.sample-rate", kRate);
+    fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setstr(s, "player.timing-source", "sample");
+    fluid_settings_setstr(s, "audio.file.name", path.c_str());
+    fluid_settings_setstr(s, "audio.file.type", type);
+    fluid_settings_setstr(s, "audio.file.format", "s16");
+    fluid_settings_setint(s, "audio.period-size", Renderer::kBlockFrames);
+    std::unique_ptr<fluid_synth_t, decltype(&delete_fluid_synth)> synth(new_fluid_synth(s),
+                                                                        &delete_fluid_synth);
+    ASSERT_NE(fluid_synth_sfload(synth.get(), kSoundFont, 1), FLUID_FAILED);
+    std::unique_ptr<fluid_player_t, decltype(&delete_fluid_player)> player(
+        new_fluid_player(synth.get()), &delete_fluid_player);
+    ASSERT_EQ(fluid_player_add_mem(player.get(), midi.data(), midi.size()), FLUID_OK);
+    std::unique_ptr<fluid_file_renderer_t, decltype(&delete_fluid_file_renderer)> renderer(
+        new_fluid_file_renderer(synth.get()), &delete_fluid_file_renderer);
+    ASSERT_TRUE(renderer);
+    ASSERT_EQ(fluid_player_play(player.get()), FLUID_OK);
+    while (fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING &&
+           (fluid_player_get_total_ticks(player.get()) == 0 ||
+            fluid_player_get_current_tick(player.get()) <
+                fluid_player_get_total_ticks(player.get()))) {
+        ASSERT_EQ(fluid_file_renderer_process_block(renderer.get()), FLUID_OK);
+    }
+    for (int tail = 0;
+         tail < Renderer::kLongestTailFrames && fluid_synth_get_active_voice_count(synth.get()) > 0;
+         tail += Renderer::kBlockFrames) {
+        ASSERT_EQ(fluid_file_renderer_process_block(renderer.get()), FLUID_OK);
+    }
+}
+
 class AudioExport : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -233,6 +274,22 @@ TEST_F(AudioExport, EachFormatSoundsTheScoresNotesAndEndsWhenTheyHaveDiedAway) {
     EXPECT_EQ(FilesInDir(), 3u) << "no temporary file left beside them";
 }
 
+// The export writes on a thread of its own but exactly what the file renderer would have.
+TEST_F(AudioExport, EachLosslessFileIsByteForByteWhatFluidSynthsFileRendererWrites) {
+    std::ostringstream midi;
+    ASSERT_TRUE(v().WriteMidiStream(midi, 1, v().ExportEndCell()));
+    for (const char* type : {"wav", "flac"}) {
+        SCOPED_TRACE(type);
+        const fs::path exported = dir / (std::string("score.") + type);
+        const fs::path reference = dir / (std::string("reference.") + type);
+        ASSERT_FALSE(v().ExportAudio(exported.string(), *h.dialogs.ShowProgress({})));
+        RenderWithFileRenderer(midi.str(), reference.string(), type);
+        const std::string bytes = Bytes(exported);
+        EXPECT_GE(ReadAudio(exported.string()).Seconds(), musicSeconds);
+        EXPECT_TRUE(bytes == Bytes(reference)) << "the files differ";
+    }
+}
+
 TEST_F(AudioExport, ACancelledOrFailedRenderLeavesTheOldFileAndNothingElse) {
     const fs::path target = dir / "keep.wav";
     std::ofstream(target, std::ios::binary) << "the old file";
@@ -253,6 +310,23 @@ TEST_F(AudioExport, ACancelledOrFailedRenderLeavesTheOldFileAndNothingElse) {
     ::unsetenv("TABRELLA_SOUNDFONT");
     ASSERT_EQ(h.dialogs.messages.size(), 1u);
     EXPECT_NE(h.dialogs.messages[0].text.find("missing.sf2"), std::string::npos);
+    EXPECT_EQ(Bytes(target), "the old file");
+
+    // The disk full after a few blocks: the writer's failure ends the render with its reason.
+    const rlimit unlimited = [] {
+        rlimit l{};
+        ::getrlimit(RLIMIT_FSIZE, &l);
+        return l;
+    }();
+    const auto ignoredBefore = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = unlimited;
+    small.rlim_cur = 100000;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const auto full = v().ExportAudio(target.string(), *h.dialogs.ShowProgress({}));
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, ignoredBefore);
+    ASSERT_TRUE(full);
+    EXPECT_NE(full->reason.find("too large"), std::string::npos) << full->reason;
     EXPECT_EQ(Bytes(target), "the old file");
 
     // An extension that names no format, a folder as the target, a folder that is not there.

@@ -2,7 +2,8 @@
 #pragma once
 // The audio export on FluidSynth: a synthesizer of its own, made for each render with the
 // playback's sound font and settings, played from the MIDI bytes on the sample clock and
-// written by FluidSynth's file renderer (libsndfile). Nothing is loaded before a render.
+// written with libsndfile as FluidSynth's file renderer writes, byte for byte, but on a
+// second thread. Nothing is loaded before a render.
 #include "platform/AudioRenderer.h"
 
 namespace tabrella::platform::fluid {
