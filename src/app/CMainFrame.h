@@ -12,7 +12,7 @@
 #include "exchange/MusicXmlWriter.h"
 #include "platform/Sequencer.h"
 #include "platform/Settings.h"
-#include "platform/fluid/FluidAudioRenderer.h"
+#include "platform/fluid/ModuleSound.h"
 #include "platform/qt/QtDialogHost.h"
 #include "platform/qt/QtViewWidget.h"
 #include "resources/FrameResources.h"
@@ -76,7 +76,7 @@ class CMainFrame : public QMainWindow {
 
     qt::QtViewWidget* m_viewWidget;
     qt::QtDialogHost m_dialogs;
-    platform::fluid::FluidAudioRenderer m_audio;
+    platform::fluid::ModuleAudioRenderer m_audio;
     exchange::MusicXmlWriter m_musicXml;
     std::unique_ptr<CTabrellaView> m_view;
     std::unique_ptr<platform::MemorySettings> m_ownSettings;

@@ -133,6 +133,31 @@ TEST(CommandLine, AudioAndMusicXmlExportsFollowTheMidiExport) {
     EXPECT_EQ(xml.title, "さくら");
 }
 
+// Sound is a module of its own: batch work that makes none never loads it, nor FluidSynth.
+TEST(CommandLine, OnlyTheAudioExportLoadsTheSoundModule) {
+    QTemporaryDir dir;
+    const auto librariesLoaded = [](const QStringList& args) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_DEBUG", "files");  // the dynamic loader names every library it loads
+        process.setProcessEnvironment(env);
+        process.start(kProgram, args);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0);
+        return QString::fromUtf8(process.readAllStandardError());
+    };
+    const QString score = kScores + "/titled.tbr";
+    QString loaded =
+        librariesLoaded({"--export-midi", dir.filePath("s.mid"), "--export-musicxml",
+                         dir.filePath("s.musicxml"), "--render-png", dir.filePath("s.png"), score});
+    EXPECT_TRUE(loaded.contains("libQt6Widgets")) << "LD_DEBUG shows the libraries";
+    EXPECT_FALSE(loaded.contains("tabrella-sound.so"));
+    EXPECT_FALSE(loaded.contains("libfluidsynth"));
+    loaded = librariesLoaded({"--export-audio", dir.filePath("s.wav"), score});
+    EXPECT_TRUE(loaded.contains("tabrella-sound.so"));
+    EXPECT_TRUE(loaded.contains("libfluidsynth"));
+}
+
 TEST(CommandLine, FailuresNameTheFileAndTheReasonOnOneLine) {
     QTemporaryDir dir;
     ProgramRun run =

@@ -267,6 +267,23 @@ TEST_F(MainFrameTest, AboutBoxShowsNameVersionAndCredit) {
     EXPECT_TRUE(closer.seen[0].text.contains("箏"));
 }
 
+// The sound module is loaded at the first Play; a program installed without it says so.
+TEST(SoundModuleFrame, PlayWithoutTheSoundModuleSaysWhatIsMissing) {
+    QTemporaryDir dir;
+    const QString module = dir.filePath("tabrella-sound.so");
+    platform::fluid::ModuleSequencer sequencer(qt::ToNativePath(module));
+    CMainFrame frame(sequencer);
+    frame.show();
+    test::ModalCloser closer;
+    frame.SendCommand(cmd::kPlay);
+    ASSERT_EQ(closer.seen.size(), 1);
+    EXPECT_TRUE(closer.seen[0].text.startsWith("音声モジュールを読み込めません: " + module))
+        << closer.seen[0].text.toStdString();
+    EXPECT_EQ(frame.View().m_playing, 1);  // the cursor steps on, as after any device error
+    frame.SendCommand(cmd::kStop);
+    EXPECT_EQ(closer.seen.size(), 1);
+}
+
 TEST_F(MainFrameTest, EveryMenuAndToolbarCommandHasAHandler) {
     for (QAction* action : frame.findChildren<QAction*>()) {
         const int id = action->data().toInt();
