@@ -221,13 +221,9 @@ void CMainFrame::BuildStatusBar() {
         bar->addPermanentWidget(label);
         m_indicators.push_back(label);
     }
+    // XKB tells when a lock key changes its light; nothing is asked on a timer.
+    m_keyboardWatch = std::make_unique<qt::KeyboardWatch>([this] { UpdateLockIndicators(); });
     UpdateLockIndicators();
-    auto* poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, [this] {
-        UpdateLockIndicators();
-        UpdateStatus();  // playback steps the cursor on its own
-    });
-    poll->start(100);
 }
 
 void CMainFrame::UpdateLockIndicators() {

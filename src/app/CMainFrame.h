@@ -15,6 +15,7 @@
 #include "platform/fluid/ModuleSound.h"
 #include "platform/qt/QtDialogHost.h"
 #include "platform/qt/QtViewWidget.h"
+#include "platform/qt/X11Keyboard.h"
 #include "resources/FrameResources.h"
 #include "score/CTabrellaView.h"
 #include "score/Remembered.h"
@@ -90,6 +91,7 @@ class CMainFrame : public QMainWindow {
     std::vector<QAction*> m_recentSeparators;
     std::vector<QAction*> m_recentActions;
     QPointer<HelpWindow> m_help;
+    std::unique_ptr<qt::KeyboardWatch> m_keyboardWatch;
     bool m_prompting = false;  // the status bar shows a command's prompt
     bool m_viewShutDown = false;
 };

@@ -269,6 +269,7 @@ void QtViewWidget::timerEvent(QTimerEvent* event) {
     for (auto& [id, timer] : m_timers) {
         if (timer.timerId() == event->timerId()) {
             if (m_view) m_view->OnTimer(id);
+            Handled();  // playback steps the cursor on its own
             return;
         }
     }

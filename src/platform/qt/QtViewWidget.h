@@ -28,7 +28,7 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     std::function<void()> onCloseMainWindow;
     std::function<void()> onAbout;
     std::function<void()> onHelp;
-    // Called after every key, button and wheel event the view has handled.
+    // Called after every key, button, wheel and timer event the view has handled.
     std::function<void()> onInput;
 
     // platform::IViewWindow
