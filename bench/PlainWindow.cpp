@@ -13,7 +13,11 @@
 
 namespace {
 
+// Every key moves a box and repaints the whole widget, as the editor moves its cursor.
 class Line : public QWidget {
+  public:
+    Line() { setFocusPolicy(Qt::StrongFocus); }
+
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
@@ -21,7 +25,16 @@ class Line : public QWidget {
         p.setFont(QFont(QStringLiteral("IPAGothic"), 20));
         p.drawText(rect(), Qt::AlignCenter,
                    QStringLiteral("一 二 三 四 五 六 七 八 九 十 斗 為 巾"));
+        p.setPen(Qt::red);
+        p.drawRect(20, 20 + 30 * m_keys, 40, 30);
     }
+    void keyPressEvent(QKeyEvent*) override {
+        m_keys = (m_keys + 1) % 2;
+        update();
+    }
+
+  private:
+    int m_keys = 0;
 };
 
 }  // namespace
@@ -48,7 +61,9 @@ int main(int argc, char** argv) {
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         window.statusBar()->addPermanentWidget(label);
     }
-    window.setCentralWidget(new Line);
+    auto* line = new Line;
+    window.setCentralWidget(line);
+    line->setFocus();
     window.resize(620, 800);
     window.setWindowTitle(QStringLiteral("タブレラ"));
     window.show();
