@@ -3,9 +3,9 @@
 
 #include <QFile>
 #include <QPainter>
-#include <QPrinter>
 #include <cstdio>
 
+#include "platform/qt/PrintModule.h"
 #include "platform/qt/QtSurface.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtViewWidget.h"
@@ -85,16 +85,9 @@ void BatchDialogs::FileMessageBox(std::string_view sjisHeadline, std::string_vie
 }
 
 QString PrintToPdf(CTabrellaView& view, const QString& path) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    const bool printed = qt::QtViewWidget::PrintPages(printer, view.PrintedPages());
-    if (!printed || printer.printerState() == QPrinter::Error) {
-        return QStringLiteral("cannot write the PDF file");
-    }
-    return {};
+    QString error;
+    const qt::PrintModuleEntry* printing = qt::LoadPrintModule(error);
+    return printing ? printing->printToPdf(view.PrintedPages(), path) : error;
 }
 
 }  // namespace tabrella::app

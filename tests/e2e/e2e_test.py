@@ -153,6 +153,8 @@ def jis_type_play_save_reopen(server, binary, workdir):
     editor = x.Editor(server, binary, workdir)
     editor.wait_main_window(MAIN_CAPTION)
 
+    check(not editor.has_loaded("libQt6PrintSupport"), "print support was loaded at start-up")
+
     # Num Lock lights its pane in the status bar and puts it out again.
     status_bar = lambda: x.status_bar_pixels(server, editor.window)
     unlit = status_bar()

@@ -284,6 +284,40 @@ TEST(SoundModuleFrame, PlayWithoutTheSoundModuleSaysWhatIsMissing) {
     EXPECT_EQ(closer.seen.size(), 1);
 }
 
+// Printing is a module loaded at the first print job; every job reaches its dialog there.
+TEST(PrintModuleFrame, PrintPreviewAndSetUpOpenTheirDialogsFromTheModule) {
+    test::FakeSequencer sequencer;
+    CMainFrame frame(sequencer);
+    frame.show();
+    const std::pair<int, const char*> jobs[] = {{cmd::kPrintSetup, "QPageSetupDialog"},
+                                                {cmd::kPrint, "QPrintDialog"},
+                                                {cmd::kPrintPreview, "QPrintPreviewDialog"}};
+    for (const auto& [id, dialog] : jobs) {
+        QStringList shown;
+        test::ModalCloser closer([&shown](QWidget* modal) {
+            shown << modal->metaObject()->className();
+            modal->close();
+        });
+        frame.SendCommand(id);
+        EXPECT_EQ(shown, QStringList{dialog}) << id;
+    }
+}
+
+TEST(PrintModuleFrame, PrintWithoutThePrintModuleSaysWhatIsMissing) {
+    QTemporaryDir dir;
+    qputenv("TABRELLA_MODULE_DIR", dir.path().toLocal8Bit());  // an empty folder
+    test::FakeSequencer sequencer;
+    CMainFrame frame(sequencer);
+    frame.show();
+    test::ModalCloser closer;
+    frame.SendCommand(cmd::kPrintPreview);
+    qunsetenv("TABRELLA_MODULE_DIR");
+    ASSERT_EQ(closer.seen.size(), 1);
+    EXPECT_TRUE(closer.seen[0].text.startsWith("印刷モジュールを読み込めません: " +
+                                               dir.filePath("tabrella-print.so")))
+        << closer.seen[0].text.toStdString();
+}
+
 TEST_F(MainFrameTest, EveryMenuAndToolbarCommandHasAHandler) {
     for (QAction* action : frame.findChildren<QAction*>()) {
         const int id = action->data().toInt();

@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/fluid/ModuleSound.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <map>
-#include <mutex>
 
+#include "base/Module.h"
 #include "base/Sjis.h"
 #include "platform/fluid/SoundModule.h"
 #include "resources/SequencerTexts.h"
@@ -16,53 +11,30 @@
 namespace tabrella::platform::fluid {
 namespace {
 
-std::mutex g_modulesMutex;
-// Loaded modules by path. They are never unloaded: the synthesizer's threads and the
-// libraries behind it are not made to be taken out of a running process.
-std::map<std::string, const SoundModuleEntry*> g_modules;
-
 // The module's entry, or nothing with the reason (Shift-JIS) in `error`.
-const SoundModuleEntry* LoadModule(const std::string& path, std::string& error) {
-    std::lock_guard lock(g_modulesMutex);
-    if (auto it = g_modules.find(path); it != g_modules.end()) return it->second;
-    if (void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-        auto entryOf = reinterpret_cast<SoundModuleFunction>(::dlsym(handle, kSoundModuleSymbol));
-        const SoundModuleEntry* entry = entryOf ? entryOf() : nullptr;
-        if (entry && entry->version == kSoundModuleVersion) return g_modules[path] = entry;
-        ::dlclose(handle);
-        error = res::Sjis(res::SeqTxt::SoundModuleWrong) + Utf8ToSjis(path);
-        return nullptr;
-    }
-    // dlerror names the path first; the message names it once.
-    std::string reason = ::dlerror();
-    if (reason.starts_with(path + ": ")) reason.erase(0, path.size() + 2);
-    error = res::Sjis(res::SeqTxt::SoundModuleMissing) + Utf8ToSjis(path + " (" + reason + ")");
+const SoundModuleEntry* LoadEntry(const std::string& path, std::string& error) {
+    const ModuleLoad load = LoadModule(path, kSoundModuleSymbol, kSoundModuleVersion);
+    if (load.entry) return static_cast<const SoundModuleEntry*>(load.entry);
+    error = load.otherVersion ? res::Sjis(res::SeqTxt::SoundModuleWrong) + Utf8ToSjis(path)
+                              : res::Sjis(res::SeqTxt::SoundModuleMissing) +
+                                    Utf8ToSjis(path + " (" + load.reason + ")");
     return nullptr;
 }
 
 }  // namespace
 
 std::string SoundModulePath() {
-    if (const char* set = std::getenv("TABRELLA_SOUND_MODULE"); set && *set) return set;
-    std::error_code ec;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return (program.parent_path() / TABRELLA_SOUND_MODULE_FROM_BINDIR).lexically_normal();
-}
-
-bool SoundModuleLoaded() {
-    std::lock_guard lock(g_modulesMutex);
-    return !g_modules.empty();
+    return ModulePath("tabrella-sound.so");
 }
 
 // ---- The sequencer ------------------------------------------------------------------------
-
 ModuleSequencer::ModuleSequencer(std::string modulePath) : m_modulePath(std::move(modulePath)) {}
 
 ModuleSequencer::~ModuleSequencer() = default;
 
 SeqError ModuleSequencer::Open(std::string_view midiPath, DeviceId& device) {
     if (!m_sequencer) {
-        const SoundModuleEntry* module = LoadModule(m_modulePath, m_loadError);
+        const SoundModuleEntry* module = LoadEntry(m_modulePath, m_loadError);
         if (!module) return kModuleUnusable;
         m_sequencer = module->makeSequencer();
     }
@@ -107,7 +79,7 @@ std::optional<std::string> ModuleAudioRenderer::Render(std::string_view midi,
                                                        AudioFormat format, IProgress& progress) {
     if (!m_renderer) {
         std::string error;
-        const SoundModuleEntry* module = LoadModule(m_modulePath, error);
+        const SoundModuleEntry* module = LoadEntry(m_modulePath, error);
         if (!module) return error;
         m_renderer = module->makeAudioRenderer();
     }

@@ -12,13 +12,8 @@
 
 namespace tabrella::platform::fluid {
 
-// $TABRELLA_SOUND_MODULE when set; else the module where the program's installation puts
-// it, found from the program's own place (bin/ -> lib/.../tabrella/), which the build tree
-// mirrors.
+// Where the program looks for the sound module (base/Module.h).
 std::string SoundModulePath();
-
-// True once some module has been loaded into this process (it stays loaded).
-bool SoundModuleLoaded();
 
 class ModuleSequencer final : public ISequencer {
   public:

@@ -23,6 +23,5 @@ struct SoundModuleEntry {
 
 // The one symbol the module exports: a function returning its entry.
 inline constexpr const char* kSoundModuleSymbol = "tabrella_sound_module";
-using SoundModuleFunction = const SoundModuleEntry* (*)();
 
 }  // namespace tabrella::platform::fluid

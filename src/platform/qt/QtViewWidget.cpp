@@ -2,10 +2,8 @@
 #include "platform/qt/QtViewWidget.h"
 
 #include <QKeyEvent>
-#include <QPageSetupDialog>
+#include <QMessageBox>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QScrollBar>
 #include <QTimerEvent>
 #include <QUrl>
@@ -13,9 +11,11 @@
 #include <QtMath>
 
 #include "platform/qt/KeyTranslation.h"
+#include "platform/qt/PrintModule.h"
 #include "platform/qt/QtSurface.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/X11Keyboard.h"
+#include "resources/Texts.h"
 
 namespace tabrella::qt {
 
@@ -296,56 +296,12 @@ void QtViewWidget::ShowAbout() {
     if (onAbout) onAbout();
 }
 
-bool QtViewWidget::PrintPages(QPrinter& printer, const platform::PrintPages& pages) {
-    int first = 1, last = pages.count;
-    if (printer.printRange() == QPrinter::CurrentPage) {
-        first = last = 0;
-    } else if (printer.printRange() == QPrinter::PageRange) {
-        first = std::max(first, printer.fromPage());
-        if (printer.toPage() > 0) last = std::min(last, printer.toPage());
-    }
-    if (first > last) return true;  // a range past the end prints nothing
-    // Origin at the top-left of the printable area, true size whatever the margins.
-    printer.setFullPage(true);
-    const QRectF printable = printer.pageLayout().paintRectPixels(printer.resolution());
-    QPainter painter;
-    if (!painter.begin(&printer)) return false;
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int page = first; page <= last; ++page) {
-        if (page > first && !printer.newPage()) return false;
-        QtSurface surface(painter, printer.resolution(), printable.topLeft());
-        pages.draw(surface, page);
-    }
-    return painter.end();
-}
-
 void QtViewWidget::RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) {
-    if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    // Every job starts on the whole score, whatever the last one chose.
-    m_printer->setPrintRange(QPrinter::AllPages);
-    m_printer->setFromTo(1, pages.count);
-    switch (job) {
-        case platform::PrintJob::Setup: {
-            QPageSetupDialog dialog(m_printer.get(), this);
-            dialog.exec();
-            break;
-        }
-        case platform::PrintJob::Print: {
-            QPrintDialog dialog(m_printer.get(), this);
-            dialog.setMinMax(1, pages.count);
-            dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-            dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
-            if (dialog.exec() == QDialog::Accepted) PrintPages(*m_printer, pages);
-            break;
-        }
-        case platform::PrintJob::Preview: {
-            QPrintPreviewDialog dialog(m_printer.get(), this);
-            connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-                    [&pages](QPrinter* printer) { PrintPages(*printer, pages); });
-            dialog.exec();
-            break;
-        }
+    QString error;
+    if (const PrintModuleEntry* printing = LoadPrintModule(error)) {
+        printing->runPrintJob(this, job, pages);
+    } else {
+        QMessageBox::critical(this, FromSjis(res::Sjis(res::Txt::AppTitle)), error);
     }
 }
 

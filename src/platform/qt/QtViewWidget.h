@@ -6,7 +6,6 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QImage>
-#include <QPrinter>
 #include <functional>
 #include <map>
 #include <memory>
@@ -47,11 +46,6 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     void RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) override;
     void ShowAbout() override;
 
-    // Draws the pages the printer's range names on a printer (or a PDF file set up as one):
-    // all of them, a range of them, or the current page (the page the screen shows). False
-    // when the printer could not be started or refused a page.
-    static bool PrintPages(QPrinter& printer, const platform::PrintPages& pages);
-
     const QImage& Picture() const { return m_image; }
     QSize sizeHint() const override { return {500, 600}; }
 
@@ -85,7 +79,6 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     int m_pixelRest[2] = {0, 0};
     int m_zoomRest = 0;
     std::map<int, QBasicTimer> m_timers;
-    std::unique_ptr<QPrinter> m_printer;
 };
 
 }  // namespace tabrella::qt
