@@ -151,22 +151,30 @@ int ReadFileBytes(const std::string& path, std::string& out) {
         ::close(fd);
         return err;
     }
+    // Straight into the text, sized for the file as it is now and one byte more, which
+    // tells whether it has grown since; it may grow up to the limit.
     int err = 0;
-    char buffer[64 * 1024];
+    out.resize(
+        std::min(static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 1, kMaxScoreFileBytes + 1));
+    size_t filled = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (filled == out.size()) {
+            if (out.size() > kMaxScoreFileBytes) {
+                err = EFBIG;
+                break;
+            }
+            out.resize(std::min(out.size() * 2, kMaxScoreFileBytes + 1));
+        }
+        const ssize_t n = ::read(fd, out.data() + filled, out.size() - filled);
         if (n < 0) {
             if (errno == EINTR) continue;
             err = errno;
             break;
         }
         if (n == 0) break;
-        if (out.size() + static_cast<size_t>(n) > kMaxScoreFileBytes) {
-            err = EFBIG;
-            break;
-        }
-        out.append(buffer, static_cast<size_t>(n));
+        filled += static_cast<size_t>(n);
     }
+    out.resize(filled);
     ::close(fd);
     return err;
 }

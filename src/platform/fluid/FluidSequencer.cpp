@@ -106,6 +106,8 @@ SeqError FluidSequencer::Impl::EnsureSynth() {
         // Samples are read when a preset is first used: about 30 MB and 40 ms instead of
         // 160 MB and 140 ms for the whole General MIDI font.
         fluid_settings_setint(settings.get(), "synth.dynamic-sample-loading", 1);
+        fluid_settings_setint(settings.get(), "audio.period-size", kPeriodFrames);
+        fluid_settings_setint(settings.get(), "audio.periods", kPeriods);
         if (!options.alsaDevice.empty()) {
             fluid_settings_setstr(settings.get(), "audio.alsa.device", options.alsaDevice.c_str());
         }
