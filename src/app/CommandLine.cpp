@@ -8,7 +8,6 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QIcon>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <cerrno>
@@ -230,7 +229,6 @@ int RunEditor(const CommandLine& line) {
     qt::QtSettings settings;
     CMainFrame frame(sequencer, &settings);
     EndOnTerminateSignals(frame);
-    frame.setWindowIcon(QIcon(QStringLiteral(":/tabrella.svg")));
     frame.setWindowTitle(qt::FromSjis(res::Sjis(res::Txt::AppCaption)));
     frame.show();
     frame.activateWindow();

@@ -258,6 +258,15 @@ TEST_F(MainFrameTest, ZoomItemsCheckWhenTheZoomIsTheirs) {
     for (QAction* a : frame.ActionsOf(cmd::kZoom150)) EXPECT_FALSE(a->isChecked());
 }
 
+TEST(FrameIcon, ComesOnceTheWindowHasShownItsFirstFrame) {
+    test::FakeSequencer sequencer;
+    CMainFrame frame(sequencer);
+    EXPECT_TRUE(frame.windowIcon().isNull());
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame.windowIcon().isNull(); }));
+    EXPECT_FALSE(frame.windowIcon().pixmap(48, 48).isNull());
+}
+
 TEST_F(MainFrameTest, AboutBoxShowsNameVersionAndCredit) {
     test::ModalCloser closer;
     frame.SendCommand(cmd::kAbout);
