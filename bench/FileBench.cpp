@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -205,16 +206,27 @@ double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-double TimeOf(const std::function<void()>& work) {
+double ThreadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Wall time of `work`; its CPU time is added to `cpu`.
+double TimeOf(const std::function<void()>& work, double& cpu) {
+    const double cpu0 = ThreadCpuSeconds();
     const Clock::time_point start = Clock::now();
     work();
-    return Seconds(Clock::now() - start);
+    const double wall = Seconds(Clock::now() - start);
+    cpu += ThreadCpuSeconds() - cpu0;
+    return wall;
 }
 
 struct Beside {
     const char* name;  // counter prefix
     std::function<void()> work;
     double total = 0;
+    double cpu = 0;
 };
 
 // Runs `work` and each comparison once per iteration, alternating which goes first;
@@ -222,17 +234,17 @@ struct Beside {
 void TimeBeside(
     benchmark::State& state, const std::function<void()>& work, std::vector<Beside> baselines,
     size_t bytes, const std::function<void()>& reset = [] {}) {
-    double total = 0;
+    double total = 0, cpu = 0;
     bool workFirst = true;
     for (auto _ : state) {
         double spent = 0;
         if (!workFirst) {
-            for (Beside& b : baselines) reset(), b.total += TimeOf(b.work);
+            for (Beside& b : baselines) reset(), b.total += TimeOf(b.work, b.cpu);
         }
         reset();
-        spent = TimeOf(work);
+        spent = TimeOf(work, cpu);
         if (workFirst) {
-            for (Beside& b : baselines) reset(), b.total += TimeOf(b.work);
+            for (Beside& b : baselines) reset(), b.total += TimeOf(b.work, b.cpu);
         }
         workFirst = !workFirst;
         total += spent;
@@ -240,8 +252,10 @@ void TimeBeside(
     }
     const double n = double(state.iterations());
     state.counters["bytes"] = double(bytes);
+    state.counters["cpu_us"] = cpu / n * 1e6;
     for (const Beside& b : baselines) {
         state.counters[std::string(b.name) + "_us"] = b.total / n * 1e6;
+        state.counters[std::string(b.name) + "_cpu_us"] = b.cpu / n * 1e6;
         state.counters[std::string("x_") + b.name] = total / b.total;
     }
 }
@@ -365,13 +379,17 @@ void BM_UndoRedoWholeCut(benchmark::State& state) {
     score.view.OnCommand(cmd::kCut);
     if (!score.view.CanUndo()) state.SkipWithError("the cut was not recorded");
     auto copy = score.view.m_cells;
-    double redoSeconds = 0, copySeconds = 0;
+    double redoSeconds = 0, copySeconds = 0, undoCpu = 0, redoCpu = 0;
     for (auto _ : state) {
+        const double c0 = ThreadCpuSeconds();
         const auto t0 = Clock::now();
         score.view.OnUndo();
         const auto t1 = Clock::now();
+        const double c1 = ThreadCpuSeconds();
         score.view.OnRedo();
         const auto t2 = Clock::now();
+        undoCpu += c1 - c0;
+        redoCpu += ThreadCpuSeconds() - c1;
         copy = score.view.m_cells;
         benchmark::DoNotOptimize(copy);
         const auto t3 = Clock::now();
@@ -382,6 +400,8 @@ void BM_UndoRedoWholeCut(benchmark::State& state) {
     const double n = static_cast<double>(state.iterations());
     state.counters["redo_us"] = redoSeconds / n * 1e6;
     state.counters["copy_us"] = copySeconds / n * 1e6;
+    state.counters["undo_cpu_us"] = undoCpu / n * 1e6;
+    state.counters["redo_cpu_us"] = redoCpu / n * 1e6;
 }
 BENCHMARK(BM_UndoRedoWholeCut)->UseManualTime()->Unit(benchmark::kMicrosecond);
 

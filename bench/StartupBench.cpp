@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up to first paint: the editor's window (main frame with menus, toolbar, status bar
-// and the view drawing the empty score) against a bare QMainWindow around one QWidget, on
-// the offscreen platform.
-//
-// Warm: both windows built, shown and painted once more in this process, through the same
-// code the program runs (app::RunEditor). Cold: a fresh process of this same binary for
-// each start, so loading the libraries, QApplication and the fonts are counted as well;
-// the time runs from spawning it to the end of its first paint.
+// The program as a process: start-up to the first frame and keystroke to pixels seen from
+// outside on a real X server, the batch MIDI export, resident memory; and, in this process
+// on the offscreen platform, the editor's window built and painted again (warm).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,18 +15,29 @@
 #include <QPainter>
 #include <QTimer>
 #include <QTranslator>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/AppInfo.h"
 #include "app/CommandLine.h"
+#include "files/ScoreFile.h"
 #include "platform/qt/QtViewWidget.h"
+
+// Xlib's macros (None, Bool, Status) break Qt's headers: it comes last.
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
+#include <X11/extensions/XTest.h>
+// clang-format on
 
 extern char** environ;
 
@@ -181,68 +190,345 @@ void BM_WarmStartup(benchmark::State& state) {
 }
 BENCHMARK(BM_WarmStartup)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// ---- Cold: a new process each time ----------------------------------------------------------
+// ---- Observed from outside, on a real X server ----------------------------------------------
+//
+// The programs run as a user runs them, on the X server of DISPLAY (scripts/bench starts a
+// private Xvfb). XDamage on the root window reports every drawing on the screen; nothing
+// else draws there, so the first report after a spawn is the program's first frame, and
+// the first after a key its answer to the key. Each measure alternates with its baseline
+// and reports medians.
 
-constexpr const char* kColdOption = "--cold-start=";
+const char* const kEditor = TABRELLA_BINARY;
+const char* const kPlainWindow = TABRELLA_PLAIN_WINDOW;
+constexpr int kKeyReturn = 36, kKeyUp = 111, kKeyDown = 116;  // X keycodes
 
-// Starts this binary in `mode` and returns the nanoseconds until it reports its first paint.
-std::int64_t ColdStart(const char* mode) {
-    int out[2];
-    if (::pipe(out) != 0) return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    const std::string option = std::string(kColdOption) + mode;
-    char self[] = "/proc/self/exe";
-    char* argv[] = {self, const_cast<char*>(option.c_str()), nullptr};
-    pid_t child = 0;
-    const std::int64_t start = NowNs();
-    const int rc = posix_spawn(&child, self, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    std::string reply;
-    char buffer[64];
-    for (ssize_t n; rc == 0 && (n = ::read(out[0], buffer, sizeof buffer)) > 0;) {
-        reply.append(buffer, size_t(n));
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double Percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(p / 100.0 * double(v.size())))];
+}
+
+class Screen {
+  public:
+    Screen() {
+        if (!std::getenv("DISPLAY") || !(m_display = XOpenDisplay(nullptr))) return;
+        int error = 0;
+        if (!XDamageQueryExtension(m_display, &m_damageEvent, &error)) return;
+        m_damage = XDamageCreate(m_display, DefaultRootWindow(m_display), XDamageReportNonEmpty);
+        XSelectInput(m_display, DefaultRootWindow(m_display), SubstructureNotifyMask);
+        XSync(m_display, False);
+        m_ready = true;
     }
-    ::close(out[0]);
-    int status = 0;
-    if (rc == 0) ::waitpid(child, &status, 0);
-    if (rc != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || reply.empty()) return -1;
-    return std::stoll(reply) - start;
-}
-
-// The bare window with one Japanese word is not a target: it shows how much of the
-// difference is Qt setting up its fonts for the first text, which the bare window never has.
-void BM_ColdStartup(benchmark::State& state) {
-    const auto start = [](const char* mode) {
-        return [mode] { return double(ColdStart(mode)) * 1e-9; };
-    };
-    TakeTurns(state, start("editor"), {{"bare", start("bare")}, {"bare_text", start("bare-text")}});
-}
-BENCHMARK(BM_ColdStartup)->UseManualTime()->Iterations(9)->Unit(benchmark::kMillisecond);
-
-// The child of a cold start: starts as the program does, prints the time of its first
-// paint and leaves at once (tearing down is not start-up).
-int RunColdChild(int argc, char** argv, const char* mode) {
-    QApplication application(argc, argv);
-    const bool editor = std::strcmp(mode, "editor") == 0;
-    FirstPaint watch(editor ? IsEditorView : IsBareView, [](std::int64_t t) {
-        std::printf("%lld\n", static_cast<long long>(t));
-        std::fflush(stdout);
-        std::_Exit(0);
-    });
-    if (editor) {
-        QTranslator translator;
-        app::SetUpApplication(translator);
-        return app::RunEditor(app::CommandLine{});
+    ~Screen() {
+        if (m_display) XCloseDisplay(m_display);
     }
-    QMainWindow window;
-    ShowBareWindow(window,
-                   std::strcmp(mode, "bare-text") == 0 ? QStringLiteral("レディ") : QString());
-    return QApplication::exec();
+    bool Ready() const { return m_ready; }
+
+    // The time of the next drawing anywhere on the screen; -1 when none came in time.
+    std::int64_t NextDrawing(double timeoutSeconds) {
+        const std::int64_t deadline = NowNs() + std::int64_t(timeoutSeconds * 1e9);
+        for (;;) {
+            while (XPending(m_display)) {
+                XEvent event;
+                XNextEvent(m_display, &event);
+                if (event.type == MapNotify) m_lastMapped = event.xmap.window;
+                if (event.type == m_damageEvent + XDamageNotify) {
+                    const std::int64_t at = NowNs();
+                    XDamageSubtract(m_display, m_damage, 0, 0);
+                    XFlush(m_display);
+                    return at;
+                }
+            }
+            const std::int64_t left = deadline - NowNs();
+            if (left <= 0) return -1;
+            pollfd fd{ConnectionNumber(m_display), POLLIN, 0};
+            ::poll(&fd, 1, int(left / 1000000) + 1);
+        }
+    }
+    // Waits until nothing has been drawn for `quietSeconds`.
+    void Settle(double quietSeconds) {
+        while (NextDrawing(quietSeconds) >= 0) {
+        }
+    }
+    // Gives the keyboard to the window mapped last, as a window manager would.
+    void FocusLastWindow() {
+        if (m_lastMapped) XSetInputFocus(m_display, m_lastMapped, RevertToParent, CurrentTime);
+        XSync(m_display, False);
+    }
+    void Key(int keycode) {
+        XTestFakeKeyEvent(m_display, unsigned(keycode), True, 0);
+        XTestFakeKeyEvent(m_display, unsigned(keycode), False, 0);
+        XFlush(m_display);
+    }
+
+  private:
+    Display* m_display = nullptr;
+    int m_damageEvent = 0;
+    Damage m_damage = 0;
+    Window m_lastMapped = 0;
+    bool m_ready = false;
+};
+
+Screen& TheScreen() {
+    static Screen screen;
+    return screen;
 }
+
+// One program on the screen, ended (SIGKILL: tearing down is not start-up) when it goes.
+class Program {
+  public:
+    // A window goes to the X server; batch work chooses its own platform.
+    Program(std::vector<std::string> args, std::vector<std::string> env = {}, bool window = true) {
+        // The first of a name wins: the caller's settings, then xcb, then ours.
+        if (window) env.emplace_back("QT_QPA_PLATFORM=xcb");
+        for (char** e = environ; *e; ++e) env.emplace_back(*e);
+        std::vector<char*> argv, envp;
+        for (std::string& a : args) argv.push_back(a.data());
+        for (std::string& e : env) envp.push_back(e.data());
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        spawned = NowNs();
+        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+            m_pid = 0;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Program() { End(); }
+    bool Started() const { return m_pid > 0; }
+    pid_t Pid() const { return m_pid; }
+    // Waits for its own end; the CPU time it used, or -1 when it failed.
+    double WaitCpuSeconds() {
+        int status = 0;
+        rusage usage{};
+        if (m_pid <= 0 || ::wait4(m_pid, &status, 0, &usage) != m_pid) return -1;
+        m_pid = 0;
+        ended = NowNs();
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+        return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+               double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+    }
+    void End() {
+        if (m_pid <= 0) return;
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = 0;
+    }
+    // Resident memory now, in megabytes (VmRSS).
+    double ResidentMb() const {
+        std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+        }
+        return 0;
+    }
+    bool HasLoaded(const std::string& library) const {
+        std::ifstream maps("/proc/" + std::to_string(m_pid) + "/maps");
+        for (std::string line; std::getline(maps, line);) {
+            if (line.find(library) != std::string::npos) return true;
+        }
+        return false;
+    }
+
+    std::int64_t spawned = 0;
+    std::int64_t ended = 0;
+
+  private:
+    pid_t m_pid = 0;
+};
+
+// Starts a program and waits for its first frame; nullopt when it showed none.
+std::unique_ptr<Program> ShowFirstFrame(std::vector<std::string> args, double& seconds,
+                                        std::vector<std::string> env = {}) {
+    Screen& screen = TheScreen();
+    screen.Settle(0.15);  // what the last program left behind is repainted
+    auto program = std::make_unique<Program>(std::move(args), std::move(env));
+    const std::int64_t frame = program->Started() ? screen.NextDrawing(10) : -1;
+    seconds = frame < 0 ? -1 : double(frame - program->spawned) * 1e-9;
+    return program;
+}
+
+bool NeedScreen(benchmark::State& state) {
+    if (TheScreen().Ready()) return true;
+    state.SkipWithError("needs DISPLAY: an X server with XDamage (scripts/bench starts Xvfb)");
+    return false;
+}
+
+// Spawn to the first frame: the editor against a plain Qt window of the same build.
+void BM_FirstFrame(benchmark::State& state) {
+    if (!NeedScreen(state)) return;
+    std::vector<double> editor, plain;
+    bool editorFirst = true;
+    for (auto _ : state) {
+        double seconds[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            const bool isEditor = (i == 0) == editorFirst;
+            double s = 0;
+            ShowFirstFrame({isEditor ? kEditor : kPlainWindow}, s);
+            if (s < 0) {
+                state.SkipWithError("a program showed no frame");
+                return;
+            }
+            seconds[isEditor ? 0 : 1] = s;
+        }
+        editorFirst = !editorFirst;
+        editor.push_back(seconds[0]);
+        plain.push_back(seconds[1]);
+        state.SetIterationTime(seconds[0]);
+    }
+    state.counters["editor_ms"] = Median(editor) * 1e3;
+    state.counters["plain_ms"] = Median(plain) * 1e3;
+}
+BENCHMARK(BM_FirstFrame)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
+
+// Keystroke to pixels: 200 presses of Down and Up in the editor, against the plain window
+// repainting on each key. Argument 1: two processes spin on the CPUs meanwhile.
+void KeysToPixels(Screen& screen, std::vector<double>& samples, int keys) {
+    screen.Settle(0.1);
+    screen.FocusLastWindow();
+    for (int i = 0; i < keys; ++i) {
+        screen.Settle(0.03);
+        const std::int64_t pressed = NowNs();
+        screen.Key(i % 2 ? kKeyUp : kKeyDown);
+        const std::int64_t drawn = screen.NextDrawing(1);
+        if (drawn > 0) samples.push_back(double(drawn - pressed) * 1e-9);
+    }
+}
+
+void BM_KeyToPixels(benchmark::State& state) {
+    if (!NeedScreen(state)) return;
+    std::vector<pid_t> load;
+    for (int i = 0; i < 2 * state.range(0); ++i) {
+        const pid_t spinner = ::fork();
+        if (spinner == 0) {
+            for (unsigned n = 0;; ++n) benchmark::DoNotOptimize(n);
+        }
+        load.push_back(spinner);
+    }
+    std::vector<double> editor, plain;
+    for (auto _ : state) {
+        double seconds = 0;
+        auto program = ShowFirstFrame({kEditor}, seconds);
+        KeysToPixels(TheScreen(), editor, 100);
+        program = ShowFirstFrame({kPlainWindow}, seconds);
+        KeysToPixels(TheScreen(), plain, 100);
+        state.SetIterationTime(Percentile(editor, 90));
+    }
+    for (pid_t spinner : load) {
+        ::kill(spinner, SIGKILL);
+        ::waitpid(spinner, nullptr, 0);
+    }
+    if (editor.size() < 150 || plain.size() < 150) state.SkipWithError("keys went unanswered");
+    for (const auto& [name, samples] : {std::pair{"editor", &editor}, std::pair{"plain", &plain}}) {
+        state.counters[std::string(name) + "_p50_ms"] = Percentile(*samples, 50) * 1e3;
+        state.counters[std::string(name) + "_p90_ms"] = Percentile(*samples, 90) * 1e3;
+        state.counters[std::string(name) + "_p99_ms"] = Percentile(*samples, 99) * 1e3;
+    }
+}
+BENCHMARK(BM_KeyToPixels)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+
+// ---- Batch work and memory -------------------------------------------------------------------
+
+// A score of 2999 used cells: chords, pressed strings, split cells and rests.
+std::string WriteFullScore(const std::string& folder) {
+    ScoreFileContent content = ScoreFileContent::Defaults();
+    for (int k = 1; k <= kLastCellIndex; ++k) {
+        ScoreCell cell;
+        const int s = (k * 7) % 13 + 1;
+        cell.first[2] = (k % 3 ? 0 : 100) + s;
+        if (k % 5 == 0) cell.first[1] = (s + 4) % 13 + 1;
+        if (k % 7 == 0) {
+            cell.split = 1;
+            cell.second[2] = (s + 2) % 13 + 1;
+        }
+        if (k % 16 == 9) cell = ScoreCell{{0, 0, 600, 0}};
+        content.cells.push_back(cell);
+    }
+    const std::string path = folder + "/full.tbr";
+    std::ofstream(path, std::ios::binary) << FormatScoreFile(content);
+    return path;
+}
+
+// The batch MIDI export of 2999 cells against `tabrella --version`: the same program
+// doing the least it can. Wall time from spawn to exit, and CPU time, medians.
+void BM_BatchExportMidi(benchmark::State& state) {
+    const std::string folder = std::getenv("TABRELLA_BENCH_CONFIG");
+    const std::string score = WriteFullScore(folder);
+    const std::string midi = folder + "/full.mid";
+    std::vector<double> wall[2], cpu[2];
+    bool exportFirst = true;
+    for (auto _ : state) {
+        for (int i = 0; i < 2; ++i) {
+            const int who = (i == 0) == exportFirst ? 0 : 1;
+            Program program(who == 0
+                                ? std::vector<std::string>{kEditor, "--export-midi", midi, score}
+                                : std::vector<std::string>{kEditor, "--version"},
+                            std::vector<std::string>{}, false);
+            const double used = program.WaitCpuSeconds();
+            if (used < 0) {
+                state.SkipWithError("the program failed");
+                return;
+            }
+            wall[who].push_back(double(program.ended - program.spawned) * 1e-9);
+            cpu[who].push_back(used);
+        }
+        exportFirst = !exportFirst;
+        state.SetIterationTime(wall[0].back());
+    }
+    state.counters["export_ms"] = Median(wall[0]) * 1e3;
+    state.counters["version_ms"] = Median(wall[1]) * 1e3;
+    state.counters["export_cpu_ms"] = Median(cpu[0]) * 1e3;
+    state.counters["version_cpu_ms"] = Median(cpu[1]) * 1e3;
+}
+BENCHMARK(BM_BatchExportMidi)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+// Resident memory of the editor after its first frame, and after playing the full score
+// for two seconds (ALSA's null device stands in for a sound card), beside the plain window.
+void BM_EditorMemory(benchmark::State& state) {
+    if (!NeedScreen(state)) return;
+    const std::string folder = std::getenv("TABRELLA_BENCH_CONFIG");
+    const std::string score = WriteFullScore(folder);
+    const std::string alsa = folder + "/asound.conf";
+    std::ofstream(alsa) << "pcm.!default { type null }\n";
+    std::vector<double> started, playing, plain;
+    for (auto _ : state) {
+        double seconds = 0;
+        auto program = ShowFirstFrame({kPlainWindow}, seconds);
+        plain.push_back(program->ResidentMb());
+        program = ShowFirstFrame({kEditor}, seconds);
+        started.push_back(program->ResidentMb());
+        program = ShowFirstFrame({kEditor, score}, seconds, {"ALSA_CONFIG_PATH=" + alsa});
+        TheScreen().Settle(0.2);
+        TheScreen().FocusLastWindow();
+        TheScreen().Key(kKeyReturn);  // play from the first cell
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        if (!program->HasLoaded("libfluidsynth")) {
+            state.SkipWithError("the editor did not play");
+            return;
+        }
+        playing.push_back(program->ResidentMb());
+        state.SetIterationTime(seconds);
+    }
+    state.counters["started_MB"] = Median(started);
+    state.counters["playing_MB"] = Median(playing);
+    state.counters["plain_MB"] = Median(plain);
+}
+BENCHMARK(BM_EditorMemory)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tabrella
@@ -263,10 +549,6 @@ int main(int argc, char** argv) {
         ownFolder = folder;
         setenv("TABRELLA_BENCH_CONFIG", folder, 1);
         setenv("XDG_CONFIG_HOME", folder, 1);
-    }
-    using tabrella::kColdOption;
-    if (argc == 2 && std::strncmp(argv[1], kColdOption, std::strlen(kColdOption)) == 0) {
-        return tabrella::RunColdChild(argc, argv, argv[1] + std::strlen(kColdOption));
     }
     QApplication application(argc, argv);
     QTranslator translator;

@@ -6,7 +6,7 @@ TABRELLA_PACKAGES=(
     libfluidsynth-dev libasound2-dev fluid-soundfont-gm libsndfile1-dev
     libpugixml-dev libzip-dev
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu
-    libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxdamage-dev libxtst-dev
     xvfb xdotool x11-xkb-utils xauth imagemagick poppler-utils desktop-file-utils appstream python3
     clang-format
 )

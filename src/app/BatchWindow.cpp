@@ -3,9 +3,9 @@
 
 #include <QFile>
 #include <QPainter>
-#include <QPrinter>
 #include <cstdio>
 
+#include "platform/qt/PrintModule.h"
 #include "platform/qt/QtSurface.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtViewWidget.h"
@@ -27,13 +27,18 @@ class PictureSurface : public qt::QtSurface {
 }  // namespace
 
 BatchWindow::BatchWindow(int width, int height, double pixelRatio)
-    : m_client{width, height},
-      m_image(qRound(width * pixelRatio), qRound(height * pixelRatio), QImage::Format_RGB32) {
-    m_image.setDevicePixelRatio(pixelRatio);
-    m_image.fill(Qt::white);
+    : m_client{width, height}, m_pixelRatio(pixelRatio) {}
+
+void BatchWindow::EnsureImage() {
+    // Made at the first drawing: the exports never draw and need no picture.
+    if (!m_image.isNull()) return;
+    m_image = QImage(qRound(m_client.width * m_pixelRatio), qRound(m_client.height * m_pixelRatio),
+                     QImage::Format_RGB32);
+    m_image.setDevicePixelRatio(m_pixelRatio);
 }
 
 void BatchWindow::Paint(CTabrellaView& view) {
+    EnsureImage();
     m_image.fill(Qt::white);
     QPainter painter(&m_image);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -42,6 +47,10 @@ void BatchWindow::Paint(CTabrellaView& view) {
 }
 
 std::unique_ptr<platform::IDrawSurface> BatchWindow::GetSurface(bool erase) {
+    if (m_image.isNull()) {
+        EnsureImage();
+        erase = true;
+    }
     if (erase) m_image.fill(Qt::white);
     auto painter = std::make_unique<QPainter>(&m_image);
     painter->setRenderHint(QPainter::TextAntialiasing);
@@ -76,16 +85,9 @@ void BatchDialogs::FileMessageBox(std::string_view sjisHeadline, std::string_vie
 }
 
 QString PrintToPdf(CTabrellaView& view, const QString& path) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    const bool printed = qt::QtViewWidget::PrintPages(printer, view.PrintedPages());
-    if (!printed || printer.printerState() == QPrinter::Error) {
-        return QStringLiteral("cannot write the PDF file");
-    }
-    return {};
+    QString error;
+    const qt::PrintModuleEntry* printing = qt::LoadPrintModule(error);
+    return printing ? printing->printToPdf(view.PrintedPages(), path) : error;
 }
 
 }  // namespace tabrella::app

@@ -38,7 +38,10 @@ class BatchWindow : public platform::IViewWindow {
     void ShowAbout() override {}
 
   private:
+    void EnsureImage();
+
     platform::ClientSize m_client;
+    double m_pixelRatio;
     QImage m_image;
     platform::ScrollInfo m_bars[2]{};
 };

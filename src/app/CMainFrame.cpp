@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -80,6 +81,7 @@ CMainFrame::CMainFrame(platform::ISequencer& sequencer, platform::ISettings* set
     m_viewWidget->onInput = [this] { UpdateStatus(); };
     setCentralWidget(m_viewWidget);
     setAcceptDrops(true);
+    m_viewWidget->viewport()->installEventFilter(this);
 
     for (const res::MenuItem& popup : res::MainMenu()) {
         QMenu* menu = menuBar()->addMenu(FromSjis(popup.text));
@@ -208,13 +210,9 @@ void CMainFrame::BuildStatusBar() {
         bar->addPermanentWidget(label);
         m_indicators.push_back(label);
     }
+    // XKB tells when a lock key changes its light; nothing is asked on a timer.
+    m_keyboardWatch = std::make_unique<qt::KeyboardWatch>([this] { UpdateLockIndicators(); });
     UpdateLockIndicators();
-    auto* poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, [this] {
-        UpdateLockIndicators();
-        UpdateStatus();  // playback steps the cursor on its own
-    });
-    poll->start(100);
 }
 
 void CMainFrame::UpdateLockIndicators() {
@@ -299,6 +297,18 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->accept();
     Remember();
     ShutDownView();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // The icon is drawn from SVG at every size the window system may show, with an icon
+    // plugin loaded for it: as long as a tenth of the start-up. It comes once the window
+    // has shown its first frame, a moment the eye does not tell apart.
+    if (watched == m_viewWidget->viewport() && event->type() == QEvent::Paint) {
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, this,
+                           [this] { setWindowIcon(QIcon(QStringLiteral(":/tabrella.svg"))); });
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::changeEvent(QEvent* event) {

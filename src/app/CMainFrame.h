@@ -13,9 +13,10 @@
 #include "exchange/MusicXmlWriter.h"
 #include "platform/Sequencer.h"
 #include "platform/Settings.h"
-#include "platform/fluid/FluidAudioRenderer.h"
+#include "platform/fluid/ModuleSound.h"
 #include "platform/qt/QtDialogHost.h"
 #include "platform/qt/QtViewWidget.h"
+#include "platform/qt/X11Keyboard.h"
 #include "resources/FrameResources.h"
 #include "score/CTabrellaView.h"
 #include "score/Remembered.h"
@@ -53,6 +54,7 @@ class CMainFrame : public QMainWindow {
     void UpdateStatus();
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -77,7 +79,7 @@ class CMainFrame : public QMainWindow {
 
     qt::QtViewWidget* m_viewWidget;
     qt::QtDialogHost m_dialogs;
-    platform::fluid::FluidAudioRenderer m_audio;
+    platform::fluid::ModuleAudioRenderer m_audio;
     exchange::MusicXmlWriter m_musicXml;
     exchange::MelodyReader m_melodyReader;
     std::unique_ptr<CTabrellaView> m_view;
@@ -92,6 +94,7 @@ class CMainFrame : public QMainWindow {
     std::vector<QAction*> m_recentSeparators;
     std::vector<QAction*> m_recentActions;
     QPointer<HelpWindow> m_help;
+    std::unique_ptr<qt::KeyboardWatch> m_keyboardWatch;
     bool m_prompting = false;  // the status bar shows a command's prompt
     bool m_viewShutDown = false;
 };

@@ -8,7 +8,6 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QIcon>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <cerrno>
@@ -23,8 +22,7 @@
 #include "exchange/MelodyReader.h"
 #include "exchange/MusicXmlWriter.h"
 #include "files/FileMessage.h"
-#include "platform/fluid/FluidAudioRenderer.h"
-#include "platform/fluid/FluidSequencer.h"
+#include "platform/fluid/ModuleSound.h"
 #include "platform/qt/QtSettings.h"
 #include "platform/qt/QtText.h"
 #include "resources/Language.h"
@@ -210,15 +208,17 @@ CommandLine ParseCommandLine(const QApplication& application) {
 int RunBatch(const CommandLine& line) {
     BatchWindow window(kRenderWidth, kRenderHeight);
     BatchDialogs dialogs;
-    platform::fluid::FluidSequencer sequencer;  // never opened: batch work does not play
-    platform::fluid::FluidAudioRenderer audio;
+    // Never opened: batch work plays nothing, and loads the sound module only to render.
+    platform::fluid::ModuleSequencer sequencer;
+    platform::fluid::ModuleAudioRenderer audio;
     exchange::MusicXmlWriter musicXml;
     exchange::MelodyReader melodies;
     CTabrellaView view(
         platform::Services{window, dialogs, sequencer, &audio, &musicXml, &melodies});
     view.m_zoom = line.zoom;
 
-    // As Open or Import does it in the window: read, then the paint pass that follows.
+    // As Open or Import does it in the window: read, then the paint pass that follows. Only
+    // the picture needs the paint itself; the exports need only the end it finds.
     if (!line.importTo.isEmpty()) {
         std::string report;
         if (const std::optional<FileError> error =
@@ -232,7 +232,11 @@ int RunBatch(const CommandLine& line) {
     } else if (const std::optional<FileError> error = view.LoadScoreFile(ViewPath(line.file))) {
         return Failure(*error);
     }
-    window.Paint(view);
+    if (line.renderPng.isEmpty()) {
+        view.MeasureScreenEnd();
+    } else {
+        window.Paint(view);
+    }
 
     if (!line.exportMidi.isEmpty()) {
         if (const std::optional<FileError> error = view.ExportMidi(ViewPath(line.exportMidi))) {
@@ -297,11 +301,10 @@ void EndOnTerminateSignals(CMainFrame& frame) {
 }  // namespace
 
 int RunEditor(const CommandLine& line) {
-    platform::fluid::FluidSequencer sequencer;
+    platform::fluid::ModuleSequencer sequencer;
     qt::QtSettings settings;
     CMainFrame frame(sequencer, &settings);
     EndOnTerminateSignals(frame);
-    frame.setWindowIcon(QIcon(QStringLiteral(":/tabrella.svg")));
     frame.setWindowTitle(qt::FromSjis(res::Sjis(res::Txt::AppCaption)));
     frame.show();
     frame.activateWindow();

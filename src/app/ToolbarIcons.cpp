@@ -75,9 +75,11 @@ QIcon ToolbarIcon(int id, const QStyle* style) {
     // more than the rest of the window together, so it is taken only on a screen scaled
     // beyond the one small pixmap the style offers for the toolbar's size.
     auto themed = [&](const char* name, PixmapMaker fallback) {
+        // One look into the theme (each looks through all its folders): an icon the theme
+        // lacks comes back under no name, as hasThemeIcon finds out.
         const QString themeName = QString::fromLatin1(name);
-        return QIcon::hasThemeIcon(themeName) ? QIcon::fromTheme(themeName)
-                                              : QIcon(new MadeIconEngine(std::move(fallback)));
+        QIcon icon = QIcon::fromTheme(themeName);
+        return icon.name() == themeName ? icon : QIcon(new MadeIconEngine(std::move(fallback)));
     };
     auto standard = [&](QStyle::StandardPixmap pixmap) -> PixmapMaker {
         return [=](QSize size) {

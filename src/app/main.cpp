@@ -30,6 +30,11 @@ int main(int argc, char** argv) {
     app::SetUpApplication(translator, !noWindow);
 
     app::CommandLine commandLine = app::ParseCommandLine(application);
-    if (commandLine.Batch()) return app::RunBatch(commandLine);
+    if (commandLine.Batch()) {
+        // Everything is written and closed by now. Ending here, as --version does, skips
+        // Qt's teardown of the offscreen platform, which loads the whole font configuration
+        // only to free it again (about as long as the batch work itself).
+        std::exit(app::RunBatch(commandLine));
+    }
     return app::RunEditor(commandLine);
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "base/FileError.h"
@@ -20,22 +21,31 @@ int ReadRegularFile(const std::string& path, std::string& out, std::size_t maxBy
         ::close(fd);
         return err;
     }
+    // Straight into the text, sized for the file as it is now and one byte more, which
+    // tells whether it has grown since; it may grow up to the limit.
     int err = 0;
-    char buffer[64 * 1024];
+    const std::size_t start = out.size();
+    std::size_t filled = start;
+    out.resize(start + std::min(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1,
+                                maxBytes + 1));
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (filled == out.size()) {
+            if (filled - start > maxBytes) {
+                err = EFBIG;
+                break;
+            }
+            out.resize(start + std::min((filled - start) * 2, maxBytes + 1));
+        }
+        const ssize_t n = ::read(fd, out.data() + filled, out.size() - filled);
         if (n < 0) {
             if (errno == EINTR) continue;
             err = errno;
             break;
         }
         if (n == 0) break;
-        if (out.size() + static_cast<size_t>(n) > maxBytes) {
-            err = EFBIG;
-            break;
-        }
-        out.append(buffer, static_cast<size_t>(n));
+        filled += static_cast<std::size_t>(n);
     }
+    out.resize(filled);
     ::close(fd);
     return err;
 }

@@ -81,4 +81,15 @@ std::string SjisToUtf8(std::string_view sjis) {
     return Convert(converter, sjis, "\xEF\xBF\xBD", SjisCharLength);
 }
 
+std::string ClampSjis(std::string text, size_t limit) {
+    size_t end = 0;
+    while (end < text.size()) {
+        size_t width = IsSjisLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        if (end + width > limit || end + width > text.size()) break;
+        end += width;
+    }
+    text.resize(end);
+    return text;
+}
+
 }  // namespace tabrella

@@ -28,4 +28,7 @@ constexpr bool IsSjisLeadByte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// Cuts CP932 text to at most `limit` bytes without splitting a two-byte character.
+std::string ClampSjis(std::string text, std::size_t limit);
+
 }  // namespace tabrella

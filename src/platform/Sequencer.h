@@ -3,6 +3,7 @@
 // A MIDI file player driven like a sequencer device: open by file name, play from the
 // start without waiting (once, or again and again), stop, close. Every call returns 0 or an error
 // code whose text ErrorText gives.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,6 +12,9 @@ namespace tabrella::platform {
 
 using DeviceId = std::uint32_t;
 using SeqError = std::uint32_t;
+
+// The longest text ErrorText gives, in bytes.
+inline constexpr std::size_t kMaxSeqErrorText = 128;
 
 class ISequencer {
   public:
@@ -26,7 +30,7 @@ class ISequencer {
     virtual SeqError Stop(DeviceId device) = 0;
     // Releases the device; afterwards its file is no longer in use.
     virtual SeqError Close(DeviceId device) = 0;
-    // Shift-JIS text of at most 128 bytes.
+    // Shift-JIS text of at most kMaxSeqErrorText bytes.
     virtual std::string ErrorText(SeqError code) = 0;
 };
 

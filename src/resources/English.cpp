@@ -26,6 +26,8 @@ const Table<Txt> kTexts = {
     "Please enter a file name.",
     "Please enter a whole number.",
     "Please enter a whole number from %d to %d.",
+    "Cannot load the printing module: ",
+    "The printing module does not match this version of the program: ",
 };
 
 const Table<FileTxt> kFileTexts = {
@@ -84,6 +86,8 @@ const Table<SeqTxt> kSequencerTexts = {
     "The device is not open.",
     "Cannot play the MIDI file: ",
     "Unknown error (%u).",
+    "Cannot load the sound module: ",
+    "The sound module does not match this version of the program: ",
 };
 
 const Table<SoundTxt> kSoundTexts = {

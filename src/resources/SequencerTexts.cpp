@@ -23,6 +23,8 @@ constexpr std::array<std::string_view, static_cast<size_t>(SeqTxt::Count)> kUtf8
     "指定されたデバイスは開かれていません。",
     "MIDI ファイルを演奏できません: ",
     "不明なエラーです (%u)。",
+    "音声モジュールを読み込めません: ",
+    "音声モジュールの版がこのプログラムと合いません: ",
 };
 
 }  // namespace

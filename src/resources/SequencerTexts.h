@@ -16,6 +16,8 @@ enum class SeqTxt {
     DeviceNotOpen,        // 指定されたデバイスは開かれていません。
     PlayFailed,           // MIDI ファイルを演奏できません:
     UnknownFormat,        // 不明なエラーです (%u)。
+    SoundModuleMissing,   // 音声モジュールを読み込めません:
+    SoundModuleWrong,     // 音声モジュールの版がこのプログラムと合いません:
     Count
 };
 

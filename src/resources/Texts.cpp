@@ -29,6 +29,8 @@ constexpr std::array<std::string_view, static_cast<size_t>(Txt::Count)> kUtf8Tex
     "ファイル名を入力してください。",
     "整数を入力してください。",
     "%d から %d までの整数を入力してください。",
+    "印刷モジュールを読み込めません: ",
+    "印刷モジュールの版がこのプログラムと合いません: ",
 };
 
 constexpr std::array<std::string_view, kStringNameCount> kStringNames = {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "score/CTabrellaView.h"
 
+#include <algorithm>
+
 #include "resources/Texts.h"
 
 namespace tabrella {
@@ -18,6 +20,12 @@ int CTabrellaView::LastUsedCell() const {
         if (!m_cells[k].IsEmpty()) return k;
     }
     return 0;
+}
+
+void CTabrellaView::MeasureScreenEnd() {
+    // What the screen's drawing leaves in them, with the cursor past the last used cell.
+    m_lastCell = std::max(LastUsedCell(), std::min(m_cursorPos, kLastCellIndex));
+    m_cursorCell = CursorCell();
 }
 
 ScoreCell* CTabrellaView::CellAt(long long k) {

@@ -131,6 +131,9 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     int CursorCell() const { return m_cursorPos + kCellsPerColumn * m_topColumn; }
     // Highest cell 2999..1 with a non-zero slot (split not looked at); 0 when none.
     int LastUsedCell() const;
+    // Sets m_lastCell and m_cursorCell as a drawing on the screen would, without drawing:
+    // batch work learns the end of the score the window would show without any fonts.
+    void MeasureScreenEnd();
     // nullptr when k names no cell of the score (see IsCellIndex).
     ScoreCell* CellAt(long long k);
     const ScoreCell* CellAt(long long k) const;

@@ -75,9 +75,14 @@ def check(condition, message):
 # ---- steps a user takes -------------------------------------------------------------------
 
 def play_without_sound(server, editor):
-    """X plays: the sequencer's error shows once; Return closes it and the timer runs on."""
+    """X plays: the sequencer's error shows once; Return closes it and the timer runs on.
+    Sound is loaded only by the first play."""
+    if not editor.has_loaded("tabrella-sound.so"):
+        check(not editor.has_loaded("libfluidsynth"), "FluidSynth was loaded before any play")
     server.key(KEY_X)
     box = server.wait_window(MESSAGE_BOX)
+    check(editor.has_loaded("tabrella-sound.so") and editor.has_loaded("libfluidsynth"),
+          "the play did not load the sound module")
     server.focus(box)
     server.key(RETURN)
     server.wait_gone(box, "the sequencer's message")
@@ -147,6 +152,16 @@ def jis_type_play_save_reopen(server, binary, workdir):
     server.set_layout("jp")
     editor = x.Editor(server, binary, workdir)
     editor.wait_main_window(MAIN_CAPTION)
+
+    check(not editor.has_loaded("libQt6PrintSupport"), "print support was loaded at start-up")
+
+    # Num Lock lights its pane in the status bar and puts it out again.
+    status_bar = lambda: x.status_bar_pixels(server, editor.window)
+    unlit = status_bar()
+    server.key(x.NUM_LOCK)
+    x.poll("the NUM pane to light", lambda: status_bar() != unlit)
+    server.key(x.NUM_LOCK)
+    x.poll("the NUM pane to go out", lambda: status_bar() == unlit)
 
     # Cells 1..13: one string each, 一 to 巾, on the keys 1..9 0 - ^ ¥.
     for key in DIGITS_1_TO_MINUS + [JIS["^"], JIS["yen"]]:
@@ -273,6 +288,15 @@ def us_marks_title_save_as_open(server, binary, workdir):
     wait_saved_notice(server, editor)
     expect_file(target, score_file(cells[:-1] + [cell(0, 7)], title="Sakura　Uta"))
 
+    # The layout switched while the program runs: the key right of - is ^ (為) on JIS, and
+    # = (ハ) again once it is back to US.
+    for layout, key_right_of_minus in (("jp", 12), ("us", 1000)):
+        server.set_layout(layout)
+        server.key(21, f"{CTRL}+{KEY_S}")
+        wait_saved_notice(server, editor)
+        last = cells[:-1] + [cell(0, key_right_of_minus)]
+        expect_file(target, score_file(last, title="Sakura　Uta"))
+
     # A change, then the close box: it asks as Exit does; いいえ keeps the window.
     server.key(10)
     server.close_box(editor.window)
@@ -281,7 +305,7 @@ def us_marks_title_save_as_open(server, binary, workdir):
     server.close_box(editor.window)
     answer_question(server, RETURN)
     expect_clean_exit(editor, editor.tmpdir)
-    expect_file(target, score_file(cells[:-1] + [cell(0, 7)], title="Sakura　Uta"))
+    expect_file(target, score_file(last, title="Sakura　Uta"))
 
 
 def help_window_without_browser(server, binary, workdir):

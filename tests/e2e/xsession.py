@@ -22,6 +22,7 @@ SKIP = 77  # ctest's SKIP_RETURN_CODE for these tests
 
 # X keycodes of the keys used here (the same on the JIS and the US layout).
 RETURN = 36
+NUM_LOCK = 77
 ESCAPE = "Escape"  # keycode 9 is a single digit, which xdotool would read as the key "9"
 F1 = 67
 CTRL = 37
@@ -271,6 +272,12 @@ def red_box(server, window):
     return None if right < 0 else (left, top, right, bottom)
 
 
+def status_bar_pixels(server, window, height=24):
+    """The bottom rows of the window, where the status bar shows its panes."""
+    width, rows, rgb = server.pixels(window)
+    return rgb[(rows - height) * width * 3:]
+
+
 class Editor:
     """One run of the real tabrella on the private display."""
 
@@ -326,6 +333,12 @@ class Editor:
     def stderr(self):
         with open(self.stderr_path, "rb") as f:
             return f.read().decode(errors="replace")
+
+    def has_loaded(self, library):
+        """True when a library whose file name contains `library` is mapped into the program."""
+        with open(f"/proc/{self.process.pid}/maps") as f:
+            return any(library in os.path.basename(line.split()[-1]) for line in f
+                       if len(line.split()) >= 6)
 
     def kill(self):
         if self.alive():

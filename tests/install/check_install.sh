@@ -58,4 +58,14 @@ if command -v man >/dev/null; then
     MANWIDTH=80 man -l "$prefix/share/man/man1/tabrella.1" >/dev/null 2>&1 || { echo "man page does not format"; fail=1; }
 fi
 "$prefix/bin/tabrella" --version | grep -q '^Tabrella ' || { echo "installed binary does not run"; fail=1; }
+# The modules, loaded when first needed from where the program's own place says.
+for module in tabrella-sound.so tabrella-print.so; do
+    [ -n "$(find "$prefix" -path "*/lib*/tabrella/$module")" ] ||
+        { echo "missing: lib/.../tabrella/$module"; fail=1; }
+done
+score="$(dirname "$0")/../data/scores/example.tbr"
+"$prefix/bin/tabrella" --export-audio "$prefix/example.wav" "$score" &&
+    [ -s "$prefix/example.wav" ] || { echo "the installed program renders no audio"; fail=1; }
+"$prefix/bin/tabrella" --print-pdf "$prefix/example.pdf" "$score" &&
+    [ -s "$prefix/example.pdf" ] || { echo "the installed program prints no PDF"; fail=1; }
 exit $fail

@@ -20,6 +20,7 @@
 
 #include "base/Sjis.h"
 #include "platform/fluid/FluidSequencer.h"
+#include "platform/fluid/ModuleSound.h"
 #include "sound/PracticeFile.h"
 
 namespace tabrella::platform::fluid {
@@ -489,6 +490,81 @@ TEST(FluidSequencerErrors, LibraryMessagesDoNotReachTheTerminal) {
     std::ifstream in(captured);
     const std::string spilled((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(spilled, "");
+}
+
+// ---- The sound module the program loads at its first sound --------------------------
+
+bool SoundModuleMapped() {
+    std::ifstream maps("/proc/self/maps");
+    const std::string all((std::istreambuf_iterator<char>(maps)), {});
+    return all.find("tabrella-sound.so") != std::string::npos;
+}
+
+TEST(SoundModule, LoadedOnlyByTheFirstOpenThenPlaysOnTheSpeakers) {
+    TempDir dir;
+    WriteBytes(dir / "a.mid", TwoNoteMidi());
+    // ALSA's null device stands in for the sound card this machine may lack.
+    WriteBytes(dir / "asound.conf", {'p', 'c', 'm', '.', '!', 'd', 'e', 'f', 'a', 'u', 'l', 't',
+                                     '{', 't', 'y', 'p', 'e', ' ', 'n', 'u', 'l', 'l', '}'});
+    ScopedEnv alsa("ALSA_CONFIG_PATH", (dir / "asound.conf").string());
+    ModuleSequencer seq;
+    // The view's Stop before its first Play loads nothing and is refused as before.
+    EXPECT_EQ(seq.Stop(0), ModuleSequencer::kNothingOpen);
+    ExpectReadable(seq.ErrorText(ModuleSequencer::kNothingOpen), "デバイスは開かれていません");
+    EXPECT_FALSE(SoundModuleMapped());
+
+    DeviceId device = 0;
+    const SeqError opened = seq.Open((dir / "a.mid").string(), device);
+    ASSERT_EQ(opened, Seq::kOk) << SjisToUtf8(seq.ErrorText(opened));
+    EXPECT_TRUE(SoundModuleMapped());
+    EXPECT_EQ(seq.Play(device), Seq::kOk);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(seq.Stop(device), Seq::kOk);
+    EXPECT_EQ(seq.Close(device), Seq::kOk);
+    // Codes now come from the module's sequencer, texts too.
+    EXPECT_EQ(seq.Close(device), Seq::kDeviceNotOpen);
+    ExpectReadable(seq.ErrorText(Seq::kMidiFileUnreadable), "MIDI ファイルを開けません");
+}
+
+TEST(SoundModule, MissingModuleIsReportedInWordsAndTriedAgain) {
+    TempDir dir;
+    WriteBytes(dir / "a.mid", TwoNoteMidi());
+    const fs::path module = dir / "tabrella-sound.so";
+    ModuleSequencer seq(module.string());
+    DeviceId device = 0;
+    EXPECT_EQ(seq.Open((dir / "a.mid").string(), device), ModuleSequencer::kModuleUnusable);
+    EXPECT_EQ(device, 0u);
+    const std::string text = seq.ErrorText(ModuleSequencer::kModuleUnusable);
+    ExpectReadable(text, "音声モジュールを読み込めません: " + module.string() +
+                             " (cannot open shared object file");
+    EXPECT_LE(text.size(), kMaxSeqErrorText);
+    EXPECT_EQ(seq.Play(device), ModuleSequencer::kNothingOpen);
+
+    struct ToTheEnd : IProgress {
+        bool Continue(long, long) override { return true; }
+    } toTheEnd;
+    const std::optional<std::string> rendered =
+        ModuleAudioRenderer(module.string())
+            .Render("", (dir / "a.wav").string(), AudioFormat::Wav, toTheEnd);
+    ASSERT_TRUE(rendered.has_value());
+    EXPECT_NE(SjisToUtf8(*rendered).find("音声モジュールを読み込めません: " + module.string()),
+              std::string::npos);
+
+    // Once it is installed, the next Open takes it.
+    fs::copy_file(SoundModulePath(), module);
+    const SeqError opened = seq.Open((dir / "a.mid").string(), device);
+    EXPECT_NE(opened, ModuleSequencer::kModuleUnusable) << SjisToUtf8(seq.ErrorText(opened));
+}
+
+TEST(SoundModule, ALibraryThatIsNoSoundModuleIsRefused) {
+    TempDir dir;
+    WriteBytes(dir / "a.mid", TwoNoteMidi());
+    const std::string other = "libm.so.6";  // loads, but has no entry of ours
+    ModuleSequencer seq(other);
+    DeviceId device = 0;
+    EXPECT_EQ(seq.Open((dir / "a.mid").string(), device), ModuleSequencer::kModuleUnusable);
+    ExpectReadable(seq.ErrorText(ModuleSequencer::kModuleUnusable),
+                   "音声モジュールの版がこのプログラムと合いません: " + other);
 }
 
 }  // namespace

@@ -133,6 +133,53 @@ TEST(CommandLine, AudioAndMusicXmlExportsFollowTheMidiExport) {
     EXPECT_EQ(xml.title, "さくら");
 }
 
+// Sound and printing are modules of their own: batch work loads them, and FluidSynth or
+// Qt's print support behind them, only for the work that needs them.
+TEST(CommandLine, ModulesAreLoadedOnlyByTheWorkThatNeedsThem) {
+    QTemporaryDir dir;
+    const auto librariesLoaded = [](const QStringList& args) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_DEBUG", "files");  // the dynamic loader names every library it loads
+        process.setProcessEnvironment(env);
+        process.start(kProgram, args);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0);
+        return QString::fromUtf8(process.readAllStandardError());
+    };
+    const QString score = kScores + "/titled.tbr";
+    QString loaded =
+        librariesLoaded({"--export-midi", dir.filePath("s.mid"), "--export-musicxml",
+                         dir.filePath("s.musicxml"), "--render-png", dir.filePath("s.png"), score});
+    EXPECT_TRUE(loaded.contains("libQt6Widgets")) << "LD_DEBUG shows the libraries";
+    for (const char* unused :
+         {"tabrella-sound.so", "libfluidsynth", "tabrella-print.so", "libQt6PrintSupport"}) {
+        EXPECT_FALSE(loaded.contains(unused)) << unused;
+    }
+    loaded = librariesLoaded({"--export-audio", dir.filePath("s.wav"), score});
+    EXPECT_TRUE(loaded.contains("tabrella-sound.so") && loaded.contains("libfluidsynth"));
+    EXPECT_FALSE(loaded.contains("libQt6PrintSupport"));
+    loaded = librariesLoaded({"--print-pdf", dir.filePath("s.pdf"), score});
+    EXPECT_TRUE(loaded.contains("tabrella-print.so") && loaded.contains("libQt6PrintSupport"));
+    EXPECT_FALSE(loaded.contains("libfluidsynth"));
+}
+
+TEST(CommandLine, APdfWithoutThePrintModuleFailsNamingIt) {
+    QTemporaryDir dir;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TABRELLA_MODULE_DIR", dir.path());  // an empty folder
+    process.setProcessEnvironment(env);
+    process.start(kProgram, {"--print-pdf", dir.filePath("s.pdf"), kScores + "/titled.tbr"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_NE(process.exitCode(), 0);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(
+        err.contains("印刷モジュールを読み込めません: " + dir.filePath("tabrella-print.so")))
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("s.pdf")));
+}
+
 TEST(CommandLine, FailuresNameTheFileAndTheReasonOnOneLine) {
     QTemporaryDir dir;
     ProgramRun run =

@@ -270,6 +270,15 @@ TEST_F(MainFrameTest, ZoomItemsCheckWhenTheZoomIsTheirs) {
     for (QAction* a : frame.ActionsOf(cmd::kZoom150)) EXPECT_FALSE(a->isChecked());
 }
 
+TEST(FrameIcon, ComesOnceTheWindowHasShownItsFirstFrame) {
+    test::FakeSequencer sequencer;
+    CMainFrame frame(sequencer);
+    EXPECT_TRUE(frame.windowIcon().isNull());
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame.windowIcon().isNull(); }));
+    EXPECT_FALSE(frame.windowIcon().pixmap(48, 48).isNull());
+}
+
 TEST_F(MainFrameTest, AboutBoxShowsNameVersionAndCredit) {
     test::ModalCloser closer;
     frame.SendCommand(cmd::kAbout);
@@ -277,6 +286,57 @@ TEST_F(MainFrameTest, AboutBoxShowsNameVersionAndCredit) {
     EXPECT_TRUE(closer.seen[0].text.contains("Tabrella"));
     EXPECT_TRUE(closer.seen[0].text.contains(TABRELLA_VERSION));
     EXPECT_TRUE(closer.seen[0].text.contains("箏"));
+}
+
+// The sound module is loaded at the first Play; a program installed without it says so.
+TEST(SoundModuleFrame, PlayWithoutTheSoundModuleSaysWhatIsMissing) {
+    QTemporaryDir dir;
+    const QString module = dir.filePath("tabrella-sound.so");
+    platform::fluid::ModuleSequencer sequencer(qt::ToNativePath(module));
+    CMainFrame frame(sequencer);
+    frame.show();
+    test::ModalCloser closer;
+    frame.SendCommand(cmd::kPlay);
+    ASSERT_EQ(closer.seen.size(), 1);
+    EXPECT_TRUE(closer.seen[0].text.startsWith("音声モジュールを読み込めません: " + module))
+        << closer.seen[0].text.toStdString();
+    EXPECT_EQ(frame.View().m_playing, 1);  // the cursor steps on, as after any device error
+    frame.SendCommand(cmd::kStop);
+    EXPECT_EQ(closer.seen.size(), 1);
+}
+
+// Printing is a module loaded at the first print job; every job reaches its dialog there.
+TEST(PrintModuleFrame, PrintPreviewAndSetUpOpenTheirDialogsFromTheModule) {
+    test::FakeSequencer sequencer;
+    CMainFrame frame(sequencer);
+    frame.show();
+    const std::pair<int, const char*> jobs[] = {{cmd::kPrintSetup, "QPageSetupDialog"},
+                                                {cmd::kPrint, "QPrintDialog"},
+                                                {cmd::kPrintPreview, "QPrintPreviewDialog"}};
+    for (const auto& [id, dialog] : jobs) {
+        QStringList shown;
+        test::ModalCloser closer([&shown](QWidget* modal) {
+            shown << modal->metaObject()->className();
+            modal->close();
+        });
+        frame.SendCommand(id);
+        EXPECT_EQ(shown, QStringList{dialog}) << id;
+    }
+}
+
+TEST(PrintModuleFrame, PrintWithoutThePrintModuleSaysWhatIsMissing) {
+    QTemporaryDir dir;
+    qputenv("TABRELLA_MODULE_DIR", dir.path().toLocal8Bit());  // an empty folder
+    test::FakeSequencer sequencer;
+    CMainFrame frame(sequencer);
+    frame.show();
+    test::ModalCloser closer;
+    frame.SendCommand(cmd::kPrintPreview);
+    qunsetenv("TABRELLA_MODULE_DIR");
+    ASSERT_EQ(closer.seen.size(), 1);
+    EXPECT_TRUE(closer.seen[0].text.startsWith("印刷モジュールを読み込めません: " +
+                                               dir.filePath("tabrella-print.so")))
+        << closer.seen[0].text.toStdString();
 }
 
 TEST_F(MainFrameTest, EveryMenuAndToolbarCommandHasAHandler) {

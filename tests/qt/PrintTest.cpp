@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "platform/qt/QtPrinting.h"
 #include "platform/qt/QtViewWidget.h"
 #include "score/CTabrellaView.h"
 #include "support/FakePlatform.h"
@@ -62,7 +63,7 @@ class PrintedPages : public ::testing::Test {
         printer.setPageOrientation(QPageLayout::Portrait);
         printer.setPrintRange(range);
         printer.setFromTo(from, to);
-        EXPECT_TRUE(QtViewWidget::PrintPages(printer, view.PrintedPages()));
+        EXPECT_TRUE(PrintPages(printer, view.PrintedPages()));
         const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Millimeter);
         origin = {qRound(printable.left() * 10), qRound(printable.top() * 10)};
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QtMath>
 
+#include "platform/qt/QtPrinting.h"
 #include "platform/qt/QtSurface.h"
 #include "platform/qt/QtViewWidget.h"
 #include "resources/Texts.h"

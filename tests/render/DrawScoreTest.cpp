@@ -574,6 +574,26 @@ TEST_F(DrawScore, ScreenRaisesTheLastCellToTheCursorPlaceAndRecordsTheCursor) {
     EXPECT_EQ(v.m_cursorY, -756);
 }
 
+// Batch work learns the end of the score without drawing; it must be what a paint finds.
+TEST_F(DrawScore, MeasuringTheEndWithoutDrawingGivesWhatThePaintGives) {
+    struct State {
+        int lastUsed, cursorPos, topColumn;
+    };
+    for (const State s : {State{0, 1, 0}, State{40, 9, 0}, State{40, 50, 0}, State{2999, 1, 0},
+                          State{300, 5, 3}, State{0, 2999, 0}, State{10, 3000, 0}}) {
+        for (ScoreCell& cell : v.m_cells) cell = {};
+        if (s.lastUsed > 0) v.m_cells[s.lastUsed] = Whole(0, 1, 0);
+        v.m_cursorPos = s.cursorPos;
+        v.m_topColumn = s.topColumn;
+        Paint();
+        const int painted = v.m_lastCell, paintedCursor = v.m_cursorCell;
+        v.m_lastCell = v.m_cursorCell = -1;
+        v.MeasureScreenEnd();
+        EXPECT_EQ(v.m_lastCell, painted) << s.lastUsed << " " << s.cursorPos;
+        EXPECT_EQ(v.m_cursorCell, paintedCursor) << s.lastUsed << " " << s.cursorPos;
+    }
+}
+
 TEST_F(DrawScore, AnEmptyScoreShowsGridCursorBoxAndHeaderOnly) {
     const DrawLog log = Paint();
     EXPECT_EQ(v.m_lastCell, 1);  // 0, then raised to the cursor place

@@ -20,20 +20,6 @@ namespace {
 
 // ---- Error texts ----------------------------------------------------------------------
 
-constexpr size_t kMaxErrorText = 128;
-
-// Cuts Shift-JIS text to at most `limit` bytes without splitting a two-byte character.
-std::string ClampSjis(std::string text, size_t limit) {
-    size_t end = 0;
-    while (end < text.size()) {
-        size_t width = IsSjisLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-        if (end + width > limit || end + width > text.size()) break;
-        end += width;
-    }
-    text.resize(end);
-    return text;
-}
-
 std::string JoinNames(const std::vector<std::string>& names) {
     std::string out;
     for (const auto& name : names) out += (out.empty() ? "" : ", ") + name;
@@ -120,6 +106,8 @@ SeqError FluidSequencer::Impl::EnsureSynth() {
         // Samples are read when a preset is first used: about 30 MB and 40 ms instead of
         // 160 MB and 140 ms for the whole General MIDI font.
         fluid_settings_setint(settings.get(), "synth.dynamic-sample-loading", 1);
+        fluid_settings_setint(settings.get(), "audio.period-size", kPeriodFrames);
+        fluid_settings_setint(settings.get(), "audio.periods", kPeriods);
         if (!options.alsaDevice.empty()) {
             fluid_settings_setstr(settings.get(), "audio.alsa.device", options.alsaDevice.c_str());
         }
@@ -295,12 +283,12 @@ std::string FluidSequencer::ErrorText(SeqError code) {
             text = res::Sjis(SeqTxt::PlayFailed) + detail;
             break;
         default: {
-            char buf[kMaxErrorText + 1];
+            char buf[kMaxSeqErrorText + 1];
             std::snprintf(buf, sizeof buf, res::Sjis(SeqTxt::UnknownFormat).c_str(), code);
             text = buf;
         }
     }
-    return ClampSjis(std::move(text), kMaxErrorText);
+    return ClampSjis(std::move(text), kMaxSeqErrorText);
 }
 
 bool FluidSequencer::Render(std::span<float> left, std::span<float> right) {

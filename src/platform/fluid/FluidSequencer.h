@@ -64,6 +64,11 @@ class FluidSequencer final : public ISequencer {
 
     // The synthesizer's rate, also asked of the audio driver.
     static constexpr double kSampleRate = 44100.0;
+    // The audio device's buffer: two periods of 128 frames, 5.8 ms between the synthesizer
+    // and the speaker (FluidSynth's own sixteen of 64 frames are 23 ms). Every Play waits
+    // that long before its first note is heard.
+    static constexpr int kPeriodFrames = 128;
+    static constexpr int kPeriods = 2;
 
     // The sound font to load: $TABRELLA_SOUNDFONT when set (whether or not it exists, so
     // that a wrong setting is reported rather than silently replaced), else the first

@@ -32,6 +32,15 @@ const QString& CharacterOf(std::string_view sjisChar) {
 
 }  // namespace
 
+// A text laid out at layout size: its glyphs, or the characters when the face lacks one.
+struct QtSurface::TextRun {
+    bool empty = true;
+    bool missing = false;
+    QGlyphRun glyphs;
+    QList<QPointF> positions;  // of the drawn characters, for the fallback
+    QStringList chars;
+};
+
 struct QtSurface::FontMetrics {
     struct Glyph {
         quint32 index = 0;  // 0: the face has no glyph for the character
@@ -45,6 +54,9 @@ struct QtSurface::FontMetrics {
     double cellHeight;   // ascent + descent: the logical font height maps onto this
     double fullAdvance;  // advance of a full-width character
     std::unordered_map<std::string, Glyph> glyphs;  // by Shift-JIS character
+    // Runs by text, for a set width (advances of the width) and for the face's own: in
+    // layout pixels they are the same at every size, so each is laid out once.
+    std::unordered_map<std::string, TextRun> runs[2];
 
     const Glyph& GlyphOf(std::string_view sjisChar) {
         auto it = glyphs.find(std::string(sjisChar));
@@ -60,10 +72,18 @@ struct QtSurface::FontMetrics {
     }
 };
 
-QtSurface::QtSurface(QPainter& painter) : m_painter(painter) {}
+QtSurface::QtSurface(QPainter& painter) : m_painter(painter), m_devicePen(DevicePen()) {}
 
 QtSurface::QtSurface(QPainter& painter, double dotsPerInch, QPointF printableOrigin)
-    : m_painter(painter), m_printer(true), m_dpi(dotsPerInch), m_printableOrigin(printableOrigin) {}
+    : m_painter(painter),
+      m_printer(true),
+      m_dpi(dotsPerInch),
+      m_printableOrigin(printableOrigin),
+      m_devicePen(DevicePen()) {}
+
+QtSurface::~QtSurface() {
+    UseTransform(nullptr);
+}
 
 void QtSurface::SetScreenMapping(int windowExtX, int windowExtY, int viewportExtX, int viewportExtY,
                                  int viewportOrgX, int viewportOrgY) {
@@ -71,6 +91,7 @@ void QtSurface::SetScreenMapping(int windowExtX, int windowExtY, int viewportExt
     m_sy = static_cast<double>(viewportExtY) / windowExtY;
     m_ox = viewportOrgX;
     m_oy = viewportOrgY;
+    m_devicePen = DevicePen();
 }
 
 void QtSurface::SetPrinterMapping() {
@@ -79,6 +100,7 @@ void QtSurface::SetPrinterMapping() {
     m_sy = -perUnit;
     m_ox = m_printableOrigin.x();
     m_oy = m_printableOrigin.y();
+    m_devicePen = DevicePen();
 }
 
 QtSurface::FontMetrics& QtSurface::Metrics(const platform::LogicalFont& font) {
@@ -106,6 +128,7 @@ void QtSurface::SelectFont(const platform::LogicalFont& font) {
 
 void QtSurface::SelectPen(const platform::Pen& pen) {
     m_pen = pen;
+    m_devicePen = DevicePen();
 }
 
 QPen QtSurface::DevicePen() const {
@@ -122,12 +145,28 @@ QPen QtSurface::DevicePen() const {
     return pen;
 }
 
+void QtSurface::UsePen(const QPen& pen) {
+    if (m_penSet && pen == m_painterPen) return;
+    m_painter.setPen(pen);
+    m_painterPen = pen;
+    m_penSet = true;
+}
+
+void QtSurface::UseTransform(const QTransform* transform) {
+    if (transform) {
+        m_painter.setTransform(*transform);
+        m_transformed = true;
+    } else if (m_transformed) {
+        m_painter.resetTransform();
+        m_transformed = false;
+    }
+}
+
 void QtSurface::Line(platform::Point from, platform::Point to) {
-    m_painter.setPen(DevicePen());
     if (m_printer) {
-        m_painter.drawLine(Map(from), Map(to));
+        DeviceLine(m_devicePen, QLineF(Map(from), Map(to)));
     } else {
-        m_painter.drawLine(MapToPixel(from), MapToPixel(to));
+        DeviceLine(m_devicePen, QLine(MapToPixel(from), MapToPixel(to)));
     }
 }
 
@@ -148,86 +187,123 @@ void QtSurface::Text(platform::Point topLeft, std::string_view sjis) {
     const double xScale = m_font.width > 0 ? 2.0 * m_font.width * std::abs(m_sx) / m.fullAdvance
                                            : cellHeight * std::abs(m_sx) / m.cellHeight;
 
-    // Every character at the x its logical advance gives it: a one-byte character advances
-    // the font width, a two-byte one twice that. A glyph of a proportional face that is
-    // narrower or wider than that place is centred on it, as a fixed-pitch glyph fills it.
-    // All of them go out as one glyph run.
-    QList<quint32> indexes;
-    QList<QPointF> positions;
-    bool missing = false;
-    double logicalX = 0;
-    for (size_t i = 0; i < sjis.size();) {
-        const size_t n =
-            IsSjisLeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
-        const FontMetrics::Glyph& g = m.GlyphOf(sjis.substr(i, n));
-        if (!g.blank) {
-            missing = missing || g.index == 0;
-            indexes.append(g.index);
-            const double place = m_font.width > 0 ? n * m_font.width * m_sx / xScale : g.advance;
-            positions.append(QPointF(logicalX * m_sx / xScale + (place - g.advance) / 2, m.ascent));
-        }
-        logicalX += m_font.width > 0 ? static_cast<double>(n) * m_font.width
-                                     : g.advance * cellHeight / m.cellHeight;
-        i += n;
-    }
-    if (indexes.isEmpty()) return;
-
-    const QPointF origin = Map(topLeft);
-    m_painter.save();
-    m_painter.setTransform(QTransform(xScale, 0, 0, yScale, origin.x(), origin.y()));
-    m_painter.setPen(Qt::black);
-    if (!missing) {
-        QGlyphRun run;
-        run.setRawFont(m.raw);
-        run.setGlyphIndexes(indexes);
-        run.setPositions(positions);
-        m_painter.drawGlyphRun(QPointF(0, 0), run);
-    } else {
-        // A face without some character: let Qt find another face for it.
-        m_painter.setFont(m.font);
-        size_t k = 0;
+    auto& runs = m.runs[m_font.width > 0 ? 1 : 0];
+    auto found = runs.find(std::string(sjis));
+    if (found == runs.end()) {
+        // Every character at the x its logical advance gives it: a one-byte character
+        // advances the font width, a two-byte one twice that. A glyph of a proportional
+        // face narrower or wider than that place is centred on it, as a fixed-pitch glyph
+        // fills it. All of them go out as one glyph run.
+        TextRun run;
+        QList<quint32> indexes;
+        double logicalX = 0;
         for (size_t i = 0; i < sjis.size();) {
             const size_t n =
                 IsSjisLeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
-            if (!m.GlyphOf(sjis.substr(i, n)).blank) {
-                m_painter.drawText(positions[static_cast<qsizetype>(k++)],
-                                   CharacterOf(sjis.substr(i, n)));
+            const FontMetrics::Glyph& g = m.GlyphOf(sjis.substr(i, n));
+            if (!g.blank) {
+                run.missing = run.missing || g.index == 0;
+                indexes.append(g.index);
+                const double place = m_font.width > 0
+                                         ? static_cast<double>(n) * m_font.width * m_sx / xScale
+                                         : g.advance;
+                run.positions.append(
+                    QPointF(logicalX * m_sx / xScale + (place - g.advance) / 2, m.ascent));
+                run.chars.append(CharacterOf(sjis.substr(i, n)));
             }
+            logicalX += m_font.width > 0 ? static_cast<double>(n) * m_font.width
+                                         : g.advance * cellHeight / m.cellHeight;
             i += n;
         }
+        run.empty = indexes.isEmpty();
+        run.glyphs.setRawFont(m.raw);
+        run.glyphs.setGlyphIndexes(indexes);
+        run.glyphs.setPositions(run.positions);
+        found = runs.emplace(std::string(sjis), std::move(run)).first;
     }
-    m_painter.restore();
+    const TextRun& run = found->second;
+    if (run.empty) return;
+
+    const QPointF origin = Map(topLeft);
+    const QTransform transform(xScale, 0, 0, yScale, origin.x(), origin.y());
+    if (!run.missing) {
+        DeviceGlyphs(transform, run.glyphs);
+    } else {
+        DeviceChars(transform, m.font, run.positions, run.chars);
+    }
 }
 
 void QtSurface::Rectangle(platform::Point corner1, platform::Point corner2) {
-    const QRect rect = PixelRect(MapToPixel(corner1), MapToPixel(corner2));
-    m_painter.fillRect(rect, Qt::white);
-    m_painter.setPen(DevicePen());
-    m_painter.setBrush(Qt::NoBrush);
-    // A stroked QRect covers one pixel more each way than the rectangle's own pixels.
-    m_painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    DeviceRect(m_devicePen, PixelRect(MapToPixel(corner1), MapToPixel(corner2)));
 }
 
 void QtSurface::ClipTo(platform::Point corner1, platform::Point corner2) {
-    if (m_printer) {
-        m_painter.setClipRect(QRectF(Map(corner1), Map(corner2)).normalized());
-    } else {
-        m_painter.setClipRect(PixelRect(MapToPixel(corner1), MapToPixel(corner2)));
-    }
+    const QRectF clip = m_printer ? QRectF(Map(corner1), Map(corner2)).normalized()
+                                  : QRectF(PixelRect(MapToPixel(corner1), MapToPixel(corner2)));
+    DeviceClip(&clip);
 }
 
 void QtSurface::ClipOff() {
-    m_painter.setClipping(false);
+    DeviceClip(nullptr);
 }
 
 void QtSurface::FillWhite(platform::Point origin, int width, int height) {
-    m_painter.fillRect(
-        PixelRect(MapToPixel(origin), MapToPixel({origin.x + width, origin.y + height})),
-        Qt::white);
+    DeviceFill(PixelRect(MapToPixel(origin), MapToPixel({origin.x + width, origin.y + height})));
 }
 
 void QtSurface::FillDeviceWhite(int widthPx, int heightPx) {
-    m_painter.fillRect(QRect(0, 0, widthPx, heightPx), Qt::white);
+    DeviceFill(QRect(0, 0, widthPx, heightPx));
+}
+
+// ---- On the device ----------------------------------------------------------------------
+
+void QtSurface::DeviceLine(const QPen& pen, const QLine& line) {
+    UseTransform(nullptr);
+    UsePen(pen);
+    m_painter.drawLine(line);
+}
+
+void QtSurface::DeviceLine(const QPen& pen, const QLineF& line) {
+    UseTransform(nullptr);
+    UsePen(pen);
+    m_painter.drawLine(line);
+}
+
+void QtSurface::DeviceRect(const QPen& pen, const QRect& outline) {
+    UseTransform(nullptr);
+    m_painter.fillRect(outline, Qt::white);
+    UsePen(pen);
+    m_painter.setBrush(Qt::NoBrush);
+    // A stroked QRect covers one pixel more each way than the rectangle's own pixels.
+    m_painter.drawRect(outline.adjusted(0, 0, -1, -1));
+}
+
+void QtSurface::DeviceClip(const QRectF* clip) {
+    UseTransform(nullptr);
+    if (clip) {
+        m_painter.setClipRect(*clip);
+    } else {
+        m_painter.setClipping(false);
+    }
+}
+
+void QtSurface::DeviceFill(const QRect& rect) {
+    UseTransform(nullptr);
+    m_painter.fillRect(rect, Qt::white);
+}
+
+void QtSurface::DeviceGlyphs(const QTransform& transform, const QGlyphRun& glyphs) {
+    UseTransform(&transform);
+    UsePen(QPen(Qt::black));
+    m_painter.drawGlyphRun(QPointF(0, 0), glyphs);
+}
+
+void QtSurface::DeviceChars(const QTransform& transform, const QFont& font,
+                            const QList<QPointF>& positions, const QStringList& chars) {
+    UseTransform(&transform);
+    UsePen(QPen(Qt::black));
+    m_painter.setFont(font);
+    for (qsizetype i = 0; i < chars.size(); ++i) m_painter.drawText(positions[i], chars[i]);
 }
 
 }  // namespace tabrella::qt

@@ -4,6 +4,7 @@
 // mapping or 0.1 mm printer mapping, y up) and drawn in device pixels, so text stays
 // upright and each character lands where its logical advance puts it.
 #include <QFont>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPointF>
 
@@ -17,6 +18,9 @@ class QtSurface : public platform::IDrawSurface {
     // of the printable area's top-left corner.
     explicit QtSurface(QPainter& painter);
     QtSurface(QPainter& painter, double dotsPerInch, QPointF printableOrigin);
+    // Leaves the painter without the last text's transform, for whoever draws next with it
+    // (the next printed page).
+    ~QtSurface() override;
 
     bool IsPrinter() const override { return m_printer; }
     void SetScreenMapping(int windowExtX, int windowExtY, int viewportExtX, int viewportExtY,
@@ -37,10 +41,28 @@ class QtSurface : public platform::IDrawSurface {
     // The device pixel a logical point falls on, rounded as a GDI mapping rounds.
     QPoint MapToPixel(platform::Point p) const { return Map(p).toPoint(); }
 
+  protected:
+    // What every drawing comes down to, in device pixels. The drawing benchmark records
+    // them to replay them with bare QPainter calls.
+    virtual void DeviceLine(const QPen& pen, const QLine& line);     // screen
+    virtual void DeviceLine(const QPen& pen, const QLineF& line);    // paper
+    virtual void DeviceRect(const QPen& pen, const QRect& outline);  // filled white
+    virtual void DeviceFill(const QRect& rect);                      // white
+    virtual void DeviceClip(const QRectF* clip);                     // nullptr: no clip
+    // The glyphs at layout size, placed on the device by `transform`, in black.
+    virtual void DeviceGlyphs(const QTransform& transform, const QGlyphRun& glyphs);
+    // Characters the face lacks, for Qt to find in another face.
+    virtual void DeviceChars(const QTransform& transform, const QFont& font,
+                             const QList<QPointF>& positions, const QStringList& chars);
+
   private:
     struct FontMetrics;
+    struct TextRun;
     FontMetrics& Metrics(const platform::LogicalFont& font);
     QPen DevicePen() const;
+    // The painter's state is set only where it differs from what the drawing needs.
+    void UsePen(const QPen& pen);
+    void UseTransform(const QTransform* transform);
 
     QPainter& m_painter;
     bool m_printer = false;
@@ -50,6 +72,10 @@ class QtSurface : public platform::IDrawSurface {
     platform::LogicalFont m_font;
     FontMetrics* m_metrics = nullptr;
     platform::Pen m_pen;
+    QPen m_devicePen;   // m_pen on this device
+    QPen m_painterPen;  // what the painter holds, once m_penSet
+    bool m_penSet = false;
+    bool m_transformed = false;  // the painter holds a text transform, not the identity
 };
 
 }  // namespace tabrella::qt

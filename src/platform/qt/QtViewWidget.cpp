@@ -2,10 +2,8 @@
 #include "platform/qt/QtViewWidget.h"
 
 #include <QKeyEvent>
-#include <QPageSetupDialog>
+#include <QMessageBox>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QScrollBar>
 #include <QTimerEvent>
 #include <QUrl>
@@ -13,9 +11,11 @@
 #include <QtMath>
 
 #include "platform/qt/KeyTranslation.h"
+#include "platform/qt/PrintModule.h"
 #include "platform/qt/QtSurface.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/X11Keyboard.h"
+#include "resources/Texts.h"
 
 namespace tabrella::qt {
 
@@ -269,6 +269,7 @@ void QtViewWidget::timerEvent(QTimerEvent* event) {
     for (auto& [id, timer] : m_timers) {
         if (timer.timerId() == event->timerId()) {
             if (m_view) m_view->OnTimer(id);
+            Handled();  // playback steps the cursor on its own
             return;
         }
     }
@@ -295,65 +296,12 @@ void QtViewWidget::ShowAbout() {
     if (onAbout) onAbout();
 }
 
-QPointF PrintableOrigin(const QPageLayout& layout, int dotsPerInch) {
-    // The printable area is what the device's own (minimum) margins leave; a full-page
-    // layout would report the paper's corner instead.
-    QPageLayout device = layout;
-    device.setMode(QPageLayout::StandardMode);
-    device.setMargins(layout.minimumMargins());
-    return device.paintRectPixels(dotsPerInch).topLeft();
-}
-
-bool QtViewWidget::PrintPages(QPrinter& printer, const platform::PrintPages& pages) {
-    int first = 1, last = pages.count;
-    if (printer.printRange() == QPrinter::CurrentPage) {
-        first = last = 0;
-    } else if (printer.printRange() == QPrinter::PageRange) {
-        first = std::max(first, printer.fromPage());
-        if (printer.toPage() > 0) last = std::min(last, printer.toPage());
-    }
-    if (first > last) return true;  // a range past the end prints nothing
-    // True size from the top-left of the printable area, whatever margins the user set.
-    printer.setFullPage(true);
-    const QPointF origin = PrintableOrigin(printer.pageLayout(), printer.resolution());
-    QPainter painter;
-    if (!painter.begin(&printer)) return false;
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int page = first; page <= last; ++page) {
-        if (page > first && !printer.newPage()) return false;
-        QtSurface surface(painter, printer.resolution(), origin);
-        pages.draw(surface, page);
-    }
-    return painter.end();
-}
-
 void QtViewWidget::RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) {
-    if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    // Every job starts on the whole score, whatever the last one chose.
-    m_printer->setPrintRange(QPrinter::AllPages);
-    m_printer->setFromTo(1, pages.count);
-    switch (job) {
-        case platform::PrintJob::Setup: {
-            QPageSetupDialog dialog(m_printer.get(), this);
-            dialog.exec();
-            break;
-        }
-        case platform::PrintJob::Print: {
-            QPrintDialog dialog(m_printer.get(), this);
-            dialog.setMinMax(1, pages.count);
-            dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-            dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
-            if (dialog.exec() == QDialog::Accepted) PrintPages(*m_printer, pages);
-            break;
-        }
-        case platform::PrintJob::Preview: {
-            QPrintPreviewDialog dialog(m_printer.get(), this);
-            connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-                    [&pages](QPrinter* printer) { PrintPages(*printer, pages); });
-            dialog.exec();
-            break;
-        }
+    QString error;
+    if (const PrintModuleEntry* printing = LoadPrintModule(error)) {
+        printing->runPrintJob(this, job, pages);
+    } else {
+        QMessageBox::critical(this, FromSjis(res::Sjis(res::Txt::AppTitle)), error);
     }
 }
 

@@ -6,7 +6,6 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QImage>
-#include <QPrinter>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,10 +14,6 @@
 #include "platform/ViewWindow.h"
 
 namespace tabrella::qt {
-
-// Where the page starts on paper, in device pixels from the paper's corner: the top-left of
-// the printable area, inside a printer's hardware margins and at the corner of a PDF.
-QPointF PrintableOrigin(const QPageLayout& layout, int dotsPerInch);
 
 class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     Q_OBJECT
@@ -32,7 +27,7 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     std::function<void()> onCloseMainWindow;
     std::function<void()> onAbout;
     std::function<void()> onHelp;
-    // Called after every key, button and wheel event the view has handled.
+    // Called after every key, button, wheel and timer event the view has handled.
     std::function<void()> onInput;
 
     // platform::IViewWindow
@@ -50,11 +45,6 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     void ShowHelp() override;
     void RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) override;
     void ShowAbout() override;
-
-    // Draws the pages the printer's range names on a printer (or a PDF file set up as one):
-    // all of them, a range of them, or the current page (the page the screen shows). False
-    // when the printer could not be started or refused a page.
-    static bool PrintPages(QPrinter& printer, const platform::PrintPages& pages);
 
     const QImage& Picture() const { return m_image; }
     QSize sizeHint() const override { return {500, 600}; }
@@ -89,7 +79,6 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     int m_pixelRest[2] = {0, 0};
     int m_zoomRest = 0;
     std::map<int, QBasicTimer> m_timers;
-    std::unique_ptr<QPrinter> m_printer;
 };
 
 }  // namespace tabrella::qt

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The sound module's entry: the sequencer on the speakers and the audio export.
+#include "platform/fluid/FluidAudioRenderer.h"
+#include "platform/fluid/FluidSequencer.h"
+#include "platform/fluid/SoundModule.h"
+
+namespace {
+
+using namespace tabrella::platform;
+
+const fluid::SoundModuleEntry kEntry{
+    fluid::kSoundModuleVersion,
+    []() -> std::unique_ptr<ISequencer> { return std::make_unique<fluid::FluidSequencer>(); },
+    []() -> std::unique_ptr<IAudioRenderer> {
+        return std::make_unique<fluid::FluidAudioRenderer>();
+    },
+};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const fluid::SoundModuleEntry*
+tabrella_sound_module() {
+    return &kEntry;
+}
