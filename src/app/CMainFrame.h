@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/HelpWindow.h"
-#include "exchange/MusicXmlWriter.h"
+#include "exchange/NotationModule.h"
 #include "platform/Sequencer.h"
 #include "platform/Settings.h"
 #include "platform/fluid/ModuleSound.h"
@@ -79,7 +79,7 @@ class CMainFrame : public QMainWindow {
     qt::QtViewWidget* m_viewWidget;
     qt::QtDialogHost m_dialogs;
     platform::fluid::ModuleAudioRenderer m_audio;
-    exchange::MusicXmlWriter m_musicXml;
+    exchange::ModuleNotationWriter m_musicXml;
     std::unique_ptr<CTabrellaView> m_view;
     std::unique_ptr<platform::MemorySettings> m_ownSettings;
     platform::ISettings& m_settings;

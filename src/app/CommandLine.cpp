@@ -19,7 +19,7 @@
 #include "app/BatchWindow.h"
 #include "app/CMainFrame.h"
 #include "base/AtomicFile.h"
-#include "exchange/MusicXmlWriter.h"
+#include "exchange/NotationModule.h"
 #include "files/FileMessage.h"
 #include "platform/fluid/ModuleSound.h"
 #include "platform/qt/QtSettings.h"
@@ -147,7 +147,7 @@ int RunBatch(const CommandLine& line) {
     // Never opened: batch work plays nothing, and loads the sound module only to render.
     platform::fluid::ModuleSequencer sequencer;
     platform::fluid::ModuleAudioRenderer audio;
-    exchange::MusicXmlWriter musicXml;
+    exchange::ModuleNotationWriter musicXml;
     CTabrellaView view(platform::Services{window, dialogs, sequencer, &audio, &musicXml});
     view.m_zoom = line.zoom;
 

@@ -25,6 +25,8 @@ constexpr std::array<std::string_view, static_cast<size_t>(ExportTxt::Count)> kU
     "MusicXMLを書き出す機能がありません。",
     "MusicXMLを作成できませんでした。",
     "MIDIデータを作成できませんでした。",
+    "MusicXML モジュールを読み込めません: ",
+    "MusicXML モジュールの版がこのプログラムと合いません: ",
 };
 
 }  // namespace

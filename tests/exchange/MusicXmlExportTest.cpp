@@ -13,6 +13,7 @@
 
 #include "base/Sjis.h"
 #include "exchange/MusicXmlWriter.h"
+#include "exchange/NotationModule.h"
 #include "resources/CommandIds.h"
 #include "resources/Texts.h"
 #include "sound/Tuning.h"
@@ -279,6 +280,34 @@ TEST(MusicXmlExport, TheCommandWritesAWholeFileOrNothingAndSaysWhy) {
     EXPECT_TRUE(ViewHarness().v().ExportMusicXml((dir.path() / "d.musicxml").string()));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
         << "only a.mxl: no other file and no temporary left";
+}
+
+// The program loads the writer as a module at the first export: the same bytes through it,
+// and a module that is missing is named in the message, and found when it is back.
+TEST(MusicXmlExport, TheWriterModuleWritesTheSameAndIsNamedWhenMissing) {
+    TempDir dir;
+    NotationHarness direct;
+    direct.v.m_cells[1] = Whole(0, 5, 0);
+    direct.v.m_lastCell = 1;
+    const fs::path module = dir.path() / "tabrella-exchange.so";
+    exchange::ModuleNotationWriter loaded(module.string());
+    ViewHarness h;
+    h.v().Services().notation = &loaded;
+    h.v().m_cells[1] = Whole(0, 5, 0);
+    h.v().m_lastCell = 1;
+
+    const std::optional<FileError> missing = h.v().ExportMusicXml((dir.path() / "a.mxl").string());
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(SjisToUtf8(missing->reason)
+                  .find("MusicXML モジュールを読み込めません: " + module.string() + " ("),
+              0u)
+        << SjisToUtf8(missing->reason);
+    EXPECT_FALSE(fs::exists(dir.path() / "a.mxl"));
+
+    fs::copy_file(exchange::ModuleNotationWriter::DefaultPath(), module);
+    ASSERT_FALSE(h.v().ExportMusicXml((dir.path() / "a.musicxml").string()));
+    ASSERT_FALSE(direct.v.ExportMusicXml((dir.path() / "b.musicxml").string()));
+    EXPECT_EQ(ReadAll(dir.path() / "a.musicxml"), ReadAll(dir.path() / "b.musicxml"));
 }
 
 }  // namespace
