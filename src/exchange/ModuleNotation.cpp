@@ -23,8 +23,8 @@ std::optional<std::string> ModuleNotationWriter::MusicXml(const platform::Notati
         if (!load.entry) {
             m_loadError =
                 load.otherVersion
-                    ? res::Sjis(res::ExportTxt::NotationModuleWrong) + Utf8ToSjis(m_modulePath)
-                    : res::Sjis(res::ExportTxt::NotationModuleMissing) +
+                    ? res::Sjis(res::ExportTxt::NotationModuleOther) + Utf8ToSjis(m_modulePath)
+                    : res::Sjis(res::ExportTxt::NoNotationModule) +
                           Utf8ToSjis(m_modulePath + " (" + load.reason + ")");
             return std::nullopt;
         }

@@ -7,22 +7,22 @@
 namespace tabrella::res {
 
 enum class ExportTxt {
-    PageNumberFormat,       // %d / %d
-    WavFilterLabel,         // WAVファイル (*.wav)
-    FlacFilterLabel,        // FLACファイル (*.flac)
-    OggFilterLabel,         // Ogg Vorbisファイル (*.ogg)
-    MusicXmlFilterLabel,    // MusicXMLファイル (*.musicxml)
-    MxlFilterLabel,         // 圧縮MusicXMLファイル (*.mxl)
-    RenderingAudio,         // オーディオを書き出しています...
-    UnknownAudioType,       // 拡張子は .wav、.flac、.ogg のどれかにしてください。
-    UnknownNotationType,    // 拡張子は .musicxml、.mxl のどちらかにしてください。
-    Cancelled,              // 書き出しを中止しました。
-    NoAudioRenderer,        // オーディオを書き出す機能がありません。
-    NoNotationWriter,       // MusicXMLを書き出す機能がありません。
-    NotationFailed,         // MusicXMLを作成できませんでした。
-    MidiFailed,             // MIDIデータを作成できませんでした。
-    NotationModuleMissing,  // MusicXML モジュールを読み込めません:
-    NotationModuleWrong,  // MusicXML モジュールの版がこのプログラムと合いません:
+    PageNumberFormat,     // %d / %d
+    WavFilterLabel,       // WAVファイル (*.wav)
+    FlacFilterLabel,      // FLACファイル (*.flac)
+    OggFilterLabel,       // Ogg Vorbisファイル (*.ogg)
+    MusicXmlFilterLabel,  // MusicXMLファイル (*.musicxml)
+    MxlFilterLabel,       // 圧縮MusicXMLファイル (*.mxl)
+    RenderingAudio,       // オーディオを書き出しています...
+    UnknownAudioType,     // 拡張子は .wav、.flac、.ogg のどれかにしてください。
+    UnknownNotationType,  // 拡張子は .musicxml、.mxl のどちらかにしてください。
+    Cancelled,            // 書き出しを中止しました。
+    NoAudioRenderer,      // オーディオを書き出す機能がありません。
+    NoNotationWriter,     // MusicXMLを書き出す機能がありません。
+    NotationFailed,       // MusicXMLを作成できませんでした。
+    MidiFailed,           // MIDIデータを作成できませんでした。
+    NoNotationModule,     // MusicXML モジュールを読み込めません:
+    NotationModuleOther,  // MusicXML モジュールの版がこのプログラムと合いません:
     Count
 };
 
