@@ -20,7 +20,10 @@ UNIT_SCALE = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 def load(folder):
     runs, loads = defaultdict(list), []
     for path in sorted(Path(folder).glob("*.json")):
-        result = json.loads(path.read_text())
+        try:
+            result = json.loads(path.read_text())
+        except json.JSONDecodeError:
+            continue  # a program whose benchmarks the filter left out writes nothing
         loads += result.get("context", {}).get("load_avg", [])[:1]
         for b in result.get("benchmarks", []):
             if b.get("run_type", "iteration") == "iteration" and not b.get("error_occurred"):

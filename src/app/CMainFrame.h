@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "app/HelpWindow.h"
-#include "exchange/MelodyReader.h"
-#include "exchange/MusicXmlWriter.h"
+#include "exchange/ExchangeModule.h"
 #include "platform/Sequencer.h"
 #include "platform/Settings.h"
 #include "platform/fluid/ModuleSound.h"
@@ -80,8 +79,8 @@ class CMainFrame : public QMainWindow {
     qt::QtViewWidget* m_viewWidget;
     qt::QtDialogHost m_dialogs;
     platform::fluid::ModuleAudioRenderer m_audio;
-    exchange::MusicXmlWriter m_musicXml;
-    exchange::MelodyReader m_melodyReader;
+    exchange::ModuleNotationWriter m_musicXml;
+    exchange::ModuleMelodyReader m_melodyReader;
     std::unique_ptr<CTabrellaView> m_view;
     std::unique_ptr<platform::MemorySettings> m_ownSettings;
     platform::ISettings& m_settings;

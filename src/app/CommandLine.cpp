@@ -19,8 +19,7 @@
 #include "app/BatchWindow.h"
 #include "app/CMainFrame.h"
 #include "base/AtomicFile.h"
-#include "exchange/MelodyReader.h"
-#include "exchange/MusicXmlWriter.h"
+#include "exchange/ExchangeModule.h"
 #include "files/FileMessage.h"
 #include "platform/fluid/ModuleSound.h"
 #include "platform/qt/QtSettings.h"
@@ -211,8 +210,8 @@ int RunBatch(const CommandLine& line) {
     // Never opened: batch work plays nothing, and loads the sound module only to render.
     platform::fluid::ModuleSequencer sequencer;
     platform::fluid::ModuleAudioRenderer audio;
-    exchange::MusicXmlWriter musicXml;
-    exchange::MelodyReader melodies;
+    exchange::ModuleNotationWriter musicXml;
+    exchange::ModuleMelodyReader melodies;
     CTabrellaView view(
         platform::Services{window, dialogs, sequencer, &audio, &musicXml, &melodies});
     view.m_zoom = line.zoom;

@@ -45,6 +45,7 @@ std::string FaultText(platform::MelodyFault fault) {
         case platform::MelodyFault::NoSuchTrack:
             return res::Sjis(ImportTxt::NoSuchTrack);
         case platform::MelodyFault::Damaged:
+        case platform::MelodyFault::NotLoaded:  // has words of its own
         case platform::MelodyFault::None:
             break;
     }
@@ -93,6 +94,9 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
     }
     if (!m_services.melody) return FileError{path, res::Sjis(ImportTxt::NoReader)};
     const platform::MelodyRead read = m_services.melody->Read(bytes, choice.track);
+    if (read.fault == platform::MelodyFault::NotLoaded) {
+        return FileError{path, m_services.melody->Failure()};
+    }
     if (read.fault != platform::MelodyFault::None) return FileError{path, FaultText(read.fault)};
     const Arrangement a = Arrange(read.melody, choice);
     if (a.placed == 0) return FileError{path, res::Sjis(ImportTxt::NoNotes)};

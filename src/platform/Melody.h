@@ -34,6 +34,7 @@ enum class MelodyFault {
     Damaged,      // cut short, or its lengths and contents do not hold together
     Unsupported,  // a kind of either that the reader does not take (MIDI format 2 ...)
     NoSuchTrack,  // the track, channel or part asked for is not in the file
+    NotLoaded,    // the readers themselves could not be loaded; Failure() says why
 };
 
 struct MelodyRead {
@@ -49,6 +50,8 @@ class IMelodyReader {
     // empty for every part that sounds, else a track or part by its number from 1 or its
     // name, or a MIDI channel as "ch1".."ch16".
     virtual MelodyRead Read(std::string_view bytes, std::string_view track) = 0;
+    // Why the last Read was NotLoaded (Shift-JIS).
+    virtual std::string Failure() const { return {}; }
 };
 
 }  // namespace tabrella::platform

@@ -49,6 +49,8 @@ class INotationWriter {
     // The bytes of a MusicXML file of `score`, compressed (.mxl) or plain; nothing when the
     // libraries failed.
     virtual std::optional<std::string> MusicXml(const NotationScore& score, bool compressed) = 0;
+    // Why the last MusicXml gave nothing, where the writer can tell (Shift-JIS).
+    virtual std::string Failure() const { return {}; }
 };
 
 }  // namespace tabrella::platform

@@ -73,6 +73,8 @@ const Table<ExportTxt> kExportTexts = {
     "This build cannot write MusicXML.",
     "The MusicXML could not be made.",
     "The MIDI data could not be made.",
+    "Cannot load the MIDI and MusicXML module: ",
+    "The MIDI and MusicXML module does not match this version of the program: ",
 };
 
 const Table<SeqTxt> kSequencerTexts = {

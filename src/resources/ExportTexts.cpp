@@ -27,6 +27,8 @@ constexpr std::array<std::string_view, static_cast<size_t>(ExportTxt::Count)> kU
     "MusicXMLを書き出す機能がありません。",
     "MusicXMLを作成できませんでした。",
     "MIDIデータを作成できませんでした。",
+    "MIDI・MusicXML モジュールを読み込めません: ",
+    "MIDI・MusicXML モジュールの版がこのプログラムと合いません: ",
 };
 
 }  // namespace

@@ -21,6 +21,8 @@ enum class ExportTxt {
     NoNotationWriter,     // MusicXMLを書き出す機能がありません。
     NotationFailed,       // MusicXMLを作成できませんでした。
     MidiFailed,           // MIDIデータを作成できませんでした。
+    NoExchangeModule,     // MIDI・MusicXML モジュールを読み込めません:
+    ExchangeModuleOther,  // MIDI・MusicXML モジュールの版がこのプログラムと合いません:
     Count
 };
 

@@ -33,7 +33,10 @@ std::optional<FileError> CTabrellaView::ExportMusicXml(const std::string& path) 
     }
     const std::optional<std::string> bytes =
         m_services.notation->MusicXml(NotationOfScore(), extension == "mxl");
-    if (!bytes) return FileError{path, res::Sjis(res::ExportTxt::NotationFailed)};
+    if (!bytes) {
+        const std::string why = m_services.notation->Failure();
+        return FileError{path, why.empty() ? res::Sjis(res::ExportTxt::NotationFailed) : why};
+    }
     return WriteFileAtomically(path, *bytes);
 }
 

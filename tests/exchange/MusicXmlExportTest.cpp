@@ -12,9 +12,11 @@
 #include <sstream>
 
 #include "base/Sjis.h"
+#include "exchange/ExchangeModule.h"
 #include "exchange/MusicXmlWriter.h"
 #include "resources/CommandIds.h"
 #include "resources/Texts.h"
+#include "sound/Arrangement.h"
 #include "sound/Tuning.h"
 #include "support/CellPrinting.h"
 #include "support/FakePlatform.h"
@@ -279,6 +281,45 @@ TEST(MusicXmlExport, TheCommandWritesAWholeFileOrNothingAndSaysWhy) {
     EXPECT_TRUE(ViewHarness().v().ExportMusicXml((dir.path() / "d.musicxml").string()));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
         << "only a.mxl: no other file and no temporary left";
+}
+
+// The program loads the writer and the readers as one module at the first export or
+// import: the same bytes through it, and a module that is missing is named in the message,
+// changes nothing, and is found when it is back.
+TEST(MusicXmlExport, TheExchangeModuleWritesAndReadsTheSameAndIsNamedWhenMissing) {
+    TempDir dir;
+    NotationHarness direct;
+    direct.v.m_cells[1] = Whole(0, 5, 0);
+    direct.v.m_lastCell = 1;
+    const fs::path module = dir.path() / "tabrella-exchange.so";
+    exchange::ModuleNotationWriter loaded(module.string());
+    exchange::ModuleMelodyReader reader(module.string());
+    ViewHarness h;
+    h.view = std::make_unique<CTabrellaView>(
+        platform::Services{h.window, h.dialogs, h.sequencer, nullptr, &loaded, &reader});
+    h.v().m_cells[1] = Whole(0, 5, 0);
+    h.v().m_lastCell = 1;
+    const std::string named =
+        "MIDI・MusicXML モジュールを読み込めません: " + module.string() + " (";
+
+    const std::optional<FileError> missing = h.v().ExportMusicXml((dir.path() / "a.mxl").string());
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(SjisToUtf8(missing->reason).find(named), 0u) << SjisToUtf8(missing->reason);
+    EXPECT_FALSE(fs::exists(dir.path() / "a.mxl"));
+    ASSERT_FALSE(direct.v.ExportMusicXml((dir.path() / "b.musicxml").string()));
+    std::string report;
+    const std::optional<FileError> unread =
+        h.v().ImportFile((dir.path() / "b.musicxml").string(), {}, report);
+    ASSERT_TRUE(unread);
+    EXPECT_EQ(SjisToUtf8(unread->reason).find(named), 0u) << SjisToUtf8(unread->reason);
+    EXPECT_EQ(h.v().m_cells[1], Whole(0, 5, 0)) << "the score is untouched";
+
+    fs::copy_file(exchange::ExchangeModulePath(), module);
+    ASSERT_FALSE(h.v().ExportMusicXml((dir.path() / "a.musicxml").string()));
+    EXPECT_EQ(ReadAll(dir.path() / "a.musicxml"), ReadAll(dir.path() / "b.musicxml"));
+    h.v().m_cells[1] = {};
+    ASSERT_FALSE(h.v().ImportFile((dir.path() / "b.musicxml").string(), {}, report));
+    EXPECT_EQ(h.v().m_cells[1], Whole(0, 5, 0)) << "the note comes back through the module";
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ if command -v man >/dev/null; then
 fi
 "$prefix/bin/tabrella" --version | grep -q '^Tabrella ' || { echo "installed binary does not run"; fail=1; }
 # The modules, loaded when first needed from where the program's own place says.
-for module in tabrella-sound.so tabrella-print.so; do
+for module in tabrella-sound.so tabrella-print.so tabrella-exchange.so; do
     [ -n "$(find "$prefix" -path "*/lib*/tabrella/$module")" ] ||
         { echo "missing: lib/.../tabrella/$module"; fail=1; }
 done
@@ -68,4 +68,6 @@ score="$(dirname "$0")/../data/scores/example.tbr"
     [ -s "$prefix/example.wav" ] || { echo "the installed program renders no audio"; fail=1; }
 "$prefix/bin/tabrella" --print-pdf "$prefix/example.pdf" "$score" &&
     [ -s "$prefix/example.pdf" ] || { echo "the installed program prints no PDF"; fail=1; }
+"$prefix/bin/tabrella" --export-musicxml "$prefix/example.mxl" "$score" &&
+    [ -s "$prefix/example.mxl" ] || { echo "the installed program writes no MusicXML"; fail=1; }
 exit $fail

@@ -133,8 +133,8 @@ TEST(CommandLine, AudioAndMusicXmlExportsFollowTheMidiExport) {
     EXPECT_EQ(xml.title, "さくら");
 }
 
-// Sound and printing are modules of their own: batch work loads them, and FluidSynth or
-// Qt's print support behind them, only for the work that needs them.
+// Sound, printing and MusicXML are modules of their own: batch work loads them, and
+// FluidSynth, Qt's print support or libzip behind them, only for the work that needs them.
 TEST(CommandLine, ModulesAreLoadedOnlyByTheWorkThatNeedsThem) {
     QTemporaryDir dir;
     const auto librariesLoaded = [](const QStringList& args) {
@@ -148,14 +148,19 @@ TEST(CommandLine, ModulesAreLoadedOnlyByTheWorkThatNeedsThem) {
         return QString::fromUtf8(process.readAllStandardError());
     };
     const QString score = kScores + "/titled.tbr";
-    QString loaded =
-        librariesLoaded({"--export-midi", dir.filePath("s.mid"), "--export-musicxml",
-                         dir.filePath("s.musicxml"), "--render-png", dir.filePath("s.png"), score});
+    QString loaded = librariesLoaded(
+        {"--export-midi", dir.filePath("s.mid"), "--render-png", dir.filePath("s.png"), score});
     EXPECT_TRUE(loaded.contains("libQt6Widgets")) << "LD_DEBUG shows the libraries";
-    for (const char* unused :
-         {"tabrella-sound.so", "libfluidsynth", "tabrella-print.so", "libQt6PrintSupport"}) {
+    for (const char* unused : {"tabrella-sound.so", "libfluidsynth", "tabrella-print.so",
+                               "libQt6PrintSupport", "tabrella-exchange.so", "libzip"}) {
         EXPECT_FALSE(loaded.contains(unused)) << unused;
     }
+    loaded = librariesLoaded({"--export-musicxml", dir.filePath("s.mxl"), score});
+    EXPECT_TRUE(loaded.contains("tabrella-exchange.so") && loaded.contains("libzip"));
+    EXPECT_FALSE(loaded.contains("libfluidsynth"));
+    loaded = librariesLoaded({"--import", dir.filePath("i.tbr"), dir.filePath("s.mxl")});
+    EXPECT_TRUE(loaded.contains("tabrella-exchange.so") && loaded.contains("libzip"));
+    EXPECT_FALSE(loaded.contains("libfluidsynth") || loaded.contains("libQt6PrintSupport"));
     loaded = librariesLoaded({"--export-audio", dir.filePath("s.wav"), score});
     EXPECT_TRUE(loaded.contains("tabrella-sound.so") && loaded.contains("libfluidsynth"));
     EXPECT_FALSE(loaded.contains("libQt6PrintSupport"));

@@ -28,6 +28,7 @@ std::string SoundModulePath() {
 }
 
 // ---- The sequencer ------------------------------------------------------------------------
+
 ModuleSequencer::ModuleSequencer(std::string modulePath) : m_modulePath(std::move(modulePath)) {}
 
 ModuleSequencer::~ModuleSequencer() = default;
