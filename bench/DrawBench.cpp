@@ -28,24 +28,10 @@ class ImageWindow : public platform::IViewWindow {
   public:
     QImage image{900, 720, QImage::Format_RGB32};
 
-    class Surface : public qt::QtSurface {
-      public:
-        explicit Surface(std::unique_ptr<QPainter> p) : QtSurface(*p), m_painter(std::move(p)) {}
-
-      private:
-        std::unique_ptr<QPainter> m_painter;
-    };
-
-    static std::unique_ptr<QPainter> PainterOn(QImage& image) {
-        auto painter = std::make_unique<QPainter>(&image);
-        painter->setRenderHint(QPainter::TextAntialiasing);
-        return painter;
-    }
-
     void Invalidate() override {}
     std::unique_ptr<platform::IDrawSurface> GetSurface(bool erase) override {
         if (erase) image.fill(Qt::white);
-        return std::make_unique<Surface>(PainterOn(image));
+        return std::make_unique<qt::PictureSurface>(&image);
     }
     platform::ClientSize GetClientSize() const override { return {image.width(), image.height()}; }
     void SetScrollRange(platform::ScrollBar, int, int, int) override {}
@@ -112,8 +98,12 @@ struct Page {
     }
 };
 
+struct UnusedPicture {
+    QImage unused{1, 1, QImage::Format_RGB32};
+};
+
 // What the Qt surface drew for DrawScore, in device pixels, kept to be replayed.
-class DeviceRecording : public qt::QtSurface {
+class DeviceRecording : private UnusedPicture, public qt::PictureSurface {
   public:
     struct Op {
         enum Kind { Line, LineF, Rect, Fill, Glyphs, Clip, ClipOff } kind;
@@ -125,7 +115,7 @@ class DeviceRecording : public qt::QtSurface {
         QGlyphRun glyphs;
         QRectF clip;
     };
-    DeviceRecording() : QtSurface(m_painter) {}
+    DeviceRecording() : PictureSurface(&unused) {}
     std::vector<Op> ops;
     bool fellBack = false;  // some character needed another face
 
@@ -153,10 +143,6 @@ class DeviceRecording : public qt::QtSurface {
                      const QStringList&) override {
         fellBack = true;
     }
-
-  private:
-    QImage m_unused{1, 1, QImage::Format_RGB32};
-    QPainter m_painter{&m_unused};
 };
 
 // The least QPainter work for the same pixels: the recorded glyph runs, lines and fills,

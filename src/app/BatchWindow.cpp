@@ -12,19 +12,6 @@
 #include "score/CTabrellaView.h"
 
 namespace tabrella::app {
-namespace {
-
-// A surface that owns its painter, on the batch picture.
-class PictureSurface : public qt::QtSurface {
-  public:
-    explicit PictureSurface(std::unique_ptr<QPainter> painter)
-        : QtSurface(*painter), m_painter(std::move(painter)) {}
-
-  private:
-    std::unique_ptr<QPainter> m_painter;
-};
-
-}  // namespace
 
 BatchWindow::BatchWindow(int width, int height, double pixelRatio)
     : m_client{width, height}, m_pixelRatio(pixelRatio) {}
@@ -52,9 +39,7 @@ std::unique_ptr<platform::IDrawSurface> BatchWindow::GetSurface(bool erase) {
         erase = true;
     }
     if (erase) m_image.fill(Qt::white);
-    auto painter = std::make_unique<QPainter>(&m_image);
-    painter->setRenderHint(QPainter::TextAntialiasing);
-    return std::make_unique<PictureSurface>(std::move(painter));
+    return std::make_unique<qt::PictureSurface>(&m_image);
 }
 
 void BatchWindow::SetScrollRange(platform::ScrollBar bar, int min, int max, int page) {

@@ -78,4 +78,19 @@ class QtSurface : public platform::IDrawSurface {
     bool m_transformed = false;  // the painter holds a text transform, not the identity
 };
 
+// A painter on a picture, with the view's text hint; a base of the surfaces that own one.
+struct PicturePainter {
+    explicit PicturePainter(QPaintDevice* picture) : painter(picture) {
+        painter.setRenderHint(QPainter::TextAntialiasing);
+    }
+    QPainter painter;
+};
+
+// A surface with a painter of its own. The painter is a base made before the surface, so
+// it still exists while the surface ends.
+class PictureSurface : protected PicturePainter, public QtSurface {
+  public:
+    explicit PictureSurface(QPaintDevice* picture) : PicturePainter(picture), QtSurface(painter) {}
+};
+
 }  // namespace tabrella::qt

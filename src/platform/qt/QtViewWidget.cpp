@@ -22,21 +22,11 @@ namespace tabrella::qt {
 using platform::ScrollBar;
 using platform::ScrollRequest;
 
-namespace {
-// Base-from-member: the painter must exist before the surface that draws with it.
-struct PainterHolder {
-    explicit PainterHolder(QImage* image) : painter(image) {
-        painter.setRenderHint(QPainter::TextAntialiasing);
-    }
-    QPainter painter;
-};
-}  // namespace
-
 // A surface on the widget's picture; the widget shows the result when it goes.
-class QtViewWidget::ImageSurface : private PainterHolder, public QtSurface {
+class QtViewWidget::ImageSurface : public PictureSurface {
   public:
     explicit ImageSurface(QtViewWidget& widget)
-        : PainterHolder(&widget.m_image), QtSurface(painter), m_widget(widget) {}
+        : PictureSurface(&widget.m_image), m_widget(widget) {}
     ~ImageSurface() override {
         painter.end();
         m_widget.viewport()->update();
