@@ -33,6 +33,10 @@ bool IsWhiteSpace(char c) {
     return kWhiteSpace[static_cast<unsigned char>(c)];
 }
 
+bool IsDigit(char c) {
+    return static_cast<unsigned char>(c - '0') < 10;
+}
+
 // A word's value as WordValue gives it, from its first byte up to the first that is no
 // part of the number; `end` is the end of the word. `whole` tells whether the word is an
 // integer and nothing else: a sign at most, then digits. Inline: it runs for nearly every
@@ -71,6 +75,23 @@ class WordReader {
     // by a word that is not an integer, except "Title" where it is the value 0.
     bool NextValue(std::int32_t& value, bool titleEnds, bool& whole) {
         SkipWhiteSpace();
+        // Nearly every word is a few digits: read them as they come, and anything else
+        // again from its start. Nine digits at most, so the value always fits.
+        const char* start = m_at;
+        std::int32_t digits = 0;
+        for (; m_at != m_end && IsDigit(*m_at) && m_at - start < 9; ++m_at) {
+            digits = digits * 10 + (*m_at - '0');
+        }
+        if (m_at != start && (m_at == m_end || IsWhiteSpace(*m_at))) {
+            value = digits;
+            return true;
+        }
+        m_at = start;
+        return OtherValue(value, titleEnds, whole);
+    }
+
+  private:
+    [[gnu::noinline]] bool OtherValue(std::int32_t& value, bool titleEnds, bool& whole) {
         if (m_at == m_end) return false;
         const char* start = m_at;
         while (m_at != m_end && !IsWhiteSpace(*m_at)) ++m_at;
@@ -86,7 +107,6 @@ class WordReader {
         return true;
     }
 
-  private:
     void SkipWhiteSpace() {
         while (m_at != m_end && IsWhiteSpace(*m_at)) ++m_at;
     }
@@ -121,17 +141,18 @@ void AppendCellLine(std::string& out, const ScoreCell& cell) {
 // is no number marks the file as no score.
 void ParseCells(WordReader& words, ScoreFileContent& c) {
     bool whole = true;
+    ScoreCell beyond;  // a record past the last cell: read and counted, not kept
     for (long long k = 1;; ++k) {
-        ScoreCell cell;
+        const bool kept = IsCellIndex(k);
+        ScoreCell& cell = kept ? c.cells.emplace_back() : (beyond = ScoreCell{});
         for (int j = 1; j <= 6; ++j) {
             if (!words.NextValue(cell.Field(j), true, whole)) {
-                if (j > 1 && IsCellIndex(k)) c.cells.push_back(cell);
+                if (kept && j == 1) c.cells.pop_back();
                 c.notAScore = !whole;
                 return;
             }
         }
         if (!words.NextValue(cell.split, false, whole)) cell.split = 0;
-        if (IsCellIndex(k)) c.cells.push_back(cell);
         ++c.records;
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
@@ -217,6 +218,74 @@ TEST(ScoreFileReader, TakesAMegabyteWordWhole) {
     const ScoreFileContent c = ParseScoreFile("Title " + word + " " + S("平調子"));
     EXPECT_EQ(c.title, word);
     EXPECT_EQ(c.tuningName, S("平調子"));
+}
+
+// The cell records as the rules say, word by word: six values or the end or "Title"
+// first, then a seventh taken whatever it is; a word that is no number spoils the file.
+ScoreFileContent CellsByTheRules(std::string_view text) {
+    std::vector<std::string_view> words;
+    for (std::size_t at = 0;;) {
+        at = text.find_first_not_of(" \t\r\n\v\f", at);
+        if (at == std::string_view::npos) break;
+        const std::size_t end = std::min(text.find_first_of(" \t\r\n\v\f", at), text.size());
+        words.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    const auto integer = [](std::string_view w) {
+        if (!w.empty() && (w[0] == '+' || w[0] == '-')) w.remove_prefix(1);
+        return !w.empty() && w.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    ScoreFileContent c;
+    bool whole = true;
+    for (std::size_t i = 0, k = 1;; ++k) {
+        ScoreCell cell;
+        int j = 1;
+        for (; j <= 6 && i < words.size() && words[i] != "Title"; ++j, ++i) {
+            cell.Field(j) = WordValue(words[i]);
+            whole = whole && integer(words[i]);
+        }
+        if (j <= 6) {
+            if (j > 1 && IsCellIndex(static_cast<long long>(k))) c.cells.push_back(cell);
+            c.notAScore = !whole;
+            return c;
+        }
+        if (i < words.size()) {
+            cell.split = WordValue(words[i]);
+            whole = whole && (integer(words[i]) || words[i] == "Title");
+            ++i;
+        }
+        if (IsCellIndex(static_cast<long long>(k))) c.cells.push_back(cell);
+        ++c.records;
+    }
+}
+
+// Over many texts of short and long numbers, signs, stray letters and "Title" in every
+// place, with every kind of blank, the reader keeps to the rules word for word.
+TEST(ScoreFileReader, ReadsEveryMixOfWordsAsTheRulesSay) {
+    const std::vector<std::string> pieces = {
+        "0",          "5",          "13",         "105",         "1300",  "999999999",
+        "1000000000", "2147483647", "2147483648", "99999999999", "-3",    "+7",
+        "-",          "007",        "12abc",      "x",           "Title", S("五")};
+    const std::vector<std::string> blanks = {" ", " ", " ", "\r\n", "\t", "  ", "\v\f"};
+    std::mt19937 rng(20261208);
+    const auto pick = [&](const std::vector<std::string>& from, std::size_t count) {
+        return from[std::uniform_int_distribution<std::size_t>(0, count - 1)(rng)];
+    };
+    for (int run = 0; run < 3000; ++run) {
+        std::string text = run % 2 ? "" : pick(blanks, blanks.size());
+        const int words = std::uniform_int_distribution<int>(0, 40)(rng);
+        for (int w = 0; w < words; ++w) {
+            // Mostly short numbers, as scores are.
+            text += pick(pieces, w % 4 ? 4 : pieces.size());
+            text += pick(blanks, blanks.size());
+        }
+        if (run % 3 == 0 && !text.empty()) text.pop_back();  // the last word at the very end
+        const ScoreFileContent read = ParseScoreFile(text);
+        const ScoreFileContent rules = CellsByTheRules(text);
+        ASSERT_EQ(read.cells, rules.cells) << text;
+        ASSERT_EQ(read.records, rules.records) << text;
+        ASSERT_EQ(read.notAScore, rules.notAScore) << text;
+    }
 }
 
 TEST(TitleAsOneWord, TurnsHalfWidthWhiteSpaceIntoFullWidthSpaces) {
