@@ -68,6 +68,10 @@ class IDrawSurface {
     // Until ClipOff, only what falls inside the logical rectangle is drawn.
     virtual void ClipTo(Point corner1, Point corner2) = 0;
     virtual void ClipOff() = 0;
+    // From now on draws only between the logical x1 and x2, over the whole height, which it
+    // erases first; what lies outside keeps what the picture had. False, and nothing done,
+    // where the surface cannot keep a picture that way.
+    virtual bool LimitToBand(int /*x1*/, int /*x2*/) { return false; }
 };
 
 }  // namespace tabrella::platform

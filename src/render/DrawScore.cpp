@@ -2,6 +2,7 @@
 // DrawScore: the one routine that draws the page for the paint pass, RedrawNow and the
 // printer. Steps follow the order in which the picture is built up.
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -231,6 +232,30 @@ void CTabrellaView::RedrawNow() {
     DrawPage(*surface, true, m_topColumn, 0);
 }
 
+void CTabrellaView::RedrawAround(std::initializer_list<int> places) {
+    const PageGeometry g = PageGeometry::Of(*this);
+    int left = INT_MAX;
+    int right = INT_MIN;
+    for (const int place : places) {
+        const int x = g.PagePosition(place).x;
+        left = std::min(left, x - g.w);
+        right = std::max(right, x + 2 * g.w);
+    }
+    std::unique_ptr<platform::IDrawSurface> surface = m_services.window.GetSurface(false);
+    surface->SetTransparentText();
+    SetUpScreenMapping(*surface);
+    // The whole page is drawn all the same: the band's pixels are then those of a redraw,
+    // and what the key changed can reach no further than a column.
+    if (!surface->LimitToBand(left, right)) {
+        surface.reset();
+        RedrawNow();
+        return;
+    }
+    m_drawBand = Band{left, right};
+    DrawPage(*surface, true, m_topColumn, 0);
+    m_drawBand.reset();
+}
+
 // `topColumn` is the page's first column: m_topColumn on the screen, any page on paper.
 // `pageNumber` 0 draws no page number.
 void CTabrellaView::DrawPage(platform::IDrawSurface& s, bool immediate, int topColumn,
@@ -262,6 +287,10 @@ void CTabrellaView::DrawPageCells(platform::IDrawSurface& s, const PageGeometry&
     const int drawnEnd = std::min(m_lastCell, firstCell - 1 + g.CellsPerPage() + 2 * g.rows);
     for (int k = firstCell; k <= drawnEnd; ++k) {
         const Point at = g.CellPosition(k, topColumn);
+        // A cell's texts reach into the next column at most.
+        if (m_drawBand && (at.x + 2 * g.w < m_drawBand->left || at.x - g.w > m_drawBand->right)) {
+            continue;
+        }
         DrawCell(s, m_cells[k], at, g, f);
         if (k == cursorCell && !s.IsPrinter()) {
             // Blank the cell (and the lower one of its row) for the slot-by-slot redraw.

@@ -67,6 +67,8 @@ struct PageView {
     int m_scrollOrgY = 0;
     int m_hScrollPos = 0;
     int m_vScrollPos = 0;
+
+    friend bool operator==(const PageView&, const PageView&) = default;
 };
 
 class CTabrellaView : public platform::IViewEvents, public PageView {
@@ -181,6 +183,15 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     // n of the whole printout: the columns from 7 (n - 1) on, numbered when there are more.
     void DrawScore(platform::IDrawSurface& surface, int printedPage = 0);
     void RedrawNow();
+    // The same picture, drawn again only in the columns of these page places and the column
+    // on either side: what a key changes when it leaves the page where it was.
+    void RedrawAround(std::initializer_list<int> places);
+    // While RedrawAround draws: the logical x band it draws in; cells further than a
+    // column from it are left out.
+    struct Band {
+        int left, right;
+    };
+    std::optional<Band> m_drawBand;
     // The pages the whole score prints on: its used cells from the first column, at least one.
     int PrintedPageCount() const;
     // What print and preview offer: every page of the score, and the page the screen shows.
@@ -297,7 +308,8 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     // Keys that store into the cursor cell k; each refuses cells that do not exist.
     void EditForKey(int key, int k);
     void MoveOrPlaceRest(int key, int k);
-    void RunKeyCommand(int key);
+    // False when the key runs no command.
+    bool RunKeyCommand(int key);
     void EnterString(int k, int string);
     void ClearCursorSlot(int k);
     void StepModifier(int k);

@@ -48,11 +48,22 @@ void CTabrellaView::OnKeyDown(int key) {
     // A key changes at most the cursor cell and the one below it (a two-cell rest); a key
     // that changed a cell is one step of the history, which sets the modified flag.
     const int k = CursorCell();
+    PageView before = *this;
     ScoreEdit edit(*this, k, k + 1);
     EditForKey(key, k);
     edit.Finish();
-    RunKeyCommand(key);
-    RedrawNow();
+    const bool command = RunKeyCommand(key);
+    // Typing and moving change the columns of the cursor, before and after, and nothing
+    // else: only those are drawn again, so a key shows at once.
+    const int placeBefore = before.m_cursorPos;
+    before.m_cursorPos = m_cursorPos;
+    before.m_cursorHalf = m_cursorHalf;
+    before.m_cursorSlot = m_cursorSlot;
+    if (!command && before == static_cast<const PageView&>(*this)) {
+        RedrawAround({placeBefore, placeBefore + 1, m_cursorPos});
+    } else {
+        RedrawNow();
+    }
 }
 
 // What a key writes at cell k, in this order: clear, split, string, cursor move or rest,
@@ -114,33 +125,33 @@ void CTabrellaView::MoveOrPlaceRest(int key, int k) {
 }
 
 // Keys that reach commands, and page moves.
-void CTabrellaView::RunKeyCommand(int key) {
+bool CTabrellaView::RunKeyCommand(int key) {
     switch (key) {
         case vk::kZ:
         case vk::kHome:
             OnGoToTop();
-            break;
+            return true;
         case vk::kX:
         case vk::kReturn:
             OnCommand(cmd::kPlay);
-            break;
+            return true;
         case vk::kC:
             OnCommand(cmd::kStop);
-            break;
+            return true;
         case vk::kPageDown:
             if (m_topColumn < kMaxTopColumn) {
                 ++m_topColumn;
                 m_services.window.Invalidate();
             }
-            break;
+            return true;
         case vk::kPageUp:
             if (m_topColumn > 0) {
                 --m_topColumn;
                 m_services.window.Invalidate();
             }
-            break;
+            return true;
         default:
-            break;
+            return false;
     }
 }
 

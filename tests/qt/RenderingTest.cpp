@@ -5,10 +5,12 @@
 #include <QImage>
 #include <QPainter>
 #include <QtMath>
+#include <random>
 
 #include "platform/qt/QtPrinting.h"
 #include "platform/qt/QtSurface.h"
 #include "platform/qt/QtViewWidget.h"
+#include "resources/KeyCodes.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
 #include "score/ScoreCell.h"
@@ -139,6 +141,40 @@ TEST_F(RenderingTest, TheCursorBoxCoversExactlyItsRectangle) {
     EXPECT_EQ(red.right, qRound((bx + 81) * 0.66) - 1);
     EXPECT_EQ(red.top, qRound(103 * 0.6));
     EXPECT_EQ(red.bottom, qRound(181 * 0.6) - 1);
+}
+
+// A key redraws only the columns around the cursor; over random scores, zooms and runs of
+// keys that type, clear, split, rest and move (down to the end of the page and back), the
+// window's picture after each key is the one a whole redraw gives.
+TEST_F(RenderingTest, AKeysRedrawOfTheCursorColumnsEqualsAWholeRedraw) {
+    const std::vector<int> keys = {
+        vk::kDigit1, vk::kDigit1 + 4, vk::kDigit9,    vk::kDigit0,  vk::kOemMinus,
+        vk::kOem5,   vk::kSpace,      vk::kO,         vk::kOem1,    vk::kOem3,
+        vk::kOem6,   vk::kOem4,       vk::kOemPeriod, vk::kOemPlus, vk::kL,
+        vk::kK,      vk::kSubtract,   vk::kDown,      vk::kDown,    vk::kDown,
+        vk::kDown,   vk::kUp,         vk::kRight,     vk::kLeft,    vk::kHome};
+    std::mt19937 rng(7);
+    const auto any = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    int compared = 0;
+    for (int run = 0; run < 6; ++run) {
+        view.m_zoom = std::array{80, 120, 150, 300}[static_cast<size_t>(any(4))];
+        for (int k = 1; k <= 400; ++k) {
+            view.m_cells[k] = {};
+            if (any(3) == 0) view.m_cells[k].first[2] = 1 + any(13) + 100 * any(4);
+            if (any(8) == 0) view.m_cells[k].first[1] = slot::kSmallO + 1 + any(13);
+        }
+        view.m_cursorPos = 1 + any(200);
+        Paint();
+        for (int i = 0; i < 60; ++i) {
+            view.OnKeyDown(keys[static_cast<size_t>(any(int(keys.size())))]);
+            const QImage afterKey = widget.Picture().copy();
+            const QImage whole = Paint();
+            ASSERT_EQ(afterKey, whole) << "run " << run << ", key " << i << ", cursor place "
+                                       << view.m_cursorPos << ", zoom " << view.m_zoom;
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 6 * 60);
 }
 
 TEST(QtSurface, AGlyphIsCentredOnItsPlaceInFixedAndProportionalFaces) {

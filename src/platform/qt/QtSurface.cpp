@@ -238,13 +238,31 @@ void QtSurface::Rectangle(platform::Point corner1, platform::Point corner2) {
 }
 
 void QtSurface::ClipTo(platform::Point corner1, platform::Point corner2) {
-    const QRectF clip = m_printer ? QRectF(Map(corner1), Map(corner2)).normalized()
-                                  : QRectF(PixelRect(MapToPixel(corner1), MapToPixel(corner2)));
+    QRectF clip = m_printer ? QRectF(Map(corner1), Map(corner2)).normalized()
+                            : QRectF(PixelRect(MapToPixel(corner1), MapToPixel(corner2)));
+    if (m_limit) clip &= QRectF(*m_limit);
     DeviceClip(&clip);
 }
 
 void QtSurface::ClipOff() {
-    DeviceClip(nullptr);
+    if (m_limit) {
+        const QRectF limit(*m_limit);
+        DeviceClip(&limit);
+    } else {
+        DeviceClip(nullptr);
+    }
+}
+
+bool QtSurface::LimitToBand(int x1, int x2) {
+    if (m_printer) return false;
+    const int a = MapToPixel({x1, 0}).x();
+    const int b = MapToPixel({x2, 0}).x();
+    // Taller than any picture: the band runs from the top to the bottom.
+    constexpr int kTall = 1 << 20;
+    m_limit = QRect(QPoint(std::min(a, b), 0), QPoint(std::max(a, b), kTall));
+    DeviceFill(*m_limit);
+    ClipOff();
+    return true;
 }
 
 void QtSurface::FillWhite(platform::Point origin, int width, int height) {

@@ -7,6 +7,8 @@
 #include <QGlyphRun>
 #include <QPainter>
 #include <QPointF>
+#include <QRect>
+#include <optional>
 
 #include "platform/DrawSurface.h"
 
@@ -36,6 +38,9 @@ class QtSurface : public platform::IDrawSurface {
     void FillDeviceWhite(int widthPx, int heightPx) override;
     void ClipTo(platform::Point corner1, platform::Point corner2) override;
     void ClipOff() override;
+    bool LimitToBand(int x1, int x2) override;
+    // The band LimitToBand drew in, in device pixels; none when it drew everywhere.
+    const std::optional<QRect>& Limit() const { return m_limit; }
 
     QPointF Map(platform::Point p) const { return {p.x * m_sx + m_ox, p.y * m_sy + m_oy}; }
     // The device pixel a logical point falls on, rounded as a GDI mapping rounds.
@@ -76,6 +81,7 @@ class QtSurface : public platform::IDrawSurface {
     QPen m_painterPen;  // what the painter holds, once m_penSet
     bool m_penSet = false;
     bool m_transformed = false;  // the painter holds a text transform, not the identity
+    std::optional<QRect> m_limit;
 };
 
 // A painter on a picture, with the view's text hint; a base of the surfaces that own one.

@@ -29,7 +29,11 @@ class QtViewWidget::ImageSurface : public PictureSurface {
         : PictureSurface(&widget.m_image), m_widget(widget) {}
     ~ImageSurface() override {
         painter.end();
-        m_widget.viewport()->update();
+        if (Limit()) {
+            m_widget.viewport()->update(*Limit() & m_widget.viewport()->rect());
+        } else {
+            m_widget.viewport()->update();
+        }
     }
 
   private:
