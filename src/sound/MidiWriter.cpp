@@ -68,7 +68,7 @@ class MidiPass : private ICellWalker {
   private:
     // ---- bytes ----
     void Put(std::initializer_list<int> bytes) {
-        for (int b : bytes) m_bytes.push_back(static_cast<char>(b));
+        for (int b : bytes) m_bytes.push_back(static_cast<char8_t>(b));
         m_provisional = false;
     }
     void Event(int status, int data1, int data2) { Put({status, data1, data2}); }
@@ -103,7 +103,9 @@ class MidiPass : private ICellWalker {
 
     const CTabrellaView& m_view;
     std::ostream& m_out;
-    std::vector<char> m_bytes;  // the file being built, an event at a time
+    // The file being built, an event at a time. char8_t, as a byte stored through a char
+    // may alias the vector's own end, which push_back would then load again for each byte.
+    std::vector<char8_t> m_bytes;
     const KeyTable m_keys;
     const CellRun m_run;
     bool m_provisional = false;
@@ -248,7 +250,7 @@ void MidiPass::HoldCell(const ScoreCell& c, int p) {
 void MidiPass::FixTrackLength() {
     const auto length = static_cast<std::uint32_t>(m_bytes.size() - kTrackDataOffset);
     for (int i = 0; i < 4; ++i) {
-        m_bytes[kTrackLengthOffset + i] = static_cast<char>((length >> (24 - 8 * i)) & 0xFF);
+        m_bytes[kTrackLengthOffset + i] = static_cast<char8_t>((length >> (24 - 8 * i)) & 0xFF);
     }
 }
 
@@ -257,7 +259,8 @@ bool MidiPass::Write(int firstCell, int endCell) {
     WalkCells(m_view, firstCell, endCell, *this);
     Put({0xFF, 0x2F, 0x00});
     FixTrackLength();
-    m_out.write(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
+    m_out.write(reinterpret_cast<const char*>(m_bytes.data()),
+                static_cast<std::streamsize>(m_bytes.size()));
     m_out.flush();
     return !m_out.fail();
 }
