@@ -117,7 +117,11 @@ class WordReader {
 
 // A number as the file writes it (a minus sign, digits) and the space after it.
 char* PutNumber(char* at, std::int32_t value) {
-    at = std::to_chars(at, at + kMaxNumberChars, value).ptr;
+    if (value >= 0 && value < 10) {  // most fields of a cell
+        *at++ = static_cast<char>('0' + value);
+    } else {
+        at = std::to_chars(at, at + kMaxNumberChars, value).ptr;
+    }
     *at = ' ';
     return at + 1;
 }
@@ -127,13 +131,27 @@ void AppendNumber(std::string& out, std::int32_t value) {
     out.append(text, PutNumber(text, value));
 }
 
+constexpr std::size_t kMaxCellLine = 7 * (kMaxNumberChars + 1) + kLineEnd.size();
+
 // One cell line: seven numbers, each with its space, and the line end.
-void AppendCellLine(std::string& out, const ScoreCell& cell) {
-    char line[7 * (kMaxNumberChars + 1) + kLineEnd.size()];
-    char* at = line;
+char* PutCellLine(char* at, const ScoreCell& cell) {
     for (int j = 1; j <= 7; ++j) at = PutNumber(at, cell.Field(j));
-    at = std::copy(kLineEnd.begin(), kLineEnd.end(), at);
-    out.append(line, at);
+    return std::copy(kLineEnd.begin(), kLineEnd.end(), at);
+}
+
+// The cell lines, gathered a few kilobytes at a time: one append per line costs more than
+// writing the line.
+void AppendCellLines(std::string& out, const std::vector<ScoreCell>& cells) {
+    char chunk[4096];
+    char* at = chunk;
+    for (const ScoreCell& cell : cells) {
+        if (static_cast<std::size_t>(chunk + sizeof chunk - at) < kMaxCellLine) {
+            out.append(chunk, at);
+            at = chunk;
+        }
+        at = PutCellLine(at, cell);
+    }
+    out.append(chunk, at);
 }
 
 // Reads the cell records until "Title" or the end stands where one of the first six
@@ -172,7 +190,7 @@ std::string FormatScoreFile(const ScoreFileContent& c) {
     std::string out;
     // Most cell lines of a real score are 14 to 24 bytes long.
     out.reserve(c.cells.size() * 24 + c.title.size() + c.tuningName.size() + 64);
-    for (const ScoreCell& cell : c.cells) AppendCellLine(out, cell);
+    AppendCellLines(out, c.cells);
     out += kTitleWord;
     out += ' ';
     if (c.title.empty()) {

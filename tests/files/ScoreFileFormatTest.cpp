@@ -27,6 +27,31 @@ TEST(ScoreFileWriter, WritesOneLineOfSevenNumbersPerCellAndTheSettings) {
     EXPECT_EQ(FormatScoreFile(c), "0 5 0 0 0 0 0 \r\n10 0 0 0 0 0 0 \r\n" + Tail());
 }
 
+// Over scores of every length up to the full 2999 cells, with small, large, negative and
+// extreme values, every line is the seven numbers in plain decimal, and the file reads back.
+TEST(ScoreFileWriter, WritesEveryCellAsSevenPlainNumbersAtAnyLength) {
+    std::mt19937 rng(2999);
+    const std::array<std::int32_t, 8> rare = {10, 13, 105, 1300, -1, INT_MIN, INT_MAX, 999999};
+    for (const int cells : {0, 1, 170, 171, 2999}) {
+        ScoreFileContent c = ScoreFileContent::Defaults();
+        std::string lines;
+        for (int k = 0; k < cells; ++k) {
+            std::array<std::int32_t, 7> fields{};
+            for (std::int32_t& f : fields) {
+                const unsigned pick = rng() % 16;
+                f = pick < 8 ? std::int32_t(pick) : pick < 12 ? 0 : rare[pick - 8 + rng() % 4];
+                lines += std::to_string(f) + " ";
+            }
+            lines += "\r\n";
+            c.cells.push_back(Cell(fields));
+        }
+        c.records = cells;
+        const std::string bytes = FormatScoreFile(c);
+        EXPECT_EQ(bytes, lines + Tail()) << cells << " cells";
+        EXPECT_EQ(ParseScoreFile(bytes), c) << cells << " cells";
+    }
+}
+
 TEST(ScoreFileWriter, WritesTheTitleAsItIsWithoutTrailingSpace) {
     ScoreFileContent c = ScoreFileContent::Defaults();
     c.cells = {Cell({0, 0, 0, 0, 0, 0, 0})};
