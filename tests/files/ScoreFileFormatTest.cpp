@@ -39,7 +39,7 @@ TEST(ScoreFileWriter, WritesEveryCellAsSevenPlainNumbersAtAnyLength) {
             std::array<std::int32_t, 7> fields{};
             for (std::int32_t& f : fields) {
                 const unsigned pick = rng() % 16;
-                f = pick < 8 ? std::int32_t(pick) : pick < 12 ? 0 : rare[pick - 8 + rng() % 4];
+                f = pick < 8 ? std::int32_t(pick) : pick < 12 ? 0 : rare[rng() % rare.size()];
                 lines += std::to_string(f) + " ";
             }
             lines += "\r\n";
