@@ -13,9 +13,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/qt/QtFonts.h"
-#include "platform/qt/QtSurface.h"
-#include "platform/qt/QtText.h"
+#include "qt/QtFonts.h"
+#include "qt/QtSurface.h"
+#include "qt/QtText.h"
 #include "resources/KeyCodes.h"
 #include "score/CTabrellaView.h"
 

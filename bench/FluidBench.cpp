@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/fluid/FluidSequencer.h"
+#include "fluid/FluidSequencer.h"
 
 namespace {
 

@@ -47,14 +47,19 @@ tabrella_configure_and_build() {
     cmake --build "$dir" -j "$(nproc)"
 }
 
-# Fails, naming the files, when a C++ source differs from what .clang-format makes of it.
-# The layers include downwards only: src/base nothing of the editor, the platform
-# interfaces nothing but themselves and src/base.
+# Fails, naming the lines, when an include goes against the layers. They include downwards
+# only: src/base nothing of the editor; the platform interfaces nothing but themselves and
+# src/base; the adapters (src/qt on Qt, src/fluid on FluidSynth) are included by src/app
+# alone, and neither by the other.
 tabrella_check_layers() {
     local wrong
     wrong=$( { grep -Hn '#include "' src/base/*.h src/base/*.cpp | grep -v '#include "base/';
                grep -Hn '#include "' src/platform/*.h src/platform/*.cpp |
-                   grep -Ev '#include "(base|platform)/'; } || true)
+                   grep -Ev '#include "(base|platform)/';
+               grep -rHn --include='*.h' --include='*.cpp' '#include "qt/' src |
+                   grep -Ev '^src/(qt|app)/';
+               grep -rHn --include='*.h' --include='*.cpp' '#include "fluid/' src |
+                   grep -Ev '^src/(fluid|app)/'; } || true)
     if [ -n "$wrong" ]; then
         echo "Includes against the layers:" >&2
         echo "$wrong" | sed 's/^/  /' >&2
@@ -62,6 +67,7 @@ tabrella_check_layers() {
     fi
 }
 
+# Fails, naming the files, when a C++ source differs from what .clang-format makes of it.
 tabrella_check_format() {
     local unformatted
     unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -o '^[^:]*:[0-9]*:[0-9]*: warning' | cut -d: -f1 | sort -u || true)

@@ -21,9 +21,9 @@
 #include "base/AtomicFile.h"
 #include "exchange/ExchangeModule.h"
 #include "files/FileMessage.h"
-#include "platform/fluid/ModuleSound.h"
-#include "platform/qt/QtSettings.h"
-#include "platform/qt/QtText.h"
+#include "fluid/ModuleSound.h"
+#include "qt/QtSettings.h"
+#include "qt/QtText.h"
 #include "resources/Language.h"
 #include "resources/Texts.h"
 

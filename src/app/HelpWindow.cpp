@@ -4,7 +4,7 @@
 #include <QVBoxLayout>
 
 #include "app/BatchWindow.h"
-#include "platform/qt/QtText.h"
+#include "qt/QtText.h"
 #include "render/PageLayout.h"
 #include "resources/Language.h"
 #include "resources/ShellTexts.h"

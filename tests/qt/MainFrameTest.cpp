@@ -19,9 +19,9 @@
 
 #include "app/CMainFrame.h"
 #include "app/InterfaceLanguage.h"
-#include "platform/qt/QtSettings.h"
-#include "platform/qt/QtText.h"
 #include "qt/ModalCloser.h"
+#include "qt/QtSettings.h"
+#include "qt/QtText.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/FrameResources.h"

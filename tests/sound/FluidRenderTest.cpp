@@ -19,7 +19,7 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/fluid/FluidAudioRenderer.h"
+#include "fluid/FluidAudioRenderer.h"
 #include "resources/CommandIds.h"
 #include "support/ViewHarness.h"
 

@@ -4,7 +4,7 @@
 #include <QAbstractNativeEventFilter>
 #include <functional>
 
-#include "platform/qt/KeyTranslation.h"
+#include "qt/KeyTranslation.h"
 
 namespace tabrella::qt {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/QtViewWidget.h"
+#include "qt/QtViewWidget.h"
 
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -10,11 +10,11 @@
 #include <QWheelEvent>
 #include <QtMath>
 
-#include "platform/qt/KeyTranslation.h"
-#include "platform/qt/PrintModule.h"
-#include "platform/qt/QtSurface.h"
-#include "platform/qt/QtText.h"
-#include "platform/qt/X11Keyboard.h"
+#include "qt/KeyTranslation.h"
+#include "qt/PrintModule.h"
+#include "qt/QtSurface.h"
+#include "qt/QtText.h"
+#include "qt/X11Keyboard.h"
 #include "resources/Texts.h"
 
 namespace tabrella::qt {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/fluid/FluidLog.h"
+#include "fluid/FluidLog.h"
 
 #include <fluidsynth.h>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/QtFonts.h"
+#include "qt/QtFonts.h"
 
 #include <QStringList>
 #include <algorithm>
 
-#include "platform/qt/QtText.h"
+#include "qt/QtText.h"
 #include "resources/Texts.h"
 
 namespace tabrella::qt {

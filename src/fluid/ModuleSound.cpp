@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/fluid/ModuleSound.h"
+#include "fluid/ModuleSound.h"
 
 #include <cstdio>
 
 #include "base/Module.h"
 #include "base/Sjis.h"
-#include "platform/fluid/SoundModule.h"
+#include "fluid/SoundModule.h"
 #include "resources/SequencerTexts.h"
 
 namespace tabrella::platform::fluid {

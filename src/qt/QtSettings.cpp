@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/QtSettings.h"
+#include "qt/QtSettings.h"
 
-#include "platform/qt/QtText.h"
+#include "qt/QtText.h"
 
 namespace tabrella::qt {
 namespace {

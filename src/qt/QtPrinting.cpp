@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/QtPrinting.h"
+#include "qt/QtPrinting.h"
 
 #include <QPageSetupDialog>
 #include <QPainter>
@@ -7,7 +7,7 @@
 #include <QPrintPreviewDialog>
 #include <memory>
 
-#include "platform/qt/QtSurface.h"
+#include "qt/QtSurface.h"
 
 namespace tabrella::qt {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/QtText.h"
+#include "qt/QtText.h"
 
 #include <QFile>
 #include <algorithm>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The sound module's entry: the sequencer on the speakers and the audio export.
-#include "platform/fluid/FluidAudioRenderer.h"
-#include "platform/fluid/FluidSequencer.h"
-#include "platform/fluid/SoundModule.h"
+#include "fluid/FluidAudioRenderer.h"
+#include "fluid/FluidSequencer.h"
+#include "fluid/SoundModule.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/TemplateDialog.h"
+#include "qt/TemplateDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,7 +12,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "platform/qt/QtText.h"
+#include "qt/QtText.h"
 #include "resources/TuningNames.h"
 
 namespace tabrella::qt {

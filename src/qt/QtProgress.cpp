@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/QtProgress.h"
+#include "qt/QtProgress.h"
 
 #include <algorithm>
 

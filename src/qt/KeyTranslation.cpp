@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/KeyTranslation.h"
+#include "qt/KeyTranslation.h"
 
 #include "resources/KeyCodes.h"
 

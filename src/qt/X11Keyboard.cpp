@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/X11Keyboard.h"
+#include "qt/X11Keyboard.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

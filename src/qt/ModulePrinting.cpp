@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Loading the print module; nothing here touches Qt's print support.
 #include "base/Module.h"
-#include "platform/qt/PrintModule.h"
-#include "platform/qt/QtText.h"
+#include "qt/PrintModule.h"
+#include "qt/QtText.h"
 #include "resources/Texts.h"
 
 namespace tabrella::qt {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/QtDialogHost.h"
+#include "qt/QtDialogHost.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -8,9 +8,9 @@
 #include <QFontInfo>
 #include <QMessageBox>
 
-#include "platform/qt/QtProgress.h"
-#include "platform/qt/QtText.h"
-#include "platform/qt/TemplateDialog.h"
+#include "qt/QtProgress.h"
+#include "qt/QtText.h"
+#include "qt/TemplateDialog.h"
 #include "resources/DialogResources.h"
 
 namespace tabrella::qt {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/fluid/FluidSequencer.h"
+#include "fluid/FluidSequencer.h"
 
 #include <fluidsynth.h>
 
@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "base/Sjis.h"
-#include "platform/fluid/FluidLog.h"
+#include "fluid/FluidLog.h"
 #include "resources/SequencerTexts.h"
 
 namespace tabrella::platform::fluid {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The print module's entry.
-#include "platform/qt/PrintModule.h"
-#include "platform/qt/QtPrinting.h"
+#include "qt/PrintModule.h"
+#include "qt/QtPrinting.h"
 
 namespace {
 

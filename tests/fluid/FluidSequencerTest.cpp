@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "base/Sjis.h"
-#include "platform/fluid/FluidSequencer.h"
-#include "platform/fluid/ModuleSound.h"
+#include "fluid/FluidSequencer.h"
+#include "fluid/ModuleSound.h"
 #include "sound/PracticeFile.h"
 
 namespace tabrella::platform::fluid {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/QtSurface.h"
+#include "qt/QtSurface.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -11,8 +11,8 @@
 #include <unordered_map>
 
 #include "base/Sjis.h"
-#include "platform/qt/QtFonts.h"
-#include "platform/qt/QtText.h"
+#include "qt/QtFonts.h"
+#include "qt/QtText.h"
 
 namespace tabrella::qt {
 namespace {

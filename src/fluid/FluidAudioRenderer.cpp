@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/fluid/FluidAudioRenderer.h"
+#include "fluid/FluidAudioRenderer.h"
 
 #include <fluidsynth.h>
 #include <sndfile.h>
@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "base/Sjis.h"
-#include "platform/fluid/FluidLog.h"
-#include "platform/fluid/FluidSequencer.h"
+#include "fluid/FluidLog.h"
+#include "fluid/FluidSequencer.h"
 #include "resources/ExportTexts.h"
 #include "resources/SequencerTexts.h"
 
