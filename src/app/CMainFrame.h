@@ -78,7 +78,7 @@ class CMainFrame : public QMainWindow {
 
     qt::QtViewWidget* m_viewWidget;
     qt::QtDialogHost m_dialogs;
-    platform::fluid::ModuleAudioRenderer m_audio;
+    fluid::ModuleAudioRenderer m_audio;
     exchange::ModuleNotationWriter m_musicXml;
     exchange::ModuleMelodyReader m_melodyReader;
     std::unique_ptr<CTabrellaView> m_view;

@@ -208,8 +208,8 @@ int RunBatch(const CommandLine& line) {
     BatchWindow window(kRenderWidth, kRenderHeight);
     BatchDialogs dialogs;
     // Never opened: batch work plays nothing, and loads the sound module only to render.
-    platform::fluid::ModuleSequencer sequencer;
-    platform::fluid::ModuleAudioRenderer audio;
+    fluid::ModuleSequencer sequencer;
+    fluid::ModuleAudioRenderer audio;
     exchange::ModuleNotationWriter musicXml;
     exchange::ModuleMelodyReader melodies;
     CTabrellaView view(
@@ -300,7 +300,7 @@ void EndOnTerminateSignals(CMainFrame& frame) {
 }  // namespace
 
 int RunEditor(const CommandLine& line) {
-    platform::fluid::ModuleSequencer sequencer;
+    fluid::ModuleSequencer sequencer;
     qt::QtSettings settings;
     CMainFrame frame(sequencer, &settings);
     EndOnTerminateSignals(frame);

@@ -17,7 +17,11 @@
 #include "resources/ExportTexts.h"
 #include "resources/SequencerTexts.h"
 
-namespace tabrella::platform::fluid {
+namespace tabrella::fluid {
+
+using platform::AudioFormat;
+using platform::IProgress;
+
 namespace {
 
 struct SettingsDeleter {
@@ -215,4 +219,4 @@ std::optional<std::string> FluidAudioRenderer::Render(std::string_view midi,
     return std::nullopt;
 }
 
-}  // namespace tabrella::platform::fluid
+}  // namespace tabrella::fluid

@@ -6,14 +6,15 @@
 // second thread. Nothing is loaded before a render.
 #include "platform/AudioRenderer.h"
 
-namespace tabrella::platform::fluid {
+namespace tabrella::fluid {
 
-class FluidAudioRenderer final : public IAudioRenderer {
+class FluidAudioRenderer final : public platform::IAudioRenderer {
   public:
     FluidAudioRenderer();
 
     std::optional<std::string> Render(std::string_view midi, const std::string& nativePath,
-                                      AudioFormat format, IProgress& progress) override;
+                                      platform::AudioFormat format,
+                                      platform::IProgress& progress) override;
 
     static constexpr int kSampleRate = 44100;
     // Frames per block: about 93 ms, between two looks at the progress. The music's timing
@@ -23,4 +24,4 @@ class FluidAudioRenderer final : public IAudioRenderer {
     static constexpr int kLongestTailFrames = 2 * kSampleRate;
 };
 
-}  // namespace tabrella::platform::fluid
+}  // namespace tabrella::fluid

@@ -10,7 +10,7 @@
 #include <alsa/asoundlib.h>
 #endif
 
-namespace tabrella::platform::fluid {
+namespace tabrella::fluid {
 namespace {
 
 std::mutex g_logMutex;
@@ -45,4 +45,4 @@ std::string TakeLastError() {
     return std::exchange(g_lastError, {});
 }
 
-}  // namespace tabrella::platform::fluid
+}  // namespace tabrella::fluid

@@ -4,7 +4,7 @@
 // message instead. FluidSynth's log is process-wide, so the last error is too.
 #include <string>
 
-namespace tabrella::platform::fluid {
+namespace tabrella::fluid {
 
 // Routes both libraries' messages here, once per process.
 void SilenceLibraries();
@@ -12,4 +12,4 @@ void SilenceLibraries();
 // The last error FluidSynth logged since the previous call (UTF-8).
 std::string TakeLastError();
 
-}  // namespace tabrella::platform::fluid
+}  // namespace tabrella::fluid

@@ -15,7 +15,12 @@
 #include "fluid/FluidLog.h"
 #include "resources/SequencerTexts.h"
 
-namespace tabrella::platform::fluid {
+namespace tabrella::fluid {
+
+using platform::DeviceId;
+using platform::kMaxSeqErrorText;
+using platform::SeqError;
+
 namespace {
 
 // ---- Error texts ----------------------------------------------------------------------
@@ -323,4 +328,4 @@ std::string FluidSequencer::FindSoundFont() {
     return {};
 }
 
-}  // namespace tabrella::platform::fluid
+}  // namespace tabrella::fluid

@@ -14,7 +14,7 @@
 
 #include "platform/Sequencer.h"
 
-namespace tabrella::platform::fluid {
+namespace tabrella::fluid {
 
 enum class Output {
     Speakers,  // a real audio driver, the first of FluidOptions::drivers that opens
@@ -32,9 +32,9 @@ struct FluidOptions {
     std::string soundFont;
 };
 
-class FluidSequencer final : public ISequencer {
+class FluidSequencer final : public platform::ISequencer {
   public:
-    enum Error : SeqError {
+    enum Error : platform::SeqError {
         kOk = 0,
         kSoundFontMissing,     // no General MIDI sound font installed
         kSoundFontUnreadable,  // the named sound font is missing or not a sound font
@@ -50,12 +50,12 @@ class FluidSequencer final : public ISequencer {
     FluidSequencer(const FluidSequencer&) = delete;
     FluidSequencer& operator=(const FluidSequencer&) = delete;
 
-    SeqError Open(std::string_view midiPath, DeviceId& device) override;
-    SeqError Play(DeviceId device) override;
-    SeqError SetLooping(DeviceId device, bool loop) override;
-    SeqError Stop(DeviceId device) override;
-    SeqError Close(DeviceId device) override;
-    std::string ErrorText(SeqError code) override;
+    platform::SeqError Open(std::string_view midiPath, platform::DeviceId& device) override;
+    platform::SeqError Play(platform::DeviceId device) override;
+    platform::SeqError SetLooping(platform::DeviceId device, bool loop) override;
+    platform::SeqError Stop(platform::DeviceId device) override;
+    platform::SeqError Close(platform::DeviceId device) override;
+    std::string ErrorText(platform::SeqError code) override;
 
     // Offline output only: renders left.size() frames (right must be as long) on the
     // sample clock, which also drives the players. May run on another thread than the
@@ -80,4 +80,4 @@ class FluidSequencer final : public ISequencer {
     std::unique_ptr<Impl> m_impl;
 };
 
-}  // namespace tabrella::platform::fluid
+}  // namespace tabrella::fluid

@@ -8,7 +8,14 @@
 #include "fluid/SoundModule.h"
 #include "resources/SequencerTexts.h"
 
-namespace tabrella::platform::fluid {
+namespace tabrella::fluid {
+
+using platform::AudioFormat;
+using platform::DeviceId;
+using platform::IProgress;
+using platform::kMaxSeqErrorText;
+using platform::SeqError;
+
 namespace {
 
 // The module's entry, or nothing with the reason (Shift-JIS) in `error`.
@@ -87,4 +94,4 @@ std::optional<std::string> ModuleAudioRenderer::Render(std::string_view midi,
     return m_renderer->Render(midi, nativePath, format, progress);
 }
 
-}  // namespace tabrella::platform::fluid
+}  // namespace tabrella::fluid

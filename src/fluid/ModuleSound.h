@@ -10,15 +10,15 @@
 #include "platform/AudioRenderer.h"
 #include "platform/Sequencer.h"
 
-namespace tabrella::platform::fluid {
+namespace tabrella::fluid {
 
 // Where the program looks for the sound module (base/Module.h).
 std::string SoundModulePath();
 
-class ModuleSequencer final : public ISequencer {
+class ModuleSequencer final : public platform::ISequencer {
   public:
     // Beyond the module's own codes.
-    enum Error : SeqError {
+    enum Error : platform::SeqError {
         kModuleUnusable = 0x100,  // the module could not be loaded
         kNothingOpen,             // a call before any device could be opened
     };
@@ -26,30 +26,31 @@ class ModuleSequencer final : public ISequencer {
     explicit ModuleSequencer(std::string modulePath = SoundModulePath());
     ~ModuleSequencer() override;
 
-    SeqError Open(std::string_view midiPath, DeviceId& device) override;
-    SeqError Play(DeviceId device) override;
-    SeqError SetLooping(DeviceId device, bool loop) override;
-    SeqError Stop(DeviceId device) override;
-    SeqError Close(DeviceId device) override;
-    std::string ErrorText(SeqError code) override;
+    platform::SeqError Open(std::string_view midiPath, platform::DeviceId& device) override;
+    platform::SeqError Play(platform::DeviceId device) override;
+    platform::SeqError SetLooping(platform::DeviceId device, bool loop) override;
+    platform::SeqError Stop(platform::DeviceId device) override;
+    platform::SeqError Close(platform::DeviceId device) override;
+    std::string ErrorText(platform::SeqError code) override;
 
   private:
     const std::string m_modulePath;
     std::string m_loadError;  // Shift-JIS, of the last failed load
-    std::unique_ptr<ISequencer> m_sequencer;
+    std::unique_ptr<platform::ISequencer> m_sequencer;
 };
 
-class ModuleAudioRenderer final : public IAudioRenderer {
+class ModuleAudioRenderer final : public platform::IAudioRenderer {
   public:
     explicit ModuleAudioRenderer(std::string modulePath = SoundModulePath());
     ~ModuleAudioRenderer() override;
 
     std::optional<std::string> Render(std::string_view midi, const std::string& nativePath,
-                                      AudioFormat format, IProgress& progress) override;
+                                      platform::AudioFormat format,
+                                      platform::IProgress& progress) override;
 
   private:
     const std::string m_modulePath;
-    std::unique_ptr<IAudioRenderer> m_renderer;
+    std::unique_ptr<platform::IAudioRenderer> m_renderer;
 };
 
-}  // namespace tabrella::platform::fluid
+}  // namespace tabrella::fluid

@@ -9,7 +9,7 @@
 #include "platform/AudioRenderer.h"
 #include "platform/Sequencer.h"
 
-namespace tabrella::platform::fluid {
+namespace tabrella::fluid {
 
 // Raised whenever this entry or the interfaces it hands out change, so that a module of
 // another build is refused rather than called.
@@ -17,11 +17,11 @@ inline constexpr int kSoundModuleVersion = 1;
 
 struct SoundModuleEntry {
     int version;
-    std::unique_ptr<ISequencer> (*makeSequencer)();
-    std::unique_ptr<IAudioRenderer> (*makeAudioRenderer)();
+    std::unique_ptr<platform::ISequencer> (*makeSequencer)();
+    std::unique_ptr<platform::IAudioRenderer> (*makeAudioRenderer)();
 };
 
 // The one symbol the module exports: a function returning its entry.
 inline constexpr const char* kSoundModuleSymbol = "tabrella_sound_module";
 
-}  // namespace tabrella::platform::fluid
+}  // namespace tabrella::fluid

@@ -6,19 +6,21 @@
 
 namespace {
 
-using namespace tabrella::platform;
+using namespace tabrella;
 
 const fluid::SoundModuleEntry kEntry{
     fluid::kSoundModuleVersion,
-    []() -> std::unique_ptr<ISequencer> { return std::make_unique<fluid::FluidSequencer>(); },
-    []() -> std::unique_ptr<IAudioRenderer> {
+    []() -> std::unique_ptr<platform::ISequencer> {
+        return std::make_unique<fluid::FluidSequencer>();
+    },
+    []() -> std::unique_ptr<platform::IAudioRenderer> {
         return std::make_unique<fluid::FluidAudioRenderer>();
     },
 };
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) const fluid::SoundModuleEntry*
+extern "C" __attribute__((visibility("default"))) const tabrella::fluid::SoundModuleEntry*
 tabrella_sound_module() {
     return &kEntry;
 }

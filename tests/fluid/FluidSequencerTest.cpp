@@ -23,10 +23,15 @@
 #include "fluid/ModuleSound.h"
 #include "sound/PracticeFile.h"
 
-namespace tabrella::platform::fluid {
+namespace tabrella::fluid {
 namespace {
 
 namespace fs = std::filesystem;
+using platform::AudioFormat;
+using platform::DeviceId;
+using platform::IProgress;
+using platform::kMaxSeqErrorText;
+using platform::SeqError;
 using Seq = FluidSequencer;
 
 constexpr double kRate = FluidSequencer::kSampleRate;
@@ -568,4 +573,4 @@ TEST(SoundModule, ALibraryThatIsNoSoundModuleIsRefused) {
 }
 
 }  // namespace
-}  // namespace tabrella::platform::fluid
+}  // namespace tabrella::fluid

@@ -292,7 +292,7 @@ TEST_F(MainFrameTest, AboutBoxShowsNameVersionAndCredit) {
 TEST(SoundModuleFrame, PlayWithoutTheSoundModuleSaysWhatIsMissing) {
     QTemporaryDir dir;
     const QString module = dir.filePath("tabrella-sound.so");
-    platform::fluid::ModuleSequencer sequencer(qt::ToNativePath(module));
+    fluid::ModuleSequencer sequencer(qt::ToNativePath(module));
     CMainFrame frame(sequencer);
     frame.show();
     test::ModalCloser closer;
