@@ -24,8 +24,6 @@ class QtSettings : public platform::ISettings {
     void SetPathValue(std::string_view key, std::string_view path) override;
     void Remove(std::string_view key) override;
 
-    QString FileName() const { return m_settings->fileName(); }
-
   private:
     std::unique_ptr<QSettings> m_settings;
     // A file that could not be read gives the defaults; what is written replaces it.
