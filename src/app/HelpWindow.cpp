@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "app/BatchWindow.h"
+#include "platform/Sequencer.h"
 #include "qt/QtText.h"
 #include "render/PageLayout.h"
 #include "resources/Language.h"
@@ -15,17 +16,6 @@ namespace {
 
 constexpr int kPictureZoom = 200;
 constexpr int kMaxPictureCells = 4;
-
-// The pictures never play.
-class NoSound : public platform::ISequencer {
-  public:
-    platform::SeqError Open(std::string_view, platform::DeviceId&) override { return 1; }
-    platform::SeqError Play(platform::DeviceId) override { return 1; }
-    platform::SeqError SetLooping(platform::DeviceId, bool) override { return 1; }
-    platform::SeqError Stop(platform::DeviceId) override { return 1; }
-    platform::SeqError Close(platform::DeviceId) override { return 1; }
-    std::string ErrorText(platform::SeqError) override { return {}; }
-};
 
 std::optional<ScoreCell> ParseCell(const QString& text) {
     const QStringList numbers = text.split(QLatin1Char('.'));
@@ -46,7 +36,7 @@ QImage CellPicture(const QString& cells, double pixelRatio) {
     if (parts.size() > kMaxPictureCells) return {};
     BatchWindow window(900, 720, pixelRatio);
     BatchDialogs dialogs;
-    NoSound sound;
+    platform::NoSequencer sound;  // the pictures never play
     CTabrellaView view(platform::Services{window, dialogs, sound});
     view.m_zoom = kPictureZoom;
     int k = 0;
