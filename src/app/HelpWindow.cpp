@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "app/BatchWindow.h"
+#include "app/CommandLine.h"
 #include "platform/Sequencer.h"
 #include "qt/QtText.h"
 #include "render/PageLayout.h"
@@ -34,7 +35,7 @@ std::optional<ScoreCell> ParseCell(const QString& text) {
 QImage CellPicture(const QString& cells, double pixelRatio) {
     const QStringList parts = cells.split(QLatin1Char('_'));
     if (parts.size() > kMaxPictureCells) return {};
-    BatchWindow window(900, 720, pixelRatio);
+    BatchWindow window(kRenderWidth, kRenderHeight, pixelRatio);
     BatchDialogs dialogs;
     platform::NoSequencer sound;  // the pictures never play
     CTabrellaView view(platform::Services{window, dialogs, sound});
