@@ -57,6 +57,31 @@ void UpDown::Step(int delta) {
     if (m_buddy) m_buddy->selectAll();
 }
 
+namespace {
+
+// Dialog units: a quarter of the average character width across, an eighth of the
+// character height down.
+class DialogUnits {
+  public:
+    explicit DialogUnits(const QFont& font) {
+        const QFontMetrics fm(font);
+        const QString sample =
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        m_baseX = fm.horizontalAdvance(sample) / 52.0;
+        m_baseY = fm.height();
+    }
+
+    QRect Rect(int x, int y, int w, int h) const {
+        return QRect(qRound(x * m_baseX / 4), qRound(y * m_baseY / 8), qRound(w * m_baseX / 4),
+                     qRound(h * m_baseY / 8));
+    }
+
+  private:
+    double m_baseX = 0, m_baseY = 0;
+};
+
+}  // namespace
+
 TemplateDialog::TemplateDialog(const res::DialogTemplate& tmpl, platform::CDialog& logic,
                                QWidget* parent)
     : QDialog(parent), m_logic(logic) {
@@ -69,78 +94,73 @@ void TemplateDialog::Build(const res::DialogTemplate& tmpl) {
     QFont font(FromSjis(tmpl.fontFace));
     font.setPointSize(tmpl.fontPoints);
     setFont(font);
-    // Dialog units: a quarter of the average character width across, an eighth of the
-    // character height down.
-    const QFontMetrics fm(font);
-    const QString sample = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const double baseX = fm.horizontalAdvance(sample) / 52.0;
-    const double baseY = fm.height();
-    auto rect = [&](int x, int y, int w, int h) {
-        return QRect(qRound(x * baseX / 4), qRound(y * baseY / 8), qRound(w * baseX / 4),
-                     qRound(h * baseY / 8));
-    };
-    setFixedSize(rect(0, 0, tmpl.width, tmpl.height).size());
-
+    const DialogUnits units(font);
+    setFixedSize(units.Rect(0, 0, tmpl.width, tmpl.height).size());
     for (const res::ControlTemplate& c : tmpl.controls) {
-        QWidget* widget = nullptr;
-        const QString text = FromSjis(c.text);
-        switch (c.kind) {
-            case res::ControlKind::Static:
-                widget = new QLabel(text, this);
-                break;
-            case res::ControlKind::Edit:
-                widget = new QLineEdit(text, this);
-                break;
-            case res::ControlKind::Spin: {
-                auto* buddy = qobject_cast<QLineEdit*>(Control(c.buddy));
-                auto* spin = new UpDown(buddy, this);
-                m_spins[c.id] = spin;
-                if (buddy) {
-                    m_spinOfBuddy[buddy] = spin;
-                    buddy->installEventFilter(this);
-                }
-                widget = spin;
-                break;
-            }
-            case res::ControlKind::Button:
-            case res::ControlKind::DefaultButton: {
-                auto* button = new QPushButton(text, this);
-                button->setAutoDefault(false);
-                if (c.kind == res::ControlKind::DefaultButton) {
-                    button->setDefault(true);
-                    m_defaultButton = c.id;
-                }
-                const int id = c.id;
-                connect(button, &QPushButton::clicked, this,
-                        [this, id] { m_logic.OnButton(id, *this); });
-                widget = button;
-                break;
-            }
-            case res::ControlKind::CheckBox:
-                widget = new QCheckBox(text, this);
-                break;
-            case res::ControlKind::ComboBox: {
-                auto* combo = new QComboBox(this);
-                combo->setEditable(true);
-                combo->setInsertPolicy(QComboBox::NoInsert);
-                combo->setCompleter(nullptr);
-                widget = combo;
-                break;
-            }
-            case res::ControlKind::GroupBox: {
-                widget = new QGroupBox(text, this);
-                widget->lower();
-                break;
-            }
+        Place(MakeControl(c), c, units.Rect(c.x, c.y, c.width, c.height));
+    }
+}
+
+QWidget* TemplateDialog::MakeControl(const res::ControlTemplate& c) {
+    const QString text = FromSjis(c.text);
+    switch (c.kind) {
+        case res::ControlKind::Static:
+            return new QLabel(text, this);
+        case res::ControlKind::Edit:
+            return new QLineEdit(text, this);
+        case res::ControlKind::Spin:
+            return MakeSpin(c);
+        case res::ControlKind::Button:
+        case res::ControlKind::DefaultButton:
+            return MakeButton(c);
+        case res::ControlKind::CheckBox:
+            return new QCheckBox(text, this);
+        case res::ControlKind::ComboBox: {
+            auto* combo = new QComboBox(this);
+            combo->setEditable(true);
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->setCompleter(nullptr);
+            return combo;
         }
-        QRect r = rect(c.x, c.y, c.width, c.height);
-        if (c.kind == res::ControlKind::ComboBox) r.setHeight(widget->sizeHint().height());
-        widget->setGeometry(r);
-        if (c.kind == res::ControlKind::GroupBox) widget->lower();
-        if (c.id > 0) {
-            widget->setObjectName(QStringLiteral("control%1").arg(c.id));
-            m_controls[c.id] = widget;
-        }
+        case res::ControlKind::GroupBox:
+            return new QGroupBox(text, this);
+    }
+    return nullptr;
+}
+
+QWidget* TemplateDialog::MakeSpin(const res::ControlTemplate& c) {
+    // The buddy edit box comes before its spin in the template.
+    auto* buddy = qobject_cast<QLineEdit*>(Control(c.buddy));
+    auto* spin = new UpDown(buddy, this);
+    m_spins[c.id] = spin;
+    if (buddy) {
+        m_spinOfBuddy[buddy] = spin;
+        buddy->installEventFilter(this);
+    }
+    return spin;
+}
+
+QWidget* TemplateDialog::MakeButton(const res::ControlTemplate& c) {
+    auto* button = new QPushButton(FromSjis(c.text), this);
+    button->setAutoDefault(false);
+    if (c.kind == res::ControlKind::DefaultButton) {
+        button->setDefault(true);
+        m_defaultButton = c.id;
+    }
+    const int id = c.id;
+    connect(button, &QPushButton::clicked, this, [this, id] { m_logic.OnButton(id, *this); });
+    return button;
+}
+
+void TemplateDialog::Place(QWidget* widget, const res::ControlTemplate& c, QRect area) {
+    // A combo box is as tall as one line; its template height was for the open list.
+    if (c.kind == res::ControlKind::ComboBox) area.setHeight(widget->sizeHint().height());
+    widget->setGeometry(area);
+    // A group box's frame stays behind the controls it surrounds.
+    if (c.kind == res::ControlKind::GroupBox) widget->lower();
+    if (c.id > 0) {
+        widget->setObjectName(QStringLiteral("control%1").arg(c.id));
+        m_controls[c.id] = widget;
     }
 }
 

@@ -57,7 +57,13 @@ class TemplateDialog : public QDialog, public platform::IDialogControls {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Lays the template's controls out in dialog units of its font.
     void Build(const res::DialogTemplate& tmpl);
+    QWidget* MakeControl(const res::ControlTemplate& c);
+    QWidget* MakeSpin(const res::ControlTemplate& c);
+    QWidget* MakeButton(const res::ControlTemplate& c);
+    // Puts the control at its place and, when it has an id, makes it reachable by that id.
+    void Place(QWidget* widget, const res::ControlTemplate& c, QRect area);
 
     platform::CDialog& m_logic;
     int m_defaultButton = platform::kIdOk;
