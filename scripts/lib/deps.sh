@@ -55,8 +55,8 @@ tabrella_configure_and_build() {
 
 # Fails, naming the lines, when an include goes against the layers. They include downwards
 # only: src/base nothing of the editor; the platform interfaces nothing but themselves and
-# src/base; the adapters (src/qt on Qt, src/fluid on FluidSynth) are included by src/app
-# alone, and neither by the other.
+# src/base; of the sources, only src/app includes the adapters (src/qt on Qt, src/fluid on
+# FluidSynth), which do not include each other. Tests and benchmarks may include anything.
 tabrella_check_layers() {
     local wrong
     wrong=$( { grep -Hn '#include "' src/base/*.h src/base/*.cpp | grep -v '#include "base/';
