@@ -101,20 +101,18 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
     const Arrangement a = Arrange(read.melody, choice);
     if (a.placed == 0) return FileError{path, res::Sjis(ImportTxt::NoNotes)};
 
-    m_filePath.clear();
-    SetFileCaption();
     ResetView();
+    SetDocumentFile({}, false);
     std::copy(a.cells.begin(), a.cells.end(), m_cells.begin() + 1);
     m_lastCell = std::max(LastUsedCell(), 1);
-    m_title = TitleOf(read.melody.title);
-    m_tempo = TempoOf(read.melody.tempo);
-    m_tuningName = TuningTable()[static_cast<std::size_t>(a.tuning)].name;
-    m_baseTone = a.baseTone;
-    m_otsuFlag = a.otsu ? 0 : 1;
+    StoredSettings stored;
+    stored.m_title = TitleOf(read.melody.title);
+    stored.m_tuningName = TuningTable()[static_cast<std::size_t>(a.tuning)].name;
+    stored.m_otsuFlag = a.otsu ? 0 : 1;
+    stored.m_baseTone = a.baseTone;
+    stored.m_tempo = TempoOf(read.melody.tempo);
     // The pitches the arrangement used: those the score has once saved and opened again.
-    RecomputePitchesForLoad();
-    m_history.MarkUnsaved();
-    m_modified = 1;
+    LoadSettings(stored);
     m_services.window.Invalidate();
 
     char text[512];

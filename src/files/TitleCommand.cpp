@@ -5,7 +5,6 @@
 #include "render/HeaderText.h"
 #include "render/PageLayout.h"
 #include "score/CTabrellaView.h"
-#include "score/ScoreEdit.h"
 
 namespace tabrella {
 
@@ -14,10 +13,7 @@ void CTabrellaView::OnTitle() {
     if (!m_title.empty()) dialog.m_titleText = m_title;
     m_services.dialogs.DoModal(dialog);
     // An empty box keeps the old title; Cancel leaves the old title in the field.
-    if (!dialog.m_titleText.empty()) {
-        ScoreEdit edit(*this, 0, -1);
-        m_title = TitleAsOneWord(dialog.m_titleText);
-    }
+    if (!dialog.m_titleText.empty()) m_title = TitleAsOneWord(dialog.m_titleText);
     PaintTitleNow();
 }
 

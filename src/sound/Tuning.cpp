@@ -7,7 +7,6 @@
 #include "resources/Texts.h"
 #include "resources/TuningNames.h"
 #include "score/CTabrellaView.h"
-#include "score/ScoreEdit.h"
 #include "sound/TuningDialog.h"
 
 namespace tabrella {
@@ -67,15 +66,12 @@ const std::string& BaseToneName(int baseTone) {
     return BaseToneNames()[known ? baseTone : 0];
 }
 
-void CTabrellaView::SetDefaultTuning() {
-    m_tuningIndex = score_defaults::kTuningIndex;
-    m_tuningName = TuningTable()[m_tuningIndex].name;
-    m_baseTone = score_defaults::kBaseTone;
-    m_otsuFlag = score_defaults::kOtsuFlag;
-    m_baseToneLabel.clear();
-    const TuningRow& row = TuningTable()[m_tuningIndex];
-    for (int i = 0; i < 14; ++i) m_pitch[i] = row.offsets[i] + BaseNote(m_baseTone);
-    m_pitch[1] += 12;  // 乙 off: string 一 an octave above the base tone
+ScoreSettings NewScoreSettings() {
+    ScoreSettings s;
+    const TuningRow& row = TuningTable()[static_cast<size_t>(s.m_tuningIndex)];
+    for (int i = 0; i < 14; ++i) s.m_pitch[i] = row.offsets[i] + BaseNote(s.m_baseTone);
+    s.m_pitch[1] += 12;  // 乙 off: string 一 an octave above the base tone
+    return s;
 }
 
 void CTabrellaView::OnTuning() {
@@ -86,10 +82,8 @@ void CTabrellaView::OnTuning() {
     dialog.m_baseText = BaseToneName(m_baseTone);
     dialog.m_otsuCheck = m_otsuFlag == 0 ? 1 : 0;
     const bool ok = m_services.dialogs.DoModal(dialog) == platform::kIdOk;
-    ScoreEdit edit(*this, 0, -1);
     // Cancel still recomputes: the label is filled and the octave of 一 follows 乙.
     RecomputePitches(ok, dialog.m_tuningText, dialog.m_baseText, dialog.m_otsuCheck);
-    edit.Finish();
     m_services.window.Invalidate();
 }
 
@@ -122,6 +116,11 @@ void CTabrellaView::RecomputePitchesForLoad() {
     m_tuningIndex = std::max(FindTuning(m_tuningName), 0);
     m_pitch = LoadedPitches(m_tuningIndex, m_baseTone, m_otsuFlag);
     SetBaseToneLabel();
+}
+
+void CTabrellaView::LoadSettings(const StoredSettings& stored) {
+    static_cast<StoredSettings&>(*this) = stored;
+    RecomputePitchesForLoad();
 }
 
 void CTabrellaView::SetBaseToneLabel() {

@@ -4,6 +4,8 @@
 #include <array>
 #include <string>
 
+#include "score/ScoreSettings.h"
+
 namespace tabrella {
 
 inline constexpr int kTuningCount = 8;
@@ -32,6 +34,9 @@ constexpr int BaseNote(int baseTone) {
 // The MIDI note of each string index 0..13 in a score of this row, base tone and 乙 flag
 // (1: off) as opening it from a file sets them.
 std::array<int, 14> LoadedPitches(int row, int baseTone, int otsuFlag);
+
+// A new score's settings, with the pitches of row 0, base tone 3 and 乙 off.
+ScoreSettings NewScoreSettings();
 
 // The name of base tone b, or the empty text for a number outside 1..12 (a score file may
 // hold one).

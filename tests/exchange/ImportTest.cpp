@@ -420,7 +420,7 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     h.v.m_lastCell = 1;
     h.v.m_title = S("前の曲");
     h.v.m_filePath = dir / "old.tbr";
-    h.v.m_modified = 1;
+    h.v.SetDocumentFile(h.v.m_filePath, false);
     const auto cellsBefore = h.v.m_cells;
 
     h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kCancel)});
@@ -435,7 +435,7 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
                                               (dir / "broken.mid") +
                                               S("\nファイルが壊れているか、途中で切れています。"));
     EXPECT_EQ(h.v.m_cells, cellsBefore);
-    EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.m_modified),
+    EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.Modified()),
               std::make_tuple(S("前の曲"), dir / "old.tbr", 1));
 
     h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kNo)});
@@ -448,7 +448,7 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     EXPECT_EQ(std::vector(&h.v.m_cells[1], &h.v.m_cells[4]),
               (std::vector{Whole(0, 7, 0), ScoreCell{}, Whole(0, 600, 0)}))
         << "held to its end";
-    EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.m_tempo, h.v.m_modified),
+    EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.m_tempo, h.v.Modified()),
               std::make_tuple(std::string(), std::string(), 120, 1));
     EXPECT_EQ(h.window.caption, S("新規作成　－タブレラ"));
     EXPECT_FALSE(h.v.CanUndo());
