@@ -118,9 +118,12 @@ class UndoRun {
 
     void RangeCommand() {
         const int from = Uniform(1, 240), to = from + Uniform(0, 40);
-        const int command =
-            std::vector<int>{cmd::kCut, cmd::kInsertBlank, cmd::kCopy, cmd::kPaste}[Uniform(0, 3)];
-        if (command == cmd::kPaste) {
+        // The menu's ids and the frame's standard ones (Ctrl+X, Ctrl+V) alike.
+        const std::vector<int> commands = {cmd::kCut,      cmd::kEditCut,  cmd::kInsertBlank,
+                                           cmd::kCopy,     cmd::kEditCopy, cmd::kPaste,
+                                           cmd::kEditPaste};
+        const int command = commands[Uniform(0, static_cast<int>(commands.size()) - 1)];
+        if (command == cmd::kPaste || command == cmd::kEditPaste) {
             m_h.dialogs.Expect(res::kDlgPaste,
                                {UA::TypeText(CPasteDialog::kTargetEdit, std::to_string(from)),
                                 UA::Press(CPasteDialog::kRunButton)});
