@@ -71,21 +71,23 @@ std::optional<FileError> WritePng(const QImage& picture, const QString& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!picture.save(&buffer, "PNG")) return FileError{ViewPath(path), "cannot encode the image"};
+    if (!picture.save(&buffer, "PNG")) return FileError{ViewPath(path), FileFault::ImageNotEncoded};
     return WriteOutput(path, bytes);
 }
 
 // The printer writes only to a named file: it prints into a private folder first.
 std::optional<FileError> WritePdf(CTabrellaView& view, const QString& path) {
     QTemporaryDir folder;
-    if (!folder.isValid()) return FileError{ViewPath(path), qt::ToSjis(folder.errorString())};
+    if (!folder.isValid()) {
+        return ForeignFileError(ViewPath(path), qt::ToSjis(folder.errorString()));
+    }
     const QString printed = folder.filePath(QStringLiteral("page.pdf"));
     if (const QString error = PrintToPdf(view, printed); !error.isEmpty()) {
-        return FileError{ViewPath(path), qt::ToSjis(error)};
+        return ForeignFileError(ViewPath(path), qt::ToSjis(error));
     }
     QFile file(printed);
     if (!file.open(QIODevice::ReadOnly)) {
-        return FileError{ViewPath(path), qt::ToSjis(file.errorString())};
+        return ForeignFileError(ViewPath(path), qt::ToSjis(file.errorString()));
     }
     return WriteOutput(path, file.readAll());
 }

@@ -9,7 +9,6 @@
 
 #include "base/AtomicFile.h"
 #include "base/FileRead.h"
-#include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
 #include "sound/Tuning.h"
@@ -252,7 +251,7 @@ ScoreFileRead ReadScoreFile(std::string_view path) {
     }
     ScoreFileContent content = ParseScoreFile(bytes);
     if (content.notAScore) {
-        return {FileError{std::string(path), res::Sjis(res::FileTxt::NotAScore)}, {}};
+        return {FileError{std::string(path), FileFault::NotAScore}, {}};
     }
     return {std::nullopt, std::move(content)};
 }
