@@ -20,10 +20,10 @@
 #include "app/CMainFrame.h"
 #include "base/AtomicFile.h"
 #include "exchange/ExchangeModule.h"
-#include "files/FileMessage.h"
 #include "platform/fluid/ModuleSound.h"
 #include "platform/qt/QtSettings.h"
 #include "platform/qt/QtText.h"
+#include "resources/FileMessage.h"
 #include "resources/Language.h"
 #include "resources/Texts.h"
 

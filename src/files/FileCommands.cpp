@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "files/FileDialogs.h"
-#include "files/FileMessage.h"
 #include "files/ScoreFile.h"
+#include "resources/FileMessage.h"
 #include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"

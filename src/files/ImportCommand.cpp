@@ -8,14 +8,14 @@
 
 #include "base/FileRead.h"
 #include "base/Sjis.h"
-#include "files/FileMessage.h"
+#include "exchange/Arrangement.h"
 #include "files/ScoreFile.h"
+#include "resources/FileMessage.h"
 #include "resources/ImportTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
-#include "sound/Arrangement.h"
-#include "sound/Tempo.h"
-#include "sound/Tuning.h"
+#include "score/Tempo.h"
+#include "score/TuningTable.h"
 
 namespace tabrella {
 namespace {

@@ -11,7 +11,7 @@
 #include "base/FileRead.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
-#include "sound/Tuning.h"
+#include "score/TuningTable.h"
 
 namespace tabrella {
 namespace {

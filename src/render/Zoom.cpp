@@ -5,6 +5,7 @@
 #include "render/PageLayout.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
+#include "score/ZoomLevels.h"
 
 namespace tabrella {
 namespace {

@@ -3,7 +3,7 @@
 // The view owns every piece of editor state as plain fields. Its member operations live
 // in the subsystem folders, one topic per file:
 //   score/   KeyEntry.cpp, RangeEditing.cpp, CommandTable.cpp
-//   render/  DrawScore.cpp, Zoom.cpp
+//   render/  DrawScore.cpp, HeaderText.cpp, Zoom.cpp
 //   files/   ScoreFile.cpp, FileCommands.cpp, ImportCommand.cpp, TitleCommand.cpp
 //   sound/   Tuning.cpp, MidiWriter.cpp, MidiExport.cpp, Playback.cpp, PlaySpeedCommand.cpp,
 //            TempoCommand.cpp

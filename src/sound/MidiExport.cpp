@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "base/AtomicFile.h"
-#include "files/FileMessage.h"
+#include "resources/FileMessage.h"
 #include "resources/SoundTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"

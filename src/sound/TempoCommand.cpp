@@ -3,7 +3,7 @@
 #include "resources/DialogResources.h"
 #include "score/CTabrellaView.h"
 #include "score/ScoreEdit.h"
-#include "sound/Tempo.h"
+#include "score/Tempo.h"
 #include "sound/TempoDialog.h"
 
 namespace tabrella {

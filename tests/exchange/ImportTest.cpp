@@ -10,15 +10,15 @@
 #include <sstream>
 #include <tuple>
 
+#include "exchange/Arrangement.h"
 #include "exchange/MelodyReader.h"
 #include "exchange/MusicXmlWriter.h"
 #include "files/FileDialogs.h"
-#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
-#include "sound/Arrangement.h"
-#include "sound/Tuning.h"
+#include "resources/FileMessage.h"
+#include "score/TuningTable.h"
 #include "support/CellPrinting.h"
 #include "support/MidiBytes.h"
 #include "support/ViewHarness.h"

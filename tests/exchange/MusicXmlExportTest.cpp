@@ -12,13 +12,13 @@
 #include <sstream>
 
 #include "base/Sjis.h"
+#include "exchange/Arrangement.h"
 #include "exchange/ExchangeModule.h"
 #include "exchange/MusicXmlWriter.h"
-#include "files/FileMessage.h"
 #include "resources/CommandIds.h"
+#include "resources/FileMessage.h"
 #include "resources/Texts.h"
-#include "sound/Arrangement.h"
-#include "sound/Tuning.h"
+#include "score/TuningTable.h"
 #include "support/CellPrinting.h"
 #include "support/FakePlatform.h"
 #include "support/MidiBytes.h"

@@ -13,11 +13,11 @@
 #include <cerrno>
 
 #include "base/AtomicFile.h"
-#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
+#include "resources/FileMessage.h"
 #include "resources/KeyCodes.h"
 #include "support/ViewHarness.h"
 

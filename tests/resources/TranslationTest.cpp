@@ -7,10 +7,10 @@
 #include <set>
 
 #include "base/Sjis.h"
-#include "files/FileMessage.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/English.h"
+#include "resources/FileMessage.h"
 #include "resources/FrameResources.h"
 #include "resources/Language.h"
 #include "resources/RangeTexts.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The eight tunings and the twelve base tones that turn string numbers into MIDI notes.
+// The eight tunings and the twelve base tones that turn string numbers into MIDI notes: what
+// a score's tuning setting may name, and the notes its strings then sound.
 #include <array>
 #include <string>
 
@@ -28,6 +29,11 @@ int FindBaseTone(const std::string& name);
 constexpr int BaseNote(int baseTone) {
     return baseTone + 49;
 }
+
+// The MIDI note `offset` semitones above base tone b. A base tone read from a score file may
+// be any number; the note is kept far from overflow and exact for every tone that could
+// sound. Notes outside 0..127 are never written.
+int NoteOf(int offset, int baseTone);
 
 // The MIDI note of each string index 0..13 in a score of this row, base tone and 乙 flag
 // (1: off) as opening it from a file sets them.

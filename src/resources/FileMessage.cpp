@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/FileMessage.h"
+#include "resources/FileMessage.h"
 
 #include "resources/ExportTexts.h"
 #include "resources/FileTexts.h"
