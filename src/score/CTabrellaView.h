@@ -342,7 +342,6 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     bool SaveTo(const std::string& path);
     std::optional<std::string> AskSavePath();
     void SetFileCaption();
-    // The one message for a file that failed: headline, the file's path, the reason.
     void ResetView();
     void PaintTitleNow();
 
