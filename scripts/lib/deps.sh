@@ -47,14 +47,54 @@ tabrella_configure_and_build() {
     cmake --build "$dir" -j "$(nproc)"
 }
 
-# Fails, naming the files, when a C++ source differs from what .clang-format makes of it.
-# The layers include downwards only: src/base nothing of the editor, the platform
-# interfaces nothing but themselves and src/base.
+# The folders of src/ include one way, from the bottom up: each may include its own files
+# and those of the folders in its row. Fails, naming the file and line, on any other include.
 tabrella_check_layers() {
+    # A folder, then the folders below it that it may include ("*": any). A file belongs to
+    # the longest folder that holds it, and so does an include's path.
+    local rows=(
+        "base:"
+        "platform: base"
+        "resources: base platform"
+        "score: base platform resources"
+        "render: base platform resources score"
+        "sound: base platform resources score"
+        "exchange: base platform resources score"
+        "files: base platform resources score exchange"
+        "platform/qt: base platform resources"
+        "platform/fluid: base platform resources"
+        "app: *"
+    )
     local wrong
-    wrong=$( { grep -Hn '#include "' src/base/*.h src/base/*.cpp | grep -v '#include "base/';
-               grep -Hn '#include "' src/platform/*.h src/platform/*.cpp |
-                   grep -Ev '#include "(base|platform)/'; } || true)
+    wrong=$(find src \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z |
+        xargs -0 grep -Hn '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' |
+        awk -v table="$(printf '%s\n' "${rows[@]}")" '
+            BEGIN {
+                n = split(table, lines, "\n")
+                for (i = 1; i <= n; i++) {
+                    if (split(lines[i], parts, ":") < 1 || parts[1] == "") continue
+                    folders[parts[1]] = 1
+                    allowed[parts[1]] = " " parts[1] " " parts[2] " "
+                }
+            }
+            function folder_of(path,   best, f) {
+                best = ""
+                for (f in folders)
+                    if (index(path, f "/") == 1 && length(f) > length(best)) best = f
+                return best
+            }
+            {
+                split($0, at, ":")
+                file = at[1]; line = at[2]
+                match($0, /"[^"]+"/)
+                target = substr($0, RSTART + 1, RLENGTH - 2)
+                from = folder_of(substr(file, 5))
+                to = folder_of(target)
+                if (from == "") print file ":" line ": its folder has no row in the layers"
+                else if (to == "") print file ":" line ": \"" target "\" names no folder of src/"
+                else if (index(allowed[from], " * ") == 0 && index(allowed[from], " " to " ") == 0)
+                    print file ":" line ": " from "/ may not include " target
+            }' || true)
     if [ -n "$wrong" ]; then
         echo "Includes against the layers:" >&2
         echo "$wrong" | sed 's/^/  /' >&2
@@ -62,6 +102,7 @@ tabrella_check_layers() {
     fi
 }
 
+# Fails, naming the files, when a C++ source differs from what .clang-format makes of it.
 tabrella_check_format() {
     local unformatted
     unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -o '^[^:]*:[0-9]*:[0-9]*: warning' | cut -d: -f1 | sort -u || true)

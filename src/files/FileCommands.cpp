@@ -3,12 +3,11 @@
 #include <algorithm>
 
 #include "files/FileDialogs.h"
-#include "files/FileMessage.h"
 #include "files/ScoreFile.h"
+#include "resources/FileMessage.h"
 #include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
-#include "sound/Tuning.h"
 
 namespace tabrella {
 namespace {
@@ -112,7 +111,7 @@ void CTabrellaView::ResetView() {
 void CTabrellaView::OnFileNew() {
     if (!SavePromptAllows()) return;
     ResetView();
-    Settings() = NewScoreSettings();
+    Settings() = ScoreSettings{};
     m_services.window.Invalidate();
     SetDocumentFile({}, true);
 }

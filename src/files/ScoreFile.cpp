@@ -9,10 +9,9 @@
 
 #include "base/AtomicFile.h"
 #include "base/FileRead.h"
-#include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
-#include "sound/Tuning.h"
+#include "score/TuningTable.h"
 
 namespace tabrella {
 namespace {
@@ -248,7 +247,7 @@ ScoreFileRead ReadScoreFile(std::string_view path) {
     }
     ScoreFileContent content = ParseScoreFile(bytes);
     if (content.notAScore) {
-        return {FileError{std::string(path), res::Sjis(res::FileTxt::NotAScore)}, {}};
+        return {FileError{std::string(path), FileFault::NotAScore}, {}};
     }
     return {std::nullopt, std::move(content)};
 }

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "resources/TuningNames.h"
 #include "score/ScoreDefaults.h"
+#include "score/TuningTable.h"
 
 namespace tabrella {
 
@@ -16,7 +16,7 @@ namespace tabrella {
 // starts from it and keeps it for every field a file lacks.
 struct StoredSettings {
     std::string m_title;  // Shift-JIS; empty: no title
-    std::string m_tuningName = res::TuningNames()[score_defaults::kTuningIndex];  // Shift-JIS
+    std::string m_tuningName = TuningTable()[score_defaults::kTuningIndex].name;  // Shift-JIS
     std::uint8_t m_otsuFlag = score_defaults::kOtsuFlag;                          // 1: 乙 off
     int m_baseTone = score_defaults::kBaseTone;
     int m_tempo = score_defaults::kTempo;
@@ -24,12 +24,11 @@ struct StoredSettings {
     friend bool operator==(const StoredSettings&, const StoredSettings&) = default;
 };
 
-// The stored settings and what the tuning derives from them. The pitches come from the
-// tuning table (NewScoreSettings in sound/Tuning.h gives a new score's).
+// The stored settings and what the tuning derives from them. Default-made, a new score's.
 struct ScoreSettings : StoredSettings {
     int m_tuningIndex = score_defaults::kTuningIndex;
-    std::array<int, 14> m_pitch{};  // MIDI note of each string index 0..13
-    std::string m_baseToneLabel;    // Shift-JIS; empty until the tuning command fills it
+    std::array<int, 14> m_pitch = NewScorePitches();  // MIDI note of each string index 0..13
+    std::string m_baseToneLabel;  // Shift-JIS; empty until the tuning command fills it
 
     friend bool operator==(const ScoreSettings&, const ScoreSettings&) = default;
 };

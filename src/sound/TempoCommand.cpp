@@ -2,7 +2,7 @@
 // The tempo command and its dialog.
 #include "resources/DialogResources.h"
 #include "score/CTabrellaView.h"
-#include "sound/Tempo.h"
+#include "score/Tempo.h"
 #include "sound/TempoDialog.h"
 
 namespace tabrella {

@@ -10,16 +10,15 @@
 #include <sstream>
 #include <tuple>
 
+#include "exchange/Arrangement.h"
 #include "exchange/MelodyReader.h"
 #include "exchange/MusicXmlWriter.h"
 #include "files/FileDialogs.h"
-#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
-#include "resources/ImportTexts.h"
-#include "sound/Arrangement.h"
-#include "sound/Tuning.h"
+#include "resources/FileMessage.h"
+#include "score/TuningTable.h"
 #include "support/CellPrinting.h"
 #include "support/MidiBytes.h"
 #include "support/ViewHarness.h"
@@ -147,7 +146,7 @@ TEST(Import, OurOwnExportsComeBackNoteForNoteInTheirTuning) {
         const std::optional<FileError> error =
             imported.Import(file, {o.m_tuningIndex, o.m_baseTone, o.m_otsuFlag == 0, ""});
         if (sounded.empty()) {
-            EXPECT_EQ(error, (FileError{file, res::Sjis(res::ImportTxt::NoNotes)}));
+            EXPECT_EQ(error, (FileError{file, FileFault::NoNotes}));
             continue;
         }
         ASSERT_FALSE(error) << ReasonText(*error);

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <random>
 
-#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
+#include "resources/FileMessage.h"
 #include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "support/ViewHarness.h"

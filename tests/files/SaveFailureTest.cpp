@@ -13,11 +13,11 @@
 #include <cerrno>
 
 #include "base/AtomicFile.h"
-#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
+#include "resources/FileMessage.h"
 #include "resources/KeyCodes.h"
 #include "support/ViewHarness.h"
 
@@ -74,7 +74,8 @@ TEST_F(SaveFailure, AReadOnlyFolderKeepsTheOldFile) {
         GTEST_SKIP() << "permissions do not stop this user from writing (running as root)";
     }
     v().OnCommand(cmd::kSave);
-    ExpectMessage(path, EACCES);
+    // The folder refused, not the file: the message names the folder.
+    ExpectMessage(dir.path(), EACCES, S("このフォルダに新しいファイルを作れません: "));
     EXPECT_EQ(ReadBytes(path), oldBytes);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"mine.tbr"});
     EXPECT_EQ(v().Modified(), 1);

@@ -21,16 +21,16 @@
 #include <vector>
 
 #include "files/FileDialogs.h"
-#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
+#include "resources/FileMessage.h"
 #include "score/CommandTable.h"
 #include "score/RangeDialogs.h"
+#include "score/TuningTable.h"
 #include "sound/PlaySpeedDialog.h"
 #include "sound/TempoDialog.h"
-#include "sound/Tuning.h"
 #include "sound/TuningDialog.h"
 #include "support/OpenPathCheck.h"
 #include "support/ViewHarness.h"

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "base/Sjis.h"
-#include "sound/Tuning.h"
+#include "score/TuningTable.h"
 #include "sound/TuningDialog.h"
 #include "support/ViewHarness.h"
 

@@ -8,11 +8,11 @@
 #include <optional>
 #include <sstream>
 
-#include "files/FileMessage.h"
 #include "files/ScoreFile.h"
+#include "resources/FileMessage.h"
 #include "resources/FileTexts.h"
 #include "score/CTabrellaView.h"
-#include "sound/Tuning.h"
+#include "score/TuningTable.h"
 #include "support/FakePlatform.h"
 #include "support/MidiBytes.h"
 
