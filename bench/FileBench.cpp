@@ -34,6 +34,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/Sjis.h"
+#include "exchange/Arrangement.h"
 #include "exchange/MelodyReader.h"
 #include "exchange/MusicXmlWriter.h"
 #include "files/ScoreFile.h"
@@ -44,7 +45,6 @@
 #include "resources/KeyCodes.h"
 #include "score/CTabrellaView.h"
 #include "score/RangeDialogs.h"
-#include "sound/Arrangement.h"
 #include "support/ViewHarness.h"
 
 namespace tabrella {

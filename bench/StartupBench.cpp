@@ -446,7 +446,7 @@ BENCHMARK(BM_KeyToPixels)
 
 // A score of 2999 used cells: chords, pressed strings, split cells and rests.
 std::string WriteFullScore(const std::string& folder) {
-    ScoreFileContent content = ScoreFileContent::Defaults();
+    ScoreFileContent content;
     for (int k = 1; k <= kLastCellIndex; ++k) {
         ScoreCell cell;
         const int s = (k * 7) % 13 + 1;

@@ -53,19 +53,54 @@ tabrella_configure_and_build() {
     cmake --build "$1" -j "$(nproc)"
 }
 
-# Fails, naming the lines, when an include goes against the layers. They include downwards
-# only: src/base nothing of the editor; the platform interfaces nothing but themselves and
-# src/base; of the sources, only src/app includes the adapters (src/qt on Qt, src/fluid on
-# FluidSynth), which do not include each other. Tests and benchmarks may include anything.
+# The folders of src/ include one way, from the bottom up: each may include its own files
+# and those of the folders in its row. Fails, naming the file and line, on any other include.
 tabrella_check_layers() {
+    # A folder, then the folders below it that it may include ("*": any). A file belongs to
+    # the longest folder that holds it, and so does an include's path.
+    local rows=(
+        "base:"
+        "platform: base"
+        "resources: base platform"
+        "score: base platform resources"
+        "render: base platform resources score"
+        "sound: base platform resources score"
+        "exchange: base platform resources score"
+        "files: base platform resources score exchange"
+        "qt: base platform resources"
+        "fluid: base platform resources"
+        "app: *"
+    )
     local wrong
-    wrong=$( { grep -Hn '#include "' src/base/*.h src/base/*.cpp | grep -v '#include "base/';
-               grep -Hn '#include "' src/platform/*.h src/platform/*.cpp |
-                   grep -Ev '#include "(base|platform)/';
-               grep -rHn --include='*.h' --include='*.cpp' '#include "qt/' src |
-                   grep -Ev '^src/(qt|app)/';
-               grep -rHn --include='*.h' --include='*.cpp' '#include "fluid/' src |
-                   grep -Ev '^src/(fluid|app)/'; } || true)
+    wrong=$(find src \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z |
+        xargs -0 grep -Hn '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' |
+        awk -v table="$(printf '%s\n' "${rows[@]}")" '
+            BEGIN {
+                n = split(table, lines, "\n")
+                for (i = 1; i <= n; i++) {
+                    if (split(lines[i], parts, ":") < 1 || parts[1] == "") continue
+                    folders[parts[1]] = 1
+                    allowed[parts[1]] = " " parts[1] " " parts[2] " "
+                }
+            }
+            function folder_of(path,   best, f) {
+                best = ""
+                for (f in folders)
+                    if (index(path, f "/") == 1 && length(f) > length(best)) best = f
+                return best
+            }
+            {
+                split($0, at, ":")
+                file = at[1]; line = at[2]
+                match($0, /"[^"]+"/)
+                target = substr($0, RSTART + 1, RLENGTH - 2)
+                from = folder_of(substr(file, 5))
+                to = folder_of(target)
+                if (from == "") print file ":" line ": its folder has no row in the layers"
+                else if (to == "") print file ":" line ": \"" target "\" names no folder of src/"
+                else if (index(allowed[from], " * ") == 0 && index(allowed[from], " " to " ") == 0)
+                    print file ":" line ": " from "/ may not include " target
+            }' || true)
     if [ -n "$wrong" ]; then
         echo "Includes against the layers:" >&2
         echo "$wrong" | sed 's/^/  /' >&2

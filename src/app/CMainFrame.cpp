@@ -245,7 +245,7 @@ void CMainFrame::UpdateStatus() {
     const bool hint = view.LastUsedCell() == 0 && !m_prompting;
     if (hint) m_hintPane->setText(KeyHint(qt::CurrentKeyboardLayout()));
     m_hintPane->setVisible(hint);
-    setWindowModified(view.m_modified != 0);
+    setWindowModified(view.Modified());
 }
 
 void CMainFrame::SendCommand(int id) {

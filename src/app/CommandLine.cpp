@@ -20,10 +20,10 @@
 #include "app/CMainFrame.h"
 #include "base/AtomicFile.h"
 #include "exchange/ExchangeModule.h"
-#include "files/FileMessage.h"
 #include "fluid/ModuleSound.h"
 #include "qt/QtSettings.h"
 #include "qt/QtText.h"
+#include "resources/FileMessage.h"
 #include "resources/Language.h"
 #include "resources/Texts.h"
 
@@ -71,25 +71,140 @@ std::optional<FileError> WritePng(const QImage& picture, const QString& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!picture.save(&buffer, "PNG")) return FileError{ViewPath(path), "cannot encode the image"};
+    if (!picture.save(&buffer, "PNG")) return FileError{ViewPath(path), FileFault::ImageNotEncoded};
     return WriteOutput(path, bytes);
 }
 
 // The printer writes only to a named file: it prints into a private folder first.
 std::optional<FileError> WritePdf(CTabrellaView& view, const QString& path) {
     QTemporaryDir folder;
-    if (!folder.isValid()) return FileError{ViewPath(path), qt::ToSjis(folder.errorString())};
+    if (!folder.isValid()) {
+        return ForeignFileError(ViewPath(path), qt::ToSjis(folder.errorString()));
+    }
     const QString printed = folder.filePath(QStringLiteral("page.pdf"));
     if (const QString error = PrintToPdf(view, printed); !error.isEmpty()) {
-        return FileError{ViewPath(path), qt::ToSjis(error)};
+        return ForeignFileError(ViewPath(path), qt::ToSjis(error));
     }
     QFile file(printed);
     if (!file.open(QIODevice::ReadOnly)) {
-        return FileError{ViewPath(path), qt::ToSjis(file.errorString())};
+        return ForeignFileError(ViewPath(path), qt::ToSjis(file.errorString()));
     }
     return WriteOutput(path, file.readAll());
 }
 
+// The program's description and the options every program has.
+void DescribeProgram(QCommandLineParser& parser, bool english) {
+    parser.setApplicationDescription(
+        QStringLiteral("Koto score editor (%1). Without options it opens the editor, "
+                       "on FILE when one is named.")
+            .arg(english ? QStringLiteral("Tabrella") : QStringLiteral("タブレラ")));
+    parser.addHelpOption();
+    parser.addVersionOption();
+}
+
+// What batch work writes from the score.
+struct OutputOptions {
+    QCommandLineOption exportMidi{
+        "export-midi", "Write the MIDI file that exporting FILE would write.", "OUT.mid"};
+    QCommandLineOption exportAudio{
+        "export-audio",
+        "Render what exporting FILE as MIDI would write into audio: WAV, FLAC or Ogg Vorbis "
+        "by the extension.",
+        "OUT.wav"};
+    QCommandLineOption exportMusicXml{
+        "export-musicxml", "Write FILE as MusicXML: compressed for .mxl, plain for .musicxml.",
+        "OUT.musicxml"};
+    QCommandLineOption renderPng{
+        "render-png", "Draw the page of FILE, as the window shows it after opening, into a PNG.",
+        "OUT.png"};
+    QCommandLineOption printPdf{"print-pdf", "Print every page of FILE into an A4 PDF.", "OUT.pdf"};
+    QCommandLineOption zoom{"zoom", "Zoom in percent for --render-png (default 120).", "N", "120"};
+};
+
+// --import and what it lets the user fix of the arrangement. The English help names the
+// tunings and tones with their readings, for those who cannot read them.
+struct ImportOptions {
+    explicit ImportOptions(bool english)
+        : tuning("tuning",
+                 QStringLiteral("For --import: the tuning, row 0 to 7 of the tuning table "
+                                "(0: 平調子%1).")
+                     .arg(english ? QStringLiteral(", Hirajōshi") : QString()),
+                 "N"),
+          base("base",
+               english ? QStringLiteral("For --import: the base tone, 1 (壱越, Ichikotsu) to 12 "
+                                        "(上無, Kamimu); 3 is 平調 (Hyōjō).")
+                       : QStringLiteral(
+                             "For --import: the base tone, 1 (壱越) to 12 (上無); 3 is 平調."),
+               "B"),
+          otsu("otsu", QStringLiteral("For --import: tune with 乙%1.")
+                           .arg(english ? QStringLiteral(" (otsu, the base tone an octave lower)")
+                                        : QString())) {}
+
+    QCommandLineOption importTo{
+        "import",
+        "Arrange the melody of FILE, a MIDI (format 0 or 1) or MusicXML file, for the koto and "
+        "write it as a score; the other outputs then show that score. What was placed goes to "
+        "standard error.",
+        "OUT.tbr"};
+    QCommandLineOption tuning;
+    QCommandLineOption base;
+    QCommandLineOption otsu;
+    QCommandLineOption track{
+        "track",
+        "For --import: read only this track (its number from 1, or its name), this MIDI channel "
+        "(ch1 to ch16), or this MusicXML part (its number or name).",
+        "T"};
+};
+
+QCommandLineOption LanguageOption() {
+    return {"lang",
+            "The language of the menus, dialogs and messages: ja (Japanese) or en (English). "
+            "Without it, the one chosen in the View menu, else the locale's.",
+            "ja|en"};
+}
+
+// The language itself is chosen before the parser runs (its help is in that language);
+// here only a wrong value is refused.
+void CheckLanguage(const QCommandLineParser& parser, const QCommandLineOption& lang) {
+    if (parser.isSet(lang) && !res::LanguageOfCode(parser.value(lang).toStdString())) {
+        UsageError("--lang takes ja or en");
+    }
+}
+
+void ReadOutputs(const QCommandLineParser& parser, const OutputOptions& o, CommandLine& line) {
+    line.exportMidi = parser.value(o.exportMidi);
+    line.exportAudio = parser.value(o.exportAudio);
+    line.exportMusicXml = parser.value(o.exportMusicXml);
+    line.renderPng = parser.value(o.renderPng);
+    line.printPdf = parser.value(o.printPdf);
+    bool zoomOk = false;
+    line.zoom = parser.value(o.zoom).toInt(&zoomOk);
+    if (!zoomOk || line.zoom < 10 || line.zoom > 1000) {
+        UsageError("--zoom takes a percentage from 10 to 1000");
+    }
+}
+
+void ReadImport(const QCommandLineParser& parser, const ImportOptions& o, CommandLine& line) {
+    line.importTo = parser.value(o.importTo);
+    const bool arranged = parser.isSet(o.tuning) || parser.isSet(o.base) || parser.isSet(o.otsu) ||
+                          parser.isSet(o.track);
+    if (arranged && line.importTo.isEmpty()) {
+        UsageError("--tuning, --base, --otsu and --track go with --import");
+    }
+    if (parser.isSet(o.tuning))
+        line.importChoice.tuning = NumberIn(parser.value(o.tuning), 0, 7, "--tuning");
+    if (parser.isSet(o.base))
+        line.importChoice.baseTone = NumberIn(parser.value(o.base), 1, 12, "--base");
+    if (parser.isSet(o.otsu)) line.importChoice.otsu = true;
+    line.importChoice.track = qt::ToSjis(parser.value(o.track));
+}
+
+void ReadScoreFile(const QCommandLineParser& parser, CommandLine& line) {
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) UsageError("name at most one score file");
+    if (!files.isEmpty()) line.file = files.first();
+    if (line.Batch() && line.file.isEmpty()) UsageError("batch work needs the score file to read");
+}
 }  // namespace
 
 bool WantsNoWindow(int argc, char** argv) {
@@ -107,100 +222,24 @@ bool WantsNoWindow(int argc, char** argv) {
 }
 
 CommandLine ParseCommandLine(const QApplication& application) {
-    QCommandLineParser parser;
-    // The English help names the tunings and tones with their readings, for those who
-    // cannot read them.
     const bool english = res::CurrentLanguage() == res::Language::English;
-    parser.setApplicationDescription(
-        QStringLiteral("Koto score editor (%1). Without options it opens the editor, "
-                       "on FILE when one is named.")
-            .arg(english ? QStringLiteral("Tabrella") : QStringLiteral("タブレラ")));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption exportMidi(
-        "export-midi", "Write the MIDI file that exporting FILE would write.", "OUT.mid");
-    const QCommandLineOption exportAudio(
-        "export-audio",
-        "Render what exporting FILE as MIDI would write into audio: WAV, FLAC or Ogg Vorbis "
-        "by the extension.",
-        "OUT.wav");
-    const QCommandLineOption exportMusicXml(
-        "export-musicxml", "Write FILE as MusicXML: compressed for .mxl, plain for .musicxml.",
-        "OUT.musicxml");
-    const QCommandLineOption renderPng(
-        "render-png", "Draw the page of FILE, as the window shows it after opening, into a PNG.",
-        "OUT.png");
-    const QCommandLineOption printPdf("print-pdf", "Print every page of FILE into an A4 PDF.",
-                                      "OUT.pdf");
-    const QCommandLineOption zoom("zoom", "Zoom in percent for --render-png (default 120).", "N",
-                                  "120");
-    const QCommandLineOption importOut(
-        "import",
-        "Arrange the melody of FILE, a MIDI (format 0 or 1) or MusicXML file, for the koto and "
-        "write it as a score; the other outputs then show that score. What was placed goes to "
-        "standard error.",
-        "OUT.tbr");
-    const QCommandLineOption tuning(
-        "tuning",
-        QStringLiteral("For --import: the tuning, row 0 to 7 of the tuning table (0: 平調子%1).")
-            .arg(english ? QStringLiteral(", Hirajōshi") : QString()),
-        "N");
-    const QCommandLineOption base(
-        "base",
-        english ? QStringLiteral("For --import: the base tone, 1 (壱越, Ichikotsu) to 12 (上無, "
-                                 "Kamimu); 3 is 平調 (Hyōjō).")
-                : QStringLiteral("For --import: the base tone, 1 (壱越) to 12 (上無); 3 is 平調."),
-        "B");
-    const QCommandLineOption otsu(
-        "otsu",
-        QStringLiteral("For --import: tune with 乙%1.")
-            .arg(english ? QStringLiteral(" (otsu, the base tone an octave lower)") : QString()));
-    const QCommandLineOption track(
-        "track",
-        "For --import: read only this track (its number from 1, or its name), this MIDI channel "
-        "(ch1 to ch16), or this MusicXML part (its number or name).",
-        "T");
-    const QCommandLineOption lang(
-        "lang",
-        "The language of the menus, dialogs and messages: ja (Japanese) or en (English). "
-        "Without it, the one chosen in the View menu, else the locale's.",
-        "ja|en");
-    parser.addOptions({exportMidi, exportAudio, exportMusicXml, renderPng, printPdf, zoom,
-                       importOut, tuning, base, otsu, track, lang});
+    QCommandLineParser parser;
+    DescribeProgram(parser, english);
+    const OutputOptions outputs;
+    const ImportOptions import(english);
+    const QCommandLineOption lang = LanguageOption();
+    parser.addOptions({outputs.exportMidi, outputs.exportAudio, outputs.exportMusicXml,
+                       outputs.renderPng, outputs.printPdf, outputs.zoom, import.importTo,
+                       import.tuning, import.base, import.otsu, import.track, lang});
     parser.addPositionalArgument(
         "file", "Score file (*.tbr, *.txt); for --import the file to import.", "[FILE]");
     parser.process(application);
 
-    if (parser.isSet(lang) && !res::LanguageOfCode(parser.value(lang).toStdString())) {
-        UsageError("--lang takes ja or en");
-    }
+    CheckLanguage(parser, lang);
     CommandLine line;
-    line.exportMidi = parser.value(exportMidi);
-    line.exportAudio = parser.value(exportAudio);
-    line.exportMusicXml = parser.value(exportMusicXml);
-    line.renderPng = parser.value(renderPng);
-    line.printPdf = parser.value(printPdf);
-    bool zoomOk = false;
-    line.zoom = parser.value(zoom).toInt(&zoomOk);
-    if (!zoomOk || line.zoom < 10 || line.zoom > 1000) {
-        UsageError("--zoom takes a percentage from 10 to 1000");
-    }
-    line.importTo = parser.value(importOut);
-    const bool arranged =
-        parser.isSet(tuning) || parser.isSet(base) || parser.isSet(otsu) || parser.isSet(track);
-    if (arranged && line.importTo.isEmpty()) {
-        UsageError("--tuning, --base, --otsu and --track go with --import");
-    }
-    if (parser.isSet(tuning))
-        line.importChoice.tuning = NumberIn(parser.value(tuning), 0, 7, "--tuning");
-    if (parser.isSet(base))
-        line.importChoice.baseTone = NumberIn(parser.value(base), 1, 12, "--base");
-    if (parser.isSet(otsu)) line.importChoice.otsu = true;
-    line.importChoice.track = qt::ToSjis(parser.value(track));
-    const QStringList files = parser.positionalArguments();
-    if (files.size() > 1) UsageError("name at most one score file");
-    if (!files.isEmpty()) line.file = files.first();
-    if (line.Batch() && line.file.isEmpty()) UsageError("batch work needs the score file to read");
+    ReadOutputs(parser, outputs, line);
+    ReadImport(parser, import, line);
+    ReadScoreFile(parser, line);
     return line;
 }
 

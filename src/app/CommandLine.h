@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QString>
 
-#include "sound/Arrangement.h"
+#include "exchange/Arrangement.h"
 
 namespace tabrella::app {
 

@@ -171,7 +171,7 @@ std::optional<FileError> ErrorOf(const Outcome& outcome, std::string_view path,
                                  const std::string& target) {
     if (!outcome.err) return std::nullopt;
     if (outcome.inFolder) {
-        return FileError{DirectoryOf(target), {}, outcome.err, true};
+        return FileError{DirectoryOf(target), FileFault::FolderNotWritable, outcome.err};
     }
     return MakeFileError(path, outcome.err);
 }

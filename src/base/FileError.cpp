@@ -5,6 +5,7 @@
 #include <locale.h>
 
 #include <cstring>
+#include <utility>
 
 #include "base/Sjis.h"
 
@@ -22,7 +23,12 @@ std::string SystemReason(int errnum) {
 }
 
 FileError MakeFileError(std::string_view path, int errnum) {
-    return {std::string(path), {}, errnum};
+    if (errnum == kNotRegularFile) return {std::string(path), FileFault::NotRegularFile};
+    return {std::string(path), FileFault::System, errnum};
+}
+
+FileError ForeignFileError(std::string_view path, std::string detail) {
+    return {std::string(path), FileFault::Foreign, 0, std::move(detail)};
 }
 
 }  // namespace tabrella

@@ -9,8 +9,6 @@
 namespace tabrella {
 namespace {
 
-// Converts with iconv, replacing each unconvertible or invalid input unit with `replacement`.
-// `inputUnit` tells how many bytes to skip for an invalid sequence (one character).
 // One converter per direction and thread, opened on first use: opening one costs far more
 // than converting a short text.
 class Converter {
@@ -33,6 +31,8 @@ class Converter {
     iconv_t m_cd;
 };
 
+// Converts with iconv, replacing each unconvertible or invalid input unit with `replacement`.
+// `skip` tells how many bytes to skip for an invalid sequence (one character).
 template <typename SkipFn>
 std::string Convert(Converter& converter, std::string_view input, std::string_view replacement,
                     SkipFn skip) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "files/FileDialogs.h"
-#include "files/FileMessage.h"
 #include "files/ScoreFile.h"
+#include "resources/FileMessage.h"
 #include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
@@ -41,6 +41,16 @@ void CTabrellaView::SetFileCaption() {
     }
 }
 
+void CTabrellaView::SetDocumentFile(const std::string& path, bool clean) {
+    m_filePath = path;
+    if (clean) {
+        m_history.MarkClean();
+    } else {
+        m_history.MarkUnsaved();
+    }
+    SetFileCaption();
+}
+
 std::optional<std::string> CTabrellaView::AskSavePath() {
     std::optional<std::string> path = m_services.dialogs.FileDialog(SaveRequest(m_title));
     if (path && path->empty()) return std::nullopt;
@@ -54,9 +64,7 @@ bool CTabrellaView::SaveTo(const std::string& path) {
         ShowFileError(m_services.dialogs, res::Sjis(res::FileTxt::SaveFailed), *error);
         return false;
     }
-    m_filePath = path;
-    m_history.MarkClean();
-    m_modified = 0;
+    SetDocumentFile(path, true);
     CSavedNoticeDialog notice;
     m_services.dialogs.DoModal(notice);
     return true;
@@ -70,7 +78,7 @@ bool CTabrellaView::SaveScore() {
         path = AskSavePath();
     }
     const bool written = path && SaveTo(*path);
-    SetFileCaption();
+    if (!written) SetFileCaption();
     return written;
 }
 
@@ -79,13 +87,13 @@ void CTabrellaView::OnFileSave() {
 }
 
 void CTabrellaView::OnFileSaveAs() {
-    if (std::optional<std::string> path = AskSavePath()) SaveTo(*path);
-    SetFileCaption();
+    const std::optional<std::string> path = AskSavePath();
+    if (!path || !SaveTo(*path)) SetFileCaption();
 }
 
 // True when the command may go on: nothing to save, the user declined, or it was saved.
 bool CTabrellaView::SavePromptAllows() {
-    if (m_modified == 0) return true;
+    if (!Modified()) return true;
     CSavePromptDialog prompt;
     const int answer = m_services.dialogs.DoModal(prompt);
     if (answer == CSavePromptDialog::kYes) return SaveScore();
@@ -97,20 +105,15 @@ void CTabrellaView::ResetView() {
     m_lastCell = 1;
     m_cells.fill(ScoreCell{});
     m_fontFace = m_defaultFontFace;
-    m_modified = 0;
     m_history.Clear();
 }
 
 void CTabrellaView::OnFileNew() {
     if (!SavePromptAllows()) return;
     ResetView();
-    SetDefaultTuning();
-    m_tempo = score_defaults::kTempo;
-    m_title.clear();
-    m_filePath.clear();
-    m_baseToneLabel.clear();
+    Settings() = ScoreSettings{};
     m_services.window.Invalidate();
-    m_services.window.SetCaption(res::Sjis(res::Txt::NewScoreCaption));
+    SetDocumentFile({}, true);
 }
 
 void CTabrellaView::OnFileOpen() {
@@ -130,11 +133,9 @@ void CTabrellaView::OpenNamedFile(const std::string& path) {
 std::optional<FileError> CTabrellaView::LoadScoreFile(const std::string& path) {
     ScoreFileRead read = ReadScoreFile(path);
     if (read.error) return read.error;
-    m_filePath = path;
-    SetFileCaption();
     ResetView();
+    SetDocumentFile(path, true);
     StoreScoreFileFields(read.content);
-    RecomputePitchesForLoad();
     m_services.window.Invalidate();
     return std::nullopt;
 }
@@ -144,7 +145,7 @@ void CTabrellaView::OpenFileAsked(const std::string& path) {
 }
 
 bool CTabrellaView::QueryClose() {
-    if (m_modified == 0 || m_closeConfirmed) return true;
+    if (!Modified() || m_closeConfirmed) return true;
     const int answer = m_services.dialogs.MessageBox(res::Sjis(res::Txt::ExitQuestion),
                                                      res::Sjis(res::Txt::AppTitle),
                                                      platform::MessageBoxKind::YesNoQuestion);

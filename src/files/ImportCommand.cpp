@@ -8,14 +8,14 @@
 
 #include "base/FileRead.h"
 #include "base/Sjis.h"
-#include "files/FileMessage.h"
+#include "exchange/Arrangement.h"
 #include "files/ScoreFile.h"
+#include "resources/FileMessage.h"
 #include "resources/ImportTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
-#include "sound/Arrangement.h"
-#include "sound/Tempo.h"
-#include "sound/Tuning.h"
+#include "score/Tempo.h"
+#include "score/TuningTable.h"
 
 namespace tabrella {
 namespace {
@@ -36,20 +36,20 @@ platform::FileDialogRequest ImportRequest() {
     return r;
 }
 
-std::string FaultText(platform::MelodyFault fault) {
+FileFault FaultOf(platform::MelodyFault fault) {
     switch (fault) {
         case platform::MelodyFault::UnknownKind:
-            return res::Sjis(ImportTxt::UnknownKind);
+            return FileFault::UnknownMelodyKind;
         case platform::MelodyFault::Unsupported:
-            return res::Sjis(ImportTxt::Unsupported);
+            return FileFault::UnsupportedMelody;
         case platform::MelodyFault::NoSuchTrack:
-            return res::Sjis(ImportTxt::NoSuchTrack);
+            return FileFault::NoSuchTrack;
         case platform::MelodyFault::Damaged:
         case platform::MelodyFault::NotLoaded:  // has words of its own
         case platform::MelodyFault::None:
             break;
     }
-    return res::Sjis(ImportTxt::Damaged);
+    return FileFault::DamagedMelody;
 }
 
 // A file's title as the score keeps it: one word, cut at the end of a character.
@@ -92,29 +92,27 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
     if (const int err = ReadRegularFile(path, bytes, kMaxImportBytes)) {
         return MakeFileError(path, err);
     }
-    if (!m_services.melody) return FileError{path, res::Sjis(ImportTxt::NoReader)};
+    if (!m_services.melody) return FileError{path, FileFault::NoMelodyReader};
     const platform::MelodyRead read = m_services.melody->Read(bytes, choice.track);
     if (read.fault == platform::MelodyFault::NotLoaded) {
-        return FileError{path, m_services.melody->Failure()};
+        return ForeignFileError(path, m_services.melody->Failure());
     }
-    if (read.fault != platform::MelodyFault::None) return FileError{path, FaultText(read.fault)};
+    if (read.fault != platform::MelodyFault::None) return FileError{path, FaultOf(read.fault)};
     const Arrangement a = Arrange(read.melody, choice);
-    if (a.placed == 0) return FileError{path, res::Sjis(ImportTxt::NoNotes)};
+    if (a.placed == 0) return FileError{path, FileFault::NoNotes};
 
-    m_filePath.clear();
-    SetFileCaption();
     ResetView();
+    SetDocumentFile({}, false);
     std::copy(a.cells.begin(), a.cells.end(), m_cells.begin() + 1);
     m_lastCell = std::max(LastUsedCell(), 1);
-    m_title = TitleOf(read.melody.title);
-    m_tempo = TempoOf(read.melody.tempo);
-    m_tuningName = TuningTable()[static_cast<std::size_t>(a.tuning)].name;
-    m_baseTone = a.baseTone;
-    m_otsuFlag = a.otsu ? 0 : 1;
+    StoredSettings stored;
+    stored.m_title = TitleOf(read.melody.title);
+    stored.m_tuningName = TuningTable()[static_cast<std::size_t>(a.tuning)].name;
+    stored.m_otsuFlag = a.otsu ? 0 : 1;
+    stored.m_baseTone = a.baseTone;
+    stored.m_tempo = TempoOf(read.melody.tempo);
     // The pitches the arrangement used: those the score has once saved and opened again.
-    RecomputePitchesForLoad();
-    m_history.MarkUnsaved();
-    m_modified = 1;
+    LoadSettings(stored);
     m_services.window.Invalidate();
 
     char text[512];

@@ -9,10 +9,9 @@
 
 #include "base/AtomicFile.h"
 #include "base/FileRead.h"
-#include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
-#include "sound/Tuning.h"
+#include "score/TuningTable.h"
 
 namespace tabrella {
 namespace {
@@ -176,12 +175,6 @@ void ParseCells(WordReader& words, ScoreFileContent& c) {
 }
 }  // namespace
 
-ScoreFileContent ScoreFileContent::Defaults() {
-    ScoreFileContent c;
-    c.tuningName = TuningTable()[score_defaults::kTuningIndex].name;
-    return c;
-}
-
 std::int32_t WordValue(std::string_view word) {
     return ValueOf(word.data(), word.data() + word.size());
 }
@@ -189,20 +182,21 @@ std::int32_t WordValue(std::string_view word) {
 std::string FormatScoreFile(const ScoreFileContent& c) {
     std::string out;
     // Most cell lines of a real score are 14 to 24 bytes long.
-    out.reserve(c.cells.size() * 24 + c.title.size() + c.tuningName.size() + 64);
+    const StoredSettings& s = c.settings;
+    out.reserve(c.cells.size() * 24 + s.m_title.size() + s.m_tuningName.size() + 64);
     AppendCellLines(out, c.cells);
     out += kTitleWord;
     out += ' ';
-    if (c.title.empty()) {
+    if (s.m_title.empty()) {
         out += kNoTitleWord;
         out += ' ';
     } else {
-        out += c.title;
+        out += s.m_title;
     }
     out += kLineEnd;
-    out += c.tuningName;
+    out += s.m_tuningName;
     out += kLineEnd;
-    for (int value : {int{c.otsuFlag}, c.baseTone, c.tempo}) {
+    for (int value : {int{s.m_otsuFlag}, s.m_baseTone, s.m_tempo}) {
         AppendNumber(out, value);
         out += kLineEnd;
     }
@@ -210,24 +204,25 @@ std::string FormatScoreFile(const ScoreFileContent& c) {
 }
 
 ScoreFileContent ParseScoreFile(std::string_view bytes) {
-    ScoreFileContent c = ScoreFileContent::Defaults();
+    ScoreFileContent c;
+    StoredSettings& s = c.settings;
     // A record takes 14 bytes at the least; the guess only spares the vector its growing.
     c.cells.reserve(std::min<std::size_t>(bytes.size() / 14 + 1, kLastCellIndex));
     WordReader words(bytes);
     ParseCells(words, c);
     // After the first "Title" the reader no longer looks for that word.
-    if (auto w = words.Next()) c.title = *w == kNoTitleWord ? std::string() : std::string(*w);
-    if (auto w = words.Next()) c.tuningName = std::string(*w);
-    if (auto w = words.Next()) c.otsuFlag = WordValue(*w) == 1 ? 1 : 0;
+    if (auto w = words.Next()) s.m_title = *w == kNoTitleWord ? std::string() : std::string(*w);
+    if (auto w = words.Next()) s.m_tuningName = std::string(*w);
+    if (auto w = words.Next()) s.m_otsuFlag = WordValue(*w) == 1 ? 1 : 0;
     // A base tone names one of the twelve pitches (0: none) and the tempo divides time;
     // a value the program cannot use counts as missing.
     if (auto w = words.Next()) {
         const std::int32_t b = WordValue(*w);
-        if (b >= 0 && b <= kBaseToneCount) c.baseTone = b;
+        if (b >= 0 && b <= kBaseToneCount) s.m_baseTone = b;
     }
     if (auto w = words.Next()) {
         const std::int32_t t = WordValue(*w);
-        if (t > 0) c.tempo = t;
+        if (t > 0) s.m_tempo = t;
     }
     return c;
 }
@@ -252,7 +247,7 @@ ScoreFileRead ReadScoreFile(std::string_view path) {
     }
     ScoreFileContent content = ParseScoreFile(bytes);
     if (content.notAScore) {
-        return {FileError{std::string(path), res::Sjis(res::FileTxt::NotAScore)}, {}};
+        return {FileError{std::string(path), FileFault::NotAScore}, {}};
     }
     return {std::nullopt, std::move(content)};
 }
@@ -263,11 +258,7 @@ ScoreFileContent CTabrellaView::ScoreFileFields() const {
     ScoreFileContent c;
     const int last = std::min(m_lastCell, kLastCellIndex);
     if (last >= 1) c.cells.assign(m_cells.begin() + 1, m_cells.begin() + 1 + last);
-    c.title = m_title;
-    c.tuningName = m_tuningName;
-    c.otsuFlag = m_otsuFlag;
-    c.baseTone = m_baseTone;
-    c.tempo = m_tempo;
+    c.settings = Settings();
     return c;
 }
 
@@ -281,11 +272,7 @@ void CTabrellaView::StoreScoreFileFields(const ScoreFileContent& c) {
     }
     // The redraw that follows a load recomputes the end from the cells.
     m_lastCell = std::min(c.records + 1, kLastCellIndex);
-    m_title = c.title;
-    m_tuningName = c.tuningName;
-    m_otsuFlag = c.otsuFlag;
-    m_baseTone = c.baseTone;
-    m_tempo = c.tempo;
+    LoadSettings(c.settings);
 }
 
 }  // namespace tabrella

@@ -11,7 +11,7 @@
 
 #include "base/FileError.h"
 #include "score/ScoreCell.h"
-#include "score/ScoreDefaults.h"
+#include "score/ScoreSettings.h"
 
 namespace tabrella {
 
@@ -22,17 +22,11 @@ struct ScoreFileContent {
     std::vector<ScoreCell> cells;
     // Complete records the reader found, those past cell 2999 included.
     int records = 0;
-    std::string title;  // empty: no title (the word NULL in the file)
-    std::string tuningName;
-    std::uint8_t otsuFlag = score_defaults::kOtsuFlag;
-    int baseTone = score_defaults::kBaseTone;
-    int tempo = score_defaults::kTempo;
+    // A new score's where the file has no word for them; an empty title is the word NULL.
+    StoredSettings settings;
     // A word of the cell section is not an integer: whatever the file is, it is no score,
     // and saving over it would destroy it.
     bool notAScore = false;
-
-    // What a new score has: the values of the fields a file that ends early lacks.
-    static ScoreFileContent Defaults();
 
     friend bool operator==(const ScoreFileContent&, const ScoreFileContent&) = default;
 };

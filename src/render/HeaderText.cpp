@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "resources/Texts.h"
+#include "score/CTabrellaView.h"
 
 namespace tabrella {
 
@@ -30,6 +31,16 @@ void DrawTitle(platform::IDrawSurface& s, const PageGeometry& g, const std::stri
                bool printer) {
     s.SelectFont(TitleFont());
     DrawVertical(s, title, [&](int j) { return g.TitleAnchor(j, printer); });
+}
+
+void CTabrellaView::PaintTitleNow() {
+    std::unique_ptr<platform::IDrawSurface> surface = m_services.window.GetSurface(false);
+    surface->SetTransparentText();
+    SetUpScreenMapping(*surface);
+    DrawTitle(*surface, PageGeometry::Of(*this), m_title, false);
+    // Drawing over the old title leaves the tail of a longer one; the next paint pass
+    // draws the page afresh.
+    m_services.window.Invalidate();
 }
 
 }  // namespace tabrella

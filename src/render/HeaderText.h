@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The header texts drawn down the side of the page. Shared by the page drawing and by the
-// title command, which paints a new title at once.
+// The header texts drawn down the side of the page. The title is drawn by the page drawing
+// and also at once when the title command changes it (CTabrellaView::PaintTitleNow).
 #include <functional>
 #include <string>
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The geometry of one page of vertical tablature in logical units (0.1 mm, y up).
-#include <array>
 
 #include "platform/DrawSurface.h"
 
@@ -56,8 +55,5 @@ ScreenExtents ZoomedExtents(int viewportExtX, int viewportExtY, int zoom);
 
 inline constexpr int kWindowExtX = 1000;
 inline constexpr int kWindowExtY = 600;
-
-// The zoom levels of the menu, smallest first.
-inline constexpr std::array<int, 7> kZoomLevels = {80, 90, 100, 120, 150, 200, 300};
 
 }  // namespace tabrella

@@ -5,6 +5,7 @@
 #include "render/PageLayout.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
+#include "score/ZoomLevels.h"
 
 namespace tabrella {
 namespace {
@@ -14,6 +15,22 @@ using platform::ScrollRequest;
 
 constexpr int kLineStep = 3;
 constexpr int kPageStep = 60;
+
+// The page on the screen at 100 %, in pixels: the span the scroll bars move across.
+constexpr int kPageHeightPixels = 600;
+constexpr int kPageWidthPixels = 500;
+// A bar's range is its page (the viewport's extent at 100 %) times the zoomed page's span in
+// client heights (widths). That ratio is an integer division, so it is taken in tenths to
+// keep one more digit.
+constexpr int kRatioTenths = 10;
+
+int ZoomedPagePixels(ScrollBar bar, int zoom) {
+    return (bar == ScrollBar::Vertical ? kPageHeightPixels : kPageWidthPixels) * zoom / 100;
+}
+
+int ScrollRangeMax(int barPage, int zoom, int pagePixels, int clientPixels) {
+    return barPage * zoom * (kRatioTenths * pagePixels / clientPixels) / (kRatioTenths * 100);
+}
 
 }  // namespace
 
@@ -33,10 +50,12 @@ void CTabrellaView::SetUpScreenMapping(platform::IDrawSurface& s) {
 
 void CTabrellaView::SetScrollRanges(platform::ClientSize client) {
     if (client.width <= 0 || client.height <= 0) return;
-    const int vMax = 120 * m_zoom * (6000 / client.height) / 1000;
-    const int hMax = 220 * m_zoom * (5000 / client.width) / 1000;
-    m_services.window.SetScrollRange(ScrollBar::Vertical, 0, vMax, -m_viewportExtY);
-    m_services.window.SetScrollRange(ScrollBar::Horizontal, 0, hMax, m_viewportExtX);
+    const int vPage = -m_viewportExtY;
+    const int hPage = m_viewportExtX;
+    const int vMax = ScrollRangeMax(vPage, m_zoom, kPageHeightPixels, client.height);
+    const int hMax = ScrollRangeMax(hPage, m_zoom, kPageWidthPixels, client.width);
+    m_services.window.SetScrollRange(ScrollBar::Vertical, 0, vMax, vPage);
+    m_services.window.SetScrollRange(ScrollBar::Horizontal, 0, hMax, hPage);
 }
 
 void CTabrellaView::OnZoom(int percent) {
@@ -62,12 +81,10 @@ void CTabrellaView::KeepScrollInRange(platform::ClientSize client) {
         const int maxPos = std::max(info.max - info.page + 1, 0);
         int& pos = vertical ? m_vScrollPos : m_hScrollPos;
         int& org = vertical ? m_scrollOrgY : m_scrollOrgX;
-        const int clientExtent = vertical ? client.height : client.width;
-        const int content = (vertical ? 600 : 500) * m_zoom / 100;
         pos = std::clamp(pos, 0, maxPos);
         // The origin the position stands for at this zoom, as dragging the thumb there
         // gives it: scrolling back then ends exactly at the page's edge.
-        org = maxPos > 0 ? -pos * ((content - clientExtent) / maxPos + 1) : 0;
+        org = -pos * ScrollUnitPixels(bar);
         m_services.window.SetScrollPos(bar, pos);
     }
 }
@@ -111,8 +128,8 @@ int CTabrellaView::ScrollUnitPixels(ScrollBar bar) const {
     const platform::ClientSize client = m_services.window.GetClientSize();
     const int maxPos = info.max - info.page + 1;
     if (maxPos <= 0) return 0;
-    const int content = (vertical ? 600 : 500) * m_zoom / 100;
-    return (content - (vertical ? client.height : client.width)) / maxPos + 1;
+    const int clientPixels = vertical ? client.height : client.width;
+    return (ZoomedPagePixels(bar, m_zoom) - clientPixels) / maxPos + 1;
 }
 
 int CTabrellaView::LinePixels(ScrollBar bar) const {

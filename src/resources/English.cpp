@@ -75,6 +75,7 @@ const Table<ExportTxt> kExportTexts = {
     "The MIDI data could not be made.",
     "Cannot load the MIDI and MusicXML module: ",
     "The MIDI and MusicXML module does not match this version of the program: ",
+    "The image could not be converted to PNG.",
 };
 
 const Table<SeqTxt> kSequencerTexts = {

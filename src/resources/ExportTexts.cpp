@@ -29,6 +29,7 @@ constexpr std::array<std::string_view, static_cast<size_t>(ExportTxt::Count)> kU
     "MIDIデータを作成できませんでした。",
     "MIDI・MusicXML モジュールを読み込めません: ",
     "MIDI・MusicXML モジュールの版がこのプログラムと合いません: ",
+    "画像をPNGに変換できませんでした。",
 };
 
 }  // namespace

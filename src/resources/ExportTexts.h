@@ -23,6 +23,7 @@ enum class ExportTxt {
     MidiFailed,           // MIDIデータを作成できませんでした。
     NoExchangeModule,     // MIDI・MusicXML モジュールを読み込めません:
     ExchangeModuleOther,  // MIDI・MusicXML モジュールの版がこのプログラムと合いません:
+    ImageNotEncoded,  // 画像をPNGに変換できませんでした。
     Count
 };
 

@@ -12,7 +12,6 @@ CTabrellaView::CTabrellaView(platform::Services services) : m_services(services)
     m_defaultFontFace = m_fontFace;
     m_lastBoxX = m_originX + (m_columnsPerPage - 1) * m_columnWidth;
     m_lastBoxY = m_originY;
-    SetDefaultTuning();
 }
 
 int CTabrellaView::LastUsedCell() const {

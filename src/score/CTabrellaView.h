@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The view owns every piece of editor state as plain fields. Its member operations live
-// in the subsystem folders, one topic per file:
-//   score/   KeyEntry.cpp, RangeEditing.cpp, CommandTable.cpp
-//   render/  DrawScore.cpp, Zoom.cpp
-//   files/   ScoreFile.cpp, FileCommands.cpp, ImportCommand.cpp, TitleCommand.cpp
-//   sound/   Tuning.cpp, MidiWriter.cpp, MidiExport.cpp, Playback.cpp, PlaySpeedCommand.cpp,
-//            TempoCommand.cpp
+// in the subsystem folders, one topic per file: KeyEntry.cpp and RangeEditing.cpp in
+// score/, DrawScore.cpp in render/, ScoreFile.cpp in files/, Playback.cpp in sound/ and
+// so on; each group of declarations below names its file.
 #include <array>
 #include <cstdint>
 #include <iosfwd>
@@ -20,7 +17,7 @@
 #include "platform/ViewEvents.h"
 #include "score/EditHistory.h"
 #include "score/ScoreCell.h"
-#include "score/ScoreDefaults.h"
+#include "score/ScoreSettings.h"
 
 namespace tabrella {
 
@@ -71,7 +68,7 @@ struct PageView {
     friend bool operator==(const PageView&, const PageView&) = default;
 };
 
-class CTabrellaView : public platform::IViewEvents, public PageView {
+class CTabrellaView : public platform::IViewEvents, public PageView, public ScoreSettings {
   public:
     explicit CTabrellaView(platform::Services services);
     ~CTabrellaView() override = default;
@@ -87,8 +84,8 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     int m_rangeEnd = 0;
     std::array<ScoreCell, kCellArraySize> m_clip{};  // entries 1..2999
     int m_clipCount = 0;
-    int m_modified = 0;  // follows m_history: 0 exactly at the state last saved or opened
     int m_lastCell = 1;
+    // The modified state is the history's: see Modified().
     EditHistory m_history;
 
     // ---- Page layout, zoom and scrolling (the rest in PageView) -----------------------
@@ -107,18 +104,15 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     // What the font dialog showed last: its size and style stay for the next time.
     platform::FontRecord m_fontChoice;
 
-    // ---- Files and title -------------------------------------------------------------
+    // ---- Files -----------------------------------------------------------------------
     std::string m_filePath;  // the file system's own name, never converted
-    std::string m_title;     // Shift-JIS
+
+    // ---- Score settings -----------------------------------------------------------------
+    // The title, tuning, 乙, base tone, pitches, label and tempo are ScoreSettings' fields.
+    ScoreSettings& Settings() { return *this; }
+    const ScoreSettings& Settings() const { return *this; }
 
     // ---- Sound -----------------------------------------------------------------------
-    int m_tempo = score_defaults::kTempo;
-    int m_tuningIndex = score_defaults::kTuningIndex;
-    std::string m_tuningName;  // Shift-JIS
-    int m_baseTone = score_defaults::kBaseTone;
-    std::uint8_t m_otsuFlag = score_defaults::kOtsuFlag;  // 1: 乙 off
-    std::string m_baseToneLabel;                          // Shift-JIS
-    std::array<int, 14> m_pitch{};
     int m_playing = 0;
     std::string m_playFilePath;  // the file system's name of the temporary MIDI file
     SequencerOpen m_mciOpen;
@@ -140,7 +134,6 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     ScoreCell* CellAt(long long k);
     const ScoreCell* CellAt(long long k) const;
     void ClearCell(int k);
-    static void CopyCell(const ScoreCell& from, ScoreCell& to) { to = from; }
     int CellsPerPage() const { return 2 * m_rowsPerColumn * m_columnsPerPage; }
 
     // ---- Events (platform::IViewEvents) ------------------------------------------------
@@ -204,8 +197,6 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     void OnDefaultFont();
 
     // ---- Tuning and pitch (sound/Tuning.cpp) ----------------------------------------
-    // The pitches a new score starts with: row 0, base tone 3, 乙 off.
-    void SetDefaultTuning();
     // MIDI note of a slot value, or -1: only string parts 1..13 sound.
     int PitchOfSlot(int value) const;
     // The tuning command: the dialog, then the tuning-command recomputation.
@@ -217,6 +208,9 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     // Score-load variant, for the reader once m_tuningName, m_otsuFlag and m_baseTone are
     // read: finds m_tuningIndex from the name and recomputes m_pitch and the label.
     void RecomputePitchesForLoad();
+    // What a file or an import stored, with the pitches and label it derives, as the
+    // score's settings.
+    void LoadSettings(const StoredSettings& stored);
     // "基音" with the base tone's name, and "乙" when it is on: the label the tuning gives.
     std::string BaseToneLabelOf() const;
 
@@ -268,7 +262,8 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     // ---- Score files (files/ScoreFile.cpp) ------------------------------------------------
     // Cells 1..m_lastCell and the settings, as a file holds them.
     ScoreFileContent ScoreFileFields() const;
-    // Stores what a file held into a view that was just reset; m_lastCell from the count.
+    // Stores what a file held into a view that was just reset; m_lastCell from the count,
+    // the pitches from the stored tuning.
     void StoreScoreFileFields(const ScoreFileContent& content);
     // Replaces the file only once every byte is on disk; the old file survives a failure.
     std::optional<FileError> WriteScoreFile(const std::string& path) const;
@@ -291,6 +286,13 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     // Asks the exit question when the score has unsaved changes; false keeps the window.
     // The frame calls it before closing by the close box.
     bool QueryClose();
+    // True exactly when the score differs from what its file holds (or, without a file,
+    // from a new score): the history's clean point, the one modified state.
+    bool Modified() const { return m_history.Modified(); }
+    // Ties the score to `path` (empty: none) and sets the caption. `clean`: the score is now
+    // what that file holds (saved, opened) or a new score; otherwise (an import) no state
+    // of the history is saved anywhere.
+    void SetDocumentFile(const std::string& path, bool clean);
 
     // ---- Import (files/ImportCommand.cpp) -------------------------------------------------
     // The save prompt, then a MIDI or MusicXML file arranged for the koto as the score.
@@ -342,7 +344,7 @@ class CTabrellaView : public platform::IViewEvents, public PageView {
     bool SaveTo(const std::string& path);
     std::optional<std::string> AskSavePath();
     void SetFileCaption();
-    // The one message for a file that failed: headline, the file's path, the reason.
+    // Empty cells, a fresh page and history; the settings are the caller's to set.
     void ResetView();
     void PaintTitleNow();
 

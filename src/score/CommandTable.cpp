@@ -5,11 +5,17 @@
 
 #include "resources/CommandIds.h"
 #include "score/CTabrellaView.h"
+#include "score/ScoreEdit.h"
 
 namespace tabrella {
 namespace {
 
 using V = CTabrellaView;
+
+// A command that may change the score: what it changed becomes one step of the history.
+constexpr CommandEntry Edit(int id, void (*run)(V&)) {
+    return {id, run, nullptr, nullptr, true};
+}
 
 template <int Percent>
 constexpr CommandEntry Zoom(int id) {
@@ -28,7 +34,7 @@ const auto kTable = std::to_array<CommandEntry>({
     {cmd::kFileNew, [](V& v) { v.OnFileNew(); }},
     {cmd::kFileOpen, [](V& v) { v.OnFileOpen(); }},
     {cmd::kFileSave, [](V& v) { v.OnFileSave(); }},
-    {cmd::kTitle, [](V& v) { v.OnTitle(); }},
+    Edit(cmd::kTitle, [](V& v) { v.OnTitle(); }),
     {cmd::kGoToTop, [](V& v) { v.OnGoToTop(); }},
     {cmd::kPrint, [](V& v) { v.OnFilePrint(); }},
     {cmd::kPrintPreview, [](V& v) { v.OnFilePrintPreview(); }},
@@ -38,15 +44,15 @@ const auto kTable = std::to_array<CommandEntry>({
     {cmd::kGoToEnd, [](V& v) { v.OnGoToEnd(); }},
     {cmd::kEditUndo, [](V& v) { v.OnUndo(); }, nullptr, [](const V& v) { return v.CanUndo(); }},
     {cmd::kEditRedo, [](V& v) { v.OnRedo(); }, nullptr, [](const V& v) { return v.CanRedo(); }},
-    {cmd::kInsertBlank, [](V& v) { v.OnInsertBlank(); }},
-    {cmd::kCut, [](V& v) { v.OnCut(); }},
+    Edit(cmd::kInsertBlank, [](V& v) { v.OnInsertBlank(); }),
+    Edit(cmd::kCut, [](V& v) { v.OnCut(); }),
     {cmd::kCopy, [](V& v) { v.OnCopy(); }},
-    {cmd::kPaste, [](V& v) { v.OnPaste(); }},
+    Edit(cmd::kPaste, [](V& v) { v.OnPaste(); }),
     // The frame's standard ids (Ctrl+X, Shift+Delete, Ctrl+C, Ctrl+Insert, Ctrl+V,
     // Shift+Insert, the toolbar) do exactly what the menu items do.
-    {cmd::kEditCut, [](V& v) { v.OnCut(); }},
+    Edit(cmd::kEditCut, [](V& v) { v.OnCut(); }),
     {cmd::kEditCopy, [](V& v) { v.OnCopy(); }},
-    {cmd::kEditPaste, [](V& v) { v.OnPaste(); }},
+    Edit(cmd::kEditPaste, [](V& v) { v.OnPaste(); }),
     Zoom<80>(cmd::kZoom80),
     Zoom<90>(cmd::kZoom90),
     Zoom<100>(cmd::kZoom100),
@@ -64,8 +70,8 @@ const auto kTable = std::to_array<CommandEntry>({
      [](const V& v) { return v.m_countIn; }},
     {cmd::kMetronome, [](V& v) { v.m_metronome = !v.m_metronome; },
      [](const V& v) { return v.m_metronome; }},
-    {cmd::kTuning, [](V& v) { v.OnTuning(); }},
-    {cmd::kTempo, [](V& v) { v.OnTempo(); }},
+    Edit(cmd::kTuning, [](V& v) { v.OnTuning(); }),
+    Edit(cmd::kTempo, [](V& v) { v.OnTempo(); }),
     {cmd::kMidiExport, [](V& v) { v.OnMidiExport(); }},
     {cmd::kAudioExport, [](V& v) { v.OnAudioExport(); }},
     {cmd::kMusicXmlExport, [](V& v) { v.OnMusicXmlExport(); }},
@@ -88,7 +94,13 @@ const CommandEntry* FindCommand(int id) {
 bool CTabrellaView::OnCommand(int id) {
     const CommandEntry* entry = FindCommand(id);
     if (!entry) return false;
-    entry->run(*this);
+    if (entry->edits) {
+        // The range an editing command changes is known only once its dialog has closed.
+        ScoreEdit edit(*this, 1, kLastCellIndex);
+        entry->run(*this);
+    } else {
+        entry->run(*this);
+    }
     return true;
 }
 

@@ -13,6 +13,8 @@ struct CommandEntry {
     void (*run)(CTabrellaView& view);
     bool (*checked)(const CTabrellaView& view) = nullptr;  // check mark rule, if any
     bool (*enabled)(const CTabrellaView& view) = nullptr;  // when it may run; always if none
+    // May change what Save writes: the view records what it changed as one undo step.
+    bool edits = false;
 };
 
 std::span<const CommandEntry> CommandTable();

@@ -9,7 +9,7 @@ std::size_t EditStep::Bytes() const {
     if (settings) {
         n += sizeof *settings;
         for (const ScoreSettings* s : {&settings->before, &settings->after}) {
-            n += s->title.capacity() + s->tuningName.capacity() + s->baseToneLabel.capacity();
+            n += s->m_title.capacity() + s->m_tuningName.capacity() + s->m_baseToneLabel.capacity();
         }
     }
     return n;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "score/ScoreCell.h"
-#include "score/ScoreEdit.h"
+#include "score/ScoreSettings.h"
 
 namespace tabrella {
 

@@ -8,7 +8,6 @@
 #include "resources/RangeTexts.h"
 #include "score/CTabrellaView.h"
 #include "score/RangeDialogs.h"
-#include "score/ScoreEdit.h"
 
 namespace tabrella {
 namespace {
@@ -17,7 +16,7 @@ namespace {
 void MoveCell(CTabrellaView& view, long long from, long long to) {
     const ScoreCell* source = view.CellAt(from);
     ScoreCell* target = view.CellAt(to);
-    if (source && target) CTabrellaView::CopyCell(*source, *target);
+    if (source && target) *target = *source;
 }
 
 }  // namespace
@@ -61,14 +60,13 @@ void CTabrellaView::CopyRangeToClip(int count) {
     for (int i = 1; i <= count; ++i) {
         const ScoreCell* source = CellAt(m_rangeStart + i - 1);
         ScoreCell* entry = ClipAt(i);
-        if (source && entry) CopyCell(*source, *entry);
+        if (source && entry) *entry = *source;
     }
 }
 
 void CTabrellaView::OnInsertBlank() {
     if (!ChooseRange(res::RangeOperationName(res::RangeOperation::InsertBlank))) return;
     const int n = CutShortRange();
-    ScoreEdit edit(*this, m_rangeStart, kLastCellIndex);
     if (n > 0) {
         // Cells from the range on move n places towards the end; the last n fall off.
         for (int k = kLastCellIndex; k >= m_rangeStart + n; --k) MoveCell(*this, k - n, k);
@@ -81,7 +79,6 @@ void CTabrellaView::OnCut() {
     if (!ChooseRange(res::RangeOperationName(res::RangeOperation::Cut))) return;
     const int n = CutShortRange();
     CopyRangeToClip(n);
-    ScoreEdit edit(*this, m_rangeStart, kLastCellIndex);
     if (n > 0) {
         // Later cells close the gap; the last n cells of the score become empty.
         for (int k = m_rangeStart; k + n <= kLastCellIndex; ++k) MoveCell(*this, k + n, k);
@@ -104,12 +101,11 @@ void CTabrellaView::OnPaste() {
 
     // Paste overwrites and keeps the clipboard, so the same cells can be pasted again.
     m_rangeStart = dialog.m_targetCell + kCellsPerColumn * m_topColumn;
-    ScoreEdit edit(*this, m_rangeStart, m_rangeStart + m_clipCount - 1);
     for (int i = 1; i <= m_clipCount; ++i) {
         const ScoreCell* entry = ClipAt(i);
         ScoreCell* target = CellAt(m_rangeStart + i - 1);
         if (!entry || !target) break;
-        CopyCell(*entry, *target);
+        *target = *entry;
     }
     m_services.window.Invalidate();
 }

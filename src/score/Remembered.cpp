@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "render/PageLayout.h"
 #include "resources/Language.h"
+#include "score/ZoomLevels.h"
 
 namespace tabrella {
 namespace {

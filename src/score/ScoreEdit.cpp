@@ -8,24 +8,8 @@
 
 namespace tabrella {
 
-ScoreSettings ScoreSettings::Of(const CTabrellaView& v) {
-    return {v.m_title,    v.m_tuningName, v.m_tuningIndex,   v.m_baseTone,
-            v.m_otsuFlag, v.m_pitch,      v.m_baseToneLabel, v.m_tempo};
-}
-
-void ScoreSettings::StoreInto(CTabrellaView& v) const {
-    v.m_title = title;
-    v.m_tuningName = tuningName;
-    v.m_tuningIndex = tuningIndex;
-    v.m_baseTone = baseTone;
-    v.m_otsuFlag = otsuFlag;
-    v.m_pitch = pitch;
-    v.m_baseToneLabel = baseToneLabel;
-    v.m_tempo = tempo;
-}
-
 ScoreEdit::ScoreEdit(CTabrellaView& view, int firstCell, int lastCell)
-    : m_view(view), m_firstCell(std::max(firstCell, 1)), m_settingsBefore(ScoreSettings::Of(view)) {
+    : m_view(view), m_firstCell(std::max(firstCell, 1)), m_settingsBefore(view.Settings()) {
     const int last = std::min(lastCell, kLastCellIndex);
     if (m_firstCell <= last) {
         m_cellsBefore.assign(view.m_cells.begin() + m_firstCell, view.m_cells.begin() + last + 1);
@@ -48,14 +32,13 @@ bool ScoreEdit::Finish() {
                                 m_cellsBefore.begin() + static_cast<std::ptrdiff_t>(end));
         step.cellsAfter.assign(after, now + static_cast<std::ptrdiff_t>(end));
     }
-    ScoreSettings settingsNow = ScoreSettings::Of(m_view);
+    ScoreSettings settingsNow = m_view.Settings();
     if (!(settingsNow == m_settingsBefore)) {
         step.settings = std::make_unique<EditStep::SettingsChange>(
             EditStep::SettingsChange{std::move(m_settingsBefore), std::move(settingsNow)});
     }
     if (step.firstCell == 0 && !step.settings) return false;
     m_view.m_history.Record(std::move(step));
-    m_view.m_modified = m_view.m_history.Modified() ? 1 : 0;
     return true;
 }
 

@@ -11,7 +11,7 @@ namespace {
 void Apply(CTabrellaView& v, const EditStep& step, bool undo) {
     const std::vector<ScoreCell>& cells = undo ? step.cellsBefore : step.cellsAfter;
     std::copy(cells.begin(), cells.end(), v.m_cells.begin() + step.firstCell);
-    if (step.settings) (undo ? step.settings->before : step.settings->after).StoreInto(v);
+    if (step.settings) v.Settings() = undo ? step.settings->before : step.settings->after;
 }
 
 // Puts the cursor on score cell k, moving the page when k is not on it.
@@ -31,7 +31,6 @@ void CTabrellaView::OnUndo() {
     const EditStep& step = m_history.StepBack();
     Apply(*this, step, true);
     if (step.firstCell > 0) ShowCell(*this, step.firstCell);
-    m_modified = m_history.Modified() ? 1 : 0;
     m_services.window.Invalidate();
 }
 
@@ -40,7 +39,6 @@ void CTabrellaView::OnRedo() {
     const EditStep& step = m_history.StepForward();
     Apply(*this, step, false);
     if (step.firstCell > 0) ShowCell(*this, step.firstCell);
-    m_modified = m_history.Modified() ? 1 : 0;
     m_services.window.Invalidate();
 }
 

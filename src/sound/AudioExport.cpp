@@ -58,11 +58,10 @@ void CTabrellaView::OnAudioExport() {
 std::optional<FileError> CTabrellaView::ExportAudio(const std::string& path,
                                                     platform::IProgress& progress) const {
     const std::optional<platform::AudioFormat> format = AudioFormatOf(LowerExtension(path));
-    if (!format) return FileError{path, res::Sjis(res::ExportTxt::UnknownAudioType)};
-    if (!m_services.audio) return FileError{path, res::Sjis(res::ExportTxt::NoAudioRenderer)};
+    if (!format) return FileError{path, FileFault::UnknownAudioType};
+    if (!m_services.audio) return FileError{path, FileFault::NoAudioRenderer};
     std::ostringstream midi;
-    if (!WriteMidiStream(midi, 1, ExportEndCell()))
-        return FileError{path, res::Sjis(res::ExportTxt::MidiFailed)};
+    if (!WriteMidiStream(midi, 1, ExportEndCell())) return FileError{path, FileFault::MidiFailed};
 
     // The synthesizer writes a file by name: a new one beside the target, which takes the
     // target's place only once the render is complete.
@@ -71,7 +70,8 @@ std::optional<FileError> CTabrellaView::ExportAudio(const std::string& path,
     StopWatch watch(progress);
     if (const std::optional<std::string> reason =
             m_services.audio->Render(midi.str(), file.NativePath(), *format, watch)) {
-        return FileError{path, watch.Stopped() ? res::Sjis(res::ExportTxt::Cancelled) : *reason};
+        if (watch.Stopped()) return FileError{path, FileFault::Cancelled};
+        return ForeignFileError(path, *reason);
     }
     return file.Commit();
 }

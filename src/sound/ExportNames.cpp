@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sound/ExportNames.h"
 
-#include "files/FileMessage.h"
+#include "resources/FileMessage.h"
 #include "resources/SoundTexts.h"
 #include "resources/Texts.h"
 

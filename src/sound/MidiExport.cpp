@@ -3,8 +3,7 @@
 #include <sstream>
 
 #include "base/AtomicFile.h"
-#include "files/FileMessage.h"
-#include "resources/ExportTexts.h"
+#include "resources/FileMessage.h"
 #include "resources/SoundTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
@@ -44,8 +43,7 @@ void CTabrellaView::OnMidiExport() {
 
 std::optional<FileError> CTabrellaView::ExportMidi(const std::string& path) const {
     std::ostringstream bytes;
-    if (!WriteMidiStream(bytes, 1, ExportEndCell()))
-        return FileError{path, res::Sjis(res::ExportTxt::MidiFailed)};
+    if (!WriteMidiStream(bytes, 1, ExportEndCell())) return FileError{path, FileFault::MidiFailed};
     return WriteFileAtomically(path, bytes.str());
 }
 

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "score/CTabrellaView.h"
+#include "score/Tempo.h"
 #include "sound/CellWalk.h"
-#include "sound/Tempo.h"
 
 namespace tabrella {
 namespace {

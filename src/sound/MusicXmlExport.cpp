@@ -26,16 +26,17 @@ void CTabrellaView::OnMusicXmlExport() {
 std::optional<FileError> CTabrellaView::ExportMusicXml(const std::string& path) const {
     const std::string extension = LowerExtension(path);
     if (extension != "musicxml" && extension != "xml" && extension != "mxl") {
-        return FileError{path, res::Sjis(res::ExportTxt::UnknownNotationType)};
+        return FileError{path, FileFault::UnknownNotationType};
     }
     if (!m_services.notation) {
-        return FileError{path, res::Sjis(res::ExportTxt::NoNotationWriter)};
+        return FileError{path, FileFault::NoNotationWriter};
     }
     const std::optional<std::string> bytes =
         m_services.notation->MusicXml(NotationOfScore(), extension == "mxl");
     if (!bytes) {
         const std::string why = m_services.notation->Failure();
-        return FileError{path, why.empty() ? res::Sjis(res::ExportTxt::NotationFailed) : why};
+        if (why.empty()) return FileError{path, FileFault::NotationFailed};
+        return ForeignFileError(path, why);
     }
     return WriteFileAtomically(path, *bytes);
 }

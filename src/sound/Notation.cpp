@@ -5,8 +5,8 @@
 // ties it; where the file bends, the note carries a bend.
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
+#include "score/Tempo.h"
 #include "sound/CellWalk.h"
-#include "sound/Tempo.h"
 
 namespace tabrella {
 namespace {

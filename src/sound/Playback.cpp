@@ -7,12 +7,12 @@
 #include <sstream>
 
 #include "base/AtomicFile.h"
-#include "files/FileMessage.h"
+#include "resources/FileMessage.h"
 #include "resources/RangeTexts.h"
 #include "resources/SoundTexts.h"
 #include "score/CTabrellaView.h"
+#include "score/Tempo.h"
 #include "sound/PracticeFile.h"
-#include "sound/Tempo.h"
 
 namespace tabrella {
 

@@ -12,7 +12,7 @@
 #include <span>
 #include <vector>
 
-#include "sound/Tempo.h"
+#include "score/Tempo.h"
 
 namespace tabrella {
 namespace {

@@ -2,8 +2,7 @@
 // The tempo command and its dialog.
 #include "resources/DialogResources.h"
 #include "score/CTabrellaView.h"
-#include "score/ScoreEdit.h"
-#include "sound/Tempo.h"
+#include "score/Tempo.h"
 #include "sound/TempoDialog.h"
 
 namespace tabrella {
@@ -30,10 +29,7 @@ void CTempoDialog::DoDataExchange(platform::DataExchange& dx) {
 
 void CTabrellaView::OnTempo() {
     CTempoDialog dialog(m_tempo);
-    if (m_services.dialogs.DoModal(dialog) == platform::kIdOk) {
-        ScoreEdit edit(*this, 0, -1);
-        m_tempo = dialog.m_newTempo;
-    }
+    if (m_services.dialogs.DoModal(dialog) == platform::kIdOk) m_tempo = dialog.m_newTempo;
     m_services.window.Invalidate();
 }
 

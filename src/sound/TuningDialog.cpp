@@ -2,7 +2,7 @@
 #include "sound/TuningDialog.h"
 
 #include "resources/DialogResources.h"
-#include "sound/Tuning.h"
+#include "score/TuningTable.h"
 
 namespace tabrella {
 

@@ -10,16 +10,15 @@
 #include <sstream>
 #include <tuple>
 
+#include "exchange/Arrangement.h"
 #include "exchange/MelodyReader.h"
 #include "exchange/MusicXmlWriter.h"
 #include "files/FileDialogs.h"
-#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
-#include "resources/ImportTexts.h"
-#include "sound/Arrangement.h"
-#include "sound/Tuning.h"
+#include "resources/FileMessage.h"
+#include "score/TuningTable.h"
 #include "support/CellPrinting.h"
 #include "support/MidiBytes.h"
 #include "support/ViewHarness.h"
@@ -147,7 +146,7 @@ TEST(Import, OurOwnExportsComeBackNoteForNoteInTheirTuning) {
         const std::optional<FileError> error =
             imported.Import(file, {o.m_tuningIndex, o.m_baseTone, o.m_otsuFlag == 0, ""});
         if (sounded.empty()) {
-            EXPECT_EQ(error, (FileError{file, res::Sjis(res::ImportTxt::NoNotes)}));
+            EXPECT_EQ(error, (FileError{file, FileFault::NoNotes}));
             continue;
         }
         ASSERT_FALSE(error) << ReasonText(*error);
@@ -420,7 +419,7 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     h.v.m_lastCell = 1;
     h.v.m_title = S("前の曲");
     h.v.m_filePath = dir / "old.tbr";
-    h.v.m_modified = 1;
+    h.v.SetDocumentFile(h.v.m_filePath, false);
     const auto cellsBefore = h.v.m_cells;
 
     h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kCancel)});
@@ -435,7 +434,7 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
                                               (dir / "broken.mid") +
                                               S("\nファイルが壊れているか、途中で切れています。"));
     EXPECT_EQ(h.v.m_cells, cellsBefore);
-    EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.m_modified),
+    EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.Modified()),
               std::make_tuple(S("前の曲"), dir / "old.tbr", 1));
 
     h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kNo)});
@@ -448,7 +447,7 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     EXPECT_EQ(std::vector(&h.v.m_cells[1], &h.v.m_cells[4]),
               (std::vector{Whole(0, 7, 0), ScoreCell{}, Whole(0, 600, 0)}))
         << "held to its end";
-    EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.m_tempo, h.v.m_modified),
+    EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.m_tempo, h.v.Modified()),
               std::make_tuple(std::string(), std::string(), 120, 1));
     EXPECT_EQ(h.window.caption, S("新規作成　－タブレラ"));
     EXPECT_FALSE(h.v.CanUndo());

@@ -12,12 +12,13 @@
 #include <sstream>
 
 #include "base/Sjis.h"
+#include "exchange/Arrangement.h"
 #include "exchange/ExchangeModule.h"
 #include "exchange/MusicXmlWriter.h"
 #include "resources/CommandIds.h"
+#include "resources/FileMessage.h"
 #include "resources/Texts.h"
-#include "sound/Arrangement.h"
-#include "sound/Tuning.h"
+#include "score/TuningTable.h"
 #include "support/CellPrinting.h"
 #include "support/FakePlatform.h"
 #include "support/MidiBytes.h"
@@ -304,14 +305,14 @@ TEST(MusicXmlExport, TheExchangeModuleWritesAndReadsTheSameAndIsNamedWhenMissing
 
     const std::optional<FileError> missing = h.v().ExportMusicXml((dir.path() / "a.mxl").string());
     ASSERT_TRUE(missing);
-    EXPECT_EQ(SjisToUtf8(missing->reason).find(named), 0u) << SjisToUtf8(missing->reason);
+    EXPECT_EQ(SjisToUtf8(ReasonText(*missing)).find(named), 0u) << SjisToUtf8(ReasonText(*missing));
     EXPECT_FALSE(fs::exists(dir.path() / "a.mxl"));
     ASSERT_FALSE(direct.v.ExportMusicXml((dir.path() / "b.musicxml").string()));
     std::string report;
     const std::optional<FileError> unread =
         h.v().ImportFile((dir.path() / "b.musicxml").string(), {}, report);
     ASSERT_TRUE(unread);
-    EXPECT_EQ(SjisToUtf8(unread->reason).find(named), 0u) << SjisToUtf8(unread->reason);
+    EXPECT_EQ(SjisToUtf8(ReasonText(*unread)).find(named), 0u) << SjisToUtf8(ReasonText(*unread));
     EXPECT_EQ(h.v().m_cells[1], Whole(0, 5, 0)) << "the score is untouched";
 
     fs::copy_file(exchange::ExchangeModulePath(), module);

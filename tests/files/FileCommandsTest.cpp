@@ -71,7 +71,7 @@ TEST_F(FileCommands, SavesTheTypedExampleByteForByte) {
     v().OnCommand(cmd::kSave);
     EXPECT_EQ(ReadBytes(path), ReadBytes(kData + "example.tbr"));
     EXPECT_EQ(v().m_filePath, path);
-    EXPECT_EQ(v().m_modified, 0);
+    EXPECT_EQ(v().Modified(), 0);
     EXPECT_EQ(h.window.caption, path);
 }
 
@@ -80,13 +80,13 @@ TEST_F(FileCommands, SaveWithAFileWritesAtOnceAndTheNoticeClosesOnItsTimer) {
     const std::string path = dir / "a.tbr";
     SaveAs(path);
     h.Keys({vk::kDigit0 + 3});
-    ASSERT_EQ(v().m_modified, 1);
+    ASSERT_EQ(v().Modified(), 1);
     ExpectNotice();
     v().OnCommand(cmd::kSave);
 
     EXPECT_EQ(h.dialogs.fileRequests.size(), 1u);  // only the first save asked for a name
     EXPECT_EQ(ParseScoreFile(ReadBytes(path)).cells.at(1).first[1], 3);
-    EXPECT_EQ(v().m_modified, 0);
+    EXPECT_EQ(v().Modified(), 0);
     const auto& notice = h.dialogs.shown.back();
     EXPECT_EQ(notice.resourceId, res::kDlgSavedNotice);
     EXPECT_EQ(notice.controlsAtOpen.timers, (std::map<int, int>{{1, 1200}}));
@@ -108,7 +108,7 @@ TEST_F(FileCommands, SaveWithoutAFileCancelledWritesNothing) {
     h.dialogs.AnswerFile(std::nullopt);
     v().OnCommand(cmd::kSave);
     EXPECT_TRUE(dir.Names().empty());
-    EXPECT_EQ(v().m_modified, 1);
+    EXPECT_EQ(v().Modified(), 1);
     EXPECT_EQ(v().m_filePath, "");
     EXPECT_EQ(h.window.caption, NewCaption());
     EXPECT_EQ(Shown(res::kDlgSavedNotice), 0);
@@ -125,7 +125,7 @@ TEST_F(FileCommands, SaveAsCancelledKeepsTheFileAndCaption) {
     EXPECT_EQ(v().m_filePath, path);
     EXPECT_EQ(h.window.caption, path);
     EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_EQ(v().m_modified, 1);
+    EXPECT_EQ(v().Modified(), 1);
 }
 
 TEST_F(FileCommands, SaveDialogOffersBothTypesAndProposesTheTitle) {
@@ -277,7 +277,7 @@ TEST_F(FileCommands, OpenFailureShowsTheReasonAndKeepsEverything) {
     EXPECT_EQ(v().m_filePath, path);
     EXPECT_EQ(h.window.caption, path);
     EXPECT_EQ(v().m_cells[1], cell1);
-    EXPECT_EQ(v().m_modified, 1);
+    EXPECT_EQ(v().Modified(), 1);
 }
 
 TEST_F(FileCommands, OpenOfAFolderIsRefusedWithTheSystemsReason) {
@@ -341,7 +341,7 @@ TEST_F(FileCommands, CancelAtThePromptLeavesNewAndOpenWithoutEffect) {
             EXPECT_EQ(v().m_title, S("題"));
             EXPECT_EQ(v().m_filePath, path);
             EXPECT_EQ(h.window.caption, path);
-            EXPECT_EQ(v().m_modified, 1);
+            EXPECT_EQ(v().Modified(), 1);
         }
     }
     EXPECT_EQ(h.dialogs.fileRequests.size(), 1u);  // Open never reached its dialog
@@ -357,7 +357,7 @@ TEST_F(FileCommands, NoAtThePromptGoesOnWithoutSaving) {
     v().OnCommand(cmd::kNew);
     EXPECT_EQ(ReadBytes(path), saved);
     EXPECT_EQ(v().LastUsedCell(), 0);
-    EXPECT_EQ(v().m_modified, 0);
+    EXPECT_EQ(v().Modified(), 0);
 }
 
 TEST_F(FileCommands, YesOnAScoreWithoutAFileAsksForANameAndCancellingChangesNothing) {
@@ -368,7 +368,7 @@ TEST_F(FileCommands, YesOnAScoreWithoutAFileAsksForANameAndCancellingChangesNoth
         h.dialogs.AnswerFile(std::nullopt);
         v().OnCommand(command);
         EXPECT_EQ(v().m_cells, cells);
-        EXPECT_EQ(v().m_modified, 1);
+        EXPECT_EQ(v().Modified(), 1);
     }
     EXPECT_EQ(h.dialogs.fileRequests.size(), 2u);  // both were save dialogs
     EXPECT_TRUE(h.dialogs.fileRequests[1].save);
@@ -413,7 +413,7 @@ TEST_F(FileCommands, YesWhoseSaveFailsAbandonsTheCommand) {
     v().OnCommand(cmd::kNew);
     ASSERT_EQ(h.dialogs.messages.size(), 1u);
     EXPECT_EQ(v().m_cells[1].first[2], 5);
-    EXPECT_EQ(v().m_modified, 1);
+    EXPECT_EQ(v().Modified(), 1);
 }
 
 // ---- Open without the dialog: a dropped or a recent file -----------------------------------
@@ -429,7 +429,7 @@ TEST_F(FileCommands, AFileOpenedFromOutsideTheDialogAsksTheSavePromptFirst) {
     ExpectPrompt(UA::Press(1003));  // いいえ: opened without saving
     v().OpenFileAsked(titled);
     EXPECT_EQ(v().m_filePath, titled);
-    EXPECT_EQ(v().m_modified, 0);
+    EXPECT_EQ(v().Modified(), 0);
     EXPECT_TRUE(h.dialogs.fileRequests.empty()) << "no Open dialog";
 
     // An unchanged score opens at once; a missing file gives the open message only.
@@ -508,7 +508,7 @@ TEST(ModifiedByCommands, EveryChangeOfTheScoreMakesExitAsk) {
         x.Cell(1).first[2] = 3;
         x.Cell(2).first[2] = 4;
         change(x);
-        EXPECT_EQ(x.v().m_modified, 1);
+        EXPECT_EQ(x.v().Modified(), 1);
         x.dialogs.AnswerMessage(platform::kIdNo);
         x.v().OnCommand(cmd::kExit);
         EXPECT_EQ(x.dialogs.messages.size(), 1u);
@@ -523,7 +523,7 @@ TEST(ModifiedByCommands, EveryChangeOfTheScoreMakesExitAsk) {
                    cmd::kGoToEnd, cmd::kGoToTop}) {
         x.v().OnCommand(id);
     }
-    EXPECT_EQ(x.v().m_modified, 0);
+    EXPECT_EQ(x.v().Modified(), 0);
 }
 
 TEST_F(FileCommands, ExitOnAnUnchangedScoreClosesWithoutAQuestion) {
@@ -544,7 +544,7 @@ TEST_F(FileCommands, ExitOnAChangedScoreAsksAndNoKeepsItRunning) {
     EXPECT_EQ(h.dialogs.messages[0].kind, platform::MessageBoxKind::YesNoQuestion);
     EXPECT_EQ(h.window.closeRequests, 0);
     EXPECT_EQ(v().m_cells, cells);
-    EXPECT_EQ(v().m_modified, 1);
+    EXPECT_EQ(v().Modified(), 1);
 }
 
 TEST_F(FileCommands, ExitYesClosesAndTheFramesCloseDoesNotAskAgain) {

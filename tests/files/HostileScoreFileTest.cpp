@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <random>
 
-#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
+#include "resources/FileMessage.h"
 #include "resources/FileTexts.h"
 #include "resources/Texts.h"
 #include "support/ViewHarness.h"
@@ -194,7 +194,7 @@ TEST_F(HostileFile, AMegabyteTitleIsKeptWholeAndSavedWhole) {
     EXPECT_EQ(v().m_title, title);
     const std::string saved = dir / "saved.tbr";
     ASSERT_FALSE(v().WriteScoreFile(saved));
-    EXPECT_EQ(ParseScoreFile(ReadBytes(saved)).title, title);
+    EXPECT_EQ(ParseScoreFile(ReadBytes(saved)).settings.m_title, title);
     // Only what can lie on a page is drawn, not half a million pieces on every paint.
     DrawLog log;
     RecordingSurface surface(log);

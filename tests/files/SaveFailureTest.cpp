@@ -13,11 +13,11 @@
 #include <cerrno>
 
 #include "base/AtomicFile.h"
-#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
+#include "resources/FileMessage.h"
 #include "resources/KeyCodes.h"
 #include "support/ViewHarness.h"
 
@@ -38,7 +38,7 @@ class SaveFailure : public ::testing::Test {
         WriteBytes(path, oldBytes);
         ASSERT_FALSE(v().LoadScoreFile(path));
         h.Keys({vk::kDigit0 + 6});
-        ASSERT_EQ(v().m_modified, 1);
+        ASSERT_EQ(v().Modified(), 1);
     }
     void ExpectMessage(const std::string& path, int errnum, const std::string& before = "") {
         ASSERT_EQ(h.dialogs.messages.size(), 1u);
@@ -57,7 +57,7 @@ TEST_F(SaveFailure, ADeviceIsRefusedAndTheScoreStaysChangedAndTiedToItsFile) {
     h.dialogs.AnswerFile("/dev/full");
     v().OnCommand(cmd::kSaveAs);
     ExpectMessage("/dev/full", kNotRegularFile);
-    EXPECT_EQ(v().m_modified, 1);
+    EXPECT_EQ(v().Modified(), 1);
     EXPECT_EQ(v().m_filePath, path);
     EXPECT_EQ(h.window.caption, path);
     EXPECT_EQ(ReadBytes(path), oldBytes);
@@ -74,10 +74,11 @@ TEST_F(SaveFailure, AReadOnlyFolderKeepsTheOldFile) {
         GTEST_SKIP() << "permissions do not stop this user from writing (running as root)";
     }
     v().OnCommand(cmd::kSave);
-    ExpectMessage(path, EACCES);
+    // The folder refused, not the file: the message names the folder.
+    ExpectMessage(dir.path(), EACCES, S("このフォルダに新しいファイルを作れません: "));
     EXPECT_EQ(ReadBytes(path), oldBytes);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"mine.tbr"});
-    EXPECT_EQ(v().m_modified, 1);
+    EXPECT_EQ(v().Modified(), 1);
 }
 
 // A write cut off in the middle, as a full disk or a quota would cut it. The file-size
@@ -101,7 +102,7 @@ TEST_F(SaveFailure, AWriteCutOffHalfWayLeavesNoPartialFile) {
     ExpectMessage(path, EFBIG);
     EXPECT_EQ(ReadBytes(path), oldBytes);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"mine.tbr"});
-    EXPECT_EQ(v().m_modified, 1);
+    EXPECT_EQ(v().Modified(), 1);
 }
 
 TEST_F(SaveFailure, AMissingFolderOnANewScoreLeavesItWithoutAFile) {
@@ -206,7 +207,7 @@ TEST(AtomicFile, EveryNameLandsOnExactlyItsFile) {
         WriteBytes(dir / name, bytes);
         const ScoreFileRead read = ReadScoreFile(dir / name);
         ASSERT_FALSE(read.error) << name;
-        EXPECT_EQ(read.content.title, std::to_string(name.size()));
+        EXPECT_EQ(read.content.settings.m_title, std::to_string(name.size()));
     }
 }
 

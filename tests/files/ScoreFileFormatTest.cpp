@@ -22,7 +22,7 @@ std::string Tail(std::string_view title = "NULL ") {
 }
 
 TEST(ScoreFileWriter, WritesOneLineOfSevenNumbersPerCellAndTheSettings) {
-    ScoreFileContent c = ScoreFileContent::Defaults();
+    ScoreFileContent c;
     c.cells = {Cell({0, 5, 0, 0, 0, 0, 0}), Cell({10, 0, 0, 0, 0, 0, 0})};
     EXPECT_EQ(FormatScoreFile(c), "0 5 0 0 0 0 0 \r\n10 0 0 0 0 0 0 \r\n" + Tail());
 }
@@ -33,7 +33,7 @@ TEST(ScoreFileWriter, WritesEveryCellAsSevenPlainNumbersAtAnyLength) {
     std::mt19937 rng(2999);
     const std::array<std::int32_t, 8> rare = {10, 13, 105, 1300, -1, INT_MIN, INT_MAX, 999999};
     for (const int cells : {0, 1, 170, 171, 2999}) {
-        ScoreFileContent c = ScoreFileContent::Defaults();
+        ScoreFileContent c;
         std::string lines;
         for (int k = 0; k < cells; ++k) {
             std::array<std::int32_t, 7> fields{};
@@ -53,19 +53,19 @@ TEST(ScoreFileWriter, WritesEveryCellAsSevenPlainNumbersAtAnyLength) {
 }
 
 TEST(ScoreFileWriter, WritesTheTitleAsItIsWithoutTrailingSpace) {
-    ScoreFileContent c = ScoreFileContent::Defaults();
+    ScoreFileContent c;
     c.cells = {Cell({0, 0, 0, 0, 0, 0, 0})};
-    c.title = S("さくら") + "%d%s";
-    c.tuningName = S("雲井調子");
-    c.otsuFlag = 0;
-    c.baseTone = 12;
-    c.tempo = 280;
+    c.settings.m_title = S("さくら") + "%d%s";
+    c.settings.m_tuningName = S("雲井調子");
+    c.settings.m_otsuFlag = 0;
+    c.settings.m_baseTone = 12;
+    c.settings.m_tempo = 280;
     EXPECT_EQ(FormatScoreFile(c), "0 0 0 0 0 0 0 \r\nTitle " + S("さくら") + "%d%s\r\n" +
                                       S("雲井調子") + "\r\n0 \r\n12 \r\n280 \r\n");
 }
 
 TEST(ScoreFileWriter, WritesExtremeAndNegativeValuesInPlainDecimal) {
-    ScoreFileContent c = ScoreFileContent::Defaults();
+    ScoreFileContent c;
     c.cells = {Cell({-7, INT_MIN, INT_MAX, 0, -0, 1300, -1})};
     const std::string bytes = FormatScoreFile(c);
     EXPECT_EQ(bytes.substr(0, bytes.find("\r\n")), "-7 -2147483648 2147483647 0 0 1300 -1 ");
@@ -77,13 +77,13 @@ TEST(ScoreFileWriter, WritesExtremeAndNegativeValuesInPlainDecimal) {
 }
 
 TEST(ScoreFileReader, ReadsBackEverythingTheWriterWrote) {
-    ScoreFileContent c = ScoreFileContent::Defaults();
+    ScoreFileContent c;
     for (int k = 1; k <= 40; ++k) c.cells.push_back(Cell({k, -k, 100 * k, 3, 0, k % 13, k % 2}));
-    c.title = S("六段の調");
-    c.tuningName = S("ハルモニックｍ");
-    c.otsuFlag = 0;
-    c.baseTone = 1;
-    c.tempo = 10;
+    c.settings.m_title = S("六段の調");
+    c.settings.m_tuningName = S("ハルモニックｍ");
+    c.settings.m_otsuFlag = 0;
+    c.settings.m_baseTone = 1;
+    c.settings.m_tempo = 10;
     c.records = 40;
     EXPECT_EQ(ParseScoreFile(FormatScoreFile(c)), c);
 }
@@ -110,17 +110,17 @@ TEST(ScoreFileReader, ClampsNumbersBeyondThirtyTwoBits) {
 }
 
 TEST(ScoreFileReader, NullMeansNoTitleEvenWhenTypedAsTheTitle) {
-    ScoreFileContent c = ScoreFileContent::Defaults();
+    ScoreFileContent c;
     c.cells = {Cell({1, 0, 0, 0, 0, 0, 0})};
-    c.title = "NULL";
-    EXPECT_EQ(ParseScoreFile(FormatScoreFile(c)).title, "");
+    c.settings.m_title = "NULL";
+    EXPECT_EQ(ParseScoreFile(FormatScoreFile(c)).settings.m_title, "");
 }
 
 TEST(ScoreFileReader, ATitleNamedTitleReadsBack) {
     const ScoreFileContent c = ParseScoreFile("1 0 0 0 0 0 0 \r\nTitle Title\r\n" + S("楽調子") +
                                               "\r\n1 \r\n3 \r\n80 \r\n");
-    EXPECT_EQ(c.title, "Title");
-    EXPECT_EQ(c.tuningName, S("楽調子"));
+    EXPECT_EQ(c.settings.m_title, "Title");
+    EXPECT_EQ(c.settings.m_tuningName, S("楽調子"));
     EXPECT_EQ(c.records, 1);
 }
 
@@ -129,7 +129,7 @@ TEST(ScoreFileReader, TitleAsTheSeventhWordIsASplitOfZeroAndReadingGoesOn) {
     ASSERT_EQ(c.records, 2);
     EXPECT_EQ(c.cells[0], Cell({1, 2, 3, 4, 5, 6, 0}));
     EXPECT_EQ(c.cells[1], Cell({7, 8, 9, 10, 11, 12, 1}));
-    EXPECT_EQ(c.title, "");
+    EXPECT_EQ(c.settings.m_title, "");
 }
 
 TEST(ScoreFileReader, TitleWithinARecordEndsTheCellsAndKeepsTheFieldsRead) {
@@ -153,7 +153,7 @@ TEST(ScoreFileReader, IgnoresWordsAfterTheTempo) {
 
 TEST(ScoreFileReader, OtsuIsOffOnlyForTheValueOne) {
     auto otsu = [](std::string word) {
-        return int{ParseScoreFile("Title NULL x " + word + " 3 80").otsuFlag};
+        return int{ParseScoreFile("Title NULL x " + word + " 3 80").settings.m_otsuFlag};
     };
     EXPECT_EQ(otsu("1"), 1);
     EXPECT_EQ(otsu("01"), 1);
@@ -168,7 +168,7 @@ TEST(ScoreFileReader, OtsuIsOffOnlyForTheValueOne) {
 TEST(ScoreFileReader, UnusableBaseToneOrTempoTakesTheNewScoreValue) {
     auto read = [](std::string tone, std::string tempo) {
         const ScoreFileContent c = ParseScoreFile("Title NULL x 1 " + tone + " " + tempo);
-        return std::pair{c.baseTone, c.tempo};
+        return std::pair{c.settings.m_baseTone, c.settings.m_tempo};
     };
     EXPECT_EQ(read("12", "280"), std::pair(12, 280));
     EXPECT_EQ(read("0", "1"), std::pair(0, 1));
@@ -181,13 +181,13 @@ TEST(ScoreFileReader, UnusableBaseToneOrTempoTakesTheNewScoreValue) {
 TEST(ScoreFileReader, AFileCutShortGivesTheNewScoreDefaultsForWhatIsMissing) {
     const std::string full =
         "0 5 0 0 0 0 0 \r\nTitle " + S("さくら") + "\r\n" + S("楽調子") + "\r\n0 \r\n7 \r\n96 \r\n";
-    const ScoreFileContent defaults = ScoreFileContent::Defaults();
+    const ScoreFileContent defaults;
     struct Cut {
         size_t end;
         std::string title, tuning;
         int otsu, tone, tempo;
     };
-    const std::string d = defaults.tuningName;
+    const std::string d = defaults.settings.m_tuningName;
     const std::string title = S("さくら"), tuning = S("楽調子");
     const std::vector<Cut> cuts = {
         {full.find("Title"), "", d, 1, 3, 80},
@@ -202,11 +202,11 @@ TEST(ScoreFileReader, AFileCutShortGivesTheNewScoreDefaultsForWhatIsMissing) {
         SCOPED_TRACE(i);
         const ScoreFileContent c = ParseScoreFile(std::string_view(full).substr(0, cuts[i].end));
         EXPECT_EQ(c.records, 1);
-        EXPECT_EQ(c.title, cuts[i].title);
-        EXPECT_EQ(c.tuningName, cuts[i].tuning);
-        EXPECT_EQ(c.otsuFlag, cuts[i].otsu);
-        EXPECT_EQ(c.baseTone, cuts[i].tone);
-        EXPECT_EQ(c.tempo, cuts[i].tempo);
+        EXPECT_EQ(c.settings.m_title, cuts[i].title);
+        EXPECT_EQ(c.settings.m_tuningName, cuts[i].tuning);
+        EXPECT_EQ(c.settings.m_otsuFlag, cuts[i].otsu);
+        EXPECT_EQ(c.settings.m_baseTone, cuts[i].tone);
+        EXPECT_EQ(c.settings.m_tempo, cuts[i].tempo);
     }
 }
 
@@ -215,7 +215,7 @@ TEST(ScoreFileReader, ARecordMissingOnlyItsSplitStillCounts) {
     EXPECT_EQ(c.records, 2);
     EXPECT_EQ(c.cells[1], Cell({8, 9, 10, 11, 12, 13, 0}));
     EXPECT_EQ(c, [&] {
-        ScoreFileContent d = ScoreFileContent::Defaults();
+        ScoreFileContent d;
         d.cells = c.cells;
         d.records = 2;
         return d;
@@ -229,20 +229,20 @@ TEST(ScoreFileReader, ReadsRecordsPastTheLastCellAndKeepsNone) {
     EXPECT_EQ(c.records, 5000);
     ASSERT_EQ(c.cells.size(), 2999u);
     EXPECT_EQ(c.cells.back().first[1], 2999);
-    EXPECT_EQ(c.title, S("長い曲"));
-    EXPECT_EQ(c.tempo, 80);
+    EXPECT_EQ(c.settings.m_title, S("長い曲"));
+    EXPECT_EQ(c.settings.m_tempo, 80);
 }
 
 TEST(ScoreFileReader, AnEmptyFileIsANewScore) {
-    EXPECT_EQ(ParseScoreFile(""), ScoreFileContent::Defaults());
-    EXPECT_EQ(ParseScoreFile(" \r\n\t\n"), ScoreFileContent::Defaults());
+    EXPECT_EQ(ParseScoreFile(""), ScoreFileContent{});
+    EXPECT_EQ(ParseScoreFile(" \r\n\t\n"), ScoreFileContent{});
 }
 
 TEST(ScoreFileReader, TakesAMegabyteWordWhole) {
     const std::string word(1 << 20, '\x82');  // lead bytes only: one long word
     const ScoreFileContent c = ParseScoreFile("Title " + word + " " + S("平調子"));
-    EXPECT_EQ(c.title, word);
-    EXPECT_EQ(c.tuningName, S("平調子"));
+    EXPECT_EQ(c.settings.m_title, word);
+    EXPECT_EQ(c.settings.m_tuningName, S("平調子"));
 }
 
 // The cell records as the rules say, word by word: six values or the end or "Title"

@@ -49,12 +49,12 @@ TEST_F(TitleCommand, AnEmptyBoxOrCancelKeepsTheOldTitle) {
 // change nothing.
 TEST_F(TitleCommand, CountsAsAChangeOnlyWhenTheTitleChanges) {
     Run({UA::TypeText(kEdit, S("春")), UA::PressEnter()});
-    EXPECT_EQ(v().m_modified, 1);
-    v().m_modified = 0;
+    EXPECT_EQ(v().Modified(), 1);
+    v().SetDocumentFile(v().m_filePath, true);
     Run({UA::TypeText(kEdit, S("春")), UA::PressEnter()});
     Run({UA::TypeText(kEdit, S("夏")), UA::Press(platform::kIdCancel)});
     Run({UA::TypeText(kEdit, ""), UA::PressEnter()});
-    EXPECT_EQ(v().m_modified, 0);
+    EXPECT_EQ(v().Modified(), 0);
 }
 
 // Text the score cannot store is refused with a message, never kept as "?".
@@ -66,7 +66,7 @@ TEST_F(TitleCommand, ACharacterShiftJisCannotHoldIsRefused) {
     EXPECT_EQ(h.dialogs.shown.back().controlsAtEnd.refusals[0],
               S("楽譜に保存できない文字が含まれています。Shift-JIS "
                 "で表せる文字だけを入力してください。"));
-    EXPECT_EQ(v().m_modified, 0);
+    EXPECT_EQ(v().Modified(), 0);
 }
 
 TEST_F(TitleCommand, HalfWidthBlanksBecomeFullWidthSoTheTitleStaysOneWord) {

@@ -3,12 +3,14 @@
 // the locale picks the language as gettext would.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <set>
 
 #include "base/Sjis.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/English.h"
+#include "resources/FileMessage.h"
 #include "resources/FrameResources.h"
 #include "resources/Language.h"
 #include "resources/RangeTexts.h"
@@ -105,6 +107,22 @@ TEST_F(Translation, EveryTextOfEveryTableHasAnEnglishEntry) {
             SetLanguage(Language::Japanese);
             EXPECT_TRUE(ReadingOfName(name).empty());
         }
+    }
+}
+
+// A file fault reads as words of its own in each language: a kind left without text, or
+// shown with another kind's, would tell the user the wrong reason.
+TEST_F(Translation, EveryFileFaultHasItsOwnReasonInBothLanguages) {
+    for (const Language language : {Language::Japanese, Language::English}) {
+        SetLanguage(language);
+        std::set<std::string> reasons;
+        for (int i = 0; i < kFileFaultCount; ++i) {
+            const std::string reason =
+                ReasonText(FileError{"f", static_cast<FileFault>(i), ENOENT, "foreign words"});
+            EXPECT_FALSE(reason.empty()) << "fault #" << i;
+            reasons.insert(reason);
+        }
+        EXPECT_EQ(reasons.size(), std::size_t{kFileFaultCount}) << CodeOf(language);
     }
 }
 

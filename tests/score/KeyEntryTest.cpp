@@ -82,7 +82,7 @@ TEST_P(KeySequence, GivesTheStatedScoreAndCursor) {
     EXPECT_TRUE(SameScore(expected, h.v().m_cells));
     EXPECT_EQ(CursorOf(h.v()), row.cursor.value_or(row.at));
     if (row.modified >= 0) {
-        EXPECT_EQ(h.v().m_modified, row.modified);
+        EXPECT_EQ(h.v().Modified(), row.modified);
     }
     if (row.invalidations >= 0) {
         EXPECT_EQ(h.window.invalidations, row.invalidations);
@@ -465,7 +465,7 @@ TEST(StringKeys, DigitRowAndPunctuationGiveTheThirteenStringsInOrder) {
         ViewHarness h;
         h.Keys({key});
         EXPECT_EQ(h.Cell(1), Whole(0, string, 0)) << "key 0x" << std::hex << key;
-        EXPECT_EQ(h.v().m_modified, 1) << "key 0x" << std::hex << key;
+        EXPECT_EQ(h.v().Modified(), 1) << "key 0x" << std::hex << key;
     }
 }
 
@@ -475,7 +475,7 @@ TEST(StringKeys, NumericKeypadDigitsEnterNothing) {
         h.Cell(1) = Whole(0, 5, 0);
         h.Keys({key});
         EXPECT_EQ(h.Cell(1), Whole(0, 5, 0)) << "key 0x" << std::hex << key;
-        EXPECT_EQ(h.v().m_modified, 0) << "key 0x" << std::hex << key;
+        EXPECT_EQ(h.v().Modified(), 0) << "key 0x" << std::hex << key;
     }
 }
 
@@ -483,7 +483,7 @@ TEST(StringKeys, TheJisRoKeyIsNotAStringKey) {
     ViewHarness h;
     h.Keys({vk::kOem102});
     EXPECT_TRUE(h.Cell(1).IsEmpty());
-    EXPECT_EQ(h.v().m_modified, 0);
+    EXPECT_EQ(h.v().Modified(), 0);
 }
 
 // Every key marks the score exactly when it changed a cell: the flag follows the history.
@@ -498,7 +498,7 @@ TEST(ModifiedFlag, AKeyMarksTheScoreExactlyWhenItChangedACell) {
             const auto before = h.v().m_cells;
             h.Keys({key});
             const bool changed = !SameScore(before, h.v().m_cells);
-            EXPECT_EQ(h.v().m_modified, changed ? 1 : 0)
+            EXPECT_EQ(h.v().Modified(), changed ? 1 : 0)
                 << "key 0x" << std::hex << key << " on cell " << std::dec << cursorPos;
         }
     }
@@ -509,13 +509,13 @@ TEST(ModifiedFlag, AScoreChangedOnlyByMarksAndSplitsCountsAsChanged) {
     h.Keys({kColon, vk::kDown, vk::kDown, kClose, vk::kDown, kOpen, vk::kDown, kPeriod, vk::kDown,
             kSemicolon, vk::kL, vk::kK, kInsert, vk::kDown, kAt});
     EXPECT_NE(h.v().LastUsedCell(), 0);
-    EXPECT_EQ(h.v().m_modified, 1);
+    EXPECT_EQ(h.v().Modified(), 1);
 }
 
 TEST(ModifiedFlag, AStayingFlagIsNotClearedByOtherKeys) {
     ViewHarness h;
     h.Keys({'5', kColon, vk::kDown, kInsert});
-    EXPECT_EQ(h.v().m_modified, 1);
+    EXPECT_EQ(h.v().Modified(), 1);
 }
 
 // ---- Cells that do not exist ----------------------------------------------------------------
@@ -548,7 +548,7 @@ TEST(CellsPastTheEnd, KeysThatStoreNothingLeaveTheScoreUnmodified) {
     ViewHarness h;
     Place(h.v(), {.pos = 3001});
     h.Keys({kColon, kClose, kInsert, '5', kO, kSpace});
-    EXPECT_EQ(h.v().m_modified, 0);
+    EXPECT_EQ(h.v().Modified(), 0);
     EXPECT_FALSE(h.v().CanUndo());
 }
 
@@ -804,7 +804,7 @@ TEST(Mouse, EveryClickRedrawsAtOnceAndLeavesTheScore) {
         EXPECT_EQ(h.v().m_lastCell, std::max(2, h.v().m_cursorPos));
     }
     EXPECT_TRUE(SameScore(before, h.v().m_cells));
-    EXPECT_EQ(h.v().m_modified, 0);
+    EXPECT_EQ(h.v().Modified(), 0);
 }
 
 TEST(Mouse, ClicksStayWithinThePage) {

@@ -80,7 +80,7 @@ class Runner {
         v.m_cursorHalf = Uniform(1, 2);
         v.m_cursorSlot = Uniform(1, 3);
         v.m_lastCell = Uniform(0, 2999);
-        v.m_modified = Uniform(0, 1);
+        v.SetDocumentFile(v.m_filePath, Uniform(0, 1) == 0);
         const Untouched before = Take();
         const int invalidationsBefore = m_h.window.invalidations;
         const std::vector<ScoreCell> cellsBefore = m_model.cells;
@@ -121,7 +121,7 @@ class Runner {
         CheckAgainstModel();
         CheckUntouched(before);
         // The score counts as changed exactly when a command changed a cell.
-        EXPECT_EQ(v.m_modified, before.modified || m_model.cells != cellsBefore ? 1 : 0);
+        EXPECT_EQ(v.Modified(), before.modified || m_model.cells != cellsBefore ? 1 : 0);
         const bool repaints = goesAhead && op != Op::Copy;
         EXPECT_EQ(m_h.window.invalidations - invalidationsBefore, repaints ? 1 : 0);
         if (goesAhead) {
@@ -237,7 +237,7 @@ class Runner {
     Untouched Take() const {
         const CTabrellaView& v = *m_h.view;
         return {v.m_topColumn,  v.m_cursorPos, v.m_cursorHalf,
-                v.m_cursorSlot, v.m_lastCell,  v.m_modified};
+                v.m_cursorSlot, v.m_lastCell,  v.Modified() ? 1 : 0};
     }
     void CheckUntouched(const Untouched& before) const {
         EXPECT_TRUE(Take().SameBesidesModified(before));

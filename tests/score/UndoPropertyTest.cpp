@@ -33,7 +33,7 @@ struct State {
 };
 
 State Take(const CTabrellaView& v) {
-    return {v.m_cells, ScoreSettings::Of(v)};
+    return {v.m_cells, v.Settings()};
 }
 
 int FirstDifferentCell(const State& a, const State& b) {
@@ -75,7 +75,7 @@ class UndoRun {
         }();
         while (v().CanUndo()) Undo();
         EXPECT_EQ(Bytes(v()), opened) << "undoing everything gives the score as opened";
-        EXPECT_EQ(v().m_modified, m_clean == 0 ? 0 : 1);
+        EXPECT_EQ(v().Modified(), m_clean == 0 ? 0 : 1);
         while (v().CanRedo()) Redo();
         EXPECT_TRUE(Take(v()) == edited);
         EXPECT_EQ(Bytes(v()), editedBytes);
@@ -118,9 +118,12 @@ class UndoRun {
 
     void RangeCommand() {
         const int from = Uniform(1, 240), to = from + Uniform(0, 40);
-        const int command =
-            std::vector<int>{cmd::kCut, cmd::kInsertBlank, cmd::kCopy, cmd::kPaste}[Uniform(0, 3)];
-        if (command == cmd::kPaste) {
+        // The menu's ids and the frame's standard ones (Ctrl+X, Ctrl+V) alike.
+        const std::vector<int> commands = {cmd::kCut,      cmd::kEditCut,  cmd::kInsertBlank,
+                                           cmd::kCopy,     cmd::kEditCopy, cmd::kPaste,
+                                           cmd::kEditPaste};
+        const int command = commands[Uniform(0, static_cast<int>(commands.size()) - 1)];
+        if (command == cmd::kPaste || command == cmd::kEditPaste) {
             m_h.dialogs.Expect(res::kDlgPaste,
                                {UA::TypeText(CPasteDialog::kTargetEdit, std::to_string(from)),
                                 UA::Press(CPasteDialog::kRunButton)});
@@ -193,7 +196,7 @@ class UndoRun {
 
     void Check() {
         EXPECT_TRUE(Take(v()) == m_states[m_position]) << "position " << m_position;
-        EXPECT_EQ(v().m_modified, m_position == m_clean ? 0 : 1) << "position " << m_position;
+        EXPECT_EQ(v().Modified(), m_position == m_clean ? 0 : 1) << "position " << m_position;
         EXPECT_EQ(v().CanUndo(), m_position > 0);
         EXPECT_EQ(v().CanRedo(), m_position + 1 < static_cast<int>(m_states.size()));
         EXPECT_TRUE(m_h.dialogs.AllScriptsUsed());
@@ -223,7 +226,7 @@ TEST(UndoProperty, NewAndOpenClearTheHistory) {
     h.v().OnCommand(cmd::kNew);
     EXPECT_FALSE(h.v().CanUndo());
     EXPECT_FALSE(h.v().CanRedo());
-    EXPECT_EQ(h.v().m_modified, 0);
+    EXPECT_EQ(h.v().Modified(), 0);
 }
 
 }  // namespace

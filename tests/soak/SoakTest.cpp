@@ -22,16 +22,16 @@
 #include <vector>
 
 #include "files/FileDialogs.h"
-#include "files/FileMessage.h"
 #include "files/FileTestSupport.h"
 #include "files/ScoreFile.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
+#include "resources/FileMessage.h"
 #include "score/CommandTable.h"
 #include "score/RangeDialogs.h"
+#include "score/TuningTable.h"
 #include "sound/PlaySpeedDialog.h"
 #include "sound/TempoDialog.h"
-#include "sound/Tuning.h"
 #include "sound/TuningDialog.h"
 #include "support/OpenPathCheck.h"
 #include "support/RunLength.h"
@@ -468,7 +468,6 @@ class Soak {
             Fail("m_baseTone " + std::to_string(v.m_baseTone));
         if (!in(v.m_tuningIndex, 0, kTuningCount - 1)) Fail("m_tuningIndex");
         if (v.m_otsuFlag > 1) Fail("m_otsuFlag");
-        if (!in(v.m_modified, 0, 1)) Fail("m_modified");
         for (int p : v.m_pitch) {
             if (!in(p, 0, 127)) Fail("pitch " + std::to_string(p));
         }
@@ -492,11 +491,14 @@ class Soak {
                          const std::string& what) {
         if (read.cells != state.cells) Fail(what + ": cells differ");
         // A title that is the word NULL stands for no title in the file.
-        if (read.title != state.title && !(read.title.empty() && state.title == "NULL"))
+        if (read.settings.m_title != state.settings.m_title &&
+            !(read.settings.m_title.empty() && state.settings.m_title == "NULL"))
             Fail(what + ": title differs");
-        if (read.tuningName != state.tuningName) Fail(what + ": tuning name differs");
-        if (read.otsuFlag != state.otsuFlag || read.baseTone != state.baseTone ||
-            read.tempo != state.tempo) {
+        if (read.settings.m_tuningName != state.settings.m_tuningName)
+            Fail(what + ": tuning name differs");
+        if (read.settings.m_otsuFlag != state.settings.m_otsuFlag ||
+            read.settings.m_baseTone != state.settings.m_baseTone ||
+            read.settings.m_tempo != state.settings.m_tempo) {
             Fail(what + ": settings differ");
         }
     }

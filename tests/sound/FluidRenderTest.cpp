@@ -326,7 +326,7 @@ TEST_F(AudioExport, ACancelledOrFailedRenderLeavesTheOldFileAndNothingElse) {
     ::setrlimit(RLIMIT_FSIZE, &unlimited);
     std::signal(SIGXFSZ, ignoredBefore);
     ASSERT_TRUE(full);
-    EXPECT_NE(full->reason.find("too large"), std::string::npos) << full->reason;
+    EXPECT_NE(full->detail.find("too large"), std::string::npos) << full->detail;
     EXPECT_EQ(Bytes(target), "the old file");
 
     // An extension that names no format, a folder as the target, a folder that is not there.

@@ -107,7 +107,7 @@ TEST_F(MidiExport, AsksForAMidiFileNamedAfterTheTitle) {
 }
 
 TEST_F(MidiExport, WritesTheWholeScoreWithTheExtraCellOnlyWhenTheCursorIsOnCellOne) {
-    h.v().m_modified = 1;
+    h.v().SetDocumentFile({}, false);
     h.dialogs.AnswerFile((dir / "a.mid").string());
     h.v().OnCommand(kExport);
     EXPECT_EQ(Hex(ReadAll(dir / "a.mid")), Hex(Expected(3)));
@@ -118,7 +118,7 @@ TEST_F(MidiExport, WritesTheWholeScoreWithTheExtraCellOnlyWhenTheCursorIsOnCellO
     EXPECT_EQ(Hex(ReadAll(dir / "b.mid")), Hex(Expected(2)));
     EXPECT_NE(Expected(2), Expected(3));
 
-    EXPECT_EQ(h.v().m_modified, 1);
+    EXPECT_EQ(h.v().Modified(), 1);
     EXPECT_EQ(h.window.invalidations, 0);
     EXPECT_TRUE(h.dialogs.messages.empty());
     EXPECT_EQ(FilesInDir(), 2u);  // and no temporary file left beside them

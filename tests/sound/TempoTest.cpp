@@ -25,7 +25,7 @@ TEST(TempoCommand, OpensOnTheTempoWithTheArrowsLimitedTo10To280) {
     EXPECT_EQ(open.spinRanges.at(kSpin), (std::pair<int, int>{10, 280}));
     EXPECT_EQ(h.v().m_tempo, 81);
     EXPECT_EQ(h.window.invalidations, 1);
-    EXPECT_EQ(h.v().m_modified, 1) << "a new tempo is a change Save would write";
+    EXPECT_EQ(h.v().Modified(), 1) << "a new tempo is a change Save would write";
 }
 
 TEST(TempoCommand, TheArrowsStopAt280And10) {

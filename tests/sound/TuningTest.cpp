@@ -5,7 +5,7 @@
 #include <array>
 
 #include "base/Sjis.h"
-#include "sound/Tuning.h"
+#include "score/TuningTable.h"
 #include "sound/TuningDialog.h"
 #include "support/ViewHarness.h"
 
@@ -156,7 +156,7 @@ TEST(TuningCommand, OkWithoutChangesKeepsThePitchesAndFillsTheLabel) {
     h.v().OnCommand(32795);
     EXPECT_EQ(h.v().m_pitch, before);
     EXPECT_EQ(h.v().m_baseToneLabel, S("基音平調"));
-    EXPECT_EQ(h.v().m_modified, 1);
+    EXPECT_EQ(h.v().Modified(), 1);
     EXPECT_EQ(h.window.invalidations, 1);
 }
 
@@ -200,7 +200,7 @@ TEST(TuningCommand, TypedNamesCountAndANameWithATrailingBlankMatchesNothing) {
     EXPECT_EQ(h.v().m_tuningIndex, 4);
     EXPECT_EQ(h.v().m_tuningName, S("楽調子"));
     EXPECT_EQ(h.v().m_baseTone, 8);
-    EXPECT_EQ(h.v().m_modified, 1);
+    EXPECT_EQ(h.v().Modified(), 1);
 }
 
 TEST(TuningCommand, CancelKeepsTheSettingsButStillFillsTheLabelAndRedraws) {
@@ -217,7 +217,7 @@ TEST(TuningCommand, CancelKeepsTheSettingsButStillFillsTheLabelAndRedraws) {
     EXPECT_EQ(h.v().m_otsuFlag, 0);
     EXPECT_EQ(h.v().m_pitch, before);
     EXPECT_EQ(h.v().m_baseToneLabel, S("基音下無乙"));
-    EXPECT_EQ(h.v().m_modified, 1);
+    EXPECT_EQ(h.v().Modified(), 1);
     EXPECT_EQ(h.window.invalidations, 1);
 }
 

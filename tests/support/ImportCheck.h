@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "exchange/Arrangement.h"
 #include "platform/Melody.h"
-#include "sound/Arrangement.h"
 
 namespace tabrella::test {
 

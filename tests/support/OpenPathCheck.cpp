@@ -8,11 +8,11 @@
 #include <optional>
 #include <sstream>
 
-#include "files/FileMessage.h"
 #include "files/ScoreFile.h"
+#include "resources/FileMessage.h"
 #include "resources/FileTexts.h"
 #include "score/CTabrellaView.h"
-#include "sound/Tuning.h"
+#include "score/TuningTable.h"
 #include "support/FakePlatform.h"
 #include "support/MidiBytes.h"
 
@@ -267,8 +267,11 @@ void Draw(Checker& c, OpenedView& opened, const char* when) {
 }
 
 bool SameFields(const ScoreFileContent& a, const ScoreFileContent& b) {
-    return a.cells == b.cells && a.title == b.title && a.tuningName == b.tuningName &&
-           a.otsuFlag == b.otsuFlag && a.baseTone == b.baseTone && a.tempo == b.tempo;
+    return a.cells == b.cells && a.settings.m_title == b.settings.m_title &&
+           a.settings.m_tuningName == b.settings.m_tuningName &&
+           a.settings.m_otsuFlag == b.settings.m_otsuFlag &&
+           a.settings.m_baseTone == b.settings.m_baseTone &&
+           a.settings.m_tempo == b.settings.m_tempo;
 }
 
 void CheckSavedCopy(Checker& c, OpenedView& first, const std::string& midi,

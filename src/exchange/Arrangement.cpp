@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Arranging a melody for the koto, step by step: its time onto the cell grid, its notes into
 // chords, the ways strings sound them, a tuning, and then strings and cells.
-#include "sound/Arrangement.h"
+#include "exchange/Arrangement.h"
 
 #include <algorithm>
 #include <array>
@@ -13,7 +13,7 @@
 #include <span>
 #include <tuple>
 
-#include "sound/Tuning.h"
+#include "score/TuningTable.h"
 
 namespace tabrella {
 namespace {

@@ -9,7 +9,8 @@
 
 namespace tabrella {
 
-// The reason as Shift-JIS: the caller's own text, or the system's for its error number.
+// The reason as Shift-JIS in the language of the run: the words of its fault kind, the
+// system's for an error number, or a foreign party's own.
 std::string ReasonText(const FileError& error);
 
 void ShowFileError(platform::IDialogHost& dialogs, std::string_view sjisHeadline,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The tempo as the MIDI writer and the play timer use it.
+// The score's tempo: the range the tempo dialog keeps it in, and how any stored tempo
+// sounds to the MIDI writer and the play timer.
 #include <algorithm>
 
 namespace tabrella {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The eight tunings and the twelve base tones that turn string numbers into MIDI notes.
+// The eight tunings and the twelve base tones that turn string numbers into MIDI notes: what
+// a score's tuning setting may name, and the notes its strings then sound.
 #include <array>
 #include <string>
 
@@ -29,9 +30,17 @@ constexpr int BaseNote(int baseTone) {
     return baseTone + 49;
 }
 
+// The MIDI note `offset` semitones above base tone b. A base tone read from a score file may
+// be any number; the note is kept far from overflow and exact for every tone that could
+// sound. Notes outside 0..127 are never written.
+int NoteOf(int offset, int baseTone);
+
 // The MIDI note of each string index 0..13 in a score of this row, base tone and 乙 flag
 // (1: off) as opening it from a file sets them.
 std::array<int, 14> LoadedPitches(int row, int baseTone, int otsuFlag);
+
+// A new score's pitches: row 0, base tone 3, 乙 off.
+std::array<int, 14> NewScorePitches();
 
 // The name of base tone b, or the empty text for a number outside 1..12 (a score file may
 // hold one).
