@@ -13,9 +13,10 @@
 #include <memory>
 #include <vector>
 
-#include "platform/qt/QtFonts.h"
-#include "platform/qt/QtSurface.h"
-#include "platform/qt/QtText.h"
+#include "platform/Sequencer.h"
+#include "qt/QtFonts.h"
+#include "qt/QtSurface.h"
+#include "qt/QtText.h"
 #include "resources/KeyCodes.h"
 #include "score/CTabrellaView.h"
 
@@ -60,20 +61,10 @@ class NoDialogs : public platform::IDialogHost {
     bool FontDialog(platform::FontRecord&) override { return false; }
 };
 
-class NoSequencer : public platform::ISequencer {
-  public:
-    platform::SeqError Open(std::string_view, platform::DeviceId&) override { return 1; }
-    platform::SeqError Play(platform::DeviceId) override { return 1; }
-    platform::SeqError SetLooping(platform::DeviceId, bool) override { return 1; }
-    platform::SeqError Stop(platform::DeviceId) override { return 1; }
-    platform::SeqError Close(platform::DeviceId) override { return 1; }
-    std::string ErrorText(platform::SeqError) override { return {}; }
-};
-
 struct Page {
     ImageWindow window;
     NoDialogs dialogs;
-    NoSequencer sequencer;
+    platform::NoSequencer sequencer;
     CTabrellaView view{platform::Services{window, dialogs, sequencer}};
 
     // Every slot of the 224 cells filled: pressed strings with their overlays, split cells

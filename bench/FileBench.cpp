@@ -38,8 +38,8 @@
 #include "exchange/MelodyReader.h"
 #include "exchange/MusicXmlWriter.h"
 #include "files/ScoreFile.h"
-#include "platform/fluid/FluidAudioRenderer.h"
-#include "platform/fluid/FluidSequencer.h"
+#include "fluid/FluidAudioRenderer.h"
+#include "fluid/FluidSequencer.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/KeyCodes.h"
@@ -426,7 +426,7 @@ struct ExportingScore {
     test::FakeWindow window;
     test::ScriptedDialogHost dialogs;
     test::FakeSequencer sequencer;
-    platform::fluid::FluidAudioRenderer audio;
+    fluid::FluidAudioRenderer audio;
     exchange::MusicXmlWriter musicXml;
     CTabrellaView view{platform::Services{window, dialogs, sequencer, &audio, &musicXml}};
     ExportingScore() { FillFullScore(view); }
@@ -435,7 +435,7 @@ struct ExportingScore {
 // FluidSynth alone: the MIDI bytes into a WAV file, rendered to the music's last tick and on
 // until the synthesizer is silent (at most two seconds), as the export does.
 void BareFluidRender(const std::string& midi, const std::string& path, bool effects = true) {
-    using R = platform::fluid::FluidAudioRenderer;
+    using R = fluid::FluidAudioRenderer;
     fluid_settings_t* settings = new_fluid_settings();
     fluid_settings_setint(settings, "synth.reverb.active", effects ? 1 : 0);
     fluid_settings_setint(settings, "synth.chorus.active", effects ? 1 : 0);
@@ -447,7 +447,7 @@ void BareFluidRender(const std::string& midi, const std::string& path, bool effe
     fluid_settings_setstr(settings, "audio.file.format", "s16");
     fluid_settings_setint(settings, "audio.period-size", R::kBlockFrames);
     fluid_synth_t* synth = new_fluid_synth(settings);
-    fluid_synth_sfload(synth, platform::fluid::FluidSequencer::FindSoundFont().c_str(), 1);
+    fluid_synth_sfload(synth, fluid::FluidSequencer::FindSoundFont().c_str(), 1);
     fluid_player_t* player = new_fluid_player(synth);
     fluid_player_add_mem(player, midi.data(), midi.size());
     fluid_file_renderer_t* renderer = new_fluid_file_renderer(synth);

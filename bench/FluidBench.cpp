@@ -21,14 +21,14 @@
 #include <thread>
 #include <vector>
 
-#include "platform/fluid/FluidSequencer.h"
+#include "fluid/FluidSequencer.h"
 
 namespace {
 
+using tabrella::fluid::FluidOptions;
+using tabrella::fluid::FluidSequencer;
+using tabrella::fluid::Output;
 using tabrella::platform::DeviceId;
-using tabrella::platform::fluid::FluidOptions;
-using tabrella::platform::fluid::FluidSequencer;
-using tabrella::platform::fluid::Output;
 
 constexpr double kRate = FluidSequencer::kSampleRate;
 constexpr float kAudible = 0.001f;  // -60 dBFS

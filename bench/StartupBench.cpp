@@ -30,7 +30,7 @@
 #include "app/AppInfo.h"
 #include "app/CommandLine.h"
 #include "files/ScoreFile.h"
-#include "platform/qt/QtViewWidget.h"
+#include "qt/QtViewWidget.h"
 
 // Xlib's macros (None, Bool, Status) break Qt's headers: it comes last.
 // clang-format off

@@ -38,13 +38,19 @@ tabrella_ensure_packages() {
         "${missing[@]}"
 }
 
-tabrella_configure_and_build() {
+# Configures the build folder DIR with the CMake options given, unless it already is.
+tabrella_configure() {
     local dir=$1
     shift
     if [ ! -f "$dir/CMakeCache.txt" ]; then
         cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     fi
-    cmake --build "$dir" -j "$(nproc)"
+}
+
+# Configures DIR (as tabrella_configure) and builds everything in it.
+tabrella_configure_and_build() {
+    tabrella_configure "$@"
+    cmake --build "$1" -j "$(nproc)"
 }
 
 # The folders of src/ include one way, from the bottom up: each may include its own files
@@ -61,8 +67,8 @@ tabrella_check_layers() {
         "sound: base platform resources score"
         "exchange: base platform resources score"
         "files: base platform resources score exchange"
-        "platform/qt: base platform resources"
-        "platform/fluid: base platform resources"
+        "qt: base platform resources"
+        "fluid: base platform resources"
         "app: *"
     )
     local wrong

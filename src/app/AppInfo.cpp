@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "app/InterfaceLanguage.h"
-#include "platform/qt/QtFonts.h"
-#include "platform/qt/QtSettings.h"
-#include "platform/qt/QtText.h"
+#include "qt/QtFonts.h"
+#include "qt/QtSettings.h"
+#include "qt/QtText.h"
 #include "resources/ShellTexts.h"
 
 namespace tabrella::app {

@@ -5,10 +5,10 @@
 #include <QPainter>
 #include <cstdio>
 
-#include "platform/qt/PrintModule.h"
-#include "platform/qt/QtSurface.h"
-#include "platform/qt/QtText.h"
-#include "platform/qt/QtViewWidget.h"
+#include "qt/PrintModule.h"
+#include "qt/QtSurface.h"
+#include "qt/QtText.h"
+#include "qt/QtViewWidget.h"
 #include "score/CTabrellaView.h"
 
 namespace tabrella::app {

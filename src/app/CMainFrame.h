@@ -10,12 +10,12 @@
 
 #include "app/HelpWindow.h"
 #include "exchange/ExchangeModule.h"
+#include "fluid/ModuleSound.h"
 #include "platform/Sequencer.h"
 #include "platform/Settings.h"
-#include "platform/fluid/ModuleSound.h"
-#include "platform/qt/QtDialogHost.h"
-#include "platform/qt/QtViewWidget.h"
-#include "platform/qt/X11Keyboard.h"
+#include "qt/QtDialogHost.h"
+#include "qt/QtViewWidget.h"
+#include "qt/X11Keyboard.h"
 #include "resources/FrameResources.h"
 #include "score/CTabrellaView.h"
 #include "score/Remembered.h"
@@ -78,7 +78,7 @@ class CMainFrame : public QMainWindow {
 
     qt::QtViewWidget* m_viewWidget;
     qt::QtDialogHost m_dialogs;
-    platform::fluid::ModuleAudioRenderer m_audio;
+    fluid::ModuleAudioRenderer m_audio;
     exchange::ModuleNotationWriter m_musicXml;
     exchange::ModuleMelodyReader m_melodyReader;
     std::unique_ptr<CTabrellaView> m_view;

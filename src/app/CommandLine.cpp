@@ -20,9 +20,9 @@
 #include "app/CMainFrame.h"
 #include "base/AtomicFile.h"
 #include "exchange/ExchangeModule.h"
-#include "platform/fluid/ModuleSound.h"
-#include "platform/qt/QtSettings.h"
-#include "platform/qt/QtText.h"
+#include "fluid/ModuleSound.h"
+#include "qt/QtSettings.h"
+#include "qt/QtText.h"
 #include "resources/FileMessage.h"
 #include "resources/Language.h"
 #include "resources/Texts.h"
@@ -247,8 +247,8 @@ int RunBatch(const CommandLine& line) {
     BatchWindow window(kRenderWidth, kRenderHeight);
     BatchDialogs dialogs;
     // Never opened: batch work plays nothing, and loads the sound module only to render.
-    platform::fluid::ModuleSequencer sequencer;
-    platform::fluid::ModuleAudioRenderer audio;
+    fluid::ModuleSequencer sequencer;
+    fluid::ModuleAudioRenderer audio;
     exchange::ModuleNotationWriter musicXml;
     exchange::ModuleMelodyReader melodies;
     CTabrellaView view(
@@ -339,7 +339,7 @@ void EndOnTerminateSignals(CMainFrame& frame) {
 }  // namespace
 
 int RunEditor(const CommandLine& line) {
-    platform::fluid::ModuleSequencer sequencer;
+    fluid::ModuleSequencer sequencer;
     qt::QtSettings settings;
     CMainFrame frame(sequencer, &settings);
     EndOnTerminateSignals(frame);

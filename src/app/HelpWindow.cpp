@@ -4,7 +4,9 @@
 #include <QVBoxLayout>
 
 #include "app/BatchWindow.h"
-#include "platform/qt/QtText.h"
+#include "app/CommandLine.h"
+#include "platform/Sequencer.h"
+#include "qt/QtText.h"
 #include "render/PageLayout.h"
 #include "resources/Language.h"
 #include "resources/ShellTexts.h"
@@ -15,17 +17,6 @@ namespace {
 
 constexpr int kPictureZoom = 200;
 constexpr int kMaxPictureCells = 4;
-
-// The pictures never play.
-class NoSound : public platform::ISequencer {
-  public:
-    platform::SeqError Open(std::string_view, platform::DeviceId&) override { return 1; }
-    platform::SeqError Play(platform::DeviceId) override { return 1; }
-    platform::SeqError SetLooping(platform::DeviceId, bool) override { return 1; }
-    platform::SeqError Stop(platform::DeviceId) override { return 1; }
-    platform::SeqError Close(platform::DeviceId) override { return 1; }
-    std::string ErrorText(platform::SeqError) override { return {}; }
-};
 
 std::optional<ScoreCell> ParseCell(const QString& text) {
     const QStringList numbers = text.split(QLatin1Char('.'));
@@ -44,9 +35,9 @@ std::optional<ScoreCell> ParseCell(const QString& text) {
 QImage CellPicture(const QString& cells, double pixelRatio) {
     const QStringList parts = cells.split(QLatin1Char('_'));
     if (parts.size() > kMaxPictureCells) return {};
-    BatchWindow window(900, 720, pixelRatio);
+    BatchWindow window(kRenderWidth, kRenderHeight, pixelRatio);
     BatchDialogs dialogs;
-    NoSound sound;
+    platform::NoSequencer sound;  // the pictures never play
     CTabrellaView view(platform::Services{window, dialogs, sound});
     view.m_zoom = kPictureZoom;
     int k = 0;

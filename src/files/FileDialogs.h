@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Dialog.h"
+#include "resources/ControlIds.h"
 
 namespace tabrella {
 
@@ -11,9 +12,9 @@ namespace tabrella {
 // Esc and the close box count as ｷｬﾝｾﾙ.
 class CSavePromptDialog : public platform::CDialog {
   public:
-    static constexpr int kYes = 1004;
-    static constexpr int kNo = 1003;
-    static constexpr int kCancel = 1005;
+    static constexpr int kYes = ctl::kSaveYes;
+    static constexpr int kNo = ctl::kSaveNo;
+    static constexpr int kCancel = ctl::kSaveCancel;
 
     CSavePromptDialog();
     void OnButton(int id, platform::IDialogControls& controls) override;
@@ -33,7 +34,7 @@ class CSavedNoticeDialog : public platform::CDialog {
 
 class CTitleDialog : public platform::CDialog {
   public:
-    static constexpr int kTitleEdit = 1006;
+    static constexpr int kTitleEdit = ctl::kTitleEdit;
 
     CTitleDialog();
     std::string m_titleText;  // Shift-JIS

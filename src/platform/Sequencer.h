@@ -34,4 +34,18 @@ class ISequencer {
     virtual std::string ErrorText(SeqError code) = 0;
 };
 
+// The sequencer of a view that never plays (the help's cell pictures, the drawing
+// benchmark): it opens no device, and every call fails with no text.
+class NoSequencer final : public ISequencer {
+  public:
+    static constexpr SeqError kNothingPlays = 1;
+
+    SeqError Open(std::string_view, DeviceId&) override { return kNothingPlays; }
+    SeqError Play(DeviceId) override { return kNothingPlays; }
+    SeqError SetLooping(DeviceId, bool) override { return kNothingPlays; }
+    SeqError Stop(DeviceId) override { return kNothingPlays; }
+    SeqError Close(DeviceId) override { return kNothingPlays; }
+    std::string ErrorText(SeqError) override { return {}; }
+};
+
 }  // namespace tabrella::platform

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/Sjis.h"
+#include "resources/ControlIds.h"
 #include "resources/English.h"
 #include "resources/FileTexts.h"
 #include "resources/Language.h"
@@ -45,9 +46,9 @@ std::vector<DialogSource> Sources() {
          {
              {-1, K::Static, "このファイルは変更されています。", 20, 10, 160, 12},
              {-1, K::Static, "保存しますか？", 20, 24, 160, 12},
-             {1004, K::DefaultButton, "はい", 14, 46, 50, 14},
-             {1003, K::Button, "いいえ", 72, 46, 50, 14},
-             {1005, K::Button, "ｷｬﾝｾﾙ", 130, 46, 50, 14},
+             {ctl::kSaveYes, K::DefaultButton, "はい", 14, 46, 50, 14},
+             {ctl::kSaveNo, K::Button, "いいえ", 72, 46, 50, 14},
+             {ctl::kSaveCancel, K::Button, "ｷｬﾝｾﾙ", 130, 46, 50, 14},
          }},
         {kDlgSavedNotice,
          "ファイル保存の確認",
@@ -65,9 +66,9 @@ std::vector<DialogSource> Sources() {
          "ＭＳ Ｐゴシック",
          9,
          {
-             {1006, K::Edit, "", 20, 38, 147, 14},
-             {1, K::DefaultButton, "OK", 38, 68, 50, 14},
-             {2, K::Button, "ｷｬﾝｾﾙ", 100, 68, 50, 14},
+             {ctl::kTitleEdit, K::Edit, "", 20, 38, 147, 14},
+             {platform::kIdOk, K::DefaultButton, "OK", 38, 68, 50, 14},
+             {platform::kIdCancel, K::Button, "ｷｬﾝｾﾙ", 100, 68, 50, 14},
              {-1, K::Static, "曲名を入力してください。　", 20, 12, 147, 10},
              {-1, K::GroupBox, "", 7, 4, 173, 84},
              {-1, K::Static, "（全角文字でお願いします）", 20, 24, 147, 10},
@@ -80,14 +81,14 @@ std::vector<DialogSource> Sources() {
          9,
          {
              {-1, K::Static, "調子を選んでください。", 14, 10, 170, 10},
-             {1009, K::ComboBox, "", 14, 22, 120, 100},
+             {ctl::kTuningBox, K::ComboBox, "", 14, 22, 120, 100},
              {-1, K::Static, "基音を選んでください。", 14, 44, 170, 10},
-             {1016, K::ComboBox, "", 14, 56, 120, 100},
+             {ctl::kBaseToneBox, K::ComboBox, "", 14, 56, 120, 100},
              {-1, K::Static, "基音を1オクターブ下げる場合はチェックを入れてください。", 14, 78, 180,
               10},
-             {1015, K::CheckBox, "乙", 14, 92, 40, 12},
-             {1, K::DefaultButton, "OK", 40, 124, 50, 14},
-             {2, K::Button, "ｷｬﾝｾﾙ", 110, 124, 50, 14},
+             {ctl::kOtsuBox, K::CheckBox, "乙", 14, 92, 40, 12},
+             {platform::kIdOk, K::DefaultButton, "OK", 40, 124, 50, 14},
+             {platform::kIdCancel, K::Button, "ｷｬﾝｾﾙ", 110, 124, 50, 14},
          }},
         {kDlgTempo,
          "テンポの変更",
@@ -96,10 +97,10 @@ std::vector<DialogSource> Sources() {
          "ＭＳ Ｐゴシック",
          9,
          {
-             {1013, K::Edit, "", 40, 14, 40, 14},
-             {1014, K::Spin, "", 80, 14, 10, 14, 1013},
-             {1, K::DefaultButton, "OK", 18, 44, 50, 14},
-             {2, K::Button, "ｷｬﾝｾﾙ", 82, 44, 50, 14},
+             {ctl::kTempoEdit, K::Edit, "", 40, 14, 40, 14},
+             {ctl::kTempoSpin, K::Spin, "", 80, 14, 10, 14, ctl::kTempoEdit},
+             {platform::kIdOk, K::DefaultButton, "OK", 18, 44, 50, 14},
+             {platform::kIdCancel, K::Button, "ｷｬﾝｾﾙ", 82, 44, 50, 14},
          }},
         {kDlgRange,
          "範囲を指定",
@@ -108,15 +109,15 @@ std::vector<DialogSource> Sources() {
          "ＭＳ Ｐゴシック",
          9,
          {
-             {1019, K::Edit, "", 23, 41, 25, 14},
-             {1021, K::Spin, "", 49, 41, 10, 14, 1019},
+             {ctl::kRangeFromEdit, K::Edit, "", 23, 41, 25, 14},
+             {ctl::kRangeFromSpin, K::Spin, "", 49, 41, 10, 14, ctl::kRangeFromEdit},
              {-1, K::Static, "マス目から", 63, 44, 35, 12},
-             {1020, K::Edit, "", 101, 41, 25, 14},
-             {1022, K::Spin, "", 126, 41, 10, 14, 1020},
+             {ctl::kRangeToEdit, K::Edit, "", 101, 41, 25, 14},
+             {ctl::kRangeToSpin, K::Spin, "", 126, 41, 10, 14, ctl::kRangeToEdit},
              {-1, K::Static, "マス目まで", 139, 43, 35, 12},
-             {1017, K::Button, "決定", 39, 72, 41, 13},
-             {1018, K::Button, "キャンセル", 108, 72, 41, 13},
-             {1006, K::Edit, "", 43, 7, 67, 15},
+             {ctl::kRangeDecide, K::Button, "決定", 39, 72, 41, 13},
+             {ctl::kRangeCancel, K::Button, "キャンセル", 108, 72, 41, 13},
+             {ctl::kRangeOperationEdit, K::Edit, "", 43, 7, 67, 15},
              {-1, K::Static, "を行います。", 114, 9, 51, 12},
          }},
         {kDlgPaste,
@@ -126,10 +127,10 @@ std::vector<DialogSource> Sources() {
          "ＭＳ Ｐゴシック",
          9,
          {
-             {1028, K::Button, "実行", 19, 61, 41, 13},
-             {1018, K::Button, "キャンセル", 82, 61, 41, 13},
-             {1030, K::Edit, "", 16, 18, 35, 15},
-             {1021, K::Spin, "", 54, 18, 10, 14, 1030},
+             {ctl::kPasteRun, K::Button, "実行", 19, 61, 41, 13},
+             {ctl::kPasteCancel, K::Button, "キャンセル", 82, 61, 41, 13},
+             {ctl::kPasteTargetEdit, K::Edit, "", 16, 18, 35, 15},
+             {ctl::kPasteTargetSpin, K::Spin, "", 54, 18, 10, 14, ctl::kPasteTargetEdit},
              {-1, K::Static, "マス目に貼り付け", 72, 21, 59, 11},
          }},
         {kDlgPlaySpeed,
@@ -140,10 +141,10 @@ std::vector<DialogSource> Sources() {
          9,
          {
              {-1, K::Static, "テンポに対する演奏の速さを選んでください。", 12, 10, 150, 10},
-             {1040, K::ComboBox, "", 40, 26, 50, 120},
+             {ctl::kSpeedBox, K::ComboBox, "", 40, 26, 50, 120},
              {-1, K::Static, "%  (50～100、5 きざみ)", 94, 28, 70, 10},
-             {1, K::DefaultButton, "OK", 22, 60, 50, 14},
-             {2, K::Button, "ｷｬﾝｾﾙ", 98, 60, 50, 14},
+             {platform::kIdOk, K::DefaultButton, "OK", 22, 60, 50, 14},
+             {platform::kIdCancel, K::Button, "ｷｬﾝｾﾙ", 98, 60, 50, 14},
          }},
     };
 }

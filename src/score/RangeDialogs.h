@@ -5,18 +5,19 @@
 #include <string>
 
 #include "platform/Dialog.h"
+#include "resources/ControlIds.h"
 
 namespace tabrella {
 
 class CRangeDialog : public platform::CDialog {
   public:
-    static constexpr int kFromEdit = 1019;
-    static constexpr int kToEdit = 1020;
-    static constexpr int kFromSpin = 1021;
-    static constexpr int kToSpin = 1022;
-    static constexpr int kOperationEdit = 1006;
-    static constexpr int kDecideButton = 1017;
-    static constexpr int kCancelButton = 1018;
+    static constexpr int kFromEdit = ctl::kRangeFromEdit;
+    static constexpr int kToEdit = ctl::kRangeToEdit;
+    static constexpr int kFromSpin = ctl::kRangeFromSpin;
+    static constexpr int kToSpin = ctl::kRangeToSpin;
+    static constexpr int kOperationEdit = ctl::kRangeOperationEdit;
+    static constexpr int kDecideButton = ctl::kRangeDecide;
+    static constexpr int kCancelButton = ctl::kRangeCancel;
 
     CRangeDialog();
 
@@ -34,10 +35,10 @@ class CRangeDialog : public platform::CDialog {
 
 class CPasteDialog : public platform::CDialog {
   public:
-    static constexpr int kTargetEdit = 1030;
-    static constexpr int kTargetSpin = 1021;
-    static constexpr int kRunButton = 1028;
-    static constexpr int kCancelButton = 1018;
+    static constexpr int kTargetEdit = ctl::kPasteTargetEdit;
+    static constexpr int kTargetSpin = ctl::kPasteTargetSpin;
+    static constexpr int kRunButton = ctl::kPasteRun;
+    static constexpr int kCancelButton = ctl::kPasteCancel;
 
     CPasteDialog();
 

@@ -3,12 +3,13 @@
 // The playing-speed dialog: a percentage of the score's tempo, chosen from the list or
 // typed; only 50..100 in steps of 5 closes it.
 #include "platform/Dialog.h"
+#include "resources/ControlIds.h"
 
 namespace tabrella {
 
 class CPlaySpeedDialog : public platform::CDialog {
   public:
-    static constexpr int kSpeedBox = 1040;
+    static constexpr int kSpeedBox = ctl::kSpeedBox;
 
     explicit CPlaySpeedDialog(int speed);
 

@@ -2,13 +2,14 @@
 #pragma once
 // The tempo dialog: an edit box with an up-down control; the typed text decides.
 #include "platform/Dialog.h"
+#include "resources/ControlIds.h"
 
 namespace tabrella {
 
 class CTempoDialog : public platform::CDialog {
   public:
-    static constexpr int kTempoEdit = 1013;
-    static constexpr int kTempoSpin = 1014;
+    static constexpr int kTempoEdit = ctl::kTempoEdit;
+    static constexpr int kTempoSpin = ctl::kTempoSpin;
 
     explicit CTempoDialog(int initialTempo);
 

@@ -5,14 +5,15 @@
 #include <string>
 
 #include "platform/Dialog.h"
+#include "resources/ControlIds.h"
 
 namespace tabrella {
 
 class CTuningDialog : public platform::CDialog {
   public:
-    static constexpr int kTuningBox = 1009;
-    static constexpr int kBaseToneBox = 1016;
-    static constexpr int kOtsuBox = 1015;
+    static constexpr int kTuningBox = ctl::kTuningBox;
+    static constexpr int kBaseToneBox = ctl::kBaseToneBox;
+    static constexpr int kOtsuBox = ctl::kOtsuBox;
 
     CTuningDialog();
 

@@ -15,7 +15,7 @@
 
 #include "app/AppInfo.h"
 #include "app/CMainFrame.h"
-#include "platform/qt/QtText.h"
+#include "qt/QtText.h"
 #include "support/FakePlatform.h"
 #include "support/MidiBytes.h"
 #include "support/MusicXmlNotes.h"

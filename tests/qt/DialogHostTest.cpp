@@ -10,11 +10,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/qt/QtDialogHost.h"
-#include "platform/qt/QtProgress.h"
-#include "platform/qt/QtText.h"
-#include "platform/qt/TemplateDialog.h"
 #include "qt/ModalCloser.h"
+#include "qt/QtDialogHost.h"
+#include "qt/QtProgress.h"
+#include "qt/QtText.h"
+#include "qt/TemplateDialog.h"
 #include "resources/DialogResources.h"
 
 namespace tabrella::qt {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "platform/qt/KeyTranslation.h"
+#include "qt/KeyTranslation.h"
 
 namespace tabrella::qt {
 namespace {

@@ -19,9 +19,9 @@
 
 #include "app/CMainFrame.h"
 #include "app/InterfaceLanguage.h"
-#include "platform/qt/QtSettings.h"
-#include "platform/qt/QtText.h"
 #include "qt/ModalCloser.h"
+#include "qt/QtSettings.h"
+#include "qt/QtText.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/FrameResources.h"
@@ -292,7 +292,7 @@ TEST_F(MainFrameTest, AboutBoxShowsNameVersionAndCredit) {
 TEST(SoundModuleFrame, PlayWithoutTheSoundModuleSaysWhatIsMissing) {
     QTemporaryDir dir;
     const QString module = dir.filePath("tabrella-sound.so");
-    platform::fluid::ModuleSequencer sequencer(qt::ToNativePath(module));
+    fluid::ModuleSequencer sequencer(qt::ToNativePath(module));
     CMainFrame frame(sequencer);
     frame.show();
     test::ModalCloser closer;

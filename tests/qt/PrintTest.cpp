@@ -10,8 +10,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "platform/qt/QtPrinting.h"
-#include "platform/qt/QtViewWidget.h"
+#include "qt/QtPrinting.h"
+#include "qt/QtViewWidget.h"
 #include "score/CTabrellaView.h"
 #include "support/FakePlatform.h"
 #include "support/ScriptedDialogHost.h"

@@ -7,9 +7,9 @@
 #include <QtMath>
 #include <random>
 
-#include "platform/qt/QtPrinting.h"
-#include "platform/qt/QtSurface.h"
-#include "platform/qt/QtViewWidget.h"
+#include "qt/QtPrinting.h"
+#include "qt/QtSurface.h"
+#include "qt/QtViewWidget.h"
 #include "resources/KeyCodes.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"

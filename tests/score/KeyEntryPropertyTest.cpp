@@ -16,6 +16,7 @@
 #include "resources/CommandIds.h"
 #include "resources/KeyCodes.h"
 #include "support/CellPrinting.h"
+#include "support/RunLength.h"
 #include "support/ViewHarness.h"
 
 namespace tabrella::test {
@@ -133,11 +134,11 @@ void RandomRun::Run(int events, int prefilledEnd) {
 }
 
 TEST_P(RandomRun, KeysAndClicksOnAShortScore) {
-    Run(40000, 30);
+    Run(RunLength(40000), 30);
 }
 
 TEST_P(RandomRun, KeysAndClicksOnAScoreReachingTheLastCell) {
-    Run(10000, 2999);
+    Run(RunLength(10000), 2999);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomRun, ::testing::Values(1u, 2u, 3u, 20240607u));

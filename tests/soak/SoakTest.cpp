@@ -4,8 +4,9 @@
 // paint passes and window sizes. After every event the view's state must be one the rest of
 // the program can use, and from time to time what it writes must read back.
 //
-// TABRELLA_SOAK_EVENTS sets the number of events (default 20000), TABRELLA_SOAK_SEED the
-// random seed (default 1), TABRELLA_SOAK_CHECK_EVERY how often the files are checked.
+// TABRELLA_SOAK_EVENTS sets the number of events (default 20000, a fifth of it in the
+// sanitized build: support/RunLength.h), TABRELLA_SOAK_SEED the random seed (default 1),
+// TABRELLA_SOAK_CHECK_EVERY how often the files are checked.
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -33,6 +34,7 @@
 #include "sound/TempoDialog.h"
 #include "sound/TuningDialog.h"
 #include "support/OpenPathCheck.h"
+#include "support/RunLength.h"
 #include "support/ViewHarness.h"
 
 namespace tabrella::test {
@@ -534,7 +536,7 @@ class Soak {
 };
 
 TEST(Soak, RandomEventsKeepTheViewUsableAndItsFilesReadable) {
-    const long long events = EnvNumber("TABRELLA_SOAK_EVENTS", 20000);
+    const long long events = EnvNumber("TABRELLA_SOAK_EVENTS", RunLength(20000));
     const auto seed = static_cast<std::uint64_t>(EnvNumber("TABRELLA_SOAK_SEED", 1));
     const long long checkEvery = std::max(1LL, EnvNumber("TABRELLA_SOAK_CHECK_EVERY", 1000));
     TempDir dir;

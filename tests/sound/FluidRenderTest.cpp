@@ -19,7 +19,7 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/fluid/FluidAudioRenderer.h"
+#include "fluid/FluidAudioRenderer.h"
 #include "resources/CommandIds.h"
 #include "support/ViewHarness.h"
 
@@ -181,7 +181,7 @@ std::string Bytes(const fs::path& p) {
 // type in the export's blocks, to the music's last tick and on while notes sound (at most
 // the export's two seconds).
 void RenderWithFileRenderer(const std::string& midi, const std::string& path, const char* type) {
-    using Renderer = platform::fluid::FluidAudioRenderer;
+    using Renderer = fluid::FluidAudioRenderer;
     std::unique_ptr<fluid_settings_t, decltype(&delete_fluid_settings)> settings(
         new_fluid_settings(), &delete_fluid_settings);
     fluid_settings_t* s = settings.get();
@@ -235,7 +235,7 @@ class AudioExport : public ::testing::Test {
         return size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
     }
 
-    platform::fluid::FluidAudioRenderer renderer;
+    fluid::FluidAudioRenderer renderer;
     ViewHarness h;
     std::unique_ptr<CTabrellaView> view = std::make_unique<CTabrellaView>(
         platform::Services{h.window, h.dialogs, h.sequencer, &renderer});
@@ -265,7 +265,7 @@ TEST_F(AudioExport, EachFormatSoundsTheScoresNotesAndEndsWhenTheyHaveDiedAway) {
         EXPECT_EQ(audio.rate, 44100);
         EXPECT_GT(audio.Peak(), 0.01f) << "not silent";
         // The whole music, then at most two seconds of ringing (in whole blocks).
-        const double block = double(platform::fluid::FluidAudioRenderer::kBlockFrames) / kRate;
+        const double block = double(fluid::FluidAudioRenderer::kBlockFrames) / kRate;
         EXPECT_GE(audio.Seconds(), musicSeconds);
         EXPECT_LE(audio.Seconds(), musicSeconds + 2.0 + 2 * block);
         EXPECT_NEAR(CentsFrom(MedianPitch(audio.mono, 0.10, 0.70), 64), 0.0, 25.0);

@@ -18,6 +18,7 @@
 #include "sound/PlaySpeedDialog.h"
 #include "support/MidiBytes.h"
 #include "support/OpenPathCheck.h"
+#include "support/RunLength.h"
 #include "support/ViewHarness.h"
 
 namespace tabrella::test {
@@ -316,7 +317,7 @@ TEST_F(Playback, TheXEnterAndCKeysReachPlayAndStop) {
 // leaving page and cursor where the music was.
 TEST_F(Playback, ThePlayingCursorStepsEveryCellAndHalfInOrderOnThePagesItTurnsTo) {
     std::mt19937 random(20);
-    for (int run = 0; run < 15; ++run) {
+    for (int run = 0, runs = RunLength(15); run < runs; ++run) {
         ViewHarness r;
         const int last = 1 + static_cast<int>(random() % kLastCellIndex);
         for (int k = 1; k <= last; ++k) r.Cell(k).split = k % 32 == 0 || random() % 4 == 0;

@@ -1,0 +1,222 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "fluid/FluidAudioRenderer.h"
+
+#include <fluidsynth.h>
+#include <sndfile.h>
+
+#include <array>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "base/Sjis.h"
+#include "fluid/FluidLog.h"
+#include "fluid/FluidSequencer.h"
+#include "resources/ExportTexts.h"
+#include "resources/SequencerTexts.h"
+
+namespace tabrella::fluid {
+
+using platform::AudioFormat;
+using platform::IProgress;
+
+namespace {
+
+struct SettingsDeleter {
+    void operator()(fluid_settings_t* s) const { delete_fluid_settings(s); }
+};
+struct SynthDeleter {
+    void operator()(fluid_synth_t* s) const { delete_fluid_synth(s); }
+};
+struct PlayerDeleter {
+    void operator()(fluid_player_t* p) const { delete_fluid_player(p); }
+};
+struct SoundFileCloser {
+    void operator()(SNDFILE* f) const { sf_close(f); }
+};
+
+using SoundFile = std::unique_ptr<SNDFILE, SoundFileCloser>;
+
+// A new file opened as FluidSynth's file renderer opens it with the format "s16": 16-bit
+// PCM (Vorbis in the Ogg container), the synthesizer's float samples clipped by libsndfile.
+SoundFile OpenSoundFile(const std::string& nativePath, AudioFormat format) {
+    SF_INFO info{};
+    info.samplerate = FluidAudioRenderer::kSampleRate;
+    info.channels = 2;
+    switch (format) {
+        case AudioFormat::Flac:
+            info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+            break;
+        case AudioFormat::OggVorbis:
+            info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+            break;
+        case AudioFormat::Wav:
+            info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+            break;
+    }
+    SoundFile file(sf_open(nativePath.c_str(), SFM_WRITE, &info));
+    if (file) {
+        sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        sf_command(file.get(), SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
+    }
+    return file;
+}
+
+// Writes rendered blocks on a thread of its own, so that converting, encoding (FLAC and
+// Vorbis take longer than the synthesis) and the disk overlap the rendering of the next
+// blocks. A few blocks circulate: the renderer fills a free one and queues it, the thread
+// writes the oldest queued one and frees it.
+class BlockWriter {
+  public:
+    BlockWriter(SNDFILE* file, int frames) : m_file(file), m_frames(frames) {
+        for (std::vector<float>& block : m_blocks) block.resize(2 * std::size_t(frames));
+        m_thread = std::thread([this] { Run(); });
+    }
+    ~BlockWriter() { Stop(false); }
+    BlockWriter(const BlockWriter&) = delete;
+    BlockWriter& operator=(const BlockWriter&) = delete;
+
+    // Room for one block of interleaved stereo frames, to be queued by Queue(); waits while
+    // every block is queued. Null once a write has failed.
+    float* Free() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_queued < kBlocks || m_failed; });
+        return m_failed ? nullptr : m_blocks[(m_oldest + m_queued) % kBlocks].data();
+    }
+    void Queue() {
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_queued;
+        }
+        m_changed.notify_all();
+    }
+    // Writes what is queued and ends the thread; false when a write failed.
+    bool Finish() { return Stop(true); }
+
+  private:
+    static constexpr int kBlocks = 4;
+
+    bool Stop(bool writeQueued) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+            m_writeQueued = writeQueued;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable()) m_thread.join();
+        return !m_failed;
+    }
+
+    void Run() {
+        std::unique_lock lock(m_mutex);
+        while (!m_failed) {
+            m_changed.wait(lock, [this] { return m_queued > 0 || m_stopping; });
+            if (m_queued == 0 || (m_stopping && !m_writeQueued)) return;
+            const float* block = m_blocks[m_oldest].data();
+            lock.unlock();
+            const bool written = sf_writef_float(m_file, block, m_frames) == m_frames;
+            lock.lock();
+            m_failed = !written;
+            m_oldest = (m_oldest + 1) % kBlocks;
+            --m_queued;
+            m_changed.notify_all();
+        }
+    }
+
+    SNDFILE* const m_file;
+    const sf_count_t m_frames;
+    std::array<std::vector<float>, kBlocks> m_blocks;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_oldest = 0;  // the next block to write
+    int m_queued = 0;
+    bool m_stopping = false;
+    bool m_writeQueued = false;
+    bool m_failed = false;
+    std::thread m_thread;
+};
+
+// A sequencer text with FluidSynth's reason after it.
+std::string Reason(res::SeqTxt text, const std::string& detailUtf8) {
+    return res::Sjis(text) + Utf8ToSjis(detailUtf8);
+}
+
+}  // namespace
+
+FluidAudioRenderer::FluidAudioRenderer() {
+    SilenceLibraries();
+}
+
+std::optional<std::string> FluidAudioRenderer::Render(std::string_view midi,
+                                                      const std::string& nativePath,
+                                                      AudioFormat format, IProgress& progress) {
+    TakeLastError();
+    // 1. A synthesizer set up as playback's.
+    std::unique_ptr<fluid_settings_t, SettingsDeleter> settings(new_fluid_settings());
+    if (!settings) return Reason(res::SeqTxt::SynthFailed, TakeLastError());
+    fluid_settings_t* s = settings.get();
+    fluid_settings_setnum(s, "synth.sample-rate", kSampleRate);
+    fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setstr(s, "player.timing-source", "sample");
+    std::unique_ptr<fluid_synth_t, SynthDeleter> synth(new_fluid_synth(s));
+    if (!synth) return Reason(res::SeqTxt::SynthFailed, TakeLastError());
+
+    // 2. The sound font playback finds.
+    const std::string font = FluidSequencer::FindSoundFont();
+    if (font.empty()) return res::Sjis(res::SeqTxt::SoundFontMissing);
+    if (!fluid_is_soundfont(font.c_str()) ||
+        fluid_synth_sfload(synth.get(), font.c_str(), 1) == FLUID_FAILED) {
+        return Reason(res::SeqTxt::SoundFontUnreadable, font);
+    }
+
+    // 3. The MIDI bytes, played on the rendered samples' clock.
+    std::unique_ptr<fluid_player_t, PlayerDeleter> player(new_fluid_player(synth.get()));
+    if (!player || fluid_player_add_mem(player.get(), midi.data(), midi.size()) != FLUID_OK) {
+        return Reason(res::SeqTxt::MidiFileUnreadable, TakeLastError());
+    }
+
+    // 4. The target.
+    SoundFile file = OpenSoundFile(nativePath, format);
+    if (!file) return Utf8ToSjis(sf_strerror(nullptr));
+    if (fluid_player_play(player.get()) != FLUID_OK) {
+        return Reason(res::SeqTxt::PlayFailed, TakeLastError());
+    }
+
+    // 5. Blocks until the music's last tick (the player itself idles two seconds longer),
+    // then until the last note has died away. The total is known once the first block has
+    // loaded the file; asking again walks every event of every track, on each block.
+    BlockWriter writer(file.get(), kBlockFrames);
+    const auto renderBlock = [&] {
+        float* frames = writer.Free();
+        if (frames == nullptr) return false;
+        fluid_synth_write_float(synth.get(), kBlockFrames, frames, 0, 2, frames, 1, 2);
+        writer.Queue();
+        return true;
+    };
+    int total = 0;
+    for (;;) {
+        if (total == 0) total = fluid_player_get_total_ticks(player.get());
+        const int tick = fluid_player_get_current_tick(player.get());
+        if (fluid_player_get_status(player.get()) != FLUID_PLAYER_PLAYING ||
+            (total > 0 && tick >= total)) {
+            break;
+        }
+        if (!renderBlock()) return Utf8ToSjis(sf_strerror(file.get()));
+        if (!progress.Continue(tick, total)) return res::Sjis(res::ExportTxt::Cancelled);
+    }
+    for (int tail = 0; tail < kLongestTailFrames; tail += kBlockFrames) {
+        if (fluid_synth_get_active_voice_count(synth.get()) == 0) break;
+        if (!renderBlock()) return Utf8ToSjis(sf_strerror(file.get()));
+    }
+
+    // 6. The last blocks written, and the header (WAV) or the last pages (FLAC, Ogg).
+    if (!writer.Finish()) return Utf8ToSjis(sf_strerror(file.get()));
+    if (const int error = sf_close(file.release()); error != SF_ERR_NO_ERROR) {
+        return Utf8ToSjis(sf_error_number(error));
+    }
+    return std::nullopt;
+}
+
+}  // namespace tabrella::fluid
