@@ -18,6 +18,7 @@
 #include "score/EditHistory.h"
 #include "score/ScoreCell.h"
 #include "score/ScoreSettings.h"
+#include "score/ZoomLevels.h"
 
 namespace tabrella {
 
@@ -89,7 +90,7 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     EditHistory m_history;
 
     // ---- Page layout, zoom and scrolling (the rest in PageView) -----------------------
-    int m_zoom = 120;
+    int m_zoom = kDefaultZoom;
     int m_lastClientWidth = 0;
     int m_lastClientHeight = 0;
     int m_cursorX = 0;

@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "platform/Settings.h"
+#include "score/ZoomLevels.h"
 
 namespace tabrella {
 
 inline constexpr std::size_t kRecentFileCount = 4;
 
 struct Remembered {
-    int zoom = 120;                        // one of the zoom levels
+    int zoom = kDefaultZoom;               // one of the zoom levels
     std::string fontFace;                  // Shift-JIS; empty: the view's own default
     std::string lastFolder;                // Shift-JIS; empty: the file dialog's own choice
     std::vector<std::string> recentFiles;  // the file system's paths, newest first, at most 4

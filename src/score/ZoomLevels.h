@@ -8,5 +8,7 @@ namespace tabrella {
 
 // In percent, smallest first.
 inline constexpr std::array<int, 7> kZoomLevels = {80, 90, 100, 120, 150, 200, 300};
+// What a first start shows, before any zoom is remembered.
+inline constexpr int kDefaultZoom = 120;
 
 }  // namespace tabrella
