@@ -42,9 +42,9 @@ int ClampedSixteenths(long long q) {
     return static_cast<int>(std::clamp(q, 0LL, static_cast<long long>(INT_MAX / 2)));
 }
 
-// Onsets to the nearest sixteenth. Some files let their grid slip: this program's own
-// export writes a rest cell two ticks short. The grid follows such a slip a little at each
-// onset and at each event that sounds nothing (the export marks every rest cell with one),
+// Onsets to the nearest sixteenth. Some files let their grid slip: older files of this
+// program's own export have a rest cell two ticks short. The grid follows such a slip a little at
+// each onset and at each event that sounds nothing (the export marks every rest cell with one),
 // never by more than a sixteenth of a sixteenth, so a slow slip is followed however long
 // the silence while a note played early or late does not move the grid.
 std::vector<GridNote> Quantise(const Melody& melody) {

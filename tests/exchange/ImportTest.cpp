@@ -193,6 +193,32 @@ TEST(Import, AForeignMelodyBesideADrumTrackComesInNoteForNote) {
     }
 }
 
+TEST(Import, OlderExportsWithRestsTwoTicksShortStayOnTheCellGrid) {
+    // Our export once wrote a rest cell as 238 ticks, each closed by a note off of key 0.
+    TempDir dir;
+    Random r{std::mt19937(7)};
+    Track old;
+    std::vector<std::pair<long, int>> expected;
+    long tick = 1, cell = 0;
+    for (int i = 0; i < 400; ++i) {
+        const int key = std::array{64, 65, 69, 71, 72}[r(0, 4)];
+        old.push_back({tick, Ev(0x90, key, 100)});
+        old.push_back({tick + 240, Ev(0x80, key, 0)});
+        expected.emplace_back(cell++ * 240, key);
+        tick += 240;
+        for (int rests = r(0, 1) ? r(1, 6) : 0; rests > 0; --rests, ++cell) {
+            tick += 238;
+            old.push_back({tick, Ev(0x80, 0, 0)});
+        }
+    }
+    WriteBytes(dir / "old.mid", Smf(0, 480, {old}));
+    ImportHarness h;
+    ASSERT_FALSE(h.Import(dir / "old.mid"));
+    std::vector<std::pair<long, int>> sounded;
+    for (const SoundedNote& n : h.Sounded()) sounded.emplace_back(n.onset, n.key);
+    EXPECT_EQ(sounded, expected);
+}
+
 // For melodies every one of whose notes 平調子 on 平調 reaches, counted plainly over all
 // 192 settings: the fewest notes no string reaches with a pressing up to ォ, then the
 // fewest no open string sounds; ties to 平調子, the base tone nearest 平調, 乙 off.

@@ -240,8 +240,8 @@ class AudioExport : public ::testing::Test {
     std::unique_ptr<CTabrellaView> view = std::make_unique<CTabrellaView>(
         platform::Services{h.window, h.dialogs, h.sequencer, &renderer});
     fs::path dir;
-    // The music: 1 + 240 + 240 + 238 ticks at 1.5 s a quarter (480 ticks).
-    const double musicSeconds = 719.0 / 480.0 * 1.5;
+    // The music: 1 + 240 + 240 + 240 ticks at 1.5 s a quarter (480 ticks).
+    const double musicSeconds = 721.0 / 480.0 * 1.5;
 };
 
 TEST_F(AudioExport, EachFormatSoundsTheScoresNotesAndEndsWhenTheyHaveDiedAway) {
