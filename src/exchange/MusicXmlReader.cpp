@@ -136,6 +136,7 @@ class PartReader {
             if (name == "attributes") {
                 const double divisions = element.child("divisions").text().as_double(0);
                 if (std::isfinite(divisions) && divisions > 0) m_divisions = divisions;
+                if (const pugi::xml_node t = element.child("transpose")) Transpose(t);
             } else if (name == "note") {
                 Note(element);
             } else if (name == "backup") {
@@ -146,6 +147,14 @@ class PartReader {
         }
         // A measure lasts as long as its longest voice.
         m_start = std::min(m_start + m_furthest, kMaxQuarters);
+    }
+
+    // A transposing instrument's part is written away from the pitch it sounds: its notes
+    // come in at concert pitch.
+    void Transpose(pugi::xml_node transpose) {
+        const int chromatic = transpose.child("chromatic").text().as_int(0);
+        const int octaves = transpose.child("octave-change").text().as_int(0);
+        m_transpose = std::clamp(chromatic, -24, 24) + 12 * std::clamp(octaves, -4, 4);
     }
 
     double Length(pugi::xml_node element) const {
@@ -172,8 +181,9 @@ class PartReader {
         // Cue notes show another part's line; they are not played.
         const pugi::xml_node pitch = note.child("pitch");
         if (!pitch || note.child("cue")) return;
-        const std::optional<int> key = KeyOf(pitch);
-        if (!key) {
+        std::optional<int> key = KeyOf(pitch);
+        if (key) key = *key + m_transpose;
+        if (!key || *key < 0 || *key > 127) {
             ++m_melody.leftOut;
             return;
         }
@@ -203,7 +213,8 @@ class PartReader {
 
     platform::Melody& m_melody;
     double m_divisions = 1;
-    double m_start = 0;  // the measure's start, in quarter notes from the beginning
+    int m_transpose = 0;  // semitones from the written to the sounding pitch
+    double m_start = 0;   // the measure's start, in quarter notes from the beginning
     double m_position = 0, m_furthest = 0, m_lastOnset = 0;  // within the measure
     std::multimap<int, std::size_t> m_openTies;              // key -> the notes a tie goes on from
 };

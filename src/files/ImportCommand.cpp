@@ -64,8 +64,12 @@ std::string TitleOf(const std::string& sjis) {
     return TitleAsOneWord(sjis.substr(0, end));
 }
 
+// A file that says nothing of its tempo plays at 120 quarter notes a minute, as MIDI
+// players take it; MusicXML and MIDI of one piece then come in alike.
+constexpr int kUnstatedTempo = 120;
+
 int TempoOf(double tempo) {
-    if (!(tempo > 0)) return score_defaults::kTempo;
+    if (!(tempo > 0)) return kUnstatedTempo;
     return static_cast<int>(std::clamp(std::lround(std::min(tempo, 1e6)), long{kTempoSpinLowest},
                                        long{kTempoTypedHighest}));
 }

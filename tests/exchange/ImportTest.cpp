@@ -93,12 +93,15 @@ std::string Meta(int type, std::string data) {
 
 // ---- Random scores and melodies ---------------------------------------------------------
 
-// Up to three different strings, each with any pressing.
+// Up to three different strings as one hand plays them: one pressed at most, ォ alone.
 void Strike(std::int32_t* half, Random& r, int least) {
     std::array<int, 13> strings{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    bool pressed = false;
     for (int i = 0, n = r(least, 3); i < n; ++i) {
         std::swap(strings[i], strings[r(i, 12)]);
-        half[i + 1] = 100 * r(0, 3) + strings[i];
+        const int pressing = pressed ? 0 : r(0, n == 1 ? 3 : 2);
+        pressed = pressed || pressing > 0;
+        half[i + 1] = 100 * pressing + strings[i];
     }
 }
 
@@ -284,10 +287,14 @@ TEST(Import, NotesTakeStringsPressingsAndCellsByTheRules) {
          {{0, 2, 57}, {0, 2, 72}, {0, 2, 65}, {0, 2, 69}, {2, 4, 64}, {2, 4, 64}},
          {Whole(6, 7, 9), Whole(1, 0, 5)},
          {5, 0, 1}},
-        {"a chord keeps the notes that fit",
-         {{0, 2, 84}, {0, 2, 84}, {0, 2, 84}},
-         {Whole(312, 0, 113)},
-         {2, 0, 1}},
+        {"a chord keeps the notes one hand plays: one pressed string, never ォ",
+         {{0, 2, 84}, {0, 2, 84}, {0, 2, 84}, {2, 4, 80}, {2, 4, 69}},
+         {Whole(0, 113, 0), Whole(0, 311, 0)},
+         {2, 0, 3}},
+        {"a low part moves as a whole by the octaves that bring it all in reach",
+         {{0, 2, 40}, {2, 4, 43}, {4, 6, 45}, {6, 8, 47}, {8, 10, 48}},
+         {Whole(0, 5, 0), Whole(0, 206, 0), Whole(0, 7, 0), Whole(0, 8, 0), Whole(0, 9, 0)},
+         {5, 5, 0}},
         {"a note out of reach moves by octaves",
          {{0, 2, 40}, {2, 4, 100}},
          {Whole(0, 5, 0), Whole(0, 10, 0)},
@@ -327,6 +334,56 @@ TEST(Import, NotesTakeStringsPressingsAndCellsByTheRules) {
         EXPECT_EQ((std::array{a.placed, a.moved, a.dropped}), c.placedMovedDropped);
         EXPECT_EQ(std::make_tuple(a.tuning, a.baseTone, a.otsu), std::make_tuple(0, 3, false));
     }
+}
+
+// Over wide random lines in 平調子 on 平調: a note moved alone never turns the step into it
+// the other way when an octave of it within reach keeps its direction.
+TEST(Import, ANoteMovedAloneKeepsTheDirectionOfItsStepWhereItCan) {
+    const std::array<int, 14> pitch = LoadedPitches(0, 3, 1);
+    const auto reached = [&](int key) {
+        return std::any_of(&pitch[1], &pitch[14], [&](int p) { return key >= p && key <= p + 3; });
+    };
+    const auto sign = [](int d) { return (d > 0) - (d < 0); };
+    int turnsKept = 0;
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Random r{std::mt19937(seed)};
+        Melody m;
+        m.ticksPerQuarter = 4;
+        const int n = r(2, 80);
+        for (int i = 0; i < n; ++i) m.notes.push_back({2 * i, 2 * i + 2, r(30, 110)});
+        const Arrangement a = Arrange(m, {0, 3, false, ""});
+        ASSERT_EQ(a.cells.size(), size_t(n));
+        std::vector<int> heard;
+        for (const ScoreCell& c : a.cells)
+            heard.push_back(pitch[c.first[2] % 100] + c.first[2] / 100);
+        for (int i = 1; i < n; ++i) {
+            const int wanted = sign(m.notes[i].key - m.notes[i - 1].key);
+            int shifted = m.notes[i].key + 12 * a.octaveShift;
+            while (shifted > 127) shifted -= 12;
+            while (shifted < 0) shifted += 12;
+            if (sign(heard[i] - heard[i - 1]) == wanted) {
+                turnsKept += heard[i] != shifted;
+                continue;
+            }
+            if (heard[i] == shifted) continue;  // not moved alone: the file's own step
+            for (int k = shifted % 12; k < 128; k += 12) {
+                EXPECT_FALSE(reached(k) && sign(k - heard[i - 1]) == wanted)
+                    << "note " << i << " heard at " << heard[i] << ", could be " << k;
+            }
+        }
+    }
+    EXPECT_GT(turnsKept, 100) << "the lines must move notes alone";
+}
+
+TEST(Import, APieceLongerThanTheScoreIsCutAtABarLine) {
+    Melody m;
+    m.ticksPerQuarter = 4;
+    for (int i = 0; i < 3100; ++i) m.notes.push_back({2 * i, 2 * i + 2, 69});
+    const Arrangement a = Arrange(m, {});
+    EXPECT_EQ(a.cells.size(), 2992u) << "374 bars of eight cells";
+    EXPECT_EQ(std::make_tuple(a.cutAtBar, a.cutNotes, a.placed, a.dropped),
+              std::make_tuple(375, 3100 - 2992, 2992, 3100 - 2992));
 }
 
 // ---- The readers --------------------------------------------------------------------------
