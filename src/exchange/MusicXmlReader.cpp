@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <pugixml.hpp>
 #include <vector>
 
@@ -226,31 +227,44 @@ bool HasPitchedNote(pugi::xml_node part) {
                 .empty();
 }
 
-std::optional<pugi::xml_node> ChosenPart(pugi::xml_node root, const TrackChoice& choice) {
-    std::vector<pugi::xml_node> parts;
-    for (pugi::xml_node part : root.children("part")) parts.push_back(part);
+std::string PartName(pugi::xml_node root, pugi::xml_node part) {
+    for (pugi::xml_node entry : root.child("part-list").children("score-part")) {
+        if (std::strcmp(part.attribute("id").value(), entry.attribute("id").value()) == 0) {
+            return ForeignText(entry.child_value("part-name"));
+        }
+    }
+    return {};
+}
+
+std::string Listed(std::size_t index, const std::string& name) {
+    return std::to_string(index + 1) + (name.empty() ? std::string() : " " + name);
+}
+
+// The part asked for: by number, by name in either case (one part only), else the first
+// that has pitched notes.
+std::optional<std::size_t> ChosenPart(const std::vector<pugi::xml_node>& parts,
+                                      const std::vector<std::string>& names,
+                                      const TrackChoice& choice, bool& ambiguous) {
     switch (choice.kind) {
         case TrackChoice::Kind::Every:
-            for (pugi::xml_node part : parts) {
-                if (HasPitchedNote(part)) return part;
+            for (std::size_t i = 0; i < parts.size(); ++i) {
+                if (HasPitchedNote(parts[i])) return i;
             }
-            return parts.empty() ? pugi::xml_node() : parts.front();
+            return parts.empty() ? std::nullopt : std::optional<std::size_t>(0);
         case TrackChoice::Kind::Number:
             if (static_cast<std::size_t>(choice.number) <= parts.size()) {
-                return parts[static_cast<std::size_t>(choice.number) - 1];
+                return static_cast<std::size_t>(choice.number) - 1;
             }
             return std::nullopt;
-        case TrackChoice::Kind::Name:
-            for (pugi::xml_node entry : root.child("part-list").children("score-part")) {
-                if (ForeignText(entry.child_value("part-name")) != choice.name) continue;
-                for (pugi::xml_node part : parts) {
-                    if (std::strcmp(part.attribute("id").value(), entry.attribute("id").value()) ==
-                        0) {
-                        return part;
-                    }
-                }
+        case TrackChoice::Kind::Name: {
+            std::optional<std::size_t> found;
+            for (std::size_t i = 0; i < parts.size(); ++i) {
+                if (!SameName(names[i], choice.name)) continue;
+                if (found) ambiguous = true;
+                found = i;
             }
-            return std::nullopt;
+            return ambiguous ? std::nullopt : found;
+        }
         case TrackChoice::Kind::Channel:
             break;  // parts have no channels of their own
     }
@@ -291,16 +305,31 @@ MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& choice)
     const pugi::xml_node root = doc.document_element();
     if (std::strcmp(root.name(), "score-timewise") == 0) return {MelodyFault::Unsupported, {}};
     if (std::strcmp(root.name(), "score-partwise") != 0) return {MelodyFault::UnknownKind, {}};
-    const std::optional<pugi::xml_node> part = ChosenPart(root, choice);
-    if (!part) return {MelodyFault::NoSuchTrack, {}};
-
+    std::vector<pugi::xml_node> parts;
+    std::vector<std::string> names;
     MelodyRead read;
+    for (pugi::xml_node p : root.children("part")) {
+        parts.push_back(p);
+        names.push_back(PartName(root, p));
+        read.melody.parts.push_back(Listed(parts.size() - 1, names.back()));
+    }
+    const std::optional<std::size_t> chosen =
+        ChosenPart(parts, names, choice, read.melody.ambiguousTrack);
+    if (!chosen) {
+        // A score without parts has nothing to read, which is not the choice's fault.
+        if (parts.empty() && choice.kind == TrackChoice::Kind::Every) return read;
+        read.fault = MelodyFault::NoSuchTrack;
+        return read;
+    }
+    const pugi::xml_node part = parts[*chosen];
+    read.melody.taken = read.melody.parts[*chosen];
     read.melody.ticksPerQuarter = kTicksPerQuarter;
-    PartReader(read.melody).Read(*part);
+    PartReader(read.melody).Read(part);
     std::string title = root.child("work").child_value("work-title");
     if (title.empty()) title = root.child_value("movement-title");
     read.melody.title = ForeignText(title);
-    const double tempo = TempoOf(root, *part);
+    read.melody.titleReplaced = CharactersOutsideSjis(title);
+    const double tempo = TempoOf(root, part);
     read.melody.tempo = std::isfinite(tempo) && tempo > 0 ? tempo : 0;
     return read;
 }

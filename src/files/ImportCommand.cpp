@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "base/FileRead.h"
 #include "base/Sjis.h"
@@ -68,6 +70,58 @@ std::string TitleOf(const std::string& sjis) {
 // players take it; MusicXML and MIDI of one piece then come in alike.
 constexpr int kUnstatedTempo = 120;
 
+// printf with a text of the table; the table's texts take exactly these arguments.
+template <typename... Args>
+std::string Format(ImportTxt id, Args... args) {
+    char text[512];
+    std::snprintf(text, sizeof text, res::Sjis(id).c_str(), args...);
+    return text;
+}
+
+std::string Joined(const std::vector<std::string>& items, const std::string& except = {}) {
+    std::string out;
+    for (const std::string& item : items) {
+        if (item == except) continue;
+        out += (out.empty() ? "" : ", ") + item;
+    }
+    return out;
+}
+
+// Notes as musicians name them, with their bar: "E4 (12)".
+std::string NotesNamed(const std::vector<Arrangement::Drop>& drops) {
+    static constexpr const char* kNames[] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                             "F#", "G",  "G#", "A",  "A#", "B"};
+    constexpr std::size_t kShown = 6;
+    std::string out;
+    for (std::size_t i = 0; i < drops.size() && i < kShown; ++i) {
+        out += (i ? ", " : "") + std::string(kNames[drops[i].key % 12]) +
+               std::to_string(drops[i].key / 12 - 1) + " (" + std::to_string(drops[i].bar) + ")";
+    }
+    if (drops.size() > kShown) out += ", ...";
+    return out;
+}
+
+// What the import did beyond placing notes, a line each.
+std::string ReportDetails(const platform::Melody& m, const Arrangement& a) {
+    std::string out;
+    const auto line = [&](const std::string& text) { out += "\n" + text; };
+    // A file of one part has nothing to choose.
+    if (m.parts.size() > 1) {
+        if (!m.taken.empty()) line(Format(ImportTxt::PartTaken, m.taken.c_str()));
+        line(Format(ImportTxt::OtherParts, Joined(m.parts, m.taken).c_str()));
+    }
+    if (m.padded) line(res::Sjis(ImportTxt::PickupPadded));
+    if (m.repeatsPlayedOut > 0) line(Format(ImportTxt::RepeatsPlayedOut, m.repeatsPlayedOut));
+    if (a.octaveShift != 0) line(Format(ImportTxt::OctaveShift, a.octaveShift));
+    if (!a.chordDrops.empty()) {
+        line(Format(ImportTxt::ChordDrops, static_cast<int>(a.chordDrops.size()),
+                    NotesNamed(a.chordDrops).c_str()));
+    }
+    if (a.cutAtBar > 0) line(Format(ImportTxt::CutAtBar, a.cutAtBar, a.cutNotes));
+    if (!m.titleReplaced.empty()) line(Format(ImportTxt::TitleReplaced, m.titleReplaced.c_str()));
+    return out;
+}
+
 int TempoOf(double tempo) {
     if (!(tempo > 0)) return kUnstatedTempo;
     return static_cast<int>(std::clamp(std::lround(std::min(tempo, 1e6)), long{kTempoSpinLowest},
@@ -101,6 +155,13 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
     if (read.fault == platform::MelodyFault::NotLoaded) {
         return ForeignFileError(path, m_services.melody->Failure());
     }
+    if (read.fault == platform::MelodyFault::NoSuchTrack) {
+        FileError error{path, FileFault::NoSuchTrack};
+        error.detail = res::Sjis(read.melody.ambiguousTrack ? ImportTxt::AmbiguousTrack
+                                                            : ImportTxt::NoSuchTrack) +
+                       "\n" + Format(ImportTxt::TrackChoices, Joined(read.melody.parts).c_str());
+        return error;
+    }
     if (read.fault != platform::MelodyFault::None) return FileError{path, FaultOf(read.fault)};
     const Arrangement a = Arrange(read.melody, choice);
     if (a.placed == 0) return FileError{path, FileFault::NoNotes};
@@ -119,10 +180,9 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
     LoadSettings(stored);
     m_services.window.Invalidate();
 
-    char text[512];
-    std::snprintf(text, sizeof text, res::Sjis(ImportTxt::ReportFormat).c_str(), a.placed, a.moved,
-                  a.dropped, m_tuningName.c_str(), m_baseToneLabel.c_str());
-    report = text;
+    report = Format(ImportTxt::ReportFormat, a.placed, a.moved, a.dropped, m_tuningName.c_str(),
+                    m_baseToneLabel.c_str()) +
+             ReportDetails(read.melody, a);
     return std::nullopt;
 }
 

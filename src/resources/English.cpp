@@ -56,6 +56,16 @@ const Table<ImportTxt> kImportTexts = {
     "This build cannot read MIDI or MusicXML.",
     "Placed %d notes (%d of them moved by an octave). Notes that could not be placed: %d. "
     "Tuning: %s  %s",
+    "Part read: %s",
+    "Other parts (choose with --track): %s",
+    "Tracks to choose from: %s",
+    "More than one track has that name.",
+    "The whole part was moved by %+d octave(s).",
+    "Notes left out of chords one hand cannot play, %d: %s",
+    "The piece does not fit the score: from bar %d on, %d notes were left out.",
+    "Characters of the title that Shift-JIS lacks became \"?\": %s",
+    "Repeats were played out (%d).",
+    "The pickup bar was filled out with rests before it.",
 };
 
 const Table<ExportTxt> kExportTexts = {

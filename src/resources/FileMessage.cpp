@@ -45,7 +45,8 @@ std::string ReasonText(const FileError& error) {
         case FileFault::UnsupportedMelody:
             return res::Sjis(ImportTxt::Unsupported);
         case FileFault::NoSuchTrack:
-            return res::Sjis(ImportTxt::NoSuchTrack);
+            // The import says which tracks there are, when it knows.
+            return error.detail.empty() ? res::Sjis(ImportTxt::NoSuchTrack) : error.detail;
         case FileFault::NoNotes:
             return res::Sjis(ImportTxt::NoNotes);
         case FileFault::Foreign:

@@ -422,7 +422,7 @@ TEST(Import, TheReadersRefuseBrokenAndUnsupportedFiles) {
     }
 }
 
-TEST(Import, TheMidiReaderMergesTheTracksAskedForAndReadsTheirNames) {
+TEST(Import, TheMidiReaderTakesTheTrackAskedForAndReadsTheirNames) {
     const std::string bytes =
         Smf(1, 480,
             {{{0, Meta(3, "さくら")}, {0, Meta(0x51, "\x09\x27\xC0")}},  // UTF-8, 100 a minute
@@ -431,7 +431,8 @@ TEST(Import, TheMidiReaderMergesTheTracksAskedForAndReadsTheirNames) {
               {240, Ev(0x80, 60, 0)},
               {480, Ev(0x80, 64, 0)}},
              {{0, Meta(3, "Bass")}, {0, Ev(0x91, 40, 90)}, {960, Meta(1, "x")}},
-             {{0, Ev(0x99, 36, 90)}, {10, Ev(0x99, 36, 0)}}});
+             {{0, Ev(0x99, 36, 90)}, {10, Ev(0x99, 36, 0)}},
+             {{0, Meta(3, "BASS")}, {0, Ev(0x92, 50, 90)}, {120, Ev(0x82, 50, 0)}}});
     const auto keys = [&](std::string_view track) {
         const platform::MelodyRead read = exchange::MelodyReader().Read(bytes, S(track));
         std::vector<std::pair<long, int>> notes;
@@ -440,15 +441,22 @@ TEST(Import, TheMidiReaderMergesTheTracksAskedForAndReadsTheirNames) {
     };
     using Notes = std::vector<std::pair<long, int>>;
     const auto ok = MelodyFault::None;
-    EXPECT_EQ(keys(""), std::make_pair(ok, Notes{{480, 64}, {960, 40}})) << "no drums";
+    EXPECT_EQ(keys(""), std::make_pair(ok, Notes{{480, 64}})) << "the first pitched track";
     EXPECT_EQ(keys("2"), std::make_pair(ok, Notes{{480, 64}}));
-    EXPECT_EQ(keys("Bass"), std::make_pair(ok, Notes{{960, 40}})) << "sounding to its end";
+    EXPECT_EQ(keys("mELODY"), std::make_pair(ok, Notes{{480, 64}})) << "in either case";
+    EXPECT_EQ(keys("3"), std::make_pair(ok, Notes{{960, 40}})) << "sounding to its end";
     EXPECT_EQ(keys("ch10"), std::make_pair(ok, Notes{{10, 36}}));
-    EXPECT_EQ(keys("5").first, MelodyFault::NoSuchTrack);
+    EXPECT_EQ(keys("6").first, MelodyFault::NoSuchTrack);
     EXPECT_EQ(keys("Piano").first, MelodyFault::NoSuchTrack);
+    const platform::MelodyRead twoBasses = exchange::MelodyReader().Read(bytes, "bass");
+    EXPECT_EQ(std::make_tuple(twoBasses.fault, twoBasses.melody.ambiguousTrack,
+                              twoBasses.melody.parts),
+              std::make_tuple(MelodyFault::NoSuchTrack, true,
+                              std::vector<std::string>{"2 Melody", "3 Bass", "4", "5 BASS"}));
     const platform::MelodyRead read = exchange::MelodyReader().Read(bytes, "");
     EXPECT_EQ(read.melody.title, S("さくら"));
     EXPECT_EQ(read.melody.silentEvents, std::vector<std::int64_t>{240});
+    EXPECT_EQ(read.melody.taken, "2 Melody");
     EXPECT_EQ(exchange::ForeignText(S(" さくら\t")), S("さくら")) << "Shift-JIS kept";
     EXPECT_EQ(exchange::ForeignText("Caf\xE9 1"), "Caf 1");
 }
