@@ -12,8 +12,8 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <string>
 #include <pugixml.hpp>
+#include <string>
 #include <vector>
 
 #include "exchange/MelodyReader.h"
@@ -118,18 +118,153 @@ bool HasTie(pugi::xml_node note, const char* type) {
     return false;
 }
 
+// ---- Repeats --------------------------------------------------------------------------------
+
+// A score's repeats could otherwise multiply it without end.
+constexpr std::size_t kMaxPlayedMeasures = 100000;
+
+pugi::xml_node SoundWith(pugi::xml_node measure, const char* attribute) {
+    return measure.find_node([&](pugi::xml_node n) {
+        return std::strcmp(n.name(), "sound") == 0 && n.attribute(attribute);
+    });
+}
+
+bool EndingHas(std::string_view numbers, int pass) {
+    std::size_t at = 0;
+    while (at < numbers.size()) {
+        const std::size_t comma = std::min(numbers.find(',', at), numbers.size());
+        std::string_view n = numbers.substr(at, comma - at);
+        while (!n.empty() && n.front() == ' ') n.remove_prefix(1);
+        while (!n.empty() && n.back() == ' ') n.remove_suffix(1);
+        if (n == std::to_string(pass)) return true;
+        at = comma + 1;
+    }
+    return false;
+}
+
+// The measures in the order they are played: repeats taken (as often as `times` says),
+// first and second endings chosen by the pass, then D.C. or D.S. once, to Fine or by To
+// Coda to the coda, without the repeats again. `jumps` counts the repeats and jumps taken.
+std::vector<pugi::xml_node> PlayOrder(pugi::xml_node part, int& jumps) {
+    std::vector<pugi::xml_node> measures;
+    for (pugi::xml_node m : part.children("measure")) measures.push_back(m);
+    std::vector<pugi::xml_node> order;
+    std::map<std::size_t, int> taken;  // backward repeat -> times jumped back from it
+    std::size_t repeatStart = 0, i = 0;
+    int pass = 1;
+    bool jumped = false;  // after D.C. or D.S.
+    const auto find = [&](const char* attribute, std::string_view value) {
+        for (std::size_t k = 0; k < measures.size(); ++k) {
+            const pugi::xml_node sound = SoundWith(measures[k], attribute);
+            if (sound && (value.empty() || value == sound.attribute(attribute).value())) return k;
+        }
+        return measures.size();
+    };
+    while (i < measures.size() && order.size() < kMaxPlayedMeasures) {
+        const pugi::xml_node m = measures[i];
+        pugi::xml_node forward, backward, ending;
+        for (pugi::xml_node barline : m.children("barline")) {
+            const pugi::xml_node repeat = barline.child("repeat");
+            const std::string_view direction = repeat.attribute("direction").value();
+            if (direction == "forward") forward = repeat;
+            if (direction == "backward") backward = repeat;
+            const pugi::xml_node e = barline.child("ending");
+            if (std::string_view(e.attribute("type").value()) == "start") ending = e;
+        }
+        if (forward && !jumped && repeatStart != i) {
+            repeatStart = i;
+            pass = 1;
+        }
+        // An ending of another pass is passed over, up to where it stops. After D.C. or
+        // D.S. the way goes through the later endings, not the first.
+        const std::string_view numbers = ending.attribute("number").value();
+        const bool plays =
+            jumped ? !EndingHas(numbers, 1) || EndingHas(numbers, 2) : EndingHas(numbers, pass);
+        if (ending && !plays) {
+            while (i < measures.size()) {
+                bool stops = false;
+                for (pugi::xml_node barline : measures[i].children("barline")) {
+                    const std::string_view type = barline.child("ending").attribute("type").value();
+                    stops = stops || type == "stop" || type == "discontinue";
+                }
+                ++i;
+                if (stops) break;
+            }
+            continue;
+        }
+        order.push_back(m);
+        if (jumped && SoundWith(m, "fine")) break;
+        if (jumped && SoundWith(m, "tocoda")) {
+            const std::size_t coda =
+                find("coda", SoundWith(m, "tocoda").attribute("tocoda").value());
+            if (coda > i && coda < measures.size()) {
+                i = coda;
+                ++jumps;
+                continue;
+            }
+        }
+        if (backward && !jumped) {
+            const int times = std::clamp(backward.attribute("times").as_int(2), 1, 16);
+            int& done = taken[i];
+            if (done + 1 < times) {
+                ++done;
+                ++pass;
+                ++jumps;
+                i = repeatStart;
+                continue;
+            }
+            done = 0;
+            repeatStart = i + 1;
+            pass = 1;
+        }
+        if (!jumped && (SoundWith(m, "dacapo") || SoundWith(m, "dalsegno"))) {
+            jumped = true;
+            ++jumps;
+            const pugi::xml_node ds = SoundWith(m, "dalsegno");
+            const std::size_t segno = ds ? find("segno", ds.attribute("dalsegno").value()) : 0;
+            i = segno < measures.size() ? segno : 0;
+            continue;
+        }
+        ++i;
+    }
+    return order;
+}
+
+// ---- The part --------------------------------------------------------------------------------
+
 class PartReader {
   public:
     explicit PartReader(platform::Melody& melody) : m_melody(melody) {}
 
     void Read(pugi::xml_node part) {
-        for (pugi::xml_node measure : part.children("measure")) Measure(measure);
+        bool first = true;
+        for (pugi::xml_node measure : PlayOrder(part, m_melody.repeatsPlayedOut)) {
+            Measure(measure);
+            if (first && std::string_view(measure.attribute("implicit").value()) == "yes") {
+                PadPickup();
+            }
+            first = false;
+        }
         std::stable_sort(
             m_melody.notes.begin(), m_melody.notes.end(),
             [](const MelodyNote& a, const MelodyNote& b) { return a.onset < b.onset; });
     }
 
   private:
+    // A pickup gets the rests before it that make it a whole bar, so the bar lines of the
+    // piece fall on those of the cells.
+    void PadPickup() {
+        const double pad = m_barQuarters - m_start;
+        if (!(pad > 0) || m_start <= 0) return;
+        const std::int64_t ticks = Ticks(pad);
+        for (MelodyNote& n : m_melody.notes) {
+            n.onset += ticks;
+            n.end += ticks;
+        }
+        m_start += pad;
+        m_melody.padded = true;
+    }
+
     void Measure(pugi::xml_node measure) {
         m_position = m_furthest = m_lastOnset = 0;
         for (pugi::xml_node element : measure.children()) {
@@ -138,6 +273,13 @@ class PartReader {
                 const double divisions = element.child("divisions").text().as_double(0);
                 if (std::isfinite(divisions) && divisions > 0) m_divisions = divisions;
                 if (const pugi::xml_node t = element.child("transpose")) Transpose(t);
+                if (const pugi::xml_node time = element.child("time")) {
+                    const double beats = time.child("beats").text().as_double(0);
+                    const double type = time.child("beat-type").text().as_double(0);
+                    if (beats > 0 && beats <= 64 && type > 0 && type <= 64) {
+                        m_barQuarters = beats * 4 / type;
+                    }
+                }
             } else if (name == "note") {
                 Note(element);
             } else if (name == "backup") {
@@ -215,7 +357,8 @@ class PartReader {
     platform::Melody& m_melody;
     double m_divisions = 1;
     int m_transpose = 0;  // semitones from the written to the sounding pitch
-    double m_start = 0;   // the measure's start, in quarter notes from the beginning
+    double m_barQuarters = 4;
+    double m_start = 0;  // the measure's start, in quarter notes from the beginning
     double m_position = 0, m_furthest = 0, m_lastOnset = 0;  // within the measure
     std::multimap<int, std::size_t> m_openTies;              // key -> the notes a tie goes on from
 };

@@ -449,10 +449,10 @@ TEST(Import, TheMidiReaderTakesTheTrackAskedForAndReadsTheirNames) {
     EXPECT_EQ(keys("6").first, MelodyFault::NoSuchTrack);
     EXPECT_EQ(keys("Piano").first, MelodyFault::NoSuchTrack);
     const platform::MelodyRead twoBasses = exchange::MelodyReader().Read(bytes, "bass");
-    EXPECT_EQ(std::make_tuple(twoBasses.fault, twoBasses.melody.ambiguousTrack,
-                              twoBasses.melody.parts),
-              std::make_tuple(MelodyFault::NoSuchTrack, true,
-                              std::vector<std::string>{"2 Melody", "3 Bass", "4", "5 BASS"}));
+    EXPECT_EQ(
+        std::make_tuple(twoBasses.fault, twoBasses.melody.ambiguousTrack, twoBasses.melody.parts),
+        std::make_tuple(MelodyFault::NoSuchTrack, true,
+                        std::vector<std::string>{"2 Melody", "3 Bass", "4", "5 BASS"}));
     const platform::MelodyRead read = exchange::MelodyReader().Read(bytes, "");
     EXPECT_EQ(read.melody.title, S("さくら"));
     EXPECT_EQ(read.melody.silentEvents, std::vector<std::int64_t>{240});
@@ -495,8 +495,57 @@ TEST(Import, TheMusicXmlReaderJoinsTiesMergesVoicesAndLeavesGraceNotesOut) {
         EXPECT_EQ(read.melody.tempo, 96);
         EXPECT_EQ(read.melody.title, S("春の海"));
     }
+    EXPECT_EQ(exchange::MelodyReader().Read(document, "KOTO").melody.notes, expected);
     EXPECT_TRUE(exchange::MelodyReader().Read(document, "1").melody.notes.empty()) << "drums";
     EXPECT_EQ(exchange::MelodyReader().Read(document, "3").fault, MelodyFault::NoSuchTrack);
+}
+
+// A B♭ trumpet part with a pickup, a repeat with two endings and no tempo; then D.C. al Fine.
+TEST(Import, MusicXmlComesInAtConcertPitchWithItsPickupPaddedAndItsRepeatsPlayedOut) {
+    const auto measure = [](std::string attributes, std::string step, std::string barlines) {
+        return "<measure" + attributes + "><note><pitch><step>" + step +
+               "</step><octave>5</octave></pitch><duration>" + (attributes.empty() ? "4" : "1") +
+               "</duration></note>" + barlines + "</measure>";
+    };
+    const std::string trumpet =
+        "<score-partwise><part-list><score-part id=\"T\"><part-name>Trumpet</part-name>"
+        "</score-part></part-list><part id=\"T\"><measure implicit=\"yes\"><attributes>"
+        "<divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type></time>"
+        "<transpose><diatonic>-1</diatonic><chromatic>-2</chromatic></transpose></attributes>"
+        "<note><pitch><step>D</step><octave>5</octave></pitch><duration>1</duration></note>"
+        "</measure>" +
+        measure("", "E", "<barline location=\"left\"><repeat direction=\"forward\"/></barline>") +
+        measure("", "F",
+                "<barline><ending number=\"1\" type=\"start\"/></barline><barline><ending "
+                "number=\"1\" type=\"stop\"/><repeat direction=\"backward\"/></barline>") +
+        measure("", "G",
+                "<barline><ending number=\"2\" type=\"start\"/></barline><barline><ending "
+                "number=\"2\" type=\"discontinue\"/></barline>") +
+        "</part></score-partwise>";
+    const platform::MelodyRead read = exchange::MelodyReader().Read(trumpet, "");
+    EXPECT_EQ(read.melody.notes, (std::vector<platform::MelodyNote>{{1440, 1920, 72},
+                                                                    {1920, 3840, 74},
+                                                                    {3840, 5760, 75},
+                                                                    {5760, 7680, 74},
+                                                                    {7680, 9600, 77}}));
+    TempDir dir;
+    WriteBytes(dir / "trumpet.musicxml", trumpet);
+    ImportHarness h;
+    ASSERT_FALSE(h.Import(dir / "trumpet.musicxml"));
+    EXPECT_EQ(h.v.m_tempo, 120) << "as a MIDI file without a tempo";
+    EXPECT_NE(
+        h.report.find(S("\n弱起の小節の前を休符で埋めました。\n繰り返しを展開しました（1か所）。")),
+        std::string::npos)
+        << SjisToUtf8(h.report);
+
+    const std::string fine = "<score-partwise><part id=\"P\">" + measure("", "A", "") +
+                             measure("", "B", "<direction><sound fine=\"yes\"/></direction>") +
+                             measure("", "C", "<sound dacapo=\"yes\"/>") +
+                             "</part></score-partwise>";
+    std::vector<int> keys;
+    for (const auto& n : exchange::MelodyReader().Read(fine, "").melody.notes)
+        keys.push_back(n.key);
+    EXPECT_EQ(keys, (std::vector<int>{81, 83, 72, 81, 83}));
 }
 
 // ---- The command --------------------------------------------------------------------------
