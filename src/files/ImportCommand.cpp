@@ -157,9 +157,9 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
     }
     if (read.fault == platform::MelodyFault::NoSuchTrack) {
         FileError error{path, FileFault::NoSuchTrack};
-        error.detail = res::Sjis(read.melody.ambiguousTrack ? ImportTxt::AmbiguousTrack
-                                                            : ImportTxt::NoSuchTrack) +
-                       "\n" + Format(ImportTxt::TrackChoices, Joined(read.melody.parts).c_str());
+        error.detail =
+            (read.melody.ambiguousTrack ? res::Sjis(ImportTxt::AmbiguousTrack) + "\n" : "") +
+            Format(ImportTxt::TrackChoices, Joined(read.melody.parts).c_str());
         return error;
     }
     if (read.fault != platform::MelodyFault::None) return FileError{path, FaultOf(read.fault)};

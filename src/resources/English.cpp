@@ -59,7 +59,7 @@ const Table<ImportTxt> kImportTexts = {
     "Part read: %s",
     "Other parts (choose with --track): %s",
     "Tracks to choose from: %s",
-    "More than one track has that name.",
+    "More than one track has that name; please choose one by its number.",
     "The whole part was moved by %+d octave(s).",
     "Notes left out of chords one hand cannot play, %d: %s",
     "The piece does not fit the score: from bar %d on, %d notes were left out.",
