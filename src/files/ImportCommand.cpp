@@ -15,6 +15,7 @@
 #include "resources/FileMessage.h"
 #include "resources/ImportTexts.h"
 #include "resources/Texts.h"
+#include "resources/TuningNames.h"
 #include "score/CTabrellaView.h"
 #include "score/Tempo.h"
 #include "score/TuningTable.h"
@@ -101,6 +102,25 @@ std::string NotesNamed(const std::vector<Arrangement::Drop>& drops) {
     return out;
 }
 
+// A tuning or base tone as the interface's reader reads it: in English its romanised
+// reading (without long marks, which Shift-JIS lacks) before the name itself.
+std::string Readable(const std::string& sjisName) {
+    const std::string_view reading = res::ReadingOfName(sjisName);
+    if (reading.empty()) return sjisName;
+    std::string ascii;
+    for (std::size_t i = 0; i < reading.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(reading[i]);
+        if (c < 0x80) {
+            ascii += static_cast<char>(c);
+        } else if (c == 0xC5 && i + 1 < reading.size()) {
+            // ō Ō ū Ū (U+014D U+014C U+016B U+016A): the vowel alone.
+            const unsigned char next = static_cast<unsigned char>(reading[++i]);
+            ascii += next == 0x8D ? 'o' : next == 0x8C ? 'O' : next == 0xAB ? 'u' : 'U';
+        }
+    }
+    return ascii + " (" + sjisName + ")";
+}
+
 // What the import did beyond placing notes, a line each.
 std::string ReportDetails(const platform::Melody& m, const Arrangement& a) {
     std::string out;
@@ -180,8 +200,11 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
     LoadSettings(stored);
     m_services.window.Invalidate();
 
-    report = Format(ImportTxt::ReportFormat, a.placed, a.moved, a.dropped, m_tuningName.c_str(),
-                    m_baseToneLabel.c_str()) +
+    const std::string baseTone =
+        Format(ImportTxt::BaseToneFormat, Readable(BaseToneName(m_baseTone)).c_str(),
+               m_otsuFlag == 0 ? res::Sjis(ImportTxt::OtsuWord).c_str() : "");
+    report = Format(ImportTxt::ReportFormat, a.placed, a.moved, a.dropped,
+                    Readable(m_tuningName).c_str(), baseTone.c_str()) +
              ReportDetails(read.melody, a);
     return std::nullopt;
 }

@@ -66,6 +66,8 @@ const Table<ImportTxt> kImportTexts = {
     "Characters of the title that Shift-JIS lacks became \"?\": %s",
     "Repeats were played out (%d).",
     "The pickup bar was filled out with rests before it.",
+    "base tone %s%s",
+    ", otsu",
 };
 
 const Table<ExportTxt> kExportTexts = {

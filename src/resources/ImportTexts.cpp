@@ -36,6 +36,8 @@ constexpr std::array<std::string_view, static_cast<size_t>(ImportTxt::Count)> kU
     "題名のうちShift-JISにない文字を「?」にしました: %s",
     "繰り返しを展開しました（%dか所）。",
     "弱起の小節の前を休符で埋めました。",
+    "基音%s%s",
+    "乙",
 };
 
 }  // namespace

@@ -27,6 +27,8 @@ enum class ImportTxt {
     TitleReplaced,        // the title's characters Shift-JIS lacks (%s)
     RepeatsPlayedOut,     // repeats and jumps played out (%d)
     PickupPadded,         // a pickup bar filled with rests
+    BaseToneFormat,       // the base tone in the report: its name (%s), then OtsuWord or nothing
+    OtsuWord,             // 乙 after the base tone
     Count
 };
 

@@ -18,6 +18,7 @@
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/FileMessage.h"
+#include "resources/Language.h"
 #include "score/TuningTable.h"
 #include "support/CellPrinting.h"
 #include "support/MidiBytes.h"
@@ -591,6 +592,14 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
               std::make_tuple(std::string(), std::string(), 120, 1));
     EXPECT_EQ(h.window.caption, S("新規作成　－タブレラ"));
     EXPECT_FALSE(h.v.CanUndo());
+    // In English the tuning and base tone are read out, as Shift-JIS holds them.
+    res::SetLanguage(res::Language::English);
+    std::string english;
+    EXPECT_FALSE(h.v.ImportFile(dir / "song.mid", {{}, {}, true, ""}, english));
+    res::SetLanguage(res::Language::Japanese);
+    EXPECT_EQ(SjisToUtf8(english),
+              "Placed 1 notes (0 of them moved by an octave). Notes that could not be placed: 0. "
+              "Tuning: Hirajoshi (平調子)  base tone Hyojo (平調), otsu");
     h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kCancel)});
     h.v.OnCommand(cmd::kNew);
     EXPECT_EQ(h.v.m_cells[1], Whole(0, 7, 0)) << "an imported score is asked about before it goes";
