@@ -11,6 +11,7 @@
 #include "base/FileRead.h"
 #include "base/Sjis.h"
 #include "exchange/Arrangement.h"
+#include "files/ImportDialog.h"
 #include "files/ScoreFile.h"
 #include "resources/FileMessage.h"
 #include "resources/ImportTexts.h"
@@ -154,8 +155,20 @@ void CTabrellaView::OnImport() {
     if (!SavePromptAllows()) return;
     const std::optional<std::string> path = m_services.dialogs.FileDialog(ImportRequest());
     if (!path || path->empty()) return;
+    // The choices the command line offers, with the file's own parts to pick from. A file
+    // that cannot be read goes straight on to say why.
+    std::string bytes;
+    ImportChoice choice;
+    if (m_services.melody && ReadRegularFile(*path, bytes, kMaxImportBytes) == 0) {
+        platform::MelodyRead read = m_services.melody->Read(bytes, "");
+        if (read.fault == platform::MelodyFault::None) {
+            CImportDialog dialog(std::move(read.melody.parts));
+            if (m_services.dialogs.DoModal(dialog) != platform::kIdOk) return;
+            choice = dialog.Choice();
+        }
+    }
     std::string report;
-    if (const std::optional<FileError> error = ImportFile(*path, {}, report)) {
+    if (const std::optional<FileError> error = ImportFile(*path, choice, report)) {
         ShowFileError(m_services.dialogs, res::Sjis(ImportTxt::Failed), *error);
         return;
     }

@@ -43,4 +43,10 @@ inline constexpr int kPasteCancel = kRangeCancel;
 // Playing speed (CPlaySpeedDialog).
 inline constexpr int kSpeedBox = 1040;
 
+// Import (CImportDialog): what the arrangement is given, each left open by "automatic".
+inline constexpr int kImportTuningBox = 1050;
+inline constexpr int kImportBaseToneBox = 1051;
+inline constexpr int kImportOtsuBox = 1052;
+inline constexpr int kImportPartBox = 1053;
+
 }  // namespace tabrella::ctl

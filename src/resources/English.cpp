@@ -68,6 +68,10 @@ const Table<ImportTxt> kImportTexts = {
     "The pickup bar was filled out with rests before it.",
     "base tone %s%s",
     ", otsu",
+    "Automatic",
+    "Without otsu",
+    "With otsu",
+    "Automatic (the first part with pitched notes)",
 };
 
 const Table<ExportTxt> kExportTexts = {
@@ -229,6 +233,10 @@ const std::vector<DialogText>& Dialogs() {
          "Piece Title",
          {"", "OK", "Cancel", "Enter the title of the piece.", "",
           "(in full-width characters, please)"}},
+        {kDlgImport,
+         "Import Settings",
+         {"Tuning", "", "Base tone", "", "乙 (otsu)", "", "Part or track", "",
+          "\"Automatic\" chooses what fits the notes best.", "OK", "Cancel"}},
         {kDlgTuning,
          "Tuning",
          {"Choose the tuning.", "", "Choose the base tone.", "",

@@ -38,6 +38,10 @@ constexpr std::array<std::string_view, static_cast<size_t>(ImportTxt::Count)> kU
     "弱起の小節の前を休符で埋めました。",
     "基音%s%s",
     "乙",
+    "自動",
+    "乙なし",
+    "乙あり",
+    "自動（音高のある最初のパート）",
 };
 
 }  // namespace

@@ -29,6 +29,10 @@ enum class ImportTxt {
     PickupPadded,         // a pickup bar filled with rests
     BaseToneFormat,       // the base tone in the report: its name (%s), then OtsuWord or nothing
     OtsuWord,             // 乙 after the base tone
+    Automatic,            // the import dialog's choice that leaves a setting open
+    OtsuOff,              // the import dialog's 乙 choices
+    OtsuOn,
+    FirstPitchedPart,  // the import dialog's automatic part
     Count
 };
 

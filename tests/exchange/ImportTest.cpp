@@ -15,6 +15,7 @@
 #include "exchange/MusicXmlWriter.h"
 #include "files/FileDialogs.h"
 #include "files/FileTestSupport.h"
+#include "files/ImportDialog.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/FileMessage.h"
@@ -578,13 +579,24 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.Modified()),
               std::make_tuple(S("前の曲"), dir / "old.tbr", 1));
 
+    // The settings asked for after the file: cancelled, nothing happens.
     h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kNo)});
     h.dialogs.AnswerFile(dir / "song.mid");
+    h.dialogs.Expect(res::kDlgImport, {UserAction::PressEscape()});
+    h.v.OnCommand(cmd::kImport);
+    EXPECT_EQ(h.v.m_cells, cellsBefore);
+
+    h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kNo)});
+    h.dialogs.AnswerFile(dir / "song.mid");
+    h.dialogs.Expect(res::kDlgImport, {UserAction::Choose(CImportDialog::kTuningBox, 1),
+                                       UserAction::Choose(CImportDialog::kOtsuBox, 2),
+                                       UserAction::Choose(CImportDialog::kPartBox, 1),
+                                       UserAction::Press(platform::kIdOk)});
     h.v.OnCommand(cmd::kImport);
     ASSERT_EQ(h.dialogs.messages.size(), 2u);
     EXPECT_EQ(h.dialogs.messages[1].text,
               S("1音を配置しました（うちオクターブを移した音 0）。配置できなかった音: 0。調子: "
-                "平調子　基音平調"));
+                "平調子　基音平調乙"));
     EXPECT_EQ(std::vector(&h.v.m_cells[1], &h.v.m_cells[4]),
               (std::vector{Whole(0, 7, 0), ScoreCell{}, Whole(0, 600, 0)}))
         << "held to its end";
