@@ -461,6 +461,9 @@ TEST(Import, TheMidiReaderTakesTheTrackAskedForAndReadsTheirNames) {
     EXPECT_EQ(read.melody.taken, "2 Melody");
     EXPECT_EQ(exchange::ForeignText(S(" さくら\t")), S("さくら")) << "Shift-JIS kept";
     EXPECT_EQ(exchange::ForeignText("Caf\xE9 1"), "Caf 1");
+    // A title's characters Shift-JIS lacks are named for the report.
+    EXPECT_EQ(exchange::CharactersOutsideSjis("さくら\xF0\x9F\x8E\xB5 \xC3\xA9"), "U+1F3B5 U+00E9");
+    EXPECT_EQ(exchange::CharactersOutsideSjis("さくら"), "");
 }
 
 TEST(Import, TheMusicXmlReaderJoinsTiesMergesVoicesAndLeavesGraceNotesOut) {
