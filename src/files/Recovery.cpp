@@ -215,7 +215,7 @@ RecoveryKeeper::~RecoveryKeeper() {
         m_stop = true;
     }
     m_wake.notify_all();
-    m_worker.join();
+    if (m_worker.joinable()) m_worker.join();
     if (m_lockFd >= 0) ::close(m_lockFd);
 }
 
@@ -435,7 +435,9 @@ bool OfferLeftCopies(CTabrellaView& view, platform::IDialogHost& dialogs, Recove
         const int answer = dialogs.DoModal(dialog);
         if (answer == CRecoveryDialog::kDiscard) {
             copy.Remove();
-        } else if (answer == CRecoveryDialog::kRestore && !copy.read.error) {
+            continue;
+        }
+        if (answer == CRecoveryDialog::kRestore && !copy.read.error) {
             view.RestoreRecovered(copy.read.content, copy.record.originalPath,
                                   copy.record.originalStamp);
             // This run's copy is on disk before the old one goes.
@@ -443,6 +445,9 @@ bool OfferLeftCopies(CTabrellaView& view, platform::IDialogHost& dialogs, Recove
             copy.Remove();
             return true;
         }
+        // Later, a copy that cannot be restored, or a dialog ended by a request to
+        // terminate: every copy left is kept for the next start.
+        return false;
     }
     return false;
 }
