@@ -540,7 +540,7 @@ int main(int argc, char** argv) {
         if (type == QtFatalMsg || type == QtCriticalMsg)
             std::fprintf(stderr, "%s\n", qPrintable(text));
     });
-    // The editor reads and writes its settings as it starts and closes; a folder of the
+    // The editor reads and writes its settings and recovery copies as it runs; a folder of the
     // bench's own keeps the user's settings out of it (the cold children inherit it).
     std::string ownFolder;
     if (!std::getenv("TABRELLA_BENCH_CONFIG")) {
@@ -549,6 +549,7 @@ int main(int argc, char** argv) {
         ownFolder = folder;
         setenv("TABRELLA_BENCH_CONFIG", folder, 1);
         setenv("XDG_CONFIG_HOME", folder, 1);
+        setenv("XDG_STATE_HOME", folder, 1);  // and its recovery copies
     }
     QApplication application(argc, argv);
     QTranslator translator;
