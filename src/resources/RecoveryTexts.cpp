@@ -17,7 +17,7 @@ constexpr std::array<std::string_view, kCount> kJapanese = {
     "ファイル: %s",
     "最後の変更: %s",
     "使ったマス: %d",
-    "この控えは楽譜として読めません: ",
+    "読めない控えです: ",
     "復元用の控えを書けません: ",
     "このファイルは、開いた後（または保存した後）に他で変更されています。上書きしますか？",
 };
@@ -27,7 +27,7 @@ constexpr std::array<std::string_view, kCount> kEnglish = {
     "File: %s",
     "Last change: %s",
     "Cells used: %d",
-    "This copy cannot be read as a score: ",
+    "Unreadable copy: ",
     "Recovery copies cannot be written: ",
     "The file was changed on disk after this score was last opened or saved. Overwrite it?",
 };

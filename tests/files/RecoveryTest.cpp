@@ -163,7 +163,7 @@ TEST_F(Recovery, CopiesLikeTheirFileGoSilentlyAndDamagedOnesAreOfferedWithTheRea
     h.dialogs.Expect(res::kDlgRecovery, {UA::Press(CRecoveryDialog::kDiscard)});
     EXPECT_FALSE(Offer(keeper));
     EXPECT_EQ(h.dialogs.shown.front().controlsAtOpen.texts[ctl::kRecoveryCells],
-              S("この控えは楽譜として読めません: タブレラの楽譜ファイルではありません。"));
+              S("読めない控えです: タブレラの楽譜ファイルではありません。"));
     EXPECT_FALSE(Offer(keeper));
     EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
