@@ -8,12 +8,15 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "app/AppInfo.h"
 #include "app/BatchWindow.h"
@@ -405,12 +408,49 @@ void EndOnTerminateSignals(CMainFrame& frame) {
 int RunEditor(const CommandLine& line) {
     fluid::ModuleSequencer sequencer;
     qt::QtSettings settings;
+    // The keeper outlives the frame: the view tells it of changes until the end. Measurements
+    // turn it off to compare.
+    QPointer<CMainFrame> shown;
+    std::optional<RecoveryKeeper> recovery;
+    if (!std::getenv("TABRELLA_NO_RECOVERY")) {
+        recovery.emplace(RecoveryFolder(), [&shown](const FileError& error) {
+            // From the writing thread: the message is shown on the window's.
+            QMetaObject::invokeMethod(
+                qApp,
+                [&shown, error] {
+                    if (shown) shown->ShowRecoveryFault(error);
+                },
+                Qt::QueuedConnection);
+        });
+    }
     CMainFrame frame(sequencer, &settings);
+    shown = &frame;
     EndOnTerminateSignals(frame);
+    bool restored = false;
     frame.setWindowTitle(qt::FromSjis(res::Sjis(res::Txt::AppCaption)));
     frame.show();
     frame.activateWindow();
-    if (!line.file.isEmpty()) frame.View().OpenNamedFile(ViewPath(line.file));
+    if (recovery) {
+        frame.SetRecovery(&*recovery);
+        // A logout may not wait for the signal: the copy is written when the session asks.
+        QObject::connect(
+            qApp, &QGuiApplication::commitDataRequest, &frame,
+            [&frame, &recovery] { recovery->WriteNow(frame.View()); }, Qt::DirectConnection);
+        restored = OfferLeftCopies(frame.View(), frame.Dialogs(), *recovery);
+        frame.UpdateStatus();
+    }
+    // A request to terminate while a start-up message shows ends that message's loop;
+    // the program must then end, not go on into its own loop.
+    if (frame.Ended()) return 0;
+    if (!line.file.isEmpty()) {
+        // A restored score is not given up for the named file without the save prompt.
+        if (restored) {
+            frame.View().OpenFileAsked(ViewPath(line.file));
+        } else {
+            frame.View().OpenNamedFile(ViewPath(line.file));
+        }
+    }
+    if (frame.Ended()) return 0;
     return QApplication::exec();
 }
 
