@@ -51,4 +51,10 @@ inline constexpr int kRecoveryRestore = 1053;
 inline constexpr int kRecoveryDiscard = 1054;
 inline constexpr int kRecoveryLater = 1055;
 
+// Import (CImportDialog): what the arrangement is given, each left open by "automatic".
+inline constexpr int kImportTuningBox = 1060;
+inline constexpr int kImportBaseToneBox = 1061;
+inline constexpr int kImportOtsuBox = 1062;
+inline constexpr int kImportPartBox = 1063;
+
 }  // namespace tabrella::ctl

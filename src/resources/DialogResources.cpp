@@ -161,6 +161,25 @@ std::vector<DialogSource> Sources() {
              {platform::kIdOk, K::DefaultButton, "OK", 22, 60, 50, 14},
              {platform::kIdCancel, K::Button, "ｷｬﾝｾﾙ", 98, 60, 50, 14},
          }},
+        {kDlgImport,
+         "インポートの設定",
+         220,
+         170,
+         "ＭＳ Ｐゴシック",
+         9,
+         {
+             {-1, K::Static, "調子", 14, 12, 60, 10},
+             {ctl::kImportTuningBox, K::ComboBox, "", 80, 10, 126, 100},
+             {-1, K::Static, "基音", 14, 34, 60, 10},
+             {ctl::kImportBaseToneBox, K::ComboBox, "", 80, 32, 126, 100},
+             {-1, K::Static, "乙", 14, 56, 60, 10},
+             {ctl::kImportOtsuBox, K::ComboBox, "", 80, 54, 126, 60},
+             {-1, K::Static, "パート・トラック", 14, 78, 64, 10},
+             {ctl::kImportPartBox, K::ComboBox, "", 80, 76, 126, 100},
+             {-1, K::Static, "「自動」は音がいちばんよく収まるものを選びます。", 14, 102, 196, 20},
+             {platform::kIdOk, K::DefaultButton, "OK", 50, 140, 50, 14},
+             {platform::kIdCancel, K::Button, "ｷｬﾝｾﾙ", 120, 140, 50, 14},
+         }},
     };
 }
 

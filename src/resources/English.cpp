@@ -56,6 +56,22 @@ const Table<ImportTxt> kImportTexts = {
     "This build cannot read MIDI or MusicXML.",
     "Placed %d notes (%d of them moved by an octave). Notes that could not be placed: %d. "
     "Tuning: %s  %s",
+    "Part read: %s",
+    "Other parts (choose with --track): %s",
+    "Tracks to choose from: %s",
+    "More than one track has that name; please choose one by its number.",
+    "The whole part was moved by %+d octave(s).",
+    "Notes left out of chords one hand cannot play, %d: %s",
+    "The piece does not fit the score: from bar %d on, %d notes were left out.",
+    "Characters of the title that Shift-JIS lacks became \"?\": %s",
+    "Repeats were played out (%d).",
+    "The pickup bar was filled out with rests before it.",
+    "base tone %s%s",
+    ", otsu",
+    "Automatic",
+    "Without otsu",
+    "With otsu",
+    "Automatic (the first part with pitched notes)",
 };
 
 const Table<ExportTxt> kExportTexts = {
@@ -221,6 +237,10 @@ const std::vector<DialogText>& Dialogs() {
          "Piece Title",
          {"", "OK", "Cancel", "Enter the title of the piece.", "",
           "(in full-width characters, please)"}},
+        {kDlgImport,
+         "Import Settings",
+         {"Tuning", "", "Base tone", "", "乙 (otsu)", "", "Part or track", "",
+          "\"Automatic\" chooses what fits the notes best.", "OK", "Cancel"}},
         {kDlgTuning,
          "Tuning",
          {"Choose the tuning.", "", "Choose the base tone.", "",

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -356,6 +357,9 @@ TEST(CommandLine, HelpFollowsTheLocaleAndLangOverridesIt) {
         EXPECT_EQ(out.contains("平調子, Hirajōshi"), c.english) << c.lang;
         EXPECT_EQ(out.startsWith("Usage:"), c.english) << c.lang;
         EXPECT_EQ(out.startsWith("使い方:"), !c.english) << c.lang;
+        // Every line in Japanese: no English sentence left, Qt's help line included.
+        EXPECT_EQ(out.contains(QRegularExpression("[a-z]+ [a-z]+ [a-z]+")), c.english) << c.lang;
+        EXPECT_EQ(out.contains("このヘルプを表示します。"), !c.english) << c.lang;
     }
     EXPECT_EQ(Tabrella({"--lang", "fr", kScores + "/titled.tbr"}).status, 2);
 }

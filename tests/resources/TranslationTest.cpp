@@ -85,7 +85,7 @@ TEST_F(Translation, EveryTextOfEveryTableHasAnEnglishEntry) {
 
     // Dialogs: caption and every control, keyed by the template's order.
     for (int dialog : {kDlgSavePrompt, kDlgSavedNotice, kDlgTitle, kDlgTuning, kDlgTempo, kDlgRange,
-                       kDlgPaste, kDlgPlaySpeed, kDlgRecovery}) {
+                       kDlgPaste, kDlgPlaySpeed, kDlgRecovery, kDlgImport}) {
         SetLanguage(Language::Japanese);
         const DialogTemplate ja = *FindDialogTemplate(dialog);
         SetLanguage(Language::English);
@@ -97,7 +97,7 @@ TEST_F(Translation, EveryTextOfEveryTableHasAnEnglishEntry) {
                 << dialog << " control " << i;
         }
     }
-    EXPECT_EQ(english::Dialogs().size(), 9u) << "a table for a dialog that is gone";
+    EXPECT_EQ(english::Dialogs().size(), 10u) << "a table for a dialog that is gone";
 
     // Each tuning and base tone shows its reading in English and none in Japanese.
     std::vector<std::string> names(TuningNames().begin(), TuningNames().end());
