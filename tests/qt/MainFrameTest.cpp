@@ -68,9 +68,9 @@ TEST_F(MainFrameTest, MenuTreeHasEveryEntryWithItsIdInOrder) {
     const QList<QAction*> top = frame.menuBar()->actions();
     ASSERT_EQ(top.size(), 5);
     EXPECT_EQ(top[0]->text(), "ﾌｧｲﾙ(&F)");
-    EXPECT_EQ(top[1]->text(), "編集");
-    EXPECT_EQ(top[2]->text(), "表示");
-    EXPECT_EQ(top[3]->text(), "演奏設定");
+    EXPECT_EQ(top[1]->text(), "編集(&E)");
+    EXPECT_EQ(top[2]->text(), "表示(&V)");
+    EXPECT_EQ(top[3]->text(), "演奏設定(&P)");
     EXPECT_EQ(top[4]->text(), "ﾍﾙﾌﾟ(&H)");
 
     const QList<Entry> file = Entries(TopMenu(0));
@@ -450,6 +450,29 @@ TEST_F(MainFrameTest, StatusShowsTheCursorCellAndAKeyHintOnlyWhileTheScoreIsEmpt
     EXPECT_FALSE(frame.isWindowModified());
     EXPECT_TRUE(PaneShown(frame, "hintPane"));
     EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　1列目から");
+}
+
+TEST_F(MainFrameTest, AccessKeysOpenTheMenusAndEscapeGivesTheKeyboardBackToTheScore) {
+    QWidget* score = &frame.ViewWidget();
+    ASSERT_EQ(QApplication::focusWidget(), score);
+    auto focused = [] { return QApplication::focusWidget(); };
+    // Alt alone, then Escape: the menu bar lets go of the keyboard, to the score.
+    QTest::keyPress(focused(), Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyRelease(focused(), Qt::Key_Alt, Qt::NoModifier);
+    EXPECT_EQ(focused(), frame.menuBar()) << "Alt alone leads into the menus";
+    QTest::keyClick(focused(), Qt::Key_Escape);
+    EXPECT_EQ(focused(), score);
+    // Alt+E, Alt+V and Alt+P open 編集, 表示 and 演奏設定.
+    for (int i : {1, 2, 3}) {
+        const Qt::Key key = i == 1 ? Qt::Key_E : i == 2 ? Qt::Key_V : Qt::Key_P;
+        QTest::keyClick(focused(), key, Qt::AltModifier);
+        QTRY_COMPARE(QApplication::activePopupWidget(), TopMenu(i));
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTest::keyClick(focused(), Qt::Key_Escape);
+        EXPECT_EQ(focused(), score) << i;
+    }
+    QTest::keyClick(focused(), Qt::Key_5);
+    EXPECT_EQ(frame.View().m_cells[1].first[2], 5);
 }
 
 // ---- What a screen reader reads --------------------------------------------------------------
