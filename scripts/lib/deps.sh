@@ -8,6 +8,7 @@ TABRELLA_PACKAGES=(
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu
     libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxdamage-dev libxtst-dev
     xvfb xdotool x11-xkb-utils xauth imagemagick poppler-utils desktop-file-utils appstream python3
+    at-spi2-core python3-pyatspi
     clang-format
 )
 
