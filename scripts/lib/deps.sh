@@ -2,12 +2,13 @@
 # Installs the Debian packages Tabrella needs to build, run and test, when any is missing.
 TABRELLA_PACKAGES=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libqt6svg6
+    qt6-base-dev qt6-base-private-dev qt6-qpa-plugins qt6-translations-l10n libqt6svg6
     libfluidsynth-dev libasound2-dev fluid-soundfont-gm libsndfile1-dev
     libpugixml-dev libzip-dev
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu
     libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxdamage-dev libxtst-dev
     xvfb xdotool x11-xkb-utils xauth imagemagick poppler-utils desktop-file-utils appstream python3
+    at-spi2-core python3-pyatspi
     clang-format
 )
 

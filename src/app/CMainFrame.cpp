@@ -154,6 +154,11 @@ void CMainFrame::BuildToolbar() {
             action->setToolTip(QString());
         }
         bar->addAction(action);
+        // A screen reader reads a button's name, not its tooltip: the tooltip, or the
+        // prompt where the button has none.
+        const res::CommandStrings strings = res::StringsOfCommand(id);
+        bar->widgetForAction(action)->setAccessibleName(
+            FromSjis(strings.tooltip.empty() ? strings.prompt : strings.tooltip));
     }
 }
 
@@ -259,6 +264,7 @@ void CMainFrame::SendCommand(int id) {
     m_view->OnCommand(id);
     UpdateCommandUI();
     UpdateStatus();
+    m_viewWidget->AnnounceCursor(true);
 }
 
 std::vector<QAction*> CMainFrame::ActionsOf(int id) const {

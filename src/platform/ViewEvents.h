@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Events the platform delivers to the view, one at a time on the window thread.
+#include <string>
+
 #include "platform/DrawSurface.h"
 #include "platform/ViewWindow.h"
 
@@ -43,6 +45,8 @@ class IViewEvents {
     // False when no handler exists for the id.
     virtual bool OnCommand(int id) = 0;
     virtual CommandState OnUpdateCommand(int id) const = 0;
+    // The cursor's cell in words, for a screen reader (Shift-JIS).
+    virtual std::string CursorDescription() const { return {}; }
 };
 
 }  // namespace tabrella::platform

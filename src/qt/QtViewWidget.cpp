@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/QtViewWidget.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
@@ -9,12 +10,15 @@
 #include <QUrl>
 #include <QWheelEvent>
 #include <QtMath>
+#include <algorithm>
 
 #include "qt/KeyTranslation.h"
 #include "qt/PrintModule.h"
 #include "qt/QtSurface.h"
 #include "qt/QtText.h"
+#include "qt/ViewAccessible.h"
 #include "qt/X11Keyboard.h"
+#include "resources/SpeechTexts.h"
 #include "resources/Texts.h"
 
 namespace tabrella::qt {
@@ -41,6 +45,7 @@ class QtViewWidget::ImageSurface : public PictureSurface {
 };
 
 QtViewWidget::QtViewWidget(QWidget* parent) : QAbstractScrollArea(parent) {
+    ViewAccessible::InstallFactory();
     setFocusPolicy(Qt::StrongFocus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -50,6 +55,8 @@ QtViewWidget::QtViewWidget(QWidget* parent) : QAbstractScrollArea(parent) {
             [this](int action) { OnScrollAction(ScrollBar::Vertical, action); });
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int action) { OnScrollAction(ScrollBar::Horizontal, action); });
+    verticalScrollBar()->setAccessibleName(FromSjis(res::Sjis(res::SpeechTxt::ScrollVertical)));
+    horizontalScrollBar()->setAccessibleName(FromSjis(res::Sjis(res::SpeechTxt::ScrollHorizontal)));
 }
 
 QtViewWidget::~QtViewWidget() = default;
@@ -225,6 +232,25 @@ void QtViewWidget::Handled() {
     if (onInput) onInput();
 }
 
+QString QtViewWidget::CursorDescription() const {
+    return m_view ? FromSjis(m_view->CursorDescription())
+                  : FromSjis(res::Sjis(res::SpeechTxt::ScoreArea));
+}
+
+void QtViewWidget::AnnounceCursor(bool always) {
+    // The view's only timer is the one that steps the playing cursor.
+    const bool stepping = std::any_of(m_timers.begin(), m_timers.end(),
+                                      [](const auto& timer) { return timer.second.isActive(); });
+    if (stepping) {
+        m_announceAfterPlay = true;
+        return;
+    }
+    if (!always && !m_announceAfterPlay) return;
+    m_announceAfterPlay = false;
+    QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nameChanged);
+}
+
 void QtViewWidget::keyPressEvent(QKeyEvent* event) {
     if (!m_view) return;
     const KeyPress press{event->key(), event->modifiers(), event->nativeScanCode(), event->text()};
@@ -232,6 +258,7 @@ void QtViewWidget::keyPressEvent(QKeyEvent* event) {
     if (code != kNoKey) m_view->OnKeyDown(code);
     event->accept();
     Handled();
+    AnnounceCursor(true);
 }
 
 void QtViewWidget::mousePressEvent(QMouseEvent* event) {
@@ -239,6 +266,7 @@ void QtViewWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) m_view->OnMouse(platform::MouseEvent::LeftDown);
     if (event->button() == Qt::RightButton) m_view->OnMouse(platform::MouseEvent::RightDown);
     Handled();
+    AnnounceCursor(true);
 }
 
 void QtViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -248,6 +276,7 @@ void QtViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
         m_view->OnMouse(platform::MouseEvent::RightDoubleClick);
     }
     Handled();
+    AnnounceCursor(true);
 }
 
 void QtViewWidget::SetTimer(int id, int intervalMs) {
@@ -264,6 +293,7 @@ void QtViewWidget::timerEvent(QTimerEvent* event) {
         if (timer.timerId() == event->timerId()) {
             if (m_view) m_view->OnTimer(id);
             Handled();  // playback steps the cursor on its own
+            AnnounceCursor(false);
             return;
         }
     }

@@ -46,6 +46,12 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     void RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) override;
     void ShowAbout() override;
 
+    // The cursor's cell in words, and the event that has a screen reader say them: after
+    // every key or click (`always`), and once the playing cursor has stopped; never while
+    // it steps through the music.
+    QString CursorDescription() const;
+    void AnnounceCursor(bool always);
+
     const QImage& Picture() const { return m_image; }
     QSize sizeHint() const override { return {500, 600}; }
 
@@ -79,6 +85,7 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     int m_pixelRest[2] = {0, 0};
     int m_zoomRest = 0;
     std::map<int, QBasicTimer> m_timers;
+    bool m_announceAfterPlay = false;
 };
 
 }  // namespace tabrella::qt

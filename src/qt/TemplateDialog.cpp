@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "qt/QtText.h"
+#include "resources/SpeechTexts.h"
 #include "resources/TuningNames.h"
 
 namespace tabrella::qt {
@@ -28,6 +29,8 @@ UpDown::UpDown(QLineEdit* buddy, QWidget* parent) : QWidget(parent), m_buddy(bud
         arrow->setFocusPolicy(Qt::NoFocus);
         arrow->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         arrow->setObjectName(delta > 0 ? QStringLiteral("up") : QStringLiteral("down"));
+        arrow->setAccessibleName(
+            FromSjis(res::Sjis(delta > 0 ? res::SpeechTxt::StepUp : res::SpeechTxt::StepDown)));
         connect(arrow, &QToolButton::clicked, this, [this, delta] { Step(delta); });
         layout->addWidget(arrow);
     }
@@ -96,8 +99,73 @@ void TemplateDialog::Build(const res::DialogTemplate& tmpl) {
     setFont(font);
     const DialogUnits units(font);
     setFixedSize(units.Rect(0, 0, tmpl.width, tmpl.height).size());
+    std::vector<QWidget*> made;
     for (const res::ControlTemplate& c : tmpl.controls) {
-        Place(MakeControl(c), c, units.Rect(c.x, c.y, c.width, c.height));
+        made.push_back(MakeControl(c));
+        Place(made.back(), c, units.Rect(c.x, c.y, c.width, c.height));
+    }
+    NameFields(tmpl, made);
+}
+
+namespace {
+
+// The text that names a field for a screen reader: the first line of the labels stacked
+// just above it, else the nearest label after it on its line, else the nearest before it.
+// Places in dialog units.
+int LabelOf(const res::DialogTemplate& tmpl, const res::ControlTemplate& field) {
+    constexpr int kLine = 14, kNear = 8;
+    const auto& controls = tmpl.controls;
+    const int count = static_cast<int>(controls.size());
+    auto isLabel = [&](int i) {
+        return controls[i].kind == res::ControlKind::Static && !controls[i].text.empty();
+    };
+    // The label right above a box of these places, or -1.
+    auto labelAbove = [&](int top, int left, int right) {
+        int found = -1;
+        for (int i = 0; i < count; ++i) {
+            const res::ControlTemplate& s = controls[i];
+            const int gap = top - (s.y + s.height);
+            if (isLabel(i) && s.x < right && left < s.x + s.width && gap >= -2 && gap <= kNear &&
+                (found < 0 || s.y > controls[found].y)) {
+                found = i;
+            }
+        }
+        return found;
+    };
+    int above = labelAbove(field.y, field.x, field.x + field.width);
+    for (int up = above; up >= 0;
+         up = labelAbove(controls[up].y, controls[up].x, controls[up].x + controls[up].width)) {
+        above = up;
+    }
+    if (above >= 0) return above;
+    const int top = field.y, bottom = field.y + std::min(field.height, kLine);
+    int after = -1, before = -1;
+    for (int i = 0; i < count; ++i) {
+        const res::ControlTemplate& s = controls[i];
+        if (!isLabel(i) || s.y >= bottom || top >= s.y + s.height) continue;
+        if (s.x >= field.x + field.width && (after < 0 || s.x < controls[after].x)) after = i;
+        if (s.x < field.x && (before < 0 || s.x > controls[before].x)) before = i;
+    }
+    return after >= 0 ? after : before;
+}
+
+}  // namespace
+
+void TemplateDialog::NameFields(const res::DialogTemplate& tmpl,
+                                const std::vector<QWidget*>& made) {
+    for (size_t i = 0; i < tmpl.controls.size(); ++i) {
+        const res::ControlTemplate& c = tmpl.controls[i];
+        if (c.kind != res::ControlKind::Edit && c.kind != res::ControlKind::ComboBox) continue;
+        // A field with no label of its own (the tempo's) is named by the dialog's caption.
+        const int label = LabelOf(tmpl, c);
+        auto* text = label >= 0 ? qobject_cast<QLabel*>(made[static_cast<size_t>(label)]) : nullptr;
+        if (text) text->setBuddy(made[i]);
+        const QString name = text ? text->text() : windowTitle();
+        made[i]->setAccessibleName(name);
+        // A list's own name is its choice; its typing field is named like an edit box.
+        if (auto* combo = qobject_cast<QComboBox*>(made[i]); combo && combo->lineEdit()) {
+            combo->lineEdit()->setAccessibleName(name);
+        }
     }
 }
 

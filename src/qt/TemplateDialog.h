@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "platform/Dialog.h"
 #include "resources/DialogResources.h"
@@ -64,6 +65,7 @@ class TemplateDialog : public QDialog, public platform::IDialogControls {
     QWidget* MakeButton(const res::ControlTemplate& c);
     // Puts the control at its place and, when it has an id, makes it reachable by that id.
     void Place(QWidget* widget, const res::ControlTemplate& c, QRect area);
+    void NameFields(const res::DialogTemplate& tmpl, const std::vector<QWidget*>& made);
 
     platform::CDialog& m_logic;
     int m_defaultButton = platform::kIdOk;

@@ -16,6 +16,7 @@
 #include "resources/SequencerTexts.h"
 #include "resources/ShellTexts.h"
 #include "resources/SoundTexts.h"
+#include "resources/SpeechTexts.h"
 #include "resources/Texts.h"
 
 namespace tabrella::res::english {
@@ -30,6 +31,7 @@ extern const Table<ExportTxt> kExportTexts;
 extern const Table<SeqTxt> kSequencerTexts;
 extern const Table<SoundTxt> kSoundTexts;
 extern const Table<ShellTxt> kShellTexts;
+extern const Table<SpeechTxt> kSpeechTexts;
 extern const std::array<std::string_view, 4> kRangeOperations;
 
 // Menu entries by command id, popups by their menu id.

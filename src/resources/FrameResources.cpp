@@ -50,7 +50,7 @@ std::vector<MenuItem> BuildMenu() {
                   Item("ﾌﾟﾘﾝﾀの設定(&R)...", kPrintSetup),
                   Item("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", kExit),
               }),
-        Popup(menu::kEdit, "編集",
+        Popup(menu::kEdit, "編集(&E)",
               {
                   Item("元に戻す(&U)\tCtrl+Z", kEditUndo),
                   Item("やり直し(&R)\tCtrl+Y", kEditRedo),
@@ -60,7 +60,7 @@ std::vector<MenuItem> BuildMenu() {
                   Item("コピー", kCopy),
                   Item("貼り付け", kPaste),
               }),
-        Popup(menu::kView, "表示",
+        Popup(menu::kView, "表示(&V)",
               {
                   Popup(menu::kFont, "フォントの選択",
                         {
@@ -85,7 +85,7 @@ std::vector<MenuItem> BuildMenu() {
                             Item("English", kLanguageEnglish),
                         }),
               }),
-        Popup(menu::kPlay, "演奏設定",
+        Popup(menu::kPlay, "演奏設定(&P)",
               {
                   Item("調子の設定", kTuning),
                   Item("テンポ", kTempo),

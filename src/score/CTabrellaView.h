@@ -159,6 +159,8 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     void OnDestroy() override;
     bool OnCommand(int id) override;
     platform::CommandState OnUpdateCommand(int id) const override;
+    // render/CellDescription.cpp
+    std::string CursorDescription() const override;
 
     // ---- Keyboard and mouse entry (score/KeyEntry.cpp) ----------------------------------
     void CursorDown();

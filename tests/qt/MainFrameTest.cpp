@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QtGui/private/qguiapplication_p.h>
 #include <gtest/gtest.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,9 +70,9 @@ TEST_F(MainFrameTest, MenuTreeHasEveryEntryWithItsIdInOrder) {
     const QList<QAction*> top = frame.menuBar()->actions();
     ASSERT_EQ(top.size(), 5);
     EXPECT_EQ(top[0]->text(), "ﾌｧｲﾙ(&F)");
-    EXPECT_EQ(top[1]->text(), "編集");
-    EXPECT_EQ(top[2]->text(), "表示");
-    EXPECT_EQ(top[3]->text(), "演奏設定");
+    EXPECT_EQ(top[1]->text(), "編集(&E)");
+    EXPECT_EQ(top[2]->text(), "表示(&V)");
+    EXPECT_EQ(top[3]->text(), "演奏設定(&P)");
     EXPECT_EQ(top[4]->text(), "ﾍﾙﾌﾟ(&H)");
 
     const QList<Entry> file = Entries(TopMenu(0));
@@ -476,6 +480,174 @@ TEST_F(MainFrameTest, StatusShowsTheCursorCellAndAKeyHintOnlyWhileTheScoreIsEmpt
     EXPECT_FALSE(frame.isWindowModified());
     EXPECT_TRUE(PaneShown(frame, "hintPane"));
     EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　1列目から");
+}
+
+TEST_F(MainFrameTest, AccessKeysOpenTheMenusAndEscapeGivesTheKeyboardBackToTheScore) {
+    QWidget* score = &frame.ViewWidget();
+    ASSERT_EQ(QApplication::focusWidget(), score);
+    auto focused = [] { return QApplication::focusWidget(); };
+    // Alt alone, then Escape: the menu bar lets go of the keyboard, to the score.
+    QTest::keyPress(focused(), Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyRelease(focused(), Qt::Key_Alt, Qt::NoModifier);
+    EXPECT_EQ(focused(), frame.menuBar()) << "Alt alone leads into the menus";
+    QTest::keyClick(focused(), Qt::Key_Escape);
+    EXPECT_EQ(focused(), score);
+    // Alt+E, Alt+V and Alt+P open 編集, 表示 and 演奏設定.
+    for (int i : {1, 2, 3}) {
+        const Qt::Key key = i == 1 ? Qt::Key_E : i == 2 ? Qt::Key_V : Qt::Key_P;
+        QTest::keyClick(focused(), key, Qt::AltModifier);
+        QTRY_COMPARE(QApplication::activePopupWidget(), TopMenu(i));
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTest::keyClick(focused(), Qt::Key_Escape);
+        EXPECT_EQ(focused(), score) << i;
+    }
+    QTest::keyClick(focused(), Qt::Key_5);
+    EXPECT_EQ(frame.View().m_cells[1].first[2], 5);
+}
+
+// ---- What a screen reader reads --------------------------------------------------------------
+
+// Records the accessibility events as the bridge to the screen reader would receive them.
+class AccessibilityTest : public MainFrameTest {
+  protected:
+    void SetUp() override {
+        MainFrameTest::SetUp();
+        events.clear();
+        QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+            events.append({event->object(), event->type()});
+        });
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    }
+    void TearDown() override {
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+        QAccessible::installUpdateHandler(nullptr);
+    }
+    // The name changes of the score area: what makes Orca speak the focused object again.
+    int Announcements() {
+        QObject* score = &frame.ViewWidget();
+        return static_cast<int>(std::count_if(events.begin(), events.end(), [&](const auto& e) {
+            return e.first == score && e.second == QAccessible::NameChanged;
+        }));
+    }
+    QString Name() {
+        return QAccessible::queryAccessibleInterface(&frame.ViewWidget())->text(QAccessible::Name);
+    }
+    inline static QList<std::pair<QObject*, QAccessible::Event>> events;
+};
+
+TEST_F(AccessibilityTest, TheFocusedScoreAreaIsATextThatSaysTheCursorCell) {
+    QAccessibleInterface* score = QAccessible::queryAccessibleInterface(&frame.ViewWidget());
+    EXPECT_EQ(score->role(), QAccessible::EditableText);
+    EXPECT_TRUE(score->state().focused && score->state().readOnly);
+    EXPECT_EQ(score->text(QAccessible::Name), "マス 1、空、カーソル 中、1列目 1段目 上");
+    EXPECT_EQ(score->textInterface()->text(0, 100), score->text(QAccessible::Name));
+}
+
+TEST_F(AccessibilityTest, EveryKeyIsAnnouncedWithTheCellItLeavesTheCursorOn) {
+    const struct {
+        Qt::Key key;
+        const char* said;
+    } keys[] = {{Qt::Key_5, "中 五"},
+                {Qt::Key_O, "中 ヲ 五"},
+                {Qt::Key_Left, "カーソル 左"},
+                {Qt::Key_7, "左 七"},
+                {Qt::Key_Down, "マス 2"},
+                {Qt::Key_Insert, "分割"},
+                {Qt::Key_Up, "マス 1"},
+                {Qt::Key_Down, "分割 上半分"},
+                {Qt::Key_Down, "分割 下半分"},
+                {Qt::Key_Down, "マス 3"},
+                {Qt::Key_BracketRight, "休符 △ 1マス"}};
+    for (const auto& k : keys) {
+        const int before = Announcements();
+        QTest::keyClick(&frame.ViewWidget(), k.key);
+        EXPECT_EQ(Announcements(), before + 1) << k.said;
+        EXPECT_TRUE(Name().contains(k.said)) << Name().toStdString();
+    }
+    // A click moves the cursor as Down does, and is said too.
+    const int before = Announcements();
+    QTest::mouseClick(frame.ViewWidget().viewport(), Qt::LeftButton);
+    EXPECT_EQ(Announcements(), before + 1);
+    EXPECT_TRUE(Name().startsWith("マス 4"));
+}
+
+TEST_F(AccessibilityTest, PlayingStepsSilentlyAndStopSaysWhereTheCursorStopped) {
+    CTabrellaView& view = frame.View();
+    for (int k = 1; k <= 40; ++k) view.m_cells[k].first[2] = 5;
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_X);
+    QTRY_VERIFY_WITH_TIMEOUT(view.m_cursorPos > 1, 5000);
+    EXPECT_EQ(Announcements(), 0) << "neither Play nor the stepping cursor is announced";
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_C);
+    EXPECT_EQ(Announcements(), 1);
+    EXPECT_TRUE(Name().startsWith(QStringLiteral("マス %1、").arg(view.CursorCell())));
+    // Stopped from the toolbar the same.
+    frame.SendCommand(cmd::kPlay);
+    QTRY_VERIFY_WITH_TIMEOUT(view.m_cursorPos > 1, 5000);
+    EXPECT_EQ(Announcements(), 1);
+    frame.SendCommand(cmd::kStop);
+    EXPECT_EQ(Announcements(), 2);
+}
+
+// The controls a screen reader offers to act on, each of which must say what it is.
+QStringList UnnamedControls(QAccessibleInterface* root) {
+    static const QList<QAccessible::Role> controls = {
+        QAccessible::PushButton, QAccessible::CheckBox,     QAccessible::RadioButton,
+        QAccessible::ComboBox,   QAccessible::EditableText, QAccessible::SpinBox,
+        QAccessible::ScrollBar,  QAccessible::MenuItem,     QAccessible::ButtonMenu};
+    QStringList unnamed;
+    if (!root || root->state().invisible) return unnamed;
+    if (controls.contains(root->role()) && root->text(QAccessible::Name).trimmed().isEmpty()) {
+        unnamed << QStringLiteral("%1 (role %2)")
+                       .arg(root->object() ? root->object()->objectName() : QString())
+                       .arg(root->role());
+    }
+    for (int i = 0; i < root->childCount(); ++i) unnamed << UnnamedControls(root->child(i));
+    return unnamed;
+}
+
+TEST_F(AccessibilityTest, NoControlOfTheMainWindowLacksAName) {
+    EXPECT_EQ(
+        UnnamedControls(QAccessible::queryAccessibleInterface(&frame)).join(' ').toStdString(), "");
+    // Go to End has no tooltip: its prompt names it.
+    QAction* goToEnd = frame.ActionsOf(cmd::kGoToEnd).front();
+    EXPECT_EQ(frame.findChild<QToolBar*>("toolbar")->widgetForAction(goToEnd)->accessibleName(),
+              "曲の最後へ");
+}
+
+TEST_F(AccessibilityTest, EveryDialogFieldIsNamedByItsLabelOrTheCaption) {
+    const struct {
+        int command;
+        const char* field;  // object name of a field
+        const char* name;
+    } dialogs[] = {
+        {cmd::kTempo, "control1013", "テンポの変更"},
+        {cmd::kTuning, "control1016", "基音を選んでください。"},
+        {cmd::kTitle, "control1006", "曲名を入力してください。　"},
+        {cmd::kCopy, "control1020", "マス目まで"},
+        {cmd::kPaste, "control1030", "マス目に貼り付け"},
+        {cmd::kPlaySpeed, "", ""},
+        {cmd::kPlayLoop, "", ""},
+    };
+    for (const auto& d : dialogs) {
+        QStringList unnamed;
+        QString fieldName;
+        test::ModalCloser closer([&](QWidget* modal) {
+            unnamed = UnnamedControls(QAccessible::queryAccessibleInterface(modal));
+            // A list is named by its choice: its label comes as a relation, as on Linux.
+            if (QWidget* field = modal->findChild<QWidget*>(d.field)) {
+                QAccessibleInterface* f = QAccessible::queryAccessibleInterface(field);
+                const auto labels = f->relations(QAccessible::Label);
+                fieldName = labels.isEmpty() ? f->text(QAccessible::Name)
+                                             : labels.first().first->text(QAccessible::Name);
+            }
+            static_cast<QDialog*>(modal)->reject();
+        });
+        frame.SendCommand(d.command);
+        EXPECT_EQ(unnamed.join(' ').toStdString(), "") << d.command;
+        if (*d.field) {
+            EXPECT_EQ(fieldName.toStdString(), d.name) << d.command;
+        }
+    }
 }
 
 // ---- Wheel -----------------------------------------------------------------------------------

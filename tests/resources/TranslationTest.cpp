@@ -51,6 +51,7 @@ TEST_F(Translation, EveryTextOfEveryTableHasAnEnglishEntry) {
     ExpectBothHaveEach(int(SoundTxt::Count), TextOf<SoundTxt>, "SoundTxt");
     ExpectBothHaveEach(int(ShellTxt::Count), TextOf<ShellTxt>, "ShellTxt");
     ExpectBothHaveEach(int(RecoveryTxt::Count), TextOf<RecoveryTxt>, "RecoveryTxt");
+    ExpectBothHaveEach(int(SpeechTxt::Count), TextOf<SpeechTxt>, "SpeechTxt");
     ExpectBothHaveEach(
         4, [](int i) { return RangeOperationName(RangeOperation(i)); }, "range");
     ExpectBothHaveEach(
@@ -140,6 +141,7 @@ TEST_F(Translation, EveryEnglishTextSurvivesShiftJis) {
     add(english::kSequencerTexts);
     add(english::kSoundTexts);
     add(english::kShellTexts);
+    add(english::kSpeechTexts);
     add(english::kRangeOperations);
     add(english::kStatusIndicators);
     for (const auto& row : english::kMenu) texts.push_back(row.text);
