@@ -96,9 +96,23 @@ void TemplateDialog::Build(const res::DialogTemplate& tmpl) {
     setFont(font);
     const DialogUnits units(font);
     setFixedSize(units.Rect(0, 0, tmpl.width, tmpl.height).size());
+    QWidget* firstCheck = nullptr;
     for (const res::ControlTemplate& c : tmpl.controls) {
-        Place(MakeControl(c), c, units.Rect(c.x, c.y, c.width, c.height));
+        QWidget* control = MakeControl(c);
+        Place(control, c, units.Rect(c.x, c.y, c.width, c.height));
+        const bool field = c.kind == res::ControlKind::Edit || c.kind == res::ControlKind::ComboBox;
+        if (field && !m_firstField) m_firstField = control;
+        if (c.kind == res::ControlKind::CheckBox && !firstCheck) firstCheck = control;
     }
+    if (!m_firstField) m_firstField = firstCheck ? firstCheck : Control(m_defaultButton);
+}
+
+void TemplateDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_firstField || !m_firstField->isEnabled()) return;
+    m_firstField->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(m_firstField)) edit->selectAll();
+    if (auto* combo = qobject_cast<QComboBox*>(m_firstField)) combo->lineEdit()->selectAll();
 }
 
 QWidget* TemplateDialog::MakeControl(const res::ControlTemplate& c) {

@@ -26,6 +26,8 @@ const Table<Txt> kTexts = {
     "Please enter a file name.",
     "Please enter a whole number.",
     "Please enter a whole number from %d to %d.",
+    "There are no cells to paste. Cut or copy some first.",
+    "Untitled",
     "Cannot load the printing module: ",
     "The printing module does not match this version of the program: ",
 };

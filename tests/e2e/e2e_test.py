@@ -18,7 +18,7 @@ import traceback
 
 import xsession as x
 from xsession import (ALT, CTRL, DOWN, ESCAPE, F1, HOME, INSERT, KEY_A, KEY_C, KEY_F, KEY_K,
-                      KEY_L, KEY_N, KEY_O, KEY_S, KEY_X, LEFT, PAGE_DOWN, PAGE_UP, RETURN, RIGHT,
+                      KEY_L, KEY_N, KEY_O, KEY_S, KEY_X, KEY_Y, LEFT, PAGE_DOWN, PAGE_UP, RETURN, RIGHT,
                       UP, Failure)
 
 KEY_Z = 52
@@ -125,11 +125,11 @@ def exit_through_menu(server):
 
 
 def answer_question(server, key):
-    """Answers the exit question: KEY_N for いいえ, RETURN for the default はい."""
+    """Answers the exit question: KEY_Y for はい, KEY_N or RETURN for the default いいえ."""
     question = server.wait_window(MESSAGE_BOX)
     server.focus(question)
     server.key(key)
-    if key == KEY_N:
+    if key != KEY_Y:
         server.wait_gone(question, "the exit question")
 
 
@@ -201,14 +201,15 @@ def jis_type_play_save_reopen(server, binary, workdir):
     expected = score_file(cells)
     expect_file(saved, expected)
 
-    # A change, then Exit: いいえ keeps the program; はい leaves without saving.
+    # A change, then Exit: いいえ and Enter keep the program; はい leaves without saving.
     server.key(17)
+    for stay in (KEY_N, RETURN):
+        exit_through_menu(server)
+        answer_question(server, stay)
+        check(editor.alive(), f"key {stay} on the exit question ended the program")
+        editor.refocus()
     exit_through_menu(server)
-    answer_question(server, KEY_N)
-    check(editor.alive(), "いいえ to the exit question ended the program")
-    editor.refocus()
-    exit_through_menu(server)
-    answer_question(server, RETURN)
+    answer_question(server, KEY_Y)
     expect_clean_exit(editor, editor.tmpdir)
     expect_file(saved, expected)
 
@@ -303,7 +304,7 @@ def us_marks_title_save_as_open(server, binary, workdir):
     answer_question(server, KEY_N)
     check(editor.alive() and server.is_viewable(editor.window), "いいえ closed the window")
     server.close_box(editor.window)
-    answer_question(server, RETURN)
+    answer_question(server, KEY_Y)
     expect_clean_exit(editor, editor.tmpdir)
     expect_file(target, score_file(last, title="Sakura　Uta"))
 
@@ -394,7 +395,7 @@ def play_past_a_page(server, binary, workdir):
     play_without_sound(server, editor)
     wait_cursor_at(server, editor, at_position_6, "the cursor to turn the page to cell 230")
     exit_through_menu(server)
-    answer_question(server, RETURN)  # はい: leave without saving
+    answer_question(server, KEY_Y)  # はい: leave without saving
     expect_clean_exit(editor, editor.tmpdir)
 
 

@@ -36,6 +36,7 @@ KEY_N = 57
 KEY_O = 32
 KEY_S = 39
 KEY_X = 53
+KEY_Y = 29
 HOME = 110
 UP = 111
 PAGE_UP = 112
