@@ -243,10 +243,13 @@ void CTabrellaView::RedrawAround(std::initializer_list<int> places) {
     }
     std::unique_ptr<platform::IDrawSurface> surface = m_services.window.GetSurface(false);
     surface->SetTransparentText();
+    const int orgX = m_scrollOrgX, orgY = m_scrollOrgY;
     SetUpScreenMapping(*surface);
     // The whole page is drawn all the same: the band's pixels are then those of a redraw,
-    // and what the key changed can reach no further than a column.
-    if (!surface->LimitToBand(left, right)) {
+    // and what the key changed can reach no further than a column. Once the view scrolled
+    // (to the cursor), every pixel moved.
+    const bool scrolled = orgX != m_scrollOrgX || orgY != m_scrollOrgY;
+    if (scrolled || !surface->LimitToBand(left, right)) {
         surface.reset();
         RedrawNow();
         return;
