@@ -69,12 +69,14 @@ CMainFrame::CMainFrame(platform::ISequencer& sequencer, platform::ISettings* set
     m_view = std::make_unique<CTabrellaView>(platform::Services{
         *m_viewWidget, m_dialogs, sequencer, &m_audio, &m_musicXml, &m_melodyReader});
     m_viewWidget->SetView(m_view.get());
-    m_viewWidget->onCaption = [this](const QString& caption) {
-        // A "[*]" inside a path is shown as it is; the last one marks unsaved changes.
-        setWindowTitle(QString(caption).replace(kModifiedMark, kModifiedMark + kModifiedMark) +
-                       kModifiedMark);
+    m_viewWidget->onCaption = [this](const QString& name) {
+        // One form everywhere: the file's name (or Untitled), the change mark, the program.
+        // A "[*]" inside a name is shown as it is; the one after it marks unsaved changes.
+        setWindowTitle(QString(name).replace(kModifiedMark, kModifiedMark + kModifiedMark) +
+                       kModifiedMark + qt::FromSjis(res::Sjis(res::Txt::CaptionSuffix)));
         NoteCurrentFile();
     };
+    m_view->SetDocumentFile({}, true);  // the caption of an untitled score from the start
     m_viewWidget->onCloseMainWindow = [this] { close(); };
     m_viewWidget->onAbout = [this] { ShowAbout(); };
     m_viewWidget->onHelp = [this] { ShowHelp(); };

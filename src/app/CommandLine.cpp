@@ -343,7 +343,6 @@ int RunEditor(const CommandLine& line) {
     qt::QtSettings settings;
     CMainFrame frame(sequencer, &settings);
     EndOnTerminateSignals(frame);
-    frame.setWindowTitle(qt::FromSjis(res::Sjis(res::Txt::AppCaption)));
     frame.show();
     frame.activateWindow();
     if (!line.file.isEmpty()) frame.View().OpenNamedFile(ViewPath(line.file));

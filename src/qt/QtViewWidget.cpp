@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/QtViewWidget.h"
 
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
@@ -275,7 +276,7 @@ void QtViewWidget::SetCaption(std::string_view sjis) {
 }
 
 void QtViewWidget::SetPathCaption(std::string_view nativePath) {
-    if (onCaption) onCaption(FromNativePath(nativePath));
+    if (onCaption) onCaption(QFileInfo(FromNativePath(nativePath)).fileName());
 }
 
 void QtViewWidget::CloseMainWindow() {

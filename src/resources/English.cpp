@@ -28,6 +28,7 @@ const Table<Txt> kTexts = {
     "Please enter a whole number from %d to %d.",
     "There are no cells to paste. Cut or copy some first.",
     "Untitled",
+    " - Tabrella",
     "Cannot load the printing module: ",
     "The printing module does not match this version of the program: ",
 };

@@ -27,6 +27,7 @@ enum class Txt {
     IntegerRangeFormat,  // %d から %d までの整数を入力してください。
     ClipboardEmpty,      // 貼り付けるマス目がありません。…
     Untitled,            // 無題
+    CaptionSuffix,       // 　－タブレラ (after the file's name and the change mark)
     PrintModuleMissing,  // 印刷モジュールを読み込めません:
     PrintModuleWrong,    // 印刷モジュールの版がこのプログラムと合いません:
     Count

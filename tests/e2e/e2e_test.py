@@ -11,6 +11,7 @@ the score that was typed. Exits 77 (skipped) when Xvfb or xdotool is not install
 """
 
 import os
+import re
 import shutil
 import sys
 import time
@@ -22,8 +23,8 @@ from xsession import (ALT, CTRL, DOWN, ESCAPE, F1, HOME, INSERT, KEY_A, KEY_C, K
                       UP, Failure)
 
 KEY_Z = 52
-MAIN_CAPTION = "^タブレラ$"
-NEW_CAPTION = "^新規作成　－タブレラ$"
+MAIN_CAPTION = "^無題　－タブレラ$"
+NEW_CAPTION = MAIN_CAPTION
 MESSAGE_BOX = "^Tabrella$"  # message boxes carry the application title
 SAVED_NOTICE = "^ファイル保存の確認$"
 SAVE_DIALOG = "^名前を付けて保存$"
@@ -112,6 +113,11 @@ def wait_saved_notice(server, editor):
     editor.refocus()
 
 
+def titled(path, changed=False):
+    """The caption of a score from a file: its name, the change mark, the program's name."""
+    return os.path.basename(path) + ("*" if changed else "") + "　－タブレラ"
+
+
 def wait_caption(editor, caption):
     # The caption changes just after the dialog or notice closes.
     try:
@@ -193,7 +199,7 @@ def jis_type_play_save_reopen(server, binary, workdir):
     target = os.path.join(workdir, "jis")
     save_through_dialog(server, editor, target, [f"{CTRL}+{KEY_S}"])
     saved = target + ".tbr"  # the dialog adds the default extension
-    wait_caption(editor, saved)
+    wait_caption(editor, titled(saved))
     cells = [cell(0, 1, 3)] + [cell(0, k) for k in range(2, 14)] + [
         cell(10, 105, 7), cell(0, 2, 0, 0, 103, 0, 1), cell(0, 600), cell(0, 500), cell(),
         cell(0, 700), cell(), cell(0, 800), cell(0, 900), cell(0, 1000), cell(0, 1100),
@@ -216,7 +222,7 @@ def jis_type_play_save_reopen(server, binary, workdir):
     # Started on the file: the score is back; 十 on cell 1, then 斗 over it taken back by
     # Ctrl+Z, and Ctrl+S writes in place.
     editor = x.Editor(server, binary, workdir, saved)
-    editor.wait_main_window("^" + saved + "$")
+    editor.wait_main_window("^" + re.escape(titled(saved)) + "$")
     server.key(19, 20, f"{CTRL}+{KEY_Z}", f"{CTRL}+{KEY_S}")
     wait_saved_notice(server, editor)
     check(not server.windows(SAVE_DIALOG), "Save asked for a name although the score has one")
@@ -263,7 +269,7 @@ def us_marks_title_save_as_open(server, binary, workdir):
 
     target = os.path.join(workdir, "us.txt")
     save_through_dialog(server, editor, target, [f"{ALT}+{KEY_F}", KEY_A])  # 名前を付けて保存(&A)
-    wait_caption(editor, target)
+    wait_caption(editor, titled(target))
     cells = [cell(0, k) for k in range(1, 14)] + [
         cell(0, 600), cell(0, 500), cell(), cell(0, 700), cell(), cell(0, 800), cell(0, 1000),
         cell(0, 900), cell(0, 207)]
@@ -282,7 +288,7 @@ def us_marks_title_save_as_open(server, binary, workdir):
     server.key(RETURN)
     server.wait_gone(dialog, "the open dialog")
     editor.refocus()
-    wait_caption(editor, target)
+    wait_caption(editor, titled(target))
 
     # The last cell changes from オ七 to 七 and Save writes the same file again.
     server.key(*[DOWN] * 21, KEY_O, KEY_O, f"{CTRL}+{KEY_S}")
@@ -366,19 +372,19 @@ def drop_score_on_window(server, binary, workdir):
     source = x.DragSource(server, os.environ["TABRELLA_DRAG_SOURCE"], score)
 
     server.drag(source.window, editor.window)
-    wait_caption(editor, score)
+    wait_caption(editor, titled(score))
 
     # A change marks the caption; a second drop asks first, and Esc (ｷｬﾝｾﾙ) keeps it.
     editor.refocus()
     server.key(11)
-    wait_caption(editor, score + "*")
+    wait_caption(editor, titled(score, changed=True))
     server.drag(source.window, editor.window)
     prompt = server.wait_window(SAVE_PROMPT)
     server.focus(prompt)
     server.key(ESCAPE)
     server.wait_gone(prompt, "the save prompt")
     editor.refocus()
-    wait_caption(editor, score + "*")
+    wait_caption(editor, titled(score, changed=True))
     expect_file(score, score_file([cell(0, 5), cell(0, 7)], title="Drop"))
 
 def play_past_a_page(server, binary, workdir):
@@ -423,7 +429,7 @@ def english_window_saves_what_the_japanese_saves(server, binary, workdir):
         editor.refocus()
 
     english = x.Editor(server, binary, workdir, env_extra={"LANG": "en_US.UTF-8"})
-    english.wait_main_window("^Tabrella$")
+    english.wait_main_window("^Untitled - Tabrella$")
     type_score(english, [f"{ALT}+{key_p}", key_t], "^Tuning$", [f"{ALT}+{key_v}", key_t],
                "^Piece Title$")
     server.key(f"{CTRL}+{KEY_S}")

@@ -449,7 +449,7 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
         << "held to its end";
     EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.m_tempo, h.v.Modified()),
               std::make_tuple(std::string(), std::string(), 120, 1));
-    EXPECT_EQ(h.window.caption, S("新規作成　－タブレラ"));
+    EXPECT_EQ(h.window.caption, S("無題"));
     EXPECT_FALSE(h.v.CanUndo());
     h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kCancel)});
     h.v.OnCommand(cmd::kNew);
