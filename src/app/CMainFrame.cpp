@@ -14,10 +14,12 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/AppInfo.h"
 #include "app/HelpWindow.h"
@@ -95,6 +97,7 @@ CMainFrame::CMainFrame(platform::ISequencer& sequencer, platform::ISettings* set
     BuildStatusBar();
     resize(620, 800);
     ApplyRemembered();
+    FitToScreen();
     UpdateCommandUI();
     UpdateStatus();
     m_viewWidget->setFocus();
@@ -336,6 +339,23 @@ void CMainFrame::ApplyRemembered() {
             QByteArray::fromBase64(QByteArray::fromStdString(m_remembered.windowGeometry)));
     }
     RebuildRecentFiles();
+}
+
+void CMainFrame::FitToScreen() {
+    const QScreen* shown = screen();
+    if (!shown) return;
+    const QRect area = shown->availableGeometry();
+    // The window manager's frame and title bar are not known before the window shows; leave
+    // room for a usual one.
+    const QSize room = (area.size() - QSize(16, 48)).expandedTo(QSize(200, 150));
+    if (width() > room.width() || height() > room.height()) resize(size().boundedTo(room));
+    // A place remembered on a larger screen may lie partly outside this one.
+    const QPoint from = pos();
+    const QPoint last =
+        area.topLeft() + QPoint(area.width() - width() - 16, area.height() - height() - 48);
+    const QPoint at(std::clamp(from.x(), area.left(), std::max(area.left(), last.x())),
+                    std::clamp(from.y(), area.top(), std::max(area.top(), last.y())));
+    if (at != from) move(at);
 }
 
 void CMainFrame::Remember() {

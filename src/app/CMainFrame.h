@@ -72,6 +72,9 @@ class CMainFrame : public QMainWindow {
     void ShowHelp();
     void ShutDownView();
     void ApplyRemembered();
+    // Shrinks and moves the window into the screen's free area: the first size and a size
+    // remembered on a larger screen may not fit.
+    void FitToScreen();
     void NoteCurrentFile();
     void RebuildRecentFiles();
     void OpenRecentFile(const QString& path);

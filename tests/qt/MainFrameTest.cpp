@@ -5,11 +5,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -172,6 +174,23 @@ TEST_F(MainFrameTest, ToolbarButtonsInOrderWithTooltipsAndSeparators) {
     EXPECT_EQ(action(57634)->toolTip(), "ｺﾋﾟｰ");
     EXPECT_EQ(action(32804)->statusTip(), "曲の最後へ");
     EXPECT_FALSE(action(32790)->icon().isNull());
+}
+
+// The first window, and one remembered from a larger screen, lie within the screen's free
+// area (the offscreen screen is 800 high: no room for the first 800 and a title bar).
+TEST(MainFrameSize, TheFirstAndARememberedWindowFitTheScreen) {
+    test::FakeSequencer sequencer;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    CMainFrame first(sequencer);
+    EXPECT_TRUE(area.contains(first.geometry()));
+    EXPECT_EQ(first.width(), 620) << "a width that fits is kept";
+
+    QWidget larger;
+    larger.setGeometry(area.width(), area.height() / 2, 3 * area.width(), 2 * area.height());
+    platform::MemorySettings settings;
+    settings.SetValue("window/geometry", larger.saveGeometry().toBase64().toStdString());
+    CMainFrame remembered(sequencer, &settings);
+    EXPECT_TRUE(area.contains(remembered.geometry()));
 }
 
 TEST_F(MainFrameTest, ToolbarIconsAreMadeAtTheScreensScale) {
@@ -626,7 +645,9 @@ TEST(RememberedFrame, ABrokenSettingsFileGivesTheDefaults) {
         EXPECT_EQ(frame.View().m_zoom, 120) << bytes.toHex().toStdString();
         EXPECT_EQ(qt::FromSjis(frame.View().m_fontFace), "ＭＳ ゴシック");
         EXPECT_TRUE(frame.RecentFileActions().empty());
-        EXPECT_EQ(frame.size(), QSize(620, 800));
+        // The first size, as far as the screen's free area holds it with a title bar.
+        const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+        EXPECT_EQ(frame.size(), QSize(620, 800).boundedTo(room - QSize(16, 48)));
     }
 }
 
