@@ -110,7 +110,7 @@ const Table<ShellTxt> kShellTexts = {
     "tablature.<br>Made with Qt and FluidSynth.",
     "Tabrella Help",
     "Cell %1   from column %2",
-    "Strings: %1   Key list: F1",
+    "Strings: %1   ↓: next cell   Key list: F1",
 };
 
 // Each reads before "cells" in the range dialog: "Copy cells 1 to 5 inclusive".

@@ -18,7 +18,7 @@ constexpr std::array<std::string_view, static_cast<size_t>(ShellTxt::Count)> kUt
     "Qt と FluidSynth を使って作られています。",
     "タブレラ ヘルプ",
     "マス %1　%2列目から",
-    "弦: %1　キーの一覧: F1",
+    "弦: %1　↓: 次のマス　キーの一覧: F1",
 };
 
 }  // namespace

@@ -439,6 +439,7 @@ TEST_F(MainFrameTest, StatusShowsTheCursorCellAndAKeyHintOnlyWhileTheScoreIsEmpt
     EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　1列目から");
     EXPECT_TRUE(PaneShown(frame, "hintPane"));
     EXPECT_TRUE(PaneText(frame, "hintPane").contains("F1"));
+    EXPECT_TRUE(PaneText(frame, "hintPane").contains("↓: 次のマス")) << "the key that moves on";
     EXPECT_FALSE(frame.isWindowModified());
 
     QTest::keyClick(&frame.ViewWidget(), Qt::Key_Down);
