@@ -80,6 +80,7 @@ CMainFrame::CMainFrame(platform::ISequencer& sequencer, platform::ISettings* set
     };
     m_view->SetDocumentFile({}, true);  // the caption of an untitled score from the start
     m_viewWidget->onCloseMainWindow = [this] { close(); };
+    m_viewWidget->onNews = [this](const QString& news) { statusBar()->showMessage(news, 15000); };
     m_viewWidget->onAbout = [this] { ShowAbout(); };
     m_viewWidget->onHelp = [this] { ShowHelp(); };
     m_viewWidget->onInput = [this] { UpdateStatus(); };

@@ -63,6 +63,9 @@ class IViewWindow {
     // Runs the frame's print, preview or printer set-up on the score's pages.
     virtual void RunPrintJob(PrintJob job, const PrintPages& pages) = 0;
     virtual void ShowAbout() = 0;
+    // Says, where the window shows passing news, that an export wrote this file (named as
+    // the file system names it).
+    virtual void ReportWritten(std::string_view nativePath) { (void)nativePath; }
 };
 
 }  // namespace tabrella::platform

@@ -44,7 +44,7 @@ bool PrintPages(QPrinter& printer, const platform::PrintPages& pages) {
     return painter.end();
 }
 
-void RunPrintJob(QWidget* parent, platform::PrintJob job, const platform::PrintPages& pages) {
+QString RunPrintJob(QWidget* parent, platform::PrintJob job, const platform::PrintPages& pages) {
     static const std::unique_ptr<QPrinter> printer =
         std::make_unique<QPrinter>(QPrinter::HighResolution);
     // Every job starts on the whole score, whatever the last one chose.
@@ -61,7 +61,10 @@ void RunPrintJob(QWidget* parent, platform::PrintJob job, const platform::PrintP
             dialog.setMinMax(1, pages.count);
             dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
             dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
-            if (dialog.exec() == QDialog::Accepted) PrintPages(*printer, pages);
+            if (dialog.exec() == QDialog::Accepted && PrintPages(*printer, pages) &&
+                printer->outputFormat() == QPrinter::PdfFormat) {
+                return printer->outputFileName();
+            }
             break;
         }
         case platform::PrintJob::Preview: {
@@ -72,6 +75,7 @@ void RunPrintJob(QWidget* parent, platform::PrintJob job, const platform::PrintP
             break;
         }
     }
+    return {};
 }
 
 QString PrintToPdf(const platform::PrintPages& pages, const QString& path) {

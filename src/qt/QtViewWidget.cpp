@@ -16,6 +16,7 @@
 #include "qt/QtSurface.h"
 #include "qt/QtText.h"
 #include "qt/X11Keyboard.h"
+#include "resources/ShellTexts.h"
 #include "resources/Texts.h"
 
 namespace tabrella::qt {
@@ -279,6 +280,12 @@ void QtViewWidget::SetPathCaption(std::string_view nativePath) {
     if (onCaption) onCaption(QFileInfo(FromNativePath(nativePath)).fileName());
 }
 
+void QtViewWidget::ReportWritten(std::string_view nativePath) {
+    if (onNews) {
+        onNews(FromSjis(res::Sjis(res::ShellTxt::WrittenFormat)).arg(FromNativePath(nativePath)));
+    }
+}
+
 void QtViewWidget::CloseMainWindow() {
     if (onCloseMainWindow) onCloseMainWindow();
 }
@@ -294,7 +301,8 @@ void QtViewWidget::ShowAbout() {
 void QtViewWidget::RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) {
     QString error;
     if (const PrintModuleEntry* printing = LoadPrintModule(error)) {
-        printing->runPrintJob(this, job, pages);
+        const QString pdf = printing->runPrintJob(this, job, pages);
+        if (!pdf.isEmpty()) ReportWritten(ToNativePath(pdf));
     } else {
         QMessageBox::critical(this, FromSjis(res::Sjis(res::Txt::AppTitle)), error);
     }

@@ -11,7 +11,8 @@ enum class ShellTxt {
     AboutText,       // rich text; %1 is the version
     HelpCaption,     // タブレラ ヘルプ
     CellPaneFormat,  // マス %1　%2列目から
-    KeyHintFormat,   // 弦: %1　↓: 次のマス　キーの一覧: F1 (%1: the keys of the strings)
+    WrittenFormat,   // %1 に書き出しました (%1: the file's path)
+    KeyHintFormat,  // 弦: %1　↓: 次のマス　キーの一覧: F1 (%1: the keys of the strings)
     Count
 };
 

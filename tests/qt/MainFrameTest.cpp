@@ -433,6 +433,11 @@ bool PaneShown(CMainFrame& frame, const char* name) {
     return pane && !pane->isHidden();
 }
 
+TEST_F(MainFrameTest, AnExportSaysInTheStatusBarWhatItWroteWhere) {
+    frame.ViewWidget().ReportWritten(qt::ToNativePath("/tmp/曲.mid"));
+    EXPECT_EQ(frame.statusBar()->currentMessage(), "/tmp/曲.mid に書き出しました");
+}
+
 TEST_F(MainFrameTest, StatusShowsTheCursorCellAndAKeyHintOnlyWhileTheScoreIsEmpty) {
     // The caption's one form: the file's name or 無題, the change mark, the program's name.
     EXPECT_EQ(frame.windowTitle(), "無題[*]　－タブレラ");
