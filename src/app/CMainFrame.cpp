@@ -233,7 +233,7 @@ void CMainFrame::UpdateLockIndicators() {
 void CMainFrame::UpdateCommandUI() {
     for (auto& [id, action] : m_actions) {
         if (const std::optional<std::string> code = LanguageCodeOfCommand(id)) {
-            action->setChecked(*code == m_remembered.language);
+            action->setChecked(*code == m_languageTicked);
             continue;
         }
         const platform::CommandState state = m_view->OnUpdateCommand(id);
@@ -257,8 +257,10 @@ void CMainFrame::UpdateStatus() {
 void CMainFrame::SendCommand(int id) {
     // The language is the frame's to keep; it is read once, at the next start.
     if (std::optional<std::string> code = LanguageCodeOfCommand(id)) {
+        m_languageTicked = *code;
         m_remembered.language = std::move(*code);
         WriteRemembered(m_settings, m_remembered);
+        statusBar()->showMessage(FromSjis(res::Sjis(res::ShellTxt::LanguageAtNextStart)), 15000);
     }
     m_view->OnCommand(id);
     UpdateCommandUI();
@@ -329,6 +331,7 @@ void CMainFrame::changeEvent(QEvent* event) {
 
 void CMainFrame::ApplyRemembered() {
     m_remembered = ReadRemembered(m_settings);
+    m_languageTicked = LanguageCodeTicked(QCoreApplication::arguments(), m_remembered.language);
     m_view->m_zoom = m_remembered.zoom;
     if (!m_remembered.fontFace.empty()) {
         m_view->m_fontFace = m_remembered.fontFace;

@@ -110,6 +110,7 @@ const Table<ShellTxt> kShellTexts = {
     "tablature.<br>Made with Qt and FluidSynth.",
     "Tabrella Help",
     "Cell %1   from column %2",
+    "The language changes at the next start",
     "Wrote %1",
     "Strings: %1   ↓: next cell   Key list: F1",
 };

@@ -18,6 +18,7 @@ constexpr std::array<std::string_view, static_cast<size_t>(ShellTxt::Count)> kUt
     "Qt と FluidSynth を使って作られています。",
     "タブレラ ヘルプ",
     "マス %1　%2列目から",
+    "表示の言語は次回の起動から切り替わります",
     "%1 に書き出しました",
     "弦: %1　↓: 次のマス　キーの一覧: F1",
 };

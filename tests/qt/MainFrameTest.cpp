@@ -358,6 +358,25 @@ TEST(PrintModuleFrame, PrintWithoutThePrintModuleSaysWhatIsMissing) {
         << closer.seen[0].text.toStdString();
 }
 
+// The View menu ticks this run's language when --lang chose it, else the remembered choice;
+// choosing one says at once that it applies from the next start.
+TEST_F(MainFrameTest, TheLanguageMenuTicksTheLanguageInUseAndChoosingSaysWhen) {
+    const struct {
+        QStringList arguments;
+        std::string remembered, ticked;
+    } cases[] = {{{"tabrella", "--lang", "en"}, "", "en"},
+                 {{"tabrella", "--lang=ja"}, "en", "ja"},
+                 {{"tabrella"}, "", ""},
+                 {{"tabrella", "score.tbr"}, "en", "en"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(LanguageCodeTicked(c.arguments, c.remembered), c.ticked)
+            << c.arguments.join(' ').toStdString();
+    }
+    frame.SendCommand(cmd::kLanguageEnglish);
+    EXPECT_EQ(frame.statusBar()->currentMessage(), "表示の言語は次回の起動から切り替わります");
+    EXPECT_TRUE(frame.ActionsOf(cmd::kLanguageEnglish).front()->isChecked());
+}
+
 TEST_F(MainFrameTest, EveryMenuAndToolbarCommandHasAHandler) {
     for (QAction* action : frame.findChildren<QAction*>()) {
         const int id = action->data().toInt();
