@@ -203,6 +203,10 @@ void CMainFrame::BuildStatusBar() {
     m_hintPane = new QLabel(this);
     m_hintPane->setObjectName(QStringLiteral("hintPane"));
     bar->addPermanentWidget(m_hintPane);
+    // The practice settings that change what Play does: loop, count-in, metronome, speed.
+    m_practicePane = new QLabel(this);
+    m_practicePane->setObjectName(QStringLiteral("practicePane"));
+    bar->addPermanentWidget(m_practicePane);
     m_cellPane = new QLabel(this);
     m_cellPane->setObjectName(QStringLiteral("cellPane"));
     m_cellPane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -251,6 +255,19 @@ void CMainFrame::UpdateStatus() {
     const bool hint = view.LastUsedCell() == 0 && !m_prompting;
     if (hint) m_hintPane->setText(KeyHint(qt::CurrentKeyboardLayout()));
     m_hintPane->setVisible(hint);
+    QStringList practice;
+    if (view.m_playCursor.loopLast != 0) {
+        practice << FromSjis(res::Sjis(res::ShellTxt::LoopPaneFormat))
+                        .arg(view.m_playCursor.loopFirst)
+                        .arg(view.m_playCursor.loopLast);
+    }
+    if (view.m_countIn) practice << FromSjis(res::Sjis(res::ShellTxt::CountInPane));
+    if (view.m_metronome) practice << FromSjis(res::Sjis(res::ShellTxt::MetronomePane));
+    if (view.m_playSpeed != 100) {
+        practice << FromSjis(res::Sjis(res::ShellTxt::SpeedPaneFormat)).arg(view.m_playSpeed);
+    }
+    m_practicePane->setText(practice.join(QStringLiteral("　")));
+    m_practicePane->setVisible(!practice.isEmpty());
     setWindowModified(view.Modified());
 }
 

@@ -97,6 +97,7 @@ class CMainFrame : public QMainWindow {
     std::vector<QAction*> m_recentActions;
     QPointer<HelpWindow> m_help;
     std::unique_ptr<qt::KeyboardWatch> m_keyboardWatch;
+    QLabel* m_practicePane = nullptr;
     bool m_prompting = false;      // the status bar shows a command's prompt
     std::string m_languageTicked;  // the View menu's language: this run's, then the one chosen
     bool m_viewShutDown = false;

@@ -46,6 +46,8 @@ namespace {
 
 const Pen kGridPen{2, {0, 0, 0}};
 const Pen kCursorPen{2, {255, 0, 0}};
+// The bar down the right edge of the cells a loop plays over and over.
+const Pen kLoopPen{2, {0, 90, 200}};
 
 bool InRange(int v, int lo, int hi) {
     return v >= lo && v <= hi;
@@ -302,6 +304,17 @@ void CTabrellaView::DrawPageCells(platform::IDrawSurface& s, const PageGeometry&
                 s.FillWhite({at.x + 5, at.y - g.CellHeight() - 5}, g.w - 5, 5 - g.CellHeight());
             }
         }
+    }
+    if (!s.IsPrinter() && m_playCursor.loopLast != 0) {
+        // The cells a playing loop goes over, empty ones too.
+        s.SelectPen(kLoopPen);
+        const int last = std::min(m_playCursor.loopLast, firstCell + g.CellsPerPage() - 1);
+        for (int k = std::max(m_playCursor.loopFirst, firstCell); k <= last; ++k) {
+            const Point at = g.CellPosition(k, topColumn);
+            const int x = at.x + g.w - g.w / 20;
+            s.Line({x, at.y - 2}, {x, at.y - g.CellHeight() + 2});
+        }
+        s.SelectPen(Pen::Default());
     }
     s.ClipOff();
     // Only the page the screen shows holds the cursor.

@@ -452,6 +452,22 @@ bool PaneShown(CMainFrame& frame, const char* name) {
     return pane && !pane->isHidden();
 }
 
+// The status bar shows what changes how Play plays: a loop while it plays, count-in,
+// metronome and a speed below the tempo; nothing while all are off.
+TEST_F(MainFrameTest, TheStatusBarShowsTheLoopAndThePracticeSettings) {
+    EXPECT_FALSE(PaneShown(frame, "practicePane"));
+    CTabrellaView& view = frame.View();
+    view.m_playCursor.loopFirst = 5;
+    view.m_playCursor.loopLast = 12;
+    view.m_countIn = true;
+    view.m_playSpeed = 80;
+    frame.UpdateStatus();
+    EXPECT_TRUE(PaneShown(frame, "practicePane"));
+    EXPECT_EQ(PaneText(frame, "practicePane"), "繰り返し 5～12　カウントイン　速さ 80%");
+    frame.SendCommand(cmd::kStop);  // stopping ends the loop
+    EXPECT_EQ(PaneText(frame, "practicePane"), "カウントイン　速さ 80%");
+}
+
 TEST_F(MainFrameTest, AnExportSaysInTheStatusBarWhatItWroteWhere) {
     frame.ViewWidget().ReportWritten(qt::ToNativePath("/tmp/曲.mid"));
     EXPECT_EQ(frame.statusBar()->currentMessage(), "/tmp/曲.mid に書き出しました");

@@ -12,6 +12,7 @@
 
 #include "base/Sjis.h"
 #include "render/CellText.h"
+#include "render/PageLayout.h"
 #include "support/CellPrinting.h"
 #include "support/ViewHarness.h"
 
@@ -707,6 +708,30 @@ TEST_F(DrawScore, CellFontsFollowTheChosenFaceAndHeaderFontsKeepTheBrushFace) {
 }
 
 // ---- Printer and screen -------------------------------------------------------------------
+
+// While a loop plays, each of its cells on the screen's page has a bar down its right
+// edge; paper shows none.
+TEST_F(DrawScore, TheCellsOfAPlayingLoopAreMarkedOnTheScreenOnly) {
+    const Pen loopPen{2, {0, 90, 200}};
+    auto marks = [&](const DrawLog& log) {
+        std::vector<std::pair<int, int>> at;  // x and top of each bar
+        for (const DrawOp& op : log.Lines()) {
+            if (op.pen == loopPen) at.emplace_back(op.a.x, op.a.y + 2);
+        }
+        return at;
+    };
+    EXPECT_TRUE(marks(Paint()).empty());
+    v.m_playCursor.loopFirst = 31;
+    v.m_playCursor.loopLast = 34;
+    const PageGeometry g = PageGeometry::Of(v);
+    std::vector<std::pair<int, int>> expected;
+    for (int k = 31; k <= 34; ++k) {
+        const Point cell = g.CellPosition(k, 0);
+        expected.emplace_back(cell.x + g.w - g.w / 20, cell.y);
+    }
+    EXPECT_EQ(marks(Paint()), expected);
+    EXPECT_TRUE(marks(Print()).empty());
+}
 
 TEST_F(DrawScore, PrinterPageHasNoCursorNoBlankingAndTheTitleFurtherLeft) {
     v.m_cells[1] = Whole(0, 5, 0);
