@@ -31,6 +31,8 @@ enum class PrintJob { Print, Preview, Setup };
 struct PrintPages {
     int count = 1;
     std::function<void(IDrawSurface&, int page)> draw;
+    std::string title;      // Shift-JIS: the score's title, the PDF's title
+    std::string pdfNearby;  // the score's file with ".pdf" for its ending, or empty
 };
 
 class IViewWindow {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "qt/QtSurface.h"
+#include "qt/QtText.h"
 
 namespace tabrella::qt {
 
@@ -50,6 +51,11 @@ QString RunPrintJob(QWidget* parent, platform::PrintJob job, const platform::Pri
     // Every job starts on the whole score, whatever the last one chose.
     printer->setPrintRange(QPrinter::AllPages);
     printer->setFromTo(1, pages.count);
+    printer->setDocName(FromSjis(pages.title));
+    // Printing into a file: propose one beside the score, under its name.
+    if (printer->outputFormat() == QPrinter::PdfFormat && !pages.pdfNearby.empty()) {
+        printer->setOutputFileName(FromNativePath(pages.pdfNearby));
+    }
     switch (job) {
         case platform::PrintJob::Setup: {
             QPageSetupDialog dialog(printer.get(), parent);
@@ -82,6 +88,7 @@ QString PrintToPdf(const platform::PrintPages& pages, const QString& path) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
+    printer.setDocName(FromSjis(pages.title));
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Portrait);
     const bool printed = PrintPages(printer, pages);

@@ -224,8 +224,17 @@ int CTabrellaView::PrintedPageCount() const {
 }
 
 platform::PrintPages CTabrellaView::PrintedPages() {
-    return {PrintedPageCount(),
-            [this](platform::IDrawSurface& s, int page) { DrawScore(s, page); }};
+    std::string pdf;
+    if (!m_filePath.empty()) {
+        // Beside the score, under its name: the folder the user works in, not the home.
+        const size_t slash = m_filePath.rfind('/');
+        const size_t dot = m_filePath.rfind('.');
+        const bool ending =
+            dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+        pdf = (ending ? m_filePath.substr(0, dot) : m_filePath) + ".pdf";
+    }
+    return {PrintedPageCount(), [this](platform::IDrawSurface& s, int page) { DrawScore(s, page); },
+            m_title, pdf};
 }
 
 void CTabrellaView::RedrawNow() {
