@@ -107,7 +107,9 @@ const Table<ShellTxt> kShellTexts = {
     "About Tabrella",
     "<b>Tabrella</b> version %1<br><br>"
     "An editor to write, hear and print scores for the thirteen-string koto in vertical "
-    "tablature.<br>Made with Qt and FluidSynth.",
+    "tablature.<br>Made with Qt and FluidSynth.<br><br>"
+    "Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later). "
+    "It comes with no warranty.",
     "Tabrella Help",
     "Cell %1   from column %2",
     "Loop %1 to %2",
@@ -230,7 +232,9 @@ const std::vector<DialogText>& Dialogs() {
          "Tuning",
          {"Choose the tuning.", "", "Choose the base tone.", "",
           "Check to lower the base tone by an octave.", "乙 (otsu)", "OK", "Cancel"}},
-        {kDlgTempo, "Change Tempo", {"", "", "OK", "Cancel"}},
+        {kDlgTempo,
+         "Change Tempo",
+         {"", "", "OK", "Cancel", "Tempo", "beats a minute (10 to 999)"}},
         {kDlgRange,
          "Choose Range",
          {"", "", "to", "", "", "inclusive", "OK", "Cancel", "", "cells"}},

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include "qt/TemplateDialog.h"
 #include "resources/ControlIds.h"
 #include "resources/DialogResources.h"
+#include "resources/Language.h"
 
 namespace tabrella::qt {
 namespace {
@@ -147,6 +149,24 @@ TEST(TemplateDialog, OpensWithTheFirstFieldFocusedAndSelected) {
     });
     EXPECT_EQ(host.DoModal(paste), platform::kIdOk);
     EXPECT_EQ(paste.target, 10);
+}
+
+// No label of any dialog is cut off, in Japanese or in English.
+TEST(TemplateDialog, EveryLabelFitsItsPlaceInBothLanguages) {
+    for (const res::Language language : {res::Language::Japanese, res::Language::English}) {
+        res::SetLanguage(language);
+        for (const int id :
+             {res::kDlgSavePrompt, res::kDlgSavedNotice, res::kDlgTitle, res::kDlgTuning,
+              res::kDlgTempo, res::kDlgRange, res::kDlgPaste, res::kDlgPlaySpeed}) {
+            platform::CDialog logic(id);
+            TemplateDialog dialog(*res::FindDialogTemplate(id), logic, nullptr);
+            for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                    << id << " " << label->text().toStdString();
+            }
+        }
+    }
+    res::SetLanguage(res::Language::Japanese);
 }
 
 // A character Shift-JIS cannot hold is refused with a message, never stored as "?".

@@ -305,6 +305,7 @@ TEST_F(MainFrameTest, AboutBoxShowsNameVersionAndCredit) {
     EXPECT_TRUE(closer.seen[0].text.contains("Tabrella"));
     EXPECT_TRUE(closer.seen[0].text.contains(TABRELLA_VERSION));
     EXPECT_TRUE(closer.seen[0].text.contains("箏"));
+    EXPECT_TRUE(closer.seen[0].text.contains("GPL-3.0-or-later")) << "and its licence";
 }
 
 // The sound module is loaded at the first Play; a program installed without it says so.
