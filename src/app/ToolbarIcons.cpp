@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <functional>
+#include <initializer_list>
 #include <map>
 
 #include "resources/CommandIds.h"
@@ -90,6 +91,36 @@ void Printer(QPainter& p) {
     p.drawLine(QPointF(12, 23), QPointF(20, 23));
 }
 
+void About(QPainter& p) {
+    p.drawEllipse(QPointF(16, 15), 12, 12);
+    p.drawLine(QPointF(16, 13), QPointF(16, 21));
+    p.drawPoint(QPointF(16, 9));
+}
+
+// The media pictures are filled shapes in the pen's colour.
+void Filled(QPainter& p, std::initializer_list<QPolygonF> shapes) {
+    p.setBrush(p.pen().color());
+    for (const QPolygonF& shape : shapes) p.drawPolygon(shape);
+}
+
+void ToTop(QPainter& p) {
+    Filled(p, {QPolygonF({{5, 6}, {8, 6}, {8, 24}, {5, 24}}),
+               QPolygonF({{18, 6}, {18, 24}, {9, 15}}), QPolygonF({{28, 6}, {28, 24}, {19, 15}})});
+}
+
+void PlayTriangle(QPainter& p) {
+    Filled(p, {QPolygonF({{9, 5}, {26, 15}, {9, 25}})});
+}
+
+void StopSquare(QPainter& p) {
+    Filled(p, {QPolygonF({{8, 7}, {24, 7}, {24, 23}, {8, 23}})});
+}
+
+void ToEnd(QPainter& p) {
+    Filled(p, {QPolygonF({{4, 6}, {13, 15}, {4, 24}}), QPolygonF({{14, 6}, {23, 15}, {14, 24}}),
+               QPolygonF({{24, 6}, {27, 6}, {27, 24}, {24, 24}})});
+}
+
 }  // namespace
 
 QIcon ToolbarIcon(int id, const QStyle* style) {
@@ -130,15 +161,15 @@ QIcon ToolbarIcon(int id, const QStyle* style) {
         case cmd::kPrint:
             return themed("document-print", picture(Printer, QColor(50, 50, 50)));
         case cmd::kAbout:
-            return themed("help-about", standard(QStyle::SP_MessageBoxInformation));
+            return themed("help-about", picture(About, QColor(40, 80, 160)));
         case cmd::kGoToTop:
-            return themed("go-first", standard(QStyle::SP_MediaSkipBackward));
+            return themed("go-first", picture(ToTop, QColor(50, 50, 50)));
         case cmd::kPlay:
-            return themed("media-playback-start", standard(QStyle::SP_MediaPlay));
+            return themed("media-playback-start", picture(PlayTriangle, QColor(50, 50, 50)));
         case cmd::kStop:
-            return themed("media-playback-stop", standard(QStyle::SP_MediaStop));
+            return themed("media-playback-stop", picture(StopSquare, QColor(50, 50, 50)));
         case cmd::kGoToEnd:
-            return themed("go-last", standard(QStyle::SP_MediaSkipForward));
+            return themed("go-last", picture(ToEnd, QColor(50, 50, 50)));
         default:
             return {};
     }
