@@ -461,10 +461,29 @@ def english_window_saves_what_the_japanese_saves(server, binary, workdir):
     expect_file(en_path, expected)
 
 
+def first_window_fits_small_screens(server, binary, workdir):
+    """The first window, status bar and all, lies inside a 1024 x 768 screen, and at twice
+    the scale inside 1280 x 1024 (the display given)."""
+    small = x.XServer(workdir, "1024x768")
+    try:
+        for screen, size, scale in ((small, (1024, 768), "1"), (server, (1280, 1024), "2")):
+            editor = x.Editor(screen, binary, os.path.join(workdir, f"scale{scale}"),
+                              env_extra={"QT_SCALE_FACTOR": scale})
+            editor.wait_main_window(MAIN_CAPTION)
+            left, top, width, height = screen.geometry(editor.window)
+            check(left >= 0 and top >= 0 and left + width <= size[0] and top + height <= size[1],
+                  f"at scale {scale} the window {width}x{height}+{left}+{top} leaves the "
+                  f"{size[0]}x{size[1]} screen")
+            editor.kill()
+    finally:
+        small.close()
+
+
 SCENARIOS = {f.__name__: f for f in (jis_type_play_save_reopen, us_marks_title_save_as_open,
                                      help_window_without_browser, drop_score_on_window,
                                      play_past_a_page,
-                                     english_window_saves_what_the_japanese_saves)}
+                                     english_window_saves_what_the_japanese_saves,
+                                     first_window_fits_small_screens)}
 
 
 def main(argv):
