@@ -201,6 +201,7 @@ BENCHMARK(BM_WarmStartup)->UseManualTime()->Unit(benchmark::kMillisecond);
 const char* const kEditor = TABRELLA_BINARY;
 const char* const kPlainWindow = TABRELLA_PLAIN_WINDOW;
 constexpr int kKeyReturn = 36, kKeyUp = 111, kKeyDown = 116;  // X keycodes
+constexpr int kKeyOne = 10, kKeySpace = 65;  // 一 into the cursor's slot, and clearing it
 
 double Median(std::vector<double> v) {
     if (v.empty()) return 0;
@@ -442,6 +443,39 @@ BENCHMARK(BM_KeyToPixels)
     ->Iterations(2)
     ->Unit(benchmark::kMillisecond);
 
+// Keys that change the score, each followed by a recovery copy: 一 and Space by turns, in the
+// editor with its copy (in a fresh folder each time) and without it.
+void BM_TypingToPixels(benchmark::State& state) {
+    if (!NeedScreen(state)) return;
+    const std::string folder = std::getenv("TABRELLA_BENCH_CONFIG");
+    std::vector<double> on, off;
+    int run = 0;
+    for (auto _ : state) {
+        for (const bool recovery : {true, false}) {
+            const std::string env =
+                recovery ? "XDG_STATE_HOME=" + folder + "/state-" + std::to_string(run++)
+                         : std::string("TABRELLA_NO_RECOVERY=1");
+            double seconds = 0;
+            auto program = ShowFirstFrame({kEditor}, seconds, {env});
+            Screen& screen = TheScreen();
+            screen.Settle(0.1);
+            screen.FocusLastWindow();
+            for (int i = 0; i < 100; ++i) {
+                screen.Settle(0.03);
+                const std::int64_t pressed = NowNs();
+                screen.Key(i % 2 ? kKeySpace : kKeyOne);
+                const std::int64_t drawn = screen.NextDrawing(1);
+                if (drawn > 0) (recovery ? on : off).push_back(double(drawn - pressed) * 1e-9);
+            }
+        }
+        state.SetIterationTime(Percentile(on, 90));
+    }
+    if (on.size() < 150 || off.size() < 150) state.SkipWithError("keys went unanswered");
+    state.counters["on_p90_ms"] = Percentile(on, 90) * 1e3;
+    state.counters["off_p90_ms"] = Percentile(off, 90) * 1e3;
+}
+BENCHMARK(BM_TypingToPixels)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+
 // ---- Batch work and memory -------------------------------------------------------------------
 
 // A score of 2999 used cells: chords, pressed strings, split cells and rests.
@@ -540,7 +574,7 @@ int main(int argc, char** argv) {
         if (type == QtFatalMsg || type == QtCriticalMsg)
             std::fprintf(stderr, "%s\n", qPrintable(text));
     });
-    // The editor reads and writes its settings as it starts and closes; a folder of the
+    // The editor reads and writes its settings and recovery copies as it runs; a folder of the
     // bench's own keeps the user's settings out of it (the cold children inherit it).
     std::string ownFolder;
     if (!std::getenv("TABRELLA_BENCH_CONFIG")) {
@@ -549,6 +583,7 @@ int main(int argc, char** argv) {
         ownFolder = folder;
         setenv("TABRELLA_BENCH_CONFIG", folder, 1);
         setenv("XDG_CONFIG_HOME", folder, 1);
+        setenv("XDG_STATE_HOME", folder, 1);  // and its recovery copies
     }
     QApplication application(argc, argv);
     QTranslator translator;

@@ -29,7 +29,9 @@
 #include "qt/QtText.h"
 #include "qt/X11Keyboard.h"
 #include "resources/CommandIds.h"
+#include "resources/FileMessage.h"
 #include "resources/FileTexts.h"
+#include "resources/RecoveryTexts.h"
 #include "resources/ShellTexts.h"
 #include "resources/Texts.h"
 #include "score/CommandTable.h"
@@ -307,7 +309,21 @@ void CMainFrame::ShowHelp() {
     m_help->activateWindow();
 }
 
+void CMainFrame::SetRecovery(RecoveryKeeper* keeper) {
+    m_recovery = keeper;
+    m_view->m_watcher = keeper;
+}
+
+void CMainFrame::ShowRecoveryFault(const FileError& error) {
+    statusBar()->showMessage(FromSjis(res::Sjis(res::RecoveryTxt::FolderWarning)) +
+                             qt::FromNativePath(error.path) + QStringLiteral(" (") +
+                             FromSjis(ReasonText(error)) + QStringLiteral(")"));
+}
+
 void CMainFrame::EndWithoutQuestion() {
+    // Nothing typed may be lost: the copy is on disk before the program ends.
+    if (m_recovery && !m_ended) m_recovery->WriteNow(*m_view);
+    m_ended = true;
     ShutDownView();
     // Also ends any dialog's loop, so an open dialog cannot keep the program alive.
     QCoreApplication::exit(0);
@@ -322,6 +338,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->accept();
     Remember();
     ShutDownView();
+    // Saved, or its changes given up: nothing is left to recover.
+    if (m_recovery) m_recovery->EndCleanly();
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

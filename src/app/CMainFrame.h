@@ -10,6 +10,7 @@
 
 #include "app/HelpWindow.h"
 #include "exchange/ExchangeModule.h"
+#include "files/Recovery.h"
 #include "fluid/ModuleSound.h"
 #include "platform/Sequencer.h"
 #include "platform/Settings.h"
@@ -36,6 +37,7 @@ class CMainFrame : public QMainWindow {
 
     CTabrellaView& View() { return *m_view; }
     qt::QtViewWidget& ViewWidget() { return *m_viewWidget; }
+    platform::IDialogHost& Dialogs() { return m_dialogs; }
     // Sends a command id to its handler; ids without one do nothing.
     void SendCommand(int id);
     // The actions built for a command id: menu entry, toolbar button, accelerators.
@@ -47,6 +49,13 @@ class CMainFrame : public QMainWindow {
     std::vector<QAction*> RecentFileActions() const { return m_recentActions; }
     // The help window once it has been opened.
     HelpWindow* Help() const { return m_help; }
+    // The keeper of the recovery copy, told of every change; written at once when the
+    // program is asked to terminate, removed when the window closes with nothing to keep.
+    void SetRecovery(RecoveryKeeper* keeper);
+    // Says in the status bar that no recovery copy can be written, and why.
+    void ShowRecoveryFault(const FileError& error);
+    // True once a request to terminate has ended the program: nothing may start a loop.
+    bool Ended() const { return m_ended; }
     // Writes what the program keeps between runs (also done when the window closes).
     void Remember();
     // Brings the status bar and the caption's unsaved mark up to the view's state.
@@ -101,6 +110,8 @@ class CMainFrame : public QMainWindow {
     bool m_prompting = false;      // the status bar shows a command's prompt
     std::string m_languageTicked;  // the View menu's language: this run's, then the one chosen
     bool m_viewShutDown = false;
+    RecoveryKeeper* m_recovery = nullptr;
+    bool m_ended = false;
 };
 
 }  // namespace tabrella::app

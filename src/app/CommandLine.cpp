@@ -8,12 +8,15 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "app/AppInfo.h"
 #include "app/BatchWindow.h"
@@ -92,74 +95,131 @@ std::optional<FileError> WritePdf(CTabrellaView& view, const QString& path) {
     return WriteOutput(path, file.readAll());
 }
 
-// The program's description and the options every program has.
-void DescribeProgram(QCommandLineParser& parser, bool english) {
-    parser.setApplicationDescription(
-        QStringLiteral("Koto score editor (%1). Without options it opens the editor, "
-                       "on FILE when one is named.")
-            .arg(english ? QStringLiteral("Tabrella") : QStringLiteral("タブレラ")));
-    parser.addHelpOption();
+// The help in the interface's language: Qt's own lines come from its translation, ours
+// from here.
+QString InLanguage(bool english, const char* englishText, const char* japaneseText) {
+    return QString::fromUtf8(english ? englishText : japaneseText);
+}
+
+// The program's description and the options every program has. The help option is the
+// program's own, so that its line too is in the interface's language.
+QCommandLineOption DescribeProgram(QCommandLineParser& parser, bool english) {
+    parser.setApplicationDescription(InLanguage(
+        english,
+        "Koto score editor (Tabrella). Without options it opens the editor, on FILE when one "
+        "is named.",
+        "箏の楽譜エディタ（タブレラ）。オプションがなければエディタを開きます。FILE "
+        "があればそれを開きます。"));
+    const QCommandLineOption help(
+        {"h", "help"},
+        InLanguage(english, "Displays help on commandline options.", "このヘルプを表示します。"));
+    parser.addOption(help);
     parser.addVersionOption();
+    return help;
 }
 
 // What batch work writes from the score.
 struct OutputOptions {
-    QCommandLineOption exportMidi{
-        "export-midi", "Write the MIDI file that exporting FILE would write.", "OUT.mid"};
-    QCommandLineOption exportAudio{
-        "export-audio",
-        "Render what exporting FILE as MIDI would write into audio: WAV, FLAC or Ogg Vorbis "
-        "by the extension.",
-        "OUT.wav"};
-    QCommandLineOption exportMusicXml{
-        "export-musicxml", "Write FILE as MusicXML: compressed for .mxl, plain for .musicxml.",
-        "OUT.musicxml"};
-    QCommandLineOption renderPng{
-        "render-png", "Draw the page of FILE, as the window shows it after opening, into a PNG.",
-        "OUT.png"};
-    QCommandLineOption printPdf{"print-pdf", "Print every page of FILE into an A4 PDF.", "OUT.pdf"};
-    QCommandLineOption zoom{"zoom", "Zoom in percent for --render-png (default 120).", "N", "120"};
+    explicit OutputOptions(bool english)
+        : exportMidi(
+              "export-midi",
+              InLanguage(english, "Write the MIDI file that exporting FILE would write.",
+                         "FILE をMIDIエクスポートしたときと同じMIDIファイルを書き出します。"),
+              "OUT.mid"),
+          exportAudio("export-audio",
+                      InLanguage(english,
+                                 "Render what exporting FILE as MIDI would write into audio: "
+                                 "WAV, FLAC or Ogg Vorbis by the extension.",
+                                 "FILE をMIDIで書き出したときの音をオーディオファイルに書き出し"
+                                 "ます。拡張子によりWAV・FLAC・Ogg Vorbisのいずれかです。"),
+                      "OUT.wav"),
+          exportMusicXml("export-musicxml",
+                         InLanguage(english,
+                                    "Write FILE as MusicXML: compressed for .mxl, plain for "
+                                    ".musicxml.",
+                                    "FILE をMusicXMLで書き出します。.mxl なら圧縮形式、"
+                                    ".musicxml なら非圧縮です。"),
+                         "OUT.musicxml"),
+          renderPng("render-png",
+                    InLanguage(english,
+                               "Draw the page of FILE, as the window shows it after opening, "
+                               "into a PNG.",
+                               "FILE を開いたときにウィンドウが表示するページをPNGに描きます。"),
+                    "OUT.png"),
+          printPdf("print-pdf",
+                   InLanguage(english, "Print every page of FILE into an A4 PDF.",
+                              "FILE の全ページをA4のPDFに印刷します。"),
+                   "OUT.pdf"),
+          zoom("zoom",
+               InLanguage(english, "Zoom in percent for --render-png (default 120).",
+                          "--render-png の倍率（パーセント。既定は120）。"),
+               "N", "120") {}
+
+    QCommandLineOption exportMidi;
+    QCommandLineOption exportAudio;
+    QCommandLineOption exportMusicXml;
+    QCommandLineOption renderPng;
+    QCommandLineOption printPdf;
+    QCommandLineOption zoom;
 };
 
 // --import and what it lets the user fix of the arrangement. The English help names the
 // tunings and tones with their readings, for those who cannot read them.
 struct ImportOptions {
     explicit ImportOptions(bool english)
-        : tuning("tuning",
-                 QStringLiteral("For --import: the tuning, row 0 to 7 of the tuning table "
-                                "(0: 平調子%1).")
-                     .arg(english ? QStringLiteral(", Hirajōshi") : QString()),
+        : importTo("import",
+                   InLanguage(english,
+                              "Arrange the melody of FILE, a MIDI (format 0 or 1) or MusicXML "
+                              "file, for the koto and write it as a score; the other outputs "
+                              "then show that score. What was placed goes to standard error.",
+                              "FILE（MIDIのフォーマット0・1、またはMusicXML）の旋律を箏に編曲"
+                              "し、楽譜として書き出します。ほかの出力はその楽譜を示します。"
+                              "配置の結果は標準エラーに出ます。"),
+                   "OUT.tbr"),
+          tuning("tuning",
+                 InLanguage(english,
+                            "For --import: the tuning, row 0 to 7 of the tuning table (0: "
+                            "平調子, Hirajōshi).",
+                            "--import 用: 調子。調子表の0〜7行目（0: 平調子）。"),
                  "N"),
           base("base",
-               english ? QStringLiteral("For --import: the base tone, 1 (壱越, Ichikotsu) to 12 "
-                                        "(上無, Kamimu); 3 is 平調 (Hyōjō).")
-                       : QStringLiteral(
-                             "For --import: the base tone, 1 (壱越) to 12 (上無); 3 is 平調."),
+               InLanguage(english,
+                          "For --import: the base tone, 1 (壱越, Ichikotsu) to 12 (上無, "
+                          "Kamimu); 3 is 平調 (Hyōjō).",
+                          "--import 用: 基音。1（壱越）〜12（上無）。3が平調です。"),
                "B"),
-          otsu("otsu", QStringLiteral("For --import: tune with 乙%1.")
-                           .arg(english ? QStringLiteral(" (otsu, the base tone an octave lower)")
-                                        : QString())) {}
+          otsu("otsu",
+               InLanguage(english,
+                          "For --import: tune with 乙 (otsu, the base tone an octave lower).",
+                          "--import 用: 乙で調弦します。")),
+          track("track",
+                InLanguage(english,
+                           "For --import: read only this track (its number from 1, or its name "
+                           "in either case), this MIDI channel (ch1 to ch16), or this MusicXML "
+                           "part (its number or name). Without it, the first track or part "
+                           "with pitched notes.",
+                           "--import 用: "
+                           "読み込むトラック（1からの番号か名前。大文字と小文字は区別しません）、"
+                           "MIDIチャンネル（ch1〜ch16）、またはMusicXMLのパート（番号か名前）。"
+                           "指定がなければ、音高のある音を持つ最初のトラックかパートです。"),
+                "T") {}
 
-    QCommandLineOption importTo{
-        "import",
-        "Arrange the melody of FILE, a MIDI (format 0 or 1) or MusicXML file, for the koto and "
-        "write it as a score; the other outputs then show that score. What was placed goes to "
-        "standard error.",
-        "OUT.tbr"};
+    QCommandLineOption importTo;
     QCommandLineOption tuning;
     QCommandLineOption base;
     QCommandLineOption otsu;
-    QCommandLineOption track{
-        "track",
-        "For --import: read only this track (its number from 1, or its name), this MIDI channel "
-        "(ch1 to ch16), or this MusicXML part (its number or name).",
-        "T"};
+    QCommandLineOption track;
 };
 
-QCommandLineOption LanguageOption() {
+QCommandLineOption LanguageOption(bool english) {
     return {"lang",
-            "The language of the menus, dialogs and messages: ja (Japanese) or en (English). "
-            "Without it, the one chosen in the View menu, else the locale's.",
+            InLanguage(english,
+                       "The language of the menus, dialogs and messages: ja (Japanese) or en "
+                       "(English). Without it, the one chosen in the View menu, else the "
+                       "locale's.",
+                       "メニュー・ダイアログ・メッセージの言語: ja（日本語）または "
+                       "en（英語）。指定がなければ表示メニューで選んだ言語、それもなければ"
+                       "ロケールの言語です。"),
             "ja|en"};
 }
 
@@ -224,16 +284,23 @@ bool WantsNoWindow(int argc, char** argv) {
 CommandLine ParseCommandLine(const QApplication& application) {
     const bool english = res::CurrentLanguage() == res::Language::English;
     QCommandLineParser parser;
-    DescribeProgram(parser, english);
-    const OutputOptions outputs;
+    const QCommandLineOption help = DescribeProgram(parser, english);
+    const OutputOptions outputs(english);
     const ImportOptions import(english);
-    const QCommandLineOption lang = LanguageOption();
+    const QCommandLineOption lang = LanguageOption(english);
     parser.addOptions({outputs.exportMidi, outputs.exportAudio, outputs.exportMusicXml,
                        outputs.renderPng, outputs.printPdf, outputs.zoom, import.importTo,
                        import.tuning, import.base, import.otsu, import.track, lang});
     parser.addPositionalArgument(
-        "file", "Score file (*.tbr, *.txt); for --import the file to import.", "[FILE]");
+        "file",
+        InLanguage(english, "Score file (*.tbr, *.txt); for --import the file to import.",
+                   "楽譜ファイル（*.tbr、*.txt）。--import では読み込むファイル。"),
+        "[FILE]");
     parser.process(application);
+    if (parser.isSet(help)) {
+        std::fputs(parser.helpText().toUtf8().constData(), stdout);
+        std::exit(0);
+    }
 
     CheckLanguage(parser, lang);
     CommandLine line;
@@ -341,11 +408,48 @@ void EndOnTerminateSignals(CMainFrame& frame) {
 int RunEditor(const CommandLine& line) {
     fluid::ModuleSequencer sequencer;
     qt::QtSettings settings;
+    // The keeper outlives the frame: the view tells it of changes until the end. Measurements
+    // turn it off to compare.
+    QPointer<CMainFrame> shown;
+    std::optional<RecoveryKeeper> recovery;
+    if (!std::getenv("TABRELLA_NO_RECOVERY")) {
+        recovery.emplace(RecoveryFolder(), [&shown](const FileError& error) {
+            // From the writing thread: the message is shown on the window's.
+            QMetaObject::invokeMethod(
+                qApp,
+                [&shown, error] {
+                    if (shown) shown->ShowRecoveryFault(error);
+                },
+                Qt::QueuedConnection);
+        });
+    }
     CMainFrame frame(sequencer, &settings);
+    shown = &frame;
     EndOnTerminateSignals(frame);
+    bool restored = false;
     frame.show();
     frame.activateWindow();
-    if (!line.file.isEmpty()) frame.View().OpenNamedFile(ViewPath(line.file));
+    if (recovery) {
+        frame.SetRecovery(&*recovery);
+        // A logout may not wait for the signal: the copy is written when the session asks.
+        QObject::connect(
+            qApp, &QGuiApplication::commitDataRequest, &frame,
+            [&frame, &recovery] { recovery->WriteNow(frame.View()); }, Qt::DirectConnection);
+        restored = OfferLeftCopies(frame.View(), frame.Dialogs(), *recovery);
+        frame.UpdateStatus();
+    }
+    // A request to terminate while a start-up message shows ends that message's loop;
+    // the program must then end, not go on into its own loop.
+    if (frame.Ended()) return 0;
+    if (!line.file.isEmpty()) {
+        // A restored score is not given up for the named file without the save prompt.
+        if (restored) {
+            frame.View().OpenFileAsked(ViewPath(line.file));
+        } else {
+            frame.View().OpenNamedFile(ViewPath(line.file));
+        }
+    }
+    if (frame.Ended()) return 0;
     return QApplication::exec();
 }
 

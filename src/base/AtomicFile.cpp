@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -84,8 +85,20 @@ int CreateTemporary(const std::string& target, std::string& tempPath) {
     return -1;
 }
 
-// The permissions a new file gets from the umask, as if it had been created directly.
+// The permissions a new file gets from the umask, as if it had been created directly. The
+// kernel tells the mask without changing it; setting it to read it back would, for that
+// moment, give files that another thread creates the wrong permissions.
 mode_t NewFileMode() {
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status)) {
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        }
+        std::fclose(status);
+        if (found) return 0666 & ~static_cast<mode_t>(mask);
+    }
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
@@ -128,13 +141,16 @@ struct Outcome {
     bool inFolder = false;  // the folder, not the file, refused: no new file can be made there
 };
 
-Outcome ReplaceFile(const std::string& target, std::string_view bytes, const struct stat* old) {
+Outcome ReplaceFile(const std::string& target, std::string_view bytes, const struct stat* old,
+                    FileAccess access) {
     std::string tempPath;
     Fd fd(CreateTemporary(target, tempPath));
     if (fd.get() < 0) return {errno, true};
     int err = WriteAll(fd.get(), bytes);
     // The finished file gets the permissions the old one had, or a new file's.
-    const mode_t mode = old ? old->st_mode & 07777 : NewFileMode();
+    const mode_t mode = access == FileAccess::OwnerOnly ? 0600
+                        : old                           ? old->st_mode & 07777
+                                                        : NewFileMode();
     if (!err && ::fchmod(fd.get(), mode) != 0) err = errno;
     if (!err && ::fsync(fd.get()) != 0) err = errno;
     if (!err) err = fd.Close();
@@ -210,12 +226,13 @@ std::optional<FileError> PendingFile::Commit() {
     return ErrorOf(outcome, m_path, m_target);
 }
 
-std::optional<FileError> WriteFileAtomically(std::string_view path, std::string_view bytes) {
+std::optional<FileError> WriteFileAtomically(std::string_view path, std::string_view bytes,
+                                             FileAccess access) {
     const std::string target = ResolveLink(std::string(path));
     struct stat st {};
     bool exists = false;
     if (int err = CheckReplaceable(target, st, exists)) return MakeFileError(path, err);
-    return ErrorOf(ReplaceFile(target, bytes, exists ? &st : nullptr), path, target);
+    return ErrorOf(ReplaceFile(target, bytes, exists ? &st : nullptr, access), path, target);
 }
 
 std::optional<FileError> WriteFreshTempFile(std::string_view suffix, std::string_view bytes,

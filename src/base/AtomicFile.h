@@ -15,8 +15,11 @@ namespace tabrella {
 // permissions just before the rename; a success removes what killed saves of the same
 // file left. A folder, device or pipe is refused; a symbolic link is followed, so the
 // link stays a link. When no new file can be made in the folder, the error names the
-// folder.
-std::optional<FileError> WriteFileAtomically(std::string_view path, std::string_view bytes);
+// folder. OwnerOnly makes the file readable and writable by its owner alone, whatever the
+// old file or the umask allowed.
+enum class FileAccess { AsTarget, OwnerOnly };
+std::optional<FileError> WriteFileAtomically(std::string_view path, std::string_view bytes,
+                                             FileAccess access = FileAccess::AsTarget);
 
 // A new file beside a target, for a writer that names the file it writes rather than
 // handing over bytes (a library that renders into a file). Commit puts it in the target's

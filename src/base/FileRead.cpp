@@ -50,4 +50,12 @@ int ReadRegularFile(const std::string& path, std::string& out, std::size_t maxBy
     return err;
 }
 
+std::optional<FileStamp> StampOfFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileStamp{
+        static_cast<std::int64_t>(st.st_size),
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 }  // namespace tabrella

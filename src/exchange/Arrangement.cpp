@@ -23,8 +23,10 @@ using platform::MelodyNote;
 
 constexpr int kSixteenthsPerCell = 2;
 constexpr int kSixteenths = kLastCellIndex * kSixteenthsPerCell;  // the score's cells, 1..2999
+constexpr int kSixteenthsPerBar = 16;                             // 4/4, eight cells
 constexpr int kKeys = 128;
 constexpr int kHighestPressing = slot::Pressing(slot::kSmallO);
+constexpr int kOPressing = kHighestPressing;  // ォ
 constexpr int kSlotsPerHalf = 3;
 constexpr int kOctave = 12;
 // Before the first note the hand rests over the middle of the instrument.
@@ -42,9 +44,9 @@ int ClampedSixteenths(long long q) {
     return static_cast<int>(std::clamp(q, 0LL, static_cast<long long>(INT_MAX / 2)));
 }
 
-// Onsets to the nearest sixteenth. Some files let their grid slip: this program's own
-// export writes a rest cell two ticks short. The grid follows such a slip a little at each
-// onset and at each event that sounds nothing (the export marks every rest cell with one),
+// Onsets to the nearest sixteenth. Some files let their grid slip: older files of this
+// program's own export have a rest cell two ticks short. The grid follows such a slip a little at
+// each onset and at each event that sounds nothing (the export marks every rest cell with one),
 // never by more than a sixteenth of a sixteenth, so a slow slip is followed however long
 // the silence while a note played early or late does not move the grid.
 std::vector<GridNote> Quantise(const Melody& melody) {
@@ -84,20 +86,29 @@ struct Chord {
     std::vector<int> keys;  // highest first
 };
 
-// Notes struck together make one chord; those past the score's last cell are counted.
-std::vector<Chord> ChordsOf(const std::vector<GridNote>& grid, int& pastTheEnd) {
+// Notes struck together make one chord.
+std::vector<Chord> ChordsOf(const std::vector<GridNote>& grid) {
     std::vector<Chord> chords;
     for (const GridNote& n : grid) {
-        if (n.onset >= kSixteenths) {
-            ++pastTheEnd;
-            continue;
-        }
         if (chords.empty() || chords.back().onset != n.onset) chords.push_back({n.onset, 0, {}});
         chords.back().end = std::max(chords.back().end, n.end);
         chords.back().keys.push_back(n.key);
     }
     for (Chord& c : chords) std::sort(c.keys.rbegin(), c.keys.rend());
     return chords;
+}
+
+// A piece longer than the score ends at the last bar line that fits, so it never stops
+// mid-bar; the notes from there on are counted. Returns the bar left out first, or 0.
+int CutAtBarLine(std::vector<Chord>& chords, int& leftOut) {
+    if (chords.empty() || chords.back().onset < kSixteenths) return 0;
+    constexpr int kLimit = kSixteenths / kSixteenthsPerBar * kSixteenthsPerBar;
+    const auto from = std::find_if(chords.begin(), chords.end(),
+                                   [](const Chord& c) { return c.onset >= kLimit; });
+    for (auto c = from; c != chords.end(); ++c) leftOut += static_cast<int>(c->keys.size());
+    chords.erase(from, chords.end());
+    for (Chord& c : chords) c.end = std::min(c.end, kLimit);
+    return kLimit / kSixteenthsPerBar + 1;
 }
 
 // ---- 3. Strings ------------------------------------------------------------------------------
@@ -180,13 +191,15 @@ class ChordSearch {
         m_order = &order;
         m_found = false;
         m_ways.assign(order.size(), Way{});
-        Search(0, 0, 0, 0);
+        Search(0, 0, 0, 0, false);
         if (m_found) ways = m_best;
         return m_found;
     }
 
   private:
-    void Search(std::size_t i, unsigned usedStrings, int cost, int distance) {
+    // One left hand presses one string at a time, and ォ takes it all: in a chord at most
+    // one string is pressed, and never by ォ.
+    void Search(std::size_t i, unsigned usedStrings, int cost, int distance, bool pressing) {
         if (m_found && (cost > m_bestCost || (cost == m_bestCost && distance >= m_bestDistance))) {
             return;
         }
@@ -200,9 +213,13 @@ class ChordSearch {
         const int before = i == 0 ? m_previous : m_ways[i - 1].string;
         for (const Way& w : m_reach.Ways(m_keys[(*m_order)[i]])) {
             if ((usedStrings & (1u << w.string)) != 0) continue;
+            if (w.pressing > 0 && (pressing || (m_order->size() > 1 && w.pressing == kOPressing))) {
+                continue;
+            }
             m_ways[i] = w;
             const int step = before == 0 ? 0 : std::abs(w.string - before);
-            Search(i + 1, usedStrings | (1u << w.string), cost + Cost(w), distance + step);
+            Search(i + 1, usedStrings | (1u << w.string), cost + Cost(w), distance + step,
+                   pressing || w.pressing > 0);
         }
     }
 
@@ -215,16 +232,18 @@ class ChordSearch {
     int m_bestCost = 0, m_bestDistance = 0;
 };
 
-// `keys` highest first; `previous` is the string played before (0: distance does not count).
-Placement Place(const Reach& reach, const std::vector<int>& keys, int previous) {
+// `keys` highest first, each sounding as `targets` says; `previous` is the string played
+// before (0: distance does not count). `keys` are the file's own, before any move.
+Placement Place(const Reach& reach, const std::vector<int>& keys, const std::vector<int>& targets,
+                int previous) {
     Placement p;
-    p.keys.resize(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) p.keys[i] = reach.TargetOf(keys[i]);
+    p.keys = targets;
     ChordSearch search(reach, p.keys, previous);
     // Highest first, each note is kept when it fits with those kept before it.
     std::vector<std::size_t> kept;
     std::vector<Way> ways;
     for (std::size_t i = 0; i < keys.size() && kept.size() < kSlotsPerHalf; ++i) {
+        if (p.keys[i] < 0) continue;
         kept.push_back(i);
         if (!search.Best(kept, ways)) kept.pop_back();
     }
@@ -246,6 +265,7 @@ struct Setting {
     int row = 0;
     int baseTone = 3;
     bool otsu = false;
+    int shift = 0;  // octaves the whole part moves
     std::array<int, 14> Pitches() const { return LoadedPitches(row, baseTone, otsu ? 0 : 1); }
 };
 
@@ -275,18 +295,65 @@ std::vector<Setting> Candidates(const ImportChoice& choice) {
     return settings;
 }
 
+// The keys moved by whole octaves, folded back by octaves into MIDI's range.
+std::vector<int> Shifted(const std::vector<int>& keys, int octaves) {
+    std::vector<int> out(keys);
+    for (int& k : out) {
+        k += octaves * kOctave;
+        while (k >= kKeys) k -= kOctave;
+        while (k < 0) k += kOctave;
+    }
+    return out;
+}
+
+// The octaves the whole part moves: the move that leaves the fewest notes out of reach,
+// the smallest of those, upwards on a tie. A low part then keeps its line whole instead of
+// having its notes moved one by one.
+int PartShift(const Reach& reach, const std::map<int, long long>& keyCounts) {
+    constexpr int kMostOctaves = 3;
+    int best = 0;
+    long long bestOut = LLONG_MAX;
+    for (const int shift : {0, 1, -1, 2, -2, 3, -3}) {
+        if (std::abs(shift) > kMostOctaves) continue;
+        long long out = 0;
+        for (const auto& [key, count] : keyCounts) {
+            if (reach.Ways(key + shift * kOctave).empty()) out += count;
+        }
+        if (out < bestOut) {
+            best = shift;
+            bestOut = out;
+        }
+    }
+    return best;
+}
+
+std::vector<int> Targets(const Reach& reach, const std::vector<int>& keys) {
+    std::vector<int> out(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        out[i] = keys[i] >= 0 && keys[i] < kKeys ? reach.TargetOf(keys[i]) : -1;
+    }
+    return out;
+}
+
 Setting ChooseSetting(const std::vector<Chord>& chords, const ImportChoice& choice) {
     // Each different chord is placed once per setting, however often it sounds.
     std::map<std::vector<int>, int> counts;
-    for (const Chord& c : chords) ++counts[c.keys];
-    const std::vector<Setting> settings = Candidates(choice);
+    std::map<int, long long> keyCounts;
+    for (const Chord& c : chords) {
+        ++counts[c.keys];
+        for (int k : c.keys) ++keyCounts[k];
+    }
+    std::vector<Setting> settings = Candidates(choice);
     Setting best = settings.front();
     std::array<long long, 3> bestTally{LLONG_MAX, 0, 0};
-    for (const Setting& s : settings) {
+    for (Setting& s : settings) {
         const Reach reach(s.Pitches());
+        s.shift = PartShift(reach, keyCounts);
         std::array<long long, 3> tally{};  // dropped, moved, pressed
-        for (const auto& [keys, count] : counts) {
-            const Placement p = Place(reach, keys, 0);
+        for (const auto& [original, count] : counts) {
+            const std::vector<int> keys = Shifted(original, s.shift);
+            Placement p = Place(reach, keys, Targets(reach, keys), 0);
+            if (s.shift != 0) p.moved = p.kept;
             tally[0] +=
                 static_cast<long long>(keys.size() - static_cast<std::size_t>(p.kept)) * count;
             tally[1] += static_cast<long long>(p.moved) * count;
@@ -298,6 +365,29 @@ Setting ChooseSetting(const std::vector<Chord>& chords, const ImportChoice& choi
         }
     }
     return best;
+}
+
+int Sign(int d) {
+    return (d > 0) - (d < 0);
+}
+
+// The key an out-of-reach note sounds at: the octave of it nearest the instrument's
+// middle, unless that turns the step from the note before (sounding at `fromTarget`)
+// against the file's own direction `wanted` while another octave keeps it.
+int TargetKeepingStep(const Reach& reach, int key, int wanted, int fromTarget) {
+    const int nearest = reach.TargetOf(key);
+    if (nearest == key || nearest < 0 || fromTarget < 0) return nearest;
+    if (Sign(nearest - fromTarget) == wanted) return nearest;
+    for (int octaves = 1; octaves * kOctave < kKeys; ++octaves) {
+        for (const int step : {kOctave, -kOctave}) {
+            const int moved = key + octaves * step;
+            if (moved >= 0 && moved < kKeys && !reach.Ways(moved).empty() &&
+                Sign(moved - fromTarget) == wanted) {
+                return moved;
+            }
+        }
+    }
+    return nearest;
 }
 
 // ---- 5. Strings and cells -----------------------------------------------------------------------
@@ -363,24 +453,42 @@ std::vector<ScoreCell> CellsOf(const std::vector<Struck>& struck) {
 
 Arrangement Arrange(const Melody& melody, const ImportChoice& choice) {
     Arrangement a;
-    const std::vector<Chord> chords = ChordsOf(Quantise(melody), a.dropped);
-    a.dropped += melody.leftOut;
+    std::vector<Chord> chords = ChordsOf(Quantise(melody));
+    a.cutAtBar = CutAtBarLine(chords, a.cutNotes);
+    a.dropped += a.cutNotes + melody.leftOut;
     if (chords.empty()) return a;
 
     const Setting setting = ChooseSetting(chords, choice);
     a.tuning = setting.row;
     a.baseTone = setting.baseTone;
     a.otsu = setting.otsu;
+    a.octaveShift = setting.shift;
 
     const Reach reach(setting.Pitches());
     std::vector<Struck> struck;
     int previous = kMiddleString;
+    int fromKey = -1, fromTarget = -1;  // the top note of the chord before, and where it sounds
     for (const Chord& chord : chords) {
-        const Placement p = Place(reach, chord.keys, previous);
+        const std::vector<int> keys = Shifted(chord.keys, setting.shift);
+        std::vector<int> targets(keys.size());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const int wanted = Sign(chord.keys[i] - fromKey);
+            targets[i] = TargetKeepingStep(reach, keys[i], wanted, fromTarget);
+        }
+        const Placement p = Place(reach, keys, targets, previous);
         a.placed += p.kept;
-        a.moved += p.moved;
         a.dropped += static_cast<int>(chord.keys.size()) - p.kept;
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            if (p.ways[i].string != 0) {
+                a.moved += p.keys[i] != chord.keys[i];
+            } else if (targets[i] >= 0) {
+                // Reachable alone: the hand could not play it with the rest of the chord.
+                a.chordDrops.push_back({chord.onset / kSixteenthsPerBar + 1, chord.keys[i]});
+            }
+        }
         if (p.kept == 0) continue;  // its time goes to the chord before
+        fromKey = chord.keys.front();
+        fromTarget = p.keys.front();
         std::vector<Way> ways;
         for (const Way& w : p.ways) {
             if (w.string != 0) ways.push_back(w);

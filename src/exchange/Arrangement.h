@@ -25,9 +25,20 @@ struct Arrangement {
     int tuning = 0;
     int baseTone = score_defaults::kBaseTone;
     bool otsu = false;
-    int placed = 0;   // notes written into the cells
-    int moved = 0;    // of those, the notes moved by octaves into the koto's reach
-    int dropped = 0;  // notes of the file not written
+    int placed = 0;       // notes written into the cells
+    int moved = 0;        // of those, the notes moved by octaves into the koto's reach
+    int dropped = 0;      // notes of the file not written
+    int octaveShift = 0;  // octaves the whole part was moved before any note alone
+    // Notes a string reached that the hand could not play with the rest of their chord:
+    // bar (from 1, 4/4) and key. Counted in `dropped` too.
+    struct Drop {
+        int bar = 0;
+        int key = 0;
+        friend bool operator==(const Drop&, const Drop&) = default;
+    };
+    std::vector<Drop> chordDrops;
+    int cutAtBar = 0;  // the first bar left out of a piece longer than the score, or 0
+    int cutNotes = 0;  // the notes from there on, counted in `dropped` too
 };
 
 // Onsets go to the nearest sixteenth: one on an eighth starts a whole cell, one between
@@ -35,9 +46,12 @@ struct Arrangement {
 // it (an empty cell); a silence takes rest cells. Each note gets the string and pressing
 // that sound its key exactly: an open string first, then ヲ, then オ, ォ only where nothing
 // else reaches; among equals the string nearest the one played before. A chord takes
-// different strings, three at most, keeping its highest notes first. A note no string
-// reaches moves by octaves until one does. The tuning, base tone and 乙 left open are the
-// ones that drop the fewest notes, then move the fewest, then press the fewest strings.
+// different strings, three at most, one of them pressed and never by ォ, keeping its
+// highest notes first. The whole part first moves by the octaves that leave the fewest
+// notes out of reach; a note still out of reach then moves by octaves until a string
+// reaches it, keeping the direction of the step into it where an octave does. The tuning,
+// base tone and 乙 left open are the ones that drop the fewest notes, then move the fewest,
+// then press the fewest strings. A piece longer than the score is cut at a bar line.
 Arrangement Arrange(const platform::Melody& melody, const ImportChoice& choice);
 
 }  // namespace tabrella

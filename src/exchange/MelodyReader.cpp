@@ -2,6 +2,7 @@
 #include "exchange/MelodyReader.h"
 
 #include <charconv>
+#include <cstdio>
 
 #include "base/Sjis.h"
 
@@ -70,6 +71,23 @@ bool LooksLikeXml(std::string_view bytes) {
 
 }  // namespace
 
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (IsSjisLeadByte(At(a, i))) {
+            // The trail byte may look like an ASCII letter: it is compared as it is.
+            if (i + 1 >= a.size() || a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+            ++i;
+            continue;
+        }
+        const auto lower = [](unsigned char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+        };
+        if (lower(At(a, i)) != lower(At(b, i))) return false;
+    }
+    return true;
+}
+
 TrackChoice TrackChoice::Parse(std::string_view sjis) {
     TrackChoice choice;
     if (sjis.empty()) return choice;
@@ -112,6 +130,24 @@ std::string ForeignText(std::string_view bytes) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string CharactersOutsideSjis(std::string_view bytes) {
+    if (IsAscii(bytes) || !IsUtf8(bytes)) return {};
+    std::string named;
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char b = At(bytes, i);
+        const size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : 4;
+        const std::string_view one = bytes.substr(i, n);
+        i += n;
+        if (n == 1 || Utf8ToSjis(one) != "?") continue;
+        char32_t code = b & (0xFF >> (n + 1));
+        for (size_t k = 1; k < n; ++k) code = (code << 6) | (At(one, k) & 0x3F);
+        char text[16];
+        std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(code));
+        named += (named.empty() ? "" : " ") + std::string(text);
+    }
+    return named;
 }
 
 platform::MelodyRead MelodyReader::Read(std::string_view bytes, std::string_view track) {

@@ -22,7 +22,11 @@ struct TrackChoice {
 // it is asked for by name.
 inline constexpr int kDrumChannel = 10;
 
-// Every channel but the drums of every track (or what `track` names), merged.
+// Track or part names as the user types them: ASCII letters in either case.
+bool SameName(std::string_view sjisA, std::string_view sjisB);
+
+// Every channel but the drums of the first track that has pitched notes (or what `track`
+// names).
 platform::MelodyRead ReadMidiMelody(std::string_view bytes, const TrackChoice& track);
 
 // The first part that has pitched notes (or the part `track` names).
@@ -31,6 +35,10 @@ platform::MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoic
 // A text of a foreign file as Shift-JIS: read as UTF-8 when it is UTF-8, else kept when it
 // is Shift-JIS, else only its ASCII letters. Control characters become blanks.
 std::string ForeignText(std::string_view bytes);
+
+// The characters of a UTF-8 text that Shift-JIS has no place for, as "U+XXXX", blank
+// between; empty for any other text.
+std::string CharactersOutsideSjis(std::string_view bytes);
 
 class MelodyReader final : public platform::IMelodyReader {
   public:

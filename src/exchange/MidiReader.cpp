@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -172,33 +173,52 @@ class TrackReader {
     std::vector<std::vector<std::size_t>> m_sounding;
 };
 
-bool Wanted(const TrackChoice& choice, std::size_t index, const TrackEvents& track, int channel) {
+bool Pitched(const TrackEvents& t) {
+    return std::any_of(t.notes.begin(), t.notes.end(),
+                       [](const ChannelNote& n) { return n.channel != kDrumChannel; });
+}
+
+bool Wanted(const TrackChoice& choice, std::size_t index, int channel) {
+    if (choice.kind == TrackChoice::Kind::Channel) return channel == choice.number;
+    return static_cast<int>(index) + 1 == choice.number && channel != kDrumChannel;
+}
+
+std::string Listed(std::size_t index, const TrackEvents& t) {
+    return std::to_string(index + 1) + (t.named ? " " + ForeignText(t.name) : std::string());
+}
+
+// The choice as a track number (or a channel): a name is matched in either case, and the
+// default is the first track that has pitched notes, as for MusicXML's parts. False when
+// no track (or more than one) answers.
+bool Resolve(TrackChoice& choice, const std::vector<TrackEvents>& tracks, bool& ambiguous) {
     switch (choice.kind) {
         case TrackChoice::Kind::Channel:
-            return channel == choice.number;
+            return true;
         case TrackChoice::Kind::Number:
-            return static_cast<int>(index) + 1 == choice.number && channel != kDrumChannel;
-        case TrackChoice::Kind::Name:
-            return track.named && ForeignText(track.name) == choice.name && channel != kDrumChannel;
+            return static_cast<std::size_t>(choice.number) <= tracks.size();
+        case TrackChoice::Kind::Name: {
+            int found = 0;
+            for (std::size_t i = 0; i < tracks.size(); ++i) {
+                if (!tracks[i].named || !SameName(ForeignText(tracks[i].name), choice.name)) {
+                    continue;
+                }
+                if (found != 0) ambiguous = true;
+                found = static_cast<int>(i) + 1;
+            }
+            choice = {TrackChoice::Kind::Number, found, {}};
+            return found != 0 && !ambiguous;
+        }
         case TrackChoice::Kind::Every:
             break;
     }
-    return channel != kDrumChannel;
-}
-
-bool Exists(const TrackChoice& choice, const std::vector<TrackEvents>& tracks) {
-    if (choice.kind == TrackChoice::Kind::Number) {
-        return static_cast<std::size_t>(choice.number) <= tracks.size();
-    }
-    if (choice.kind == TrackChoice::Kind::Name) {
-        return std::any_of(tracks.begin(), tracks.end(), [&](const TrackEvents& t) {
-            return t.named && ForeignText(t.name) == choice.name;
-        });
-    }
+    const auto first = std::find_if(tracks.begin(), tracks.end(), Pitched);
+    choice = {TrackChoice::Kind::Number,
+              first == tracks.end() ? 1 : static_cast<int>(first - tracks.begin()) + 1,
+              {}};
     return true;
 }
 
-// The wanted notes of all tracks, the title and the first tempo.
+// The wanted notes, the title (the first track name) and the first tempo.
 platform::Melody Merge(const std::vector<TrackEvents>& tracks, const TrackChoice& choice) {
     platform::Melody melody;
     melody.tempo = kDefaultTempo;
@@ -206,12 +226,15 @@ platform::Melody Merge(const std::vector<TrackEvents>& tracks, const TrackChoice
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         const TrackEvents& t = tracks[i];
         for (const ChannelNote& n : t.notes) {
-            if (Wanted(choice, i, t, n.channel)) melody.notes.push_back(n.note);
+            if (Wanted(choice, i, n.channel)) melody.notes.push_back(n.note);
         }
         for (const auto& [tick, channel] : t.silent) {
-            if (Wanted(choice, i, t, channel)) melody.silentEvents.push_back(tick);
+            if (Wanted(choice, i, channel)) melody.silentEvents.push_back(tick);
         }
-        if (melody.title.empty() && t.named) melody.title = ForeignText(t.name);
+        if (melody.title.empty() && t.named) {
+            melody.title = ForeignText(t.name);
+            melody.titleReplaced = CharactersOutsideSjis(t.name);
+        }
         if (t.tempo && (!tempo || t.tempo->first < tempo->first)) tempo = t.tempo;
     }
     if (tempo) melody.tempo = 60e6 / tempo->second;
@@ -250,10 +273,26 @@ MelodyRead ReadMidiMelody(std::string_view bytes, const TrackChoice& choice) {
         tracks.emplace_back();
         if (!TrackReader(tracks.back()).Read(chunk)) return damaged;
     }
-    if (!Exists(choice, tracks)) return {MelodyFault::NoSuchTrack, {}};
+    std::vector<std::string> parts;
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        if (!tracks[i].notes.empty()) parts.push_back(Listed(i, tracks[i]));
+    }
+    TrackChoice resolved = choice;
+    bool ambiguous = false;
     MelodyRead read;
-    read.melody = Merge(tracks, choice);
+    if (!Resolve(resolved, tracks, ambiguous)) {
+        read.fault = MelodyFault::NoSuchTrack;
+        read.melody.parts = std::move(parts);
+        read.melody.ambiguousTrack = ambiguous;
+        return read;
+    }
+    read.melody = Merge(tracks, resolved);
     read.melody.ticksPerQuarter = static_cast<int>(division);
+    read.melody.parts = std::move(parts);
+    if (resolved.kind == TrackChoice::Kind::Number) {
+        const std::size_t i = static_cast<std::size_t>(resolved.number) - 1;
+        read.melody.taken = Listed(i, tracks[i]);
+    }
     return read;
 }
 

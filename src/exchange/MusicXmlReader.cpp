@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
+#include <string>
 #include <vector>
 
 #include "exchange/MelodyReader.h"
@@ -117,18 +118,153 @@ bool HasTie(pugi::xml_node note, const char* type) {
     return false;
 }
 
+// ---- Repeats --------------------------------------------------------------------------------
+
+// A score's repeats could otherwise multiply it without end.
+constexpr std::size_t kMaxPlayedMeasures = 100000;
+
+pugi::xml_node SoundWith(pugi::xml_node measure, const char* attribute) {
+    return measure.find_node([&](pugi::xml_node n) {
+        return std::strcmp(n.name(), "sound") == 0 && n.attribute(attribute);
+    });
+}
+
+bool EndingHas(std::string_view numbers, int pass) {
+    std::size_t at = 0;
+    while (at < numbers.size()) {
+        const std::size_t comma = std::min(numbers.find(',', at), numbers.size());
+        std::string_view n = numbers.substr(at, comma - at);
+        while (!n.empty() && n.front() == ' ') n.remove_prefix(1);
+        while (!n.empty() && n.back() == ' ') n.remove_suffix(1);
+        if (n == std::to_string(pass)) return true;
+        at = comma + 1;
+    }
+    return false;
+}
+
+// The measures in the order they are played: repeats taken (as often as `times` says),
+// first and second endings chosen by the pass, then D.C. or D.S. once, to Fine or by To
+// Coda to the coda, without the repeats again. `jumps` counts the repeats and jumps taken.
+std::vector<pugi::xml_node> PlayOrder(pugi::xml_node part, int& jumps) {
+    std::vector<pugi::xml_node> measures;
+    for (pugi::xml_node m : part.children("measure")) measures.push_back(m);
+    std::vector<pugi::xml_node> order;
+    std::map<std::size_t, int> taken;  // backward repeat -> times jumped back from it
+    std::size_t repeatStart = 0, i = 0;
+    int pass = 1;
+    bool jumped = false;  // after D.C. or D.S.
+    const auto find = [&](const char* attribute, std::string_view value) {
+        for (std::size_t k = 0; k < measures.size(); ++k) {
+            const pugi::xml_node sound = SoundWith(measures[k], attribute);
+            if (sound && (value.empty() || value == sound.attribute(attribute).value())) return k;
+        }
+        return measures.size();
+    };
+    while (i < measures.size() && order.size() < kMaxPlayedMeasures) {
+        const pugi::xml_node m = measures[i];
+        pugi::xml_node forward, backward, ending;
+        for (pugi::xml_node barline : m.children("barline")) {
+            const pugi::xml_node repeat = barline.child("repeat");
+            const std::string_view direction = repeat.attribute("direction").value();
+            if (direction == "forward") forward = repeat;
+            if (direction == "backward") backward = repeat;
+            const pugi::xml_node e = barline.child("ending");
+            if (std::string_view(e.attribute("type").value()) == "start") ending = e;
+        }
+        if (forward && !jumped && repeatStart != i) {
+            repeatStart = i;
+            pass = 1;
+        }
+        // An ending of another pass is passed over, up to where it stops. After D.C. or
+        // D.S. the way goes through the later endings, not the first.
+        const std::string_view numbers = ending.attribute("number").value();
+        const bool plays =
+            jumped ? !EndingHas(numbers, 1) || EndingHas(numbers, 2) : EndingHas(numbers, pass);
+        if (ending && !plays) {
+            while (i < measures.size()) {
+                bool stops = false;
+                for (pugi::xml_node barline : measures[i].children("barline")) {
+                    const std::string_view type = barline.child("ending").attribute("type").value();
+                    stops = stops || type == "stop" || type == "discontinue";
+                }
+                ++i;
+                if (stops) break;
+            }
+            continue;
+        }
+        order.push_back(m);
+        if (jumped && SoundWith(m, "fine")) break;
+        if (jumped && SoundWith(m, "tocoda")) {
+            const std::size_t coda =
+                find("coda", SoundWith(m, "tocoda").attribute("tocoda").value());
+            if (coda > i && coda < measures.size()) {
+                i = coda;
+                ++jumps;
+                continue;
+            }
+        }
+        if (backward && !jumped) {
+            const int times = std::clamp(backward.attribute("times").as_int(2), 1, 16);
+            int& done = taken[i];
+            if (done + 1 < times) {
+                ++done;
+                ++pass;
+                ++jumps;
+                i = repeatStart;
+                continue;
+            }
+            done = 0;
+            repeatStart = i + 1;
+            pass = 1;
+        }
+        if (!jumped && (SoundWith(m, "dacapo") || SoundWith(m, "dalsegno"))) {
+            jumped = true;
+            ++jumps;
+            const pugi::xml_node ds = SoundWith(m, "dalsegno");
+            const std::size_t segno = ds ? find("segno", ds.attribute("dalsegno").value()) : 0;
+            i = segno < measures.size() ? segno : 0;
+            continue;
+        }
+        ++i;
+    }
+    return order;
+}
+
+// ---- The part --------------------------------------------------------------------------------
+
 class PartReader {
   public:
     explicit PartReader(platform::Melody& melody) : m_melody(melody) {}
 
     void Read(pugi::xml_node part) {
-        for (pugi::xml_node measure : part.children("measure")) Measure(measure);
+        bool first = true;
+        for (pugi::xml_node measure : PlayOrder(part, m_melody.repeatsPlayedOut)) {
+            Measure(measure);
+            if (first && std::string_view(measure.attribute("implicit").value()) == "yes") {
+                PadPickup();
+            }
+            first = false;
+        }
         std::stable_sort(
             m_melody.notes.begin(), m_melody.notes.end(),
             [](const MelodyNote& a, const MelodyNote& b) { return a.onset < b.onset; });
     }
 
   private:
+    // A pickup gets the rests before it that make it a whole bar, so the bar lines of the
+    // piece fall on those of the cells.
+    void PadPickup() {
+        const double pad = m_barQuarters - m_start;
+        if (!(pad > 0) || m_start <= 0) return;
+        const std::int64_t ticks = Ticks(pad);
+        for (MelodyNote& n : m_melody.notes) {
+            n.onset += ticks;
+            n.end += ticks;
+        }
+        m_start += pad;
+        m_melody.padded = true;
+    }
+
     void Measure(pugi::xml_node measure) {
         m_position = m_furthest = m_lastOnset = 0;
         for (pugi::xml_node element : measure.children()) {
@@ -136,6 +272,14 @@ class PartReader {
             if (name == "attributes") {
                 const double divisions = element.child("divisions").text().as_double(0);
                 if (std::isfinite(divisions) && divisions > 0) m_divisions = divisions;
+                if (const pugi::xml_node t = element.child("transpose")) Transpose(t);
+                if (const pugi::xml_node time = element.child("time")) {
+                    const double beats = time.child("beats").text().as_double(0);
+                    const double type = time.child("beat-type").text().as_double(0);
+                    if (beats > 0 && beats <= 64 && type > 0 && type <= 64) {
+                        m_barQuarters = beats * 4 / type;
+                    }
+                }
             } else if (name == "note") {
                 Note(element);
             } else if (name == "backup") {
@@ -146,6 +290,14 @@ class PartReader {
         }
         // A measure lasts as long as its longest voice.
         m_start = std::min(m_start + m_furthest, kMaxQuarters);
+    }
+
+    // A transposing instrument's part is written away from the pitch it sounds: its notes
+    // come in at concert pitch.
+    void Transpose(pugi::xml_node transpose) {
+        const int chromatic = transpose.child("chromatic").text().as_int(0);
+        const int octaves = transpose.child("octave-change").text().as_int(0);
+        m_transpose = std::clamp(chromatic, -24, 24) + 12 * std::clamp(octaves, -4, 4);
     }
 
     double Length(pugi::xml_node element) const {
@@ -172,8 +324,9 @@ class PartReader {
         // Cue notes show another part's line; they are not played.
         const pugi::xml_node pitch = note.child("pitch");
         if (!pitch || note.child("cue")) return;
-        const std::optional<int> key = KeyOf(pitch);
-        if (!key) {
+        std::optional<int> key = KeyOf(pitch);
+        if (key) key = *key + m_transpose;
+        if (!key || *key < 0 || *key > 127) {
             ++m_melody.leftOut;
             return;
         }
@@ -203,6 +356,8 @@ class PartReader {
 
     platform::Melody& m_melody;
     double m_divisions = 1;
+    int m_transpose = 0;  // semitones from the written to the sounding pitch
+    double m_barQuarters = 4;
     double m_start = 0;  // the measure's start, in quarter notes from the beginning
     double m_position = 0, m_furthest = 0, m_lastOnset = 0;  // within the measure
     std::multimap<int, std::size_t> m_openTies;              // key -> the notes a tie goes on from
@@ -215,31 +370,44 @@ bool HasPitchedNote(pugi::xml_node part) {
                 .empty();
 }
 
-std::optional<pugi::xml_node> ChosenPart(pugi::xml_node root, const TrackChoice& choice) {
-    std::vector<pugi::xml_node> parts;
-    for (pugi::xml_node part : root.children("part")) parts.push_back(part);
+std::string PartName(pugi::xml_node root, pugi::xml_node part) {
+    for (pugi::xml_node entry : root.child("part-list").children("score-part")) {
+        if (std::strcmp(part.attribute("id").value(), entry.attribute("id").value()) == 0) {
+            return ForeignText(entry.child_value("part-name"));
+        }
+    }
+    return {};
+}
+
+std::string Listed(std::size_t index, const std::string& name) {
+    return std::to_string(index + 1) + (name.empty() ? std::string() : " " + name);
+}
+
+// The part asked for: by number, by name in either case (one part only), else the first
+// that has pitched notes.
+std::optional<std::size_t> ChosenPart(const std::vector<pugi::xml_node>& parts,
+                                      const std::vector<std::string>& names,
+                                      const TrackChoice& choice, bool& ambiguous) {
     switch (choice.kind) {
         case TrackChoice::Kind::Every:
-            for (pugi::xml_node part : parts) {
-                if (HasPitchedNote(part)) return part;
+            for (std::size_t i = 0; i < parts.size(); ++i) {
+                if (HasPitchedNote(parts[i])) return i;
             }
-            return parts.empty() ? pugi::xml_node() : parts.front();
+            return parts.empty() ? std::nullopt : std::optional<std::size_t>(0);
         case TrackChoice::Kind::Number:
             if (static_cast<std::size_t>(choice.number) <= parts.size()) {
-                return parts[static_cast<std::size_t>(choice.number) - 1];
+                return static_cast<std::size_t>(choice.number) - 1;
             }
             return std::nullopt;
-        case TrackChoice::Kind::Name:
-            for (pugi::xml_node entry : root.child("part-list").children("score-part")) {
-                if (ForeignText(entry.child_value("part-name")) != choice.name) continue;
-                for (pugi::xml_node part : parts) {
-                    if (std::strcmp(part.attribute("id").value(), entry.attribute("id").value()) ==
-                        0) {
-                        return part;
-                    }
-                }
+        case TrackChoice::Kind::Name: {
+            std::optional<std::size_t> found;
+            for (std::size_t i = 0; i < parts.size(); ++i) {
+                if (!SameName(names[i], choice.name)) continue;
+                if (found) ambiguous = true;
+                found = i;
             }
-            return std::nullopt;
+            return ambiguous ? std::nullopt : found;
+        }
         case TrackChoice::Kind::Channel:
             break;  // parts have no channels of their own
     }
@@ -280,16 +448,31 @@ MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& choice)
     const pugi::xml_node root = doc.document_element();
     if (std::strcmp(root.name(), "score-timewise") == 0) return {MelodyFault::Unsupported, {}};
     if (std::strcmp(root.name(), "score-partwise") != 0) return {MelodyFault::UnknownKind, {}};
-    const std::optional<pugi::xml_node> part = ChosenPart(root, choice);
-    if (!part) return {MelodyFault::NoSuchTrack, {}};
-
+    std::vector<pugi::xml_node> parts;
+    std::vector<std::string> names;
     MelodyRead read;
+    for (pugi::xml_node p : root.children("part")) {
+        parts.push_back(p);
+        names.push_back(PartName(root, p));
+        read.melody.parts.push_back(Listed(parts.size() - 1, names.back()));
+    }
+    const std::optional<std::size_t> chosen =
+        ChosenPart(parts, names, choice, read.melody.ambiguousTrack);
+    if (!chosen) {
+        // A score without parts has nothing to read, which is not the choice's fault.
+        if (parts.empty() && choice.kind == TrackChoice::Kind::Every) return read;
+        read.fault = MelodyFault::NoSuchTrack;
+        return read;
+    }
+    const pugi::xml_node part = parts[*chosen];
+    read.melody.taken = read.melody.parts[*chosen];
     read.melody.ticksPerQuarter = kTicksPerQuarter;
-    PartReader(read.melody).Read(*part);
+    PartReader(read.melody).Read(part);
     std::string title = root.child("work").child_value("work-title");
     if (title.empty()) title = root.child_value("movement-title");
     read.melody.title = ForeignText(title);
-    const double tempo = TempoOf(root, *part);
+    read.melody.titleReplaced = CharactersOutsideSjis(title);
+    const double tempo = TempoOf(root, part);
     read.melody.tempo = std::isfinite(tempo) && tempo > 0 ? tempo : 0;
     return read;
 }

@@ -3,9 +3,14 @@
 
 #include <zip.h>
 
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdlib>
 #include <memory>
 #include <pugixml.hpp>
 #include <sstream>
+#include <vector>
 
 #include "base/Sjis.h"
 
@@ -22,13 +27,74 @@ constexpr const char* kInstrumentId = "P1-I1";
 constexpr const char* kMimeType = "application/vnd.recordare.musicxml";
 constexpr const char* kScoreEntry = "score.musicxml";
 
-// Every key is spelled with sharps, as in C major.
+// ---- Key and spelling ---------------------------------------------------------------------
+
+constexpr int kNaturals[7] = {0, 2, 4, 5, 7, 9, 11};  // C D E F G A B
+constexpr const char* kSteps[7] = {"C", "D", "E", "F", "G", "A", "B"};
+
 struct Spelling {
-    const char* step;
-    int alter;
+    int letter = 0;  // C = 0 .. B = 6
+    int alter = 0;
 };
-constexpr Spelling kSpellings[12] = {{"C", 0}, {"C", 1}, {"D", 0}, {"D", 1}, {"E", 0}, {"F", 0},
-                                     {"F", 1}, {"G", 0}, {"G", 1}, {"A", 0}, {"A", 1}, {"B", 0}};
+
+// The alteration the key signature of `fifths` gives a letter.
+int SignatureAlter(int fifths, int letter) {
+    static constexpr int kSharpOrder[7] = {3, 0, 4, 1, 5, 2, 6};  // F C G D A E B
+    for (int i = 0; i < std::abs(fifths); ++i) {
+        if (kSharpOrder[fifths > 0 ? i : 6 - i] == letter) return fifths > 0 ? 1 : -1;
+    }
+    return 0;
+}
+
+// A key as the key of `fifths` spells it: its own notes as the signature has them, the
+// others one step off a note of the key, sharpened in sharp keys and flattened in flat ones.
+Spelling Spell(int fifths, int pitchClass) {
+    Spelling best;
+    int bestCost = INT_MAX;
+    for (int letter = 0; letter < 7; ++letter) {
+        for (int alter = -2; alter <= 2; ++alter) {
+            if ((kNaturals[letter] + alter + 12) % 12 != pitchClass) continue;
+            const int off = alter - SignatureAlter(fifths, letter);
+            const int cost = 4 * std::abs(off) + std::abs(alter) +
+                             (off == 0                     ? 0
+                              : (off > 0) == (fifths >= 0) ? 0
+                                                           : 2);
+            if (cost < bestCost) {
+                best = {letter, alter};
+                bestCost = cost;
+            }
+        }
+    }
+    return best;
+}
+
+// Of the fifteen keys, the one whose notes need the fewest accidentals; then the one with
+// the fewest sharps or flats, sharps first.
+int KeyOfScore(const NotationScore& score) {
+    std::array<long long, 12> counts{};
+    for (const platform::NotationMeasure& m : score.measures) {
+        for (const NotationNote& n : m.notes) {
+            if (n.tiedFromPrevious) continue;
+            for (int key : n.keys) {
+                if (key >= 0) ++counts[static_cast<std::size_t>(key % 12)];
+            }
+        }
+    }
+    int best = 0;
+    long long bestCount = LLONG_MAX;
+    for (const int fifths : {0, 1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 6, -6, 7, -7}) {
+        long long accidentals = 0;
+        for (int pc = 0; pc < 12; ++pc) {
+            const Spelling sp = Spell(fifths, pc);
+            if (sp.alter != SignatureAlter(fifths, sp.letter)) accidentals += counts[pc];
+        }
+        if (accidentals < bestCount) {
+            best = fifths;
+            bestCount = accidentals;
+        }
+    }
+    return best;
+}
 
 // MusicXML names octaves 0 to 9: MIDI keys 12 and up.
 constexpr int kLowestKey = 12;
@@ -60,10 +126,10 @@ void PartList(pugi::xml_node root, const NotationScore& score) {
 }
 
 // Divisions, key, time and clef, then the tuning and the tempo above the first note.
-void Beginning(pugi::xml_node measure, const NotationScore& score) {
+void Beginning(pugi::xml_node measure, const NotationScore& score, int fifths) {
     pugi::xml_node attributes = Child(measure, "attributes");
     Number(attributes, "divisions", kDivisions);
-    Number(Child(attributes, "key"), "fifths", 0);
+    Number(Child(attributes, "key"), "fifths", fifths);
     pugi::xml_node time = Child(attributes, "time");
     Text(time, "beats", "4");
     Text(time, "beat-type", "4");
@@ -94,26 +160,68 @@ void Lyric(pugi::xml_node note, int number, const std::string& sjis) {
     Text(lyric, "text", SjisToUtf8(sjis));
 }
 
+// ---- Note values ------------------------------------------------------------------------
+
+constexpr int kBeat = kDivisions;
+
+// The value (in sixteenths) a note starting at `at` in the bar may take, longest first: one
+// within a beat, or one from a beat that does not cross the middle of the bar unless it
+// starts the bar.
+int LongestValue(int at, int left) {
+    static constexpr int kValues[] = {16, 12, 8, 6, 4, 3, 2, 1};
+    for (const int v : kValues) {
+        if (v > left) continue;
+        const int end = at + v;
+        const bool inBeat = v < kBeat && at / kBeat == (end - 1) / kBeat;
+        const bool fromBeat =
+            v >= kBeat && at % kBeat == 0 &&
+            (at == 0 || end <= kMeasureDivisions / 2 || at >= kMeasureDivisions / 2);
+        if (inBeat || fromBeat) return v;
+    }
+    return 1;
+}
+
+void Type(pugi::xml_node note, int value) {
+    const bool dotted = value == 12 || value == 6 || value == 3;
+    const int plain = dotted ? value * 2 / 3 : value;
+    Text(note, "type",
+         plain == 16  ? "whole"
+         : plain == 8 ? "half"
+         : plain == 4 ? "quarter"
+         : plain == 2 ? "eighth"
+                      : "16th");
+    if (dotted) Child(note, "dot");
+}
+
+// Part of a note as written: its value, and whether it is tied on either side.
+struct Piece {
+    int value = 2;
+    bool tieStop = false, tieStart = false;
+    bool first = true;  // the part that carries the note's marks and tablature
+};
+
 // One <note> of a chord (or the chord's only note); `index` counts the chord's notes.
-void Note(pugi::xml_node measure, const NotationNote& n, int key, size_t index, size_t first) {
+void Note(pugi::xml_node measure, const NotationNote& n, int key, int fifths, size_t index,
+          size_t first, const Piece& piece) {
     pugi::xml_node note = Child(measure, "note");
     if (index != first) Child(note, "chord");
     pugi::xml_node pitch = Child(note, "pitch");
-    const Spelling& spelling = kSpellings[key % 12];
-    Text(pitch, "step", spelling.step);
+    const Spelling spelling = Spell(fifths, key % 12);
+    Text(pitch, "step", kSteps[spelling.letter]);
     if (spelling.alter != 0) Number(pitch, "alter", spelling.alter);
-    Number(pitch, "octave", key / 12 - 1);
-    Number(note, "duration", n.sixteenths);
-    if (n.tiedFromPrevious) Tie(note, "tie", "stop");
-    if (n.tiedToNext) Tie(note, "tie", "start");
+    Number(pitch, "octave", (key - spelling.alter) / 12 - 1);
+    Number(note, "duration", piece.value);
+    if (piece.tieStop) Tie(note, "tie", "stop");
+    if (piece.tieStart) Tie(note, "tie", "start");
     Text(note, "voice", "1");
-    Text(note, "type", n.sixteenths == 1 ? "16th" : "eighth");
+    Type(note, piece.value);
 
-    if (n.tiedFromPrevious || n.tiedToNext || !n.bends.empty()) {
+    const bool bends = piece.first && !n.bends.empty();
+    if (piece.tieStop || piece.tieStart || bends) {
         pugi::xml_node notations = Child(note, "notations");
-        if (n.tiedFromPrevious) Tie(notations, "tied", "stop");
-        if (n.tiedToNext) Tie(notations, "tied", "start");
-        if (!n.bends.empty()) {
+        if (piece.tieStop) Tie(notations, "tied", "stop");
+        if (piece.tieStart) Tie(notations, "tied", "start");
+        if (bends) {
             pugi::xml_node technical = Child(notations, "technical");
             for (const platform::NotationBend& b : n.bends) {
                 pugi::xml_node bend = Child(technical, "bend");
@@ -122,6 +230,7 @@ void Note(pugi::xml_node measure, const NotationNote& n, int key, size_t index, 
             }
         }
     }
+    if (!piece.first) return;
     // The tablature under each note: a chord's texts stand one under another.
     if (index < n.texts.size() && !n.texts[index].empty()) {
         Lyric(note, static_cast<int>(index - first) + 1, n.texts[index]);
@@ -136,26 +245,65 @@ void Rest(pugi::xml_node measure, int divisions, bool wholeMeasure) {
     if (wholeMeasure) rest.append_attribute("measure") = "yes";
     Number(note, "duration", divisions);
     Text(note, "voice", "1");
-    if (!wholeMeasure) Text(note, "type", divisions == 1 ? "16th" : "eighth");
+    if (!wholeMeasure) Type(note, divisions);
 }
 
-void Measure(pugi::xml_node measure, const platform::NotationMeasure& m) {
-    bool silent = true;
+bool Sounds(const NotationNote& n) {
+    return std::any_of(n.keys.begin(), n.keys.end(), [](int k) { return k >= kLowestKey; });
+}
+
+// A note, or a rest, with what sounds on after it without a mark of its own: one value of
+// the music, written in as few notes as the bar and its beats allow.
+struct Event {
+    const NotationNote* note = nullptr;
+    int length = 0;
+    bool tiedToNext = false;
+};
+
+std::vector<Event> Events(const platform::NotationMeasure& m) {
+    std::vector<Event> events;
     for (const NotationNote& n : m.notes) {
-        for (int key : n.keys) silent = silent && key < kLowestKey;
+        if (!events.empty()) {
+            Event& last = events.back();
+            const bool rest = !Sounds(n) && !Sounds(*last.note);
+            const bool soundsOn = Sounds(n) && n.tiedFromPrevious && n.bends.empty() &&
+                                  n.sign.empty() && n.keys == last.note->keys && last.tiedToNext;
+            if (rest || soundsOn) {
+                last.length += n.sixteenths;
+                last.tiedToNext = n.tiedToNext;
+                continue;
+            }
+        }
+        events.push_back({&n, n.sixteenths, n.tiedToNext});
     }
-    if (silent) {
+    return events;
+}
+
+void Measure(pugi::xml_node measure, const platform::NotationMeasure& m, int fifths) {
+    if (std::none_of(m.notes.begin(), m.notes.end(), Sounds)) {
         Rest(measure, kMeasureDivisions, true);
         return;
     }
-    for (const NotationNote& n : m.notes) {
-        size_t first = n.keys.size();
-        for (size_t i = 0; i < n.keys.size(); ++i) {
-            if (n.keys[i] < kLowestKey) continue;
-            if (first == n.keys.size()) first = i;
-            Note(measure, n, n.keys[i], i, first);
+    int at = 0;
+    for (const Event& e : Events(m)) {
+        const NotationNote& n = *e.note;
+        for (int left = e.length; left > 0;) {
+            const int value = LongestValue(at % kMeasureDivisions, left);
+            if (!Sounds(n)) {
+                Rest(measure, value, false);
+            } else {
+                const Piece piece{value, left != e.length || n.tiedFromPrevious,
+                                  left > value || e.tiedToNext, left == e.length};
+                size_t first = n.keys.size();
+                for (size_t i = 0; i < n.keys.size(); ++i) {
+                    if (n.keys[i] < kLowestKey) continue;
+                    if (first == n.keys.size()) first = i;
+                    Note(measure, n, n.keys[i], fifths, i, first, piece);
+                }
+            }
+            at += value;
+            left -= value;
         }
-        if (first == n.keys.size()) Rest(measure, n.sixteenths, false);
     }
 }
 
@@ -180,11 +328,12 @@ std::string MusicXmlDocument(const NotationScore& score) {
 
     pugi::xml_node part = Child(root, "part");
     part.append_attribute("id") = kPartId;
+    const int fifths = KeyOfScore(score);
     for (size_t i = 0; i < score.measures.size(); ++i) {
         pugi::xml_node measure = Child(part, "measure");
         measure.append_attribute("number") = static_cast<unsigned>(i + 1);
-        if (i == 0) Beginning(measure, score);
-        Measure(measure, score.measures[i]);
+        if (i == 0) Beginning(measure, score, fifths);
+        Measure(measure, score.measures[i], fifths);
     }
 
     std::ostringstream out;

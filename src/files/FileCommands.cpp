@@ -6,6 +6,7 @@
 #include "files/ScoreFile.h"
 #include "resources/FileMessage.h"
 #include "resources/FileTexts.h"
+#include "resources/RecoveryTexts.h"
 #include "resources/Texts.h"
 #include "score/CTabrellaView.h"
 
@@ -45,10 +46,31 @@ void CTabrellaView::SetDocumentFile(const std::string& path, bool clean) {
     m_filePath = path;
     if (clean) {
         m_history.MarkClean();
+        m_fileStamp = path.empty() ? std::nullopt : StampOfFile(path);
     } else {
         m_history.MarkUnsaved();
+        m_fileStamp.reset();
     }
     SetFileCaption();
+}
+
+void CTabrellaView::RestoreRecovered(const ScoreFileContent& content, const std::string& path,
+                                     std::optional<FileStamp> stamp) {
+    ResetView();
+    StoreScoreFileFields(content);
+    SetDocumentFile(path, false);
+    m_fileStamp = stamp;
+    m_services.window.Invalidate();
+    NoteScoreChange();
+}
+
+bool CTabrellaView::MayOverwriteFile(const std::string& path) {
+    if (path != m_filePath || !m_fileStamp) return true;
+    const std::optional<FileStamp> now = StampOfFile(path);
+    if (!now || *now == *m_fileStamp) return true;
+    return m_services.dialogs.MessageBox(
+               res::Sjis(res::RecoveryTxt::DiskChanged), res::Sjis(res::Txt::AppTitle),
+               platform::MessageBoxKind::YesNoQuestion) == platform::kIdYes;
 }
 
 std::optional<std::string> CTabrellaView::AskSavePath() {
@@ -60,6 +82,7 @@ std::optional<std::string> CTabrellaView::AskSavePath() {
 // The score takes the path only once the file is written, so a failed save leaves the
 // score tied to the file it had.
 bool CTabrellaView::SaveTo(const std::string& path) {
+    if (!MayOverwriteFile(path)) return false;
     if (std::optional<FileError> error = WriteScoreFile(path)) {
         ShowFileError(m_services.dialogs, res::Sjis(res::FileTxt::SaveFailed), *error);
         return false;
@@ -128,6 +151,7 @@ void CTabrellaView::OpenNamedFile(const std::string& path) {
     if (std::optional<FileError> error = LoadScoreFile(path)) {
         ShowFileError(m_services.dialogs, res::Sjis(res::FileTxt::OpenFailed), *error);
     }
+    NoteScoreChange();
 }
 
 std::optional<FileError> CTabrellaView::LoadScoreFile(const std::string& path) {
@@ -142,6 +166,7 @@ std::optional<FileError> CTabrellaView::LoadScoreFile(const std::string& path) {
 
 void CTabrellaView::OpenFileAsked(const std::string& path) {
     if (SavePromptAllows()) OpenNamedFile(path);
+    NoteScoreChange();
 }
 
 bool CTabrellaView::QueryClose() {

@@ -32,6 +32,24 @@ class CSavedNoticeDialog : public platform::CDialog {
     void OnTimer(int id, platform::IDialogControls& controls) override;
 };
 
+// Offers a recovery copy left by a run that ended without saving. Ends with the id of the
+// button pressed; Esc and the close box count as Later, which keeps the copy.
+class CRecoveryDialog : public platform::CDialog {
+  public:
+    static constexpr int kRestore = ctl::kRecoveryRestore;
+    static constexpr int kDiscard = ctl::kRecoveryDiscard;
+    static constexpr int kLater = ctl::kRecoveryLater;
+
+    CRecoveryDialog();
+    // Shift-JIS: the file's name, the time of the last change, the used cells or the reason
+    // the copy cannot be read.
+    std::string m_fileLine, m_changedLine, m_cellsLine;
+
+    void OnInitDialog(platform::IDialogControls& controls) override;
+    void OnButton(int id, platform::IDialogControls& controls) override;
+    void OnCancel(platform::IDialogControls& controls) override;
+};
+
 class CTitleDialog : public platform::CDialog {
   public:
     static constexpr int kTitleEdit = ctl::kTitleEdit;

@@ -5,14 +5,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "base/FileRead.h"
 #include "base/Sjis.h"
 #include "exchange/Arrangement.h"
+#include "files/ImportDialog.h"
 #include "files/ScoreFile.h"
 #include "resources/FileMessage.h"
 #include "resources/ImportTexts.h"
 #include "resources/Texts.h"
+#include "resources/TuningNames.h"
 #include "score/CTabrellaView.h"
 #include "score/Tempo.h"
 #include "score/TuningTable.h"
@@ -64,8 +68,83 @@ std::string TitleOf(const std::string& sjis) {
     return TitleAsOneWord(sjis.substr(0, end));
 }
 
+// A file that says nothing of its tempo plays at 120 quarter notes a minute, as MIDI
+// players take it; MusicXML and MIDI of one piece then come in alike.
+constexpr int kUnstatedTempo = 120;
+
+// printf with a text of the table; the table's texts take exactly these arguments.
+template <typename... Args>
+std::string Format(ImportTxt id, Args... args) {
+    char text[512];
+    std::snprintf(text, sizeof text, res::Sjis(id).c_str(), args...);
+    return text;
+}
+
+std::string Joined(const std::vector<std::string>& items, const std::string& except = {}) {
+    std::string out;
+    for (const std::string& item : items) {
+        if (item == except) continue;
+        out += (out.empty() ? "" : ", ") + item;
+    }
+    return out;
+}
+
+// Notes as musicians name them, with their bar: "E4 (12)".
+std::string NotesNamed(const std::vector<Arrangement::Drop>& drops) {
+    static constexpr const char* kNames[] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                             "F#", "G",  "G#", "A",  "A#", "B"};
+    constexpr std::size_t kShown = 6;
+    std::string out;
+    for (std::size_t i = 0; i < drops.size() && i < kShown; ++i) {
+        out += (i ? ", " : "") + std::string(kNames[drops[i].key % 12]) +
+               std::to_string(drops[i].key / 12 - 1) + " (" + std::to_string(drops[i].bar) + ")";
+    }
+    if (drops.size() > kShown) out += ", ...";
+    return out;
+}
+
+// A tuning or base tone as the interface's reader reads it: in English its romanised
+// reading (without long marks, which Shift-JIS lacks) before the name itself.
+std::string Readable(const std::string& sjisName) {
+    const std::string_view reading = res::ReadingOfName(sjisName);
+    if (reading.empty()) return sjisName;
+    std::string ascii;
+    for (std::size_t i = 0; i < reading.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(reading[i]);
+        if (c < 0x80) {
+            ascii += static_cast<char>(c);
+        } else if (c == 0xC5 && i + 1 < reading.size()) {
+            // ō Ō ū Ū (U+014D U+014C U+016B U+016A): the vowel alone.
+            const unsigned char next = static_cast<unsigned char>(reading[++i]);
+            ascii += next == 0x8D ? 'o' : next == 0x8C ? 'O' : next == 0xAB ? 'u' : 'U';
+        }
+    }
+    return ascii + " (" + sjisName + ")";
+}
+
+// What the import did beyond placing notes, a line each.
+std::string ReportDetails(const platform::Melody& m, const Arrangement& a) {
+    std::string out;
+    const auto line = [&](const std::string& text) { out += "\n" + text; };
+    // A file of one part has nothing to choose.
+    if (m.parts.size() > 1) {
+        if (!m.taken.empty()) line(Format(ImportTxt::PartTaken, m.taken.c_str()));
+        line(Format(ImportTxt::OtherParts, Joined(m.parts, m.taken).c_str()));
+    }
+    if (m.padded) line(res::Sjis(ImportTxt::PickupPadded));
+    if (m.repeatsPlayedOut > 0) line(Format(ImportTxt::RepeatsPlayedOut, m.repeatsPlayedOut));
+    if (a.octaveShift != 0) line(Format(ImportTxt::OctaveShift, a.octaveShift));
+    if (!a.chordDrops.empty()) {
+        line(Format(ImportTxt::ChordDrops, static_cast<int>(a.chordDrops.size()),
+                    NotesNamed(a.chordDrops).c_str()));
+    }
+    if (a.cutAtBar > 0) line(Format(ImportTxt::CutAtBar, a.cutAtBar, a.cutNotes));
+    if (!m.titleReplaced.empty()) line(Format(ImportTxt::TitleReplaced, m.titleReplaced.c_str()));
+    return out;
+}
+
 int TempoOf(double tempo) {
-    if (!(tempo > 0)) return score_defaults::kTempo;
+    if (!(tempo > 0)) return kUnstatedTempo;
     return static_cast<int>(std::clamp(std::lround(std::min(tempo, 1e6)), long{kTempoSpinLowest},
                                        long{kTempoTypedHighest}));
 }
@@ -76,8 +155,20 @@ void CTabrellaView::OnImport() {
     if (!SavePromptAllows()) return;
     const std::optional<std::string> path = m_services.dialogs.FileDialog(ImportRequest());
     if (!path || path->empty()) return;
+    // The choices the command line offers, with the file's own parts to pick from. A file
+    // that cannot be read goes straight on to say why.
+    std::string bytes;
+    ImportChoice choice;
+    if (m_services.melody && ReadRegularFile(*path, bytes, kMaxImportBytes) == 0) {
+        platform::MelodyRead read = m_services.melody->Read(bytes, "");
+        if (read.fault == platform::MelodyFault::None) {
+            CImportDialog dialog(std::move(read.melody.parts));
+            if (m_services.dialogs.DoModal(dialog) != platform::kIdOk) return;
+            choice = dialog.Choice();
+        }
+    }
     std::string report;
-    if (const std::optional<FileError> error = ImportFile(*path, {}, report)) {
+    if (const std::optional<FileError> error = ImportFile(*path, choice, report)) {
         ShowFileError(m_services.dialogs, res::Sjis(ImportTxt::Failed), *error);
         return;
     }
@@ -97,6 +188,13 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
     if (read.fault == platform::MelodyFault::NotLoaded) {
         return ForeignFileError(path, m_services.melody->Failure());
     }
+    if (read.fault == platform::MelodyFault::NoSuchTrack) {
+        FileError error{path, FileFault::NoSuchTrack};
+        error.detail =
+            (read.melody.ambiguousTrack ? res::Sjis(ImportTxt::AmbiguousTrack) + "\n" : "") +
+            Format(ImportTxt::TrackChoices, Joined(read.melody.parts).c_str());
+        return error;
+    }
     if (read.fault != platform::MelodyFault::None) return FileError{path, FaultOf(read.fault)};
     const Arrangement a = Arrange(read.melody, choice);
     if (a.placed == 0) return FileError{path, FileFault::NoNotes};
@@ -115,10 +213,12 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
     LoadSettings(stored);
     m_services.window.Invalidate();
 
-    char text[512];
-    std::snprintf(text, sizeof text, res::Sjis(ImportTxt::ReportFormat).c_str(), a.placed, a.moved,
-                  a.dropped, m_tuningName.c_str(), m_baseToneLabel.c_str());
-    report = text;
+    const std::string baseTone =
+        Format(ImportTxt::BaseToneFormat, Readable(BaseToneName(m_baseTone)).c_str(),
+               m_otsuFlag == 0 ? res::Sjis(ImportTxt::OtsuWord).c_str() : "");
+    report = Format(ImportTxt::ReportFormat, a.placed, a.moved, a.dropped,
+                    Readable(m_tuningName).c_str(), baseTone.c_str()) +
+             ReportDetails(read.melody, a);
     return std::nullopt;
 }
 

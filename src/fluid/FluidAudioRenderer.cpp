@@ -4,10 +4,13 @@
 #include <fluidsynth.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -143,6 +146,72 @@ std::string Reason(res::SeqTxt text, const std::string& detailUtf8) {
     return res::Sjis(text) + Utf8ToSjis(detailUtf8);
 }
 
+// The level the loudest sample is brought to: -1 dBFS, a decibel below clipping, which
+// leaves room for the encoders' rounding. A nearly silent score is not raised without end.
+constexpr float kPeakTarget = 0.891f;
+constexpr float kMostGain = 100;
+
+// One run of the music through a synthesizer set up as playback's.
+class Pass {
+  public:
+    // Null when it plays; else the reason, Shift-JIS.
+    std::optional<std::string> Open(std::string_view midi) {
+        m_settings.reset(new_fluid_settings());
+        if (!m_settings) return Reason(res::SeqTxt::SynthFailed, TakeLastError());
+        fluid_settings_t* s = m_settings.get();
+        fluid_settings_setnum(s, "synth.sample-rate", FluidAudioRenderer::kSampleRate);
+        fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
+        fluid_settings_setstr(s, "player.timing-source", "sample");
+        m_synth.reset(new_fluid_synth(s));
+        if (!m_synth) return Reason(res::SeqTxt::SynthFailed, TakeLastError());
+
+        // The sound font playback finds.
+        const std::string font = FluidSequencer::FindSoundFont();
+        if (font.empty()) return res::Sjis(res::SeqTxt::SoundFontMissing);
+        if (!fluid_is_soundfont(font.c_str()) ||
+            fluid_synth_sfload(m_synth.get(), font.c_str(), 1) == FLUID_FAILED) {
+            return Reason(res::SeqTxt::SoundFontUnreadable, font);
+        }
+
+        // The MIDI bytes, played on the rendered samples' clock.
+        m_player.reset(new_fluid_player(m_synth.get()));
+        if (!m_player ||
+            fluid_player_add_mem(m_player.get(), midi.data(), midi.size()) != FLUID_OK) {
+            return Reason(res::SeqTxt::MidiFileUnreadable, TakeLastError());
+        }
+        return std::nullopt;
+    }
+
+    std::optional<std::string> Play() {
+        if (fluid_player_play(m_player.get()) != FLUID_OK) {
+            return Reason(res::SeqTxt::PlayFailed, TakeLastError());
+        }
+        return std::nullopt;
+    }
+
+    // True while the music has ticks to come (the player itself idles two seconds longer).
+    // The total is known once the first block has loaded the file; asking again walks every
+    // event of every track, on each block.
+    bool Music(int& tick, int& total) {
+        if (m_total == 0) m_total = fluid_player_get_total_ticks(m_player.get());
+        tick = fluid_player_get_current_tick(m_player.get());
+        total = m_total;
+        return fluid_player_get_status(m_player.get()) == FLUID_PLAYER_PLAYING &&
+               !(m_total > 0 && tick >= m_total);
+    }
+    bool Ringing() const { return fluid_synth_get_active_voice_count(m_synth.get()) != 0; }
+    void Render(float* frames) {
+        fluid_synth_write_float(m_synth.get(), FluidAudioRenderer::kBlockFrames, frames, 0, 2,
+                                frames, 1, 2);
+    }
+
+  private:
+    std::unique_ptr<fluid_settings_t, SettingsDeleter> m_settings;
+    std::unique_ptr<fluid_synth_t, SynthDeleter> m_synth;
+    std::unique_ptr<fluid_player_t, PlayerDeleter> m_player;
+    int m_total = 0;
+};
+
 }  // namespace
 
 FluidAudioRenderer::FluidAudioRenderer() {
@@ -153,65 +222,60 @@ std::optional<std::string> FluidAudioRenderer::Render(std::string_view midi,
                                                       const std::string& nativePath,
                                                       AudioFormat format, IProgress& progress) {
     TakeLastError();
-    // 1. A synthesizer set up as playback's.
-    std::unique_ptr<fluid_settings_t, SettingsDeleter> settings(new_fluid_settings());
-    if (!settings) return Reason(res::SeqTxt::SynthFailed, TakeLastError());
-    fluid_settings_t* s = settings.get();
-    fluid_settings_setnum(s, "synth.sample-rate", kSampleRate);
-    fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
-    fluid_settings_setstr(s, "player.timing-source", "sample");
-    std::unique_ptr<fluid_synth_t, SynthDeleter> synth(new_fluid_synth(s));
-    if (!synth) return Reason(res::SeqTxt::SynthFailed, TakeLastError());
-
-    // 2. The sound font playback finds.
-    const std::string font = FluidSequencer::FindSoundFont();
-    if (font.empty()) return res::Sjis(res::SeqTxt::SoundFontMissing);
-    if (!fluid_is_soundfont(font.c_str()) ||
-        fluid_synth_sfload(synth.get(), font.c_str(), 1) == FLUID_FAILED) {
-        return Reason(res::SeqTxt::SoundFontUnreadable, font);
+    // 1. The music is played once to find its loudest sample, and then again, every sample
+    // raised by one gain, into the file: a level like other renderers', never clipped. The
+    // synthesizer plays the same samples each time. Each pass is half the progress.
+    float peak = 0;
+    {
+        Pass measure;
+        if (std::optional<std::string> error = measure.Open(midi)) return error;
+        if (std::optional<std::string> error = measure.Play()) return error;
+        std::vector<float> frames(2 * std::size_t{kBlockFrames});
+        const auto block = [&] {
+            measure.Render(frames.data());
+            for (const float x : frames) peak = std::max(peak, std::fabs(x));
+        };
+        int tick = 0, total = 0;
+        while (measure.Music(tick, total)) {
+            block();
+            if (!progress.Continue(tick / 2, total)) return res::Sjis(res::ExportTxt::Cancelled);
+        }
+        for (int tail = 0; tail < kLongestTailFrames && measure.Ringing(); tail += kBlockFrames) {
+            block();
+        }
     }
+    const float gain = peak > 0 ? std::min(kPeakTarget / peak, kMostGain) : 1.0f;
 
-    // 3. The MIDI bytes, played on the rendered samples' clock.
-    std::unique_ptr<fluid_player_t, PlayerDeleter> player(new_fluid_player(synth.get()));
-    if (!player || fluid_player_add_mem(player.get(), midi.data(), midi.size()) != FLUID_OK) {
-        return Reason(res::SeqTxt::MidiFileUnreadable, TakeLastError());
-    }
+    Pass pass;
+    if (std::optional<std::string> error = pass.Open(midi)) return error;
 
-    // 4. The target.
+    // 2. The target.
     SoundFile file = OpenSoundFile(nativePath, format);
     if (!file) return Utf8ToSjis(sf_strerror(nullptr));
-    if (fluid_player_play(player.get()) != FLUID_OK) {
-        return Reason(res::SeqTxt::PlayFailed, TakeLastError());
-    }
+    if (std::optional<std::string> error = pass.Play()) return error;
 
-    // 5. Blocks until the music's last tick (the player itself idles two seconds longer),
-    // then until the last note has died away. The total is known once the first block has
-    // loaded the file; asking again walks every event of every track, on each block.
+    // 3. Blocks until the music's last tick, then until the last note has died away.
     BlockWriter writer(file.get(), kBlockFrames);
     const auto renderBlock = [&] {
         float* frames = writer.Free();
         if (frames == nullptr) return false;
-        fluid_synth_write_float(synth.get(), kBlockFrames, frames, 0, 2, frames, 1, 2);
+        pass.Render(frames);
+        for (float* x = frames; x != frames + 2 * std::size_t{kBlockFrames}; ++x) *x *= gain;
         writer.Queue();
         return true;
     };
-    int total = 0;
-    for (;;) {
-        if (total == 0) total = fluid_player_get_total_ticks(player.get());
-        const int tick = fluid_player_get_current_tick(player.get());
-        if (fluid_player_get_status(player.get()) != FLUID_PLAYER_PLAYING ||
-            (total > 0 && tick >= total)) {
-            break;
-        }
+    int tick = 0, total = 0;
+    while (pass.Music(tick, total)) {
         if (!renderBlock()) return Utf8ToSjis(sf_strerror(file.get()));
-        if (!progress.Continue(tick, total)) return res::Sjis(res::ExportTxt::Cancelled);
+        if (!progress.Continue(total / 2 + tick / 2, total)) {
+            return res::Sjis(res::ExportTxt::Cancelled);
+        }
     }
-    for (int tail = 0; tail < kLongestTailFrames; tail += kBlockFrames) {
-        if (fluid_synth_get_active_voice_count(synth.get()) == 0) break;
+    for (int tail = 0; tail < kLongestTailFrames && pass.Ringing(); tail += kBlockFrames) {
         if (!renderBlock()) return Utf8ToSjis(sf_strerror(file.get()));
     }
 
-    // 6. The last blocks written, and the header (WAV) or the last pages (FLAC, Ogg).
+    // 4. The last blocks written, and the header (WAV) or the last pages (FLAC, Ogg).
     if (!writer.Finish()) return Utf8ToSjis(sf_strerror(file.get()));
     if (const int error = sf_close(file.release()); error != SF_ERR_NO_ERROR) {
         return Utf8ToSjis(sf_error_number(error));

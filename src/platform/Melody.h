@@ -26,6 +26,14 @@ struct Melody {
     std::string title;  // empty when the file names none
     double tempo = 0;   // quarter notes per minute the file starts at; 0 when it says nothing
     int leftOut = 0;    // notes the file holds that take no time of their own (grace notes)
+    // The file's tracks or parts that hold notes, each as "number name" (Shift-JIS), and
+    // the one read (empty when the choice took a channel). Also given with NoSuchTrack.
+    std::vector<std::string> parts;
+    std::string taken;
+    bool ambiguousTrack = false;  // NoSuchTrack: the name asked for names more than one
+    int repeatsPlayedOut = 0;     // repeats, endings and jumps the reader played out
+    bool padded = false;          // a pickup was padded with rests to a whole bar
+    std::string titleReplaced;    // the title's characters Shift-JIS lacks, as "U+XXXX"
 };
 
 enum class MelodyFault {

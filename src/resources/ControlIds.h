@@ -43,4 +43,18 @@ inline constexpr int kPasteCancel = kRangeCancel;
 // Playing speed (CPlaySpeedDialog).
 inline constexpr int kSpeedBox = 1040;
 
+// The recovery offer (CRecoveryDialog): three lines about the copy and its three buttons.
+inline constexpr int kRecoveryFile = 1050;
+inline constexpr int kRecoveryChanged = 1051;
+inline constexpr int kRecoveryCells = 1052;
+inline constexpr int kRecoveryRestore = 1053;
+inline constexpr int kRecoveryDiscard = 1054;
+inline constexpr int kRecoveryLater = 1055;
+
+// Import (CImportDialog): what the arrangement is given, each left open by "automatic".
+inline constexpr int kImportTuningBox = 1060;
+inline constexpr int kImportBaseToneBox = 1061;
+inline constexpr int kImportOtsuBox = 1062;
+inline constexpr int kImportPartBox = 1063;
+
 }  // namespace tabrella::ctl

@@ -46,6 +46,8 @@ inline constexpr int kDlgTempo = 137;
 inline constexpr int kDlgRange = 139;
 inline constexpr int kDlgPaste = 141;
 inline constexpr int kDlgPlaySpeed = 160;
+inline constexpr int kDlgRecovery = 170;
+inline constexpr int kDlgImport = 171;
 
 // The template of a dialog resource, or nullptr for an unknown id.
 const DialogTemplate* FindDialogTemplate(int id);

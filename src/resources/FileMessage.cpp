@@ -45,7 +45,9 @@ std::string ReasonText(const FileError& error) {
         case FileFault::UnsupportedMelody:
             return res::Sjis(ImportTxt::Unsupported);
         case FileFault::NoSuchTrack:
-            return res::Sjis(ImportTxt::NoSuchTrack);
+            // The import adds which tracks there are, when it knows.
+            return res::Sjis(ImportTxt::NoSuchTrack) +
+                   (error.detail.empty() ? std::string() : "\n" + error.detail);
         case FileFault::NoNotes:
             return res::Sjis(ImportTxt::NoNotes);
         case FileFault::Foreign:

@@ -17,6 +17,22 @@ enum class ImportTxt {
     NoNotes,              // nothing to arrange
     NoReader,             // a build without the readers
     ReportFormat,         // placed, moved, dropped (%d), tuning name, base tone label (%s)
+    PartTaken,            // the track or part read (%s)
+    OtherParts,           // the others with notes, to choose with --track (%s)
+    TrackChoices,         // after NoSuchTrack or AmbiguousTrack: the tracks there are (%s)
+    AmbiguousTrack,       // --track named more than one
+    OctaveShift,          // octaves the whole part moved (%+d)
+    ChordDrops,           // notes left out of unplayable chords: count (%d), which (%s)
+    CutAtBar,             // the piece cut: the first bar left out, notes left out (%d %d)
+    TitleReplaced,        // the title's characters Shift-JIS lacks (%s)
+    RepeatsPlayedOut,     // repeats and jumps played out (%d)
+    PickupPadded,         // a pickup bar filled with rests
+    BaseToneFormat,       // the base tone in the report: its name (%s), then OtsuWord or nothing
+    OtsuWord,             // 乙 after the base tone
+    Automatic,            // the import dialog's choice that leaves a setting open
+    OtsuOff,              // the import dialog's 乙 choices
+    OtsuOn,
+    FirstPitchedPart,  // the import dialog's automatic part
     Count
 };
 

@@ -21,10 +21,20 @@ int CTabrellaView::LastUsedCell() const {
     return 0;
 }
 
+int CTabrellaView::ScreenEndCell() const {
+    // What the screen's drawing leaves, with the cursor past the last used cell.
+    return std::max(LastUsedCell(), std::min(m_cursorPos, kLastCellIndex));
+}
+
 void CTabrellaView::MeasureScreenEnd() {
-    // What the screen's drawing leaves in them, with the cursor past the last used cell.
-    m_lastCell = std::max(LastUsedCell(), std::min(m_cursorPos, kLastCellIndex));
+    m_lastCell = ScreenEndCell();
     m_cursorCell = CursorCell();
+}
+
+void CTabrellaView::NoteScoreChange() {
+    if (m_history.Revision() == m_watchedRevision) return;
+    m_watchedRevision = m_history.Revision();
+    if (m_watcher) m_watcher->ScoreChanged(*this);
 }
 
 ScoreCell* CTabrellaView::CellAt(long long k) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/FileError.h"
+#include "base/FileRead.h"
 #include "platform/DrawSurface.h"
 #include "platform/Sequencer.h"
 #include "platform/Services.h"
@@ -18,6 +19,7 @@
 #include "score/EditHistory.h"
 #include "score/ScoreCell.h"
 #include "score/ScoreSettings.h"
+#include "score/ScoreWatcher.h"
 #include "score/ZoomLevels.h"
 
 namespace tabrella {
@@ -107,6 +109,11 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
 
     // ---- Files -----------------------------------------------------------------------
     std::string m_filePath;  // the file system's own name, never converted
+    // The file's size and time when the score last matched it (opened, saved, or the base
+    // of a restored recovery copy): Save asks before overwriting a file changed since.
+    std::optional<FileStamp> m_fileStamp;
+    // Told after every key, command and load that changed the score or its saved state.
+    IScoreWatcher* m_watcher = nullptr;
 
     // ---- Score settings -----------------------------------------------------------------
     // The title, tuning, 乙, base tone, pitches, label and tempo are ScoreSettings' fields.
@@ -131,6 +138,10 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     // Sets m_lastCell and m_cursorCell as a drawing on the screen would, without drawing:
     // batch work learns the end of the score the window would show without any fonts.
     void MeasureScreenEnd();
+    // The last cell a drawing on the screen would leave in m_lastCell, without drawing.
+    int ScreenEndCell() const;
+    // Tells the watcher when the score or its saved state changed since it was last told.
+    void NoteScoreChange();
     // nullptr when k names no cell of the score (see IsCellIndex).
     ScoreCell* CellAt(long long k);
     const ScoreCell* CellAt(long long k) const;
@@ -303,6 +314,10 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     // what that file holds (saved, opened) or a new score; otherwise (an import) no state
     // of the history is saved anywhere.
     void SetDocumentFile(const std::string& path, bool clean);
+    // Puts a recovered score in place of this one, changed against `path` (empty: none),
+    // whose file had `stamp` when the copy was made; Save goes back to that file.
+    void RestoreRecovered(const ScoreFileContent& content, const std::string& path,
+                          std::optional<FileStamp> stamp);
 
     // ---- Import (files/ImportCommand.cpp) -------------------------------------------------
     // The save prompt, then a MIDI or MusicXML file arranged for the koto as the score.
@@ -352,6 +367,9 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     bool SavePromptAllows();
     bool SaveScore();
     bool SaveTo(const std::string& path);
+    // False when the file changed on disk since the score last matched it and the user
+    // would rather not overwrite it.
+    bool MayOverwriteFile(const std::string& path);
     std::optional<std::string> AskSavePath();
     void SetFileCaption();
     // Empty cells, a fresh page and history; the settings are the caller's to set.
@@ -376,6 +394,7 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     platform::Services m_services;
     // Set once Exit has had its answer, so the frame's close does not ask a second time.
     bool m_closeConfirmed = false;
+    std::uint64_t m_watchedRevision = 0;
 };
 
 }  // namespace tabrella

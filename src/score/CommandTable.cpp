@@ -101,6 +101,7 @@ bool CTabrellaView::OnCommand(int id) {
     } else {
         entry->run(*this);
     }
+    NoteScoreChange();
     return true;
 }
 

@@ -21,13 +21,16 @@ void EditHistory::Record(EditStep step) {
     if (m_clean > m_position) m_clean = kNoCleanPoint;
     m_steps.push_back(std::move(step));
     ++m_position;
+    ++m_revision;
 }
 
 const EditStep& EditHistory::StepBack() {
+    ++m_revision;
     return m_steps[--m_position];
 }
 
 const EditStep& EditHistory::StepForward() {
+    ++m_revision;
     return m_steps[m_position++];
 }
 
@@ -35,6 +38,7 @@ void EditHistory::Clear() {
     m_steps.clear();
     m_position = 0;
     m_clean = 0;
+    ++m_revision;
 }
 
 std::size_t EditHistory::Bytes() const {

@@ -4,6 +4,7 @@
 // changed (a run of cells before and after, and the settings when they changed). Plain
 // data; the view applies a step by copying it back.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -36,13 +37,22 @@ class EditHistory {
     const EditStep& StepForward();
 
     // The score as it is now is the one on disk (saved or opened).
-    void MarkClean() { m_clean = m_position; }
+    void MarkClean() {
+        m_clean = m_position;
+        ++m_revision;
+    }
     // The score as it is now is on no disk (an import): no undo or redo reaches a saved one.
-    void MarkUnsaved() { m_clean = kNoCleanPoint; }
+    void MarkUnsaved() {
+        m_clean = kNoCleanPoint;
+        ++m_revision;
+    }
     // New and Open start a history of their own.
     void Clear();
     // True exactly when the score differs from the one last saved or opened.
     bool Modified() const { return m_clean != m_position; }
+    // Grows with every change of the score or of its clean point: who follows the score
+    // (the recovery copy) sees from it that there is something new.
+    std::uint64_t Revision() const { return m_revision; }
 
     std::size_t Size() const { return m_steps.size(); }
     // Memory held by the steps, for the benchmark.
@@ -53,6 +63,7 @@ class EditHistory {
     std::vector<EditStep> m_steps;
     std::size_t m_position = 0;  // steps before it are done, the rest undone
     std::size_t m_clean = 0;     // kNoCleanPoint once the saved state can no longer be reached
+    std::uint64_t m_revision = 0;
 };
 
 }  // namespace tabrella

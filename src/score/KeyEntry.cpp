@@ -65,6 +65,7 @@ void CTabrellaView::OnKeyDown(int key) {
     } else {
         RedrawNow();
     }
+    NoteScoreChange();
 }
 
 // What a key writes at cell k, in this order: clear, split, string, cursor move or rest,

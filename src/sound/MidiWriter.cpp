@@ -30,7 +30,7 @@ constexpr int kVelocity = 0x64;
 constexpr int kWholeTicks = 240;
 constexpr int kHalfTicks = 120;
 constexpr int kTsuStepTicks = 60;
-constexpr int kRestTicks = 238;  // a rest cell is two ticks short of a cell
+constexpr int kRestTicks = kWholeTicks;  // a rest lasts its cell, or the music drifts off the beat
 
 constexpr std::size_t kTrackLengthOffset = 18;
 constexpr std::size_t kTrackDataOffset = 22;

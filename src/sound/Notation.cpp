@@ -185,6 +185,14 @@ platform::NotationScore CTabrellaView::NotationOfScore() const {
         inMeasure = (inMeasure + note.sixteenths) % kMeasureSixteenths;
         score.measures.back().notes.push_back(std::move(note));
     }
+    // The rest cell the export adds after the last cell rings the last note out in sound;
+    // on paper it would only start an empty measure.
+    const auto firstCellOf = [](std::size_t measure) {
+        return static_cast<int>(measure) * kMeasureSixteenths / kCellSixteenths + 1;
+    };
+    while (score.measures.size() > 1 && firstCellOf(score.measures.size() - 1) > m_lastCell) {
+        score.measures.pop_back();
+    }
     return score;
 }
 

@@ -13,6 +13,7 @@ the score that was typed. Exits 77 (skipped) when Xvfb or xdotool is not install
 import os
 import re
 import shutil
+import signal
 import sys
 import time
 import traceback
@@ -32,6 +33,7 @@ OPEN_DIALOG = "^開く$"
 TITLE_DIALOG = "^曲名の入力$"
 HELP_WINDOW = "^タブレラ ヘルプ$"
 SAVE_PROMPT = "^ファイルの保存$"
+RECOVERY_OFFER = "^楽譜の復元$"
 
 # Number-row keys by X keycode: 1..9, 0, -, and the two keys right of it.
 DIGITS_1_TO_MINUS = list(range(10, 21))
@@ -387,6 +389,94 @@ def drop_score_on_window(server, binary, workdir):
     wait_caption(editor, titled(score, changed=True))
     expect_file(score, score_file([cell(0, 5), cell(0, 7)], title="Drop"))
 
+def type_slowly(server, keys):
+    """One string key and Down every 0.1 s; the time each string was typed."""
+    typed = []
+    for key in keys:
+        server.key(key, DOWN)
+        typed.append(time.monotonic())
+        time.sleep(0.1)
+    return typed
+
+
+def restore_offered_copy(server):
+    offer = server.wait_window(RECOVERY_OFFER)
+    server.focus(offer)
+    server.key(RETURN)  # 復元 is the default
+    server.wait_gone(offer, "the recovery offer")
+
+
+def killed_editors_work_comes_back(server, binary, workdir):
+    """SIGTERM while a start-up message shows ends the program. SIGTERM half a second after
+    typing into an opened file leaves the file as it was and
+    a private recovery copy; the next start offers it, Enter restores it, Ctrl+S writes it
+    into that file, and the start after that offers nothing. Then kill -9 right after the
+    last of keys typed 0.1 s apart: at most the last two seconds of them are lost."""
+    server.set_layout("us")
+    # A logout while the start-up's message shows ends the program the first time.
+    not_a_score = os.path.join(workdir, "not-a-score.tbr")
+    with open(not_a_score, "wb") as f:
+        f.write(b"no score here\r\n")
+    editor = x.Editor(server, binary, workdir, not_a_score)
+    server.wait_window(MESSAGE_BOX)
+    editor.process.send_signal(signal.SIGTERM)
+    check(editor.wait_exit() == 0, "SIGTERM during the start-up message did not end it")
+
+    opened = os.path.join(workdir, "opened.tbr")
+    original = score_file([cell(0, 13)])
+    with open(opened, "wb") as f:
+        f.write(original)
+    editor = x.Editor(server, binary, workdir, opened)
+    editor.wait_main_window("^" + opened + "$")
+    keys = DIGITS_1_TO_MINUS[:8]
+    type_slowly(server, keys)
+    time.sleep(0.5)
+    editor.process.send_signal(signal.SIGTERM)
+    check(editor.wait_exit() == 0, "SIGTERM did not end the program cleanly")
+    expect_file(opened, original)
+    folder = os.path.join(workdir, "state", "Tabrella", "recovery")
+    check(os.stat(folder).st_mode & 0o077 == 0, "the recovery folder is open to others")
+    for name in os.listdir(folder):
+        mode = os.stat(os.path.join(folder, name)).st_mode
+        check(mode & 0o077 == 0, f"{name} is readable by others: {oct(mode)}")
+
+    editor = x.Editor(server, binary, workdir)
+    restore_offered_copy(server)
+    editor.wait_main_window("^" + opened + r"\*$")
+    server.key(f"{CTRL}+{KEY_S}")
+    wait_saved_notice(server, editor)
+    typed = [cell(0, k) for k in range(1, 9)]
+    expect_file(opened, score_file(typed))
+    exit_through_menu(server)
+    expect_clean_exit(editor, editor.tmpdir)
+
+    editor = x.Editor(server, binary, workdir)
+    editor.wait_main_window(MAIN_CAPTION)
+    time.sleep(1)
+    check(not server.windows(RECOVERY_OFFER), "a saved score was offered again")
+    keys = (DIGITS_1_TO_MINUS * 3)[:30]
+    times = type_slowly(server, keys)
+    editor.kill()
+
+    editor = x.Editor(server, binary, workdir)
+    restore_offered_copy(server)
+    target = os.path.join(workdir, "killed.tbr")
+    editor.wait_main_window("")
+    save_through_dialog(server, editor, target, [f"{CTRL}+{KEY_S}"])
+    with open(target, "rb") as f:
+        lines = f.read().split(b"\r\n")
+    strings = [int(line.split()[1]) for line in lines if len(line.split()) == 7]
+    while strings and strings[-1] == 0:
+        strings.pop()
+    expected = [k - 9 for k in keys]  # keycode 10 is string 1
+    check(strings == expected[:len(strings)], f"the restored cells are no typed state: {strings}")
+    lost = times[len(strings):]
+    check(not lost or times[-1] - lost[0] <= 2.0,
+          f"{len(lost)} keys lost, over {times[-1] - lost[0]:.1f} s")
+    exit_through_menu(server)
+    expect_clean_exit(editor, editor.tmpdir)
+
+
 def play_past_a_page(server, binary, workdir):
     """Played from the last column of the first page, the cursor turns the page with the
     music and stops on the last used cell, 230: page position 6 of the page turned to."""
@@ -483,6 +573,7 @@ SCENARIOS = {f.__name__: f for f in (jis_type_play_save_reopen, us_marks_title_s
                                      help_window_without_browser, drop_score_on_window,
                                      play_past_a_page,
                                      english_window_saves_what_the_japanese_saves,
+                                     killed_editors_work_comes_back,
                                      first_window_fits_small_screens)}
 
 

@@ -296,6 +296,7 @@ class Editor:
                    XDG_RUNTIME_DIR=runtime,
                    XDG_CONFIG_HOME=os.path.join(workdir, "config"),
                    XDG_CACHE_HOME=os.path.join(workdir, "cache"),
+                   XDG_STATE_HOME=os.path.join(workdir, "state"),
                    TMPDIR=self.tmpdir,
                    PULSE_SERVER="unix:" + os.path.join(workdir, "no-pulse-here"),
                    ALSA_CONFIG_PATH=no_alsa,

@@ -15,9 +15,11 @@
 #include "exchange/MusicXmlWriter.h"
 #include "files/FileDialogs.h"
 #include "files/FileTestSupport.h"
+#include "files/ImportDialog.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/FileMessage.h"
+#include "resources/Language.h"
 #include "score/TuningTable.h"
 #include "support/CellPrinting.h"
 #include "support/MidiBytes.h"
@@ -93,12 +95,15 @@ std::string Meta(int type, std::string data) {
 
 // ---- Random scores and melodies ---------------------------------------------------------
 
-// Up to three different strings, each with any pressing.
+// Up to three different strings as one hand plays them: one pressed at most, ォ alone.
 void Strike(std::int32_t* half, Random& r, int least) {
     std::array<int, 13> strings{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    bool pressed = false;
     for (int i = 0, n = r(least, 3); i < n; ++i) {
         std::swap(strings[i], strings[r(i, 12)]);
-        half[i + 1] = 100 * r(0, 3) + strings[i];
+        const int pressing = pressed ? 0 : r(0, n == 1 ? 3 : 2);
+        pressed = pressed || pressing > 0;
+        half[i + 1] = 100 * pressing + strings[i];
     }
 }
 
@@ -193,6 +198,32 @@ TEST(Import, AForeignMelodyBesideADrumTrackComesInNoteForNote) {
     }
 }
 
+TEST(Import, OlderExportsWithRestsTwoTicksShortStayOnTheCellGrid) {
+    // Our export once wrote a rest cell as 238 ticks, each closed by a note off of key 0.
+    TempDir dir;
+    Random r{std::mt19937(7)};
+    Track old;
+    std::vector<std::pair<long, int>> expected;
+    long tick = 1, cell = 0;
+    for (int i = 0; i < 400; ++i) {
+        const int key = std::array{64, 65, 69, 71, 72}[r(0, 4)];
+        old.push_back({tick, Ev(0x90, key, 100)});
+        old.push_back({tick + 240, Ev(0x80, key, 0)});
+        expected.emplace_back(cell++ * 240, key);
+        tick += 240;
+        for (int rests = r(0, 1) ? r(1, 6) : 0; rests > 0; --rests, ++cell) {
+            tick += 238;
+            old.push_back({tick, Ev(0x80, 0, 0)});
+        }
+    }
+    WriteBytes(dir / "old.mid", Smf(0, 480, {old}));
+    ImportHarness h;
+    ASSERT_FALSE(h.Import(dir / "old.mid"));
+    std::vector<std::pair<long, int>> sounded;
+    for (const SoundedNote& n : h.Sounded()) sounded.emplace_back(n.onset, n.key);
+    EXPECT_EQ(sounded, expected);
+}
+
 // For melodies every one of whose notes 平調子 on 平調 reaches, counted plainly over all
 // 192 settings: the fewest notes no string reaches with a pressing up to ォ, then the
 // fewest no open string sounds; ties to 平調子, the base tone nearest 平調, 乙 off.
@@ -258,10 +289,14 @@ TEST(Import, NotesTakeStringsPressingsAndCellsByTheRules) {
          {{0, 2, 57}, {0, 2, 72}, {0, 2, 65}, {0, 2, 69}, {2, 4, 64}, {2, 4, 64}},
          {Whole(6, 7, 9), Whole(1, 0, 5)},
          {5, 0, 1}},
-        {"a chord keeps the notes that fit",
-         {{0, 2, 84}, {0, 2, 84}, {0, 2, 84}},
-         {Whole(312, 0, 113)},
-         {2, 0, 1}},
+        {"a chord keeps the notes one hand plays: one pressed string, never ォ",
+         {{0, 2, 84}, {0, 2, 84}, {0, 2, 84}, {2, 4, 80}, {2, 4, 69}},
+         {Whole(0, 113, 0), Whole(0, 311, 0)},
+         {2, 0, 3}},
+        {"a low part moves as a whole by the octaves that bring it all in reach",
+         {{0, 2, 40}, {2, 4, 43}, {4, 6, 45}, {6, 8, 47}, {8, 10, 48}},
+         {Whole(0, 5, 0), Whole(0, 206, 0), Whole(0, 7, 0), Whole(0, 8, 0), Whole(0, 9, 0)},
+         {5, 5, 0}},
         {"a note out of reach moves by octaves",
          {{0, 2, 40}, {2, 4, 100}},
          {Whole(0, 5, 0), Whole(0, 10, 0)},
@@ -303,6 +338,56 @@ TEST(Import, NotesTakeStringsPressingsAndCellsByTheRules) {
     }
 }
 
+// Over wide random lines in 平調子 on 平調: a note moved alone never turns the step into it
+// the other way when an octave of it within reach keeps its direction.
+TEST(Import, ANoteMovedAloneKeepsTheDirectionOfItsStepWhereItCan) {
+    const std::array<int, 14> pitch = LoadedPitches(0, 3, 1);
+    const auto reached = [&](int key) {
+        return std::any_of(&pitch[1], &pitch[14], [&](int p) { return key >= p && key <= p + 3; });
+    };
+    const auto sign = [](int d) { return (d > 0) - (d < 0); };
+    int turnsKept = 0;
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Random r{std::mt19937(seed)};
+        Melody m;
+        m.ticksPerQuarter = 4;
+        const int n = r(2, 80);
+        for (int i = 0; i < n; ++i) m.notes.push_back({2 * i, 2 * i + 2, r(30, 110)});
+        const Arrangement a = Arrange(m, {0, 3, false, ""});
+        ASSERT_EQ(a.cells.size(), size_t(n));
+        std::vector<int> heard;
+        for (const ScoreCell& c : a.cells)
+            heard.push_back(pitch[c.first[2] % 100] + c.first[2] / 100);
+        for (int i = 1; i < n; ++i) {
+            const int wanted = sign(m.notes[i].key - m.notes[i - 1].key);
+            int shifted = m.notes[i].key + 12 * a.octaveShift;
+            while (shifted > 127) shifted -= 12;
+            while (shifted < 0) shifted += 12;
+            if (sign(heard[i] - heard[i - 1]) == wanted) {
+                turnsKept += heard[i] != shifted;
+                continue;
+            }
+            if (heard[i] == shifted) continue;  // not moved alone: the file's own step
+            for (int k = shifted % 12; k < 128; k += 12) {
+                EXPECT_FALSE(reached(k) && sign(k - heard[i - 1]) == wanted)
+                    << "note " << i << " heard at " << heard[i] << ", could be " << k;
+            }
+        }
+    }
+    EXPECT_GT(turnsKept, 100) << "the lines must move notes alone";
+}
+
+TEST(Import, APieceLongerThanTheScoreIsCutAtABarLine) {
+    Melody m;
+    m.ticksPerQuarter = 4;
+    for (int i = 0; i < 3100; ++i) m.notes.push_back({2 * i, 2 * i + 2, 69});
+    const Arrangement a = Arrange(m, {});
+    EXPECT_EQ(a.cells.size(), 2992u) << "374 bars of eight cells";
+    EXPECT_EQ(std::make_tuple(a.cutAtBar, a.cutNotes, a.placed, a.dropped),
+              std::make_tuple(375, 3100 - 2992, 2992, 3100 - 2992));
+}
+
 // ---- The readers --------------------------------------------------------------------------
 
 TEST(Import, TheReadersRefuseBrokenAndUnsupportedFiles) {
@@ -339,7 +424,7 @@ TEST(Import, TheReadersRefuseBrokenAndUnsupportedFiles) {
     }
 }
 
-TEST(Import, TheMidiReaderMergesTheTracksAskedForAndReadsTheirNames) {
+TEST(Import, TheMidiReaderTakesTheTrackAskedForAndReadsTheirNames) {
     const std::string bytes =
         Smf(1, 480,
             {{{0, Meta(3, "さくら")}, {0, Meta(0x51, "\x09\x27\xC0")}},  // UTF-8, 100 a minute
@@ -348,7 +433,8 @@ TEST(Import, TheMidiReaderMergesTheTracksAskedForAndReadsTheirNames) {
               {240, Ev(0x80, 60, 0)},
               {480, Ev(0x80, 64, 0)}},
              {{0, Meta(3, "Bass")}, {0, Ev(0x91, 40, 90)}, {960, Meta(1, "x")}},
-             {{0, Ev(0x99, 36, 90)}, {10, Ev(0x99, 36, 0)}}});
+             {{0, Ev(0x99, 36, 90)}, {10, Ev(0x99, 36, 0)}},
+             {{0, Meta(3, "BASS")}, {0, Ev(0x92, 50, 90)}, {120, Ev(0x82, 50, 0)}}});
     const auto keys = [&](std::string_view track) {
         const platform::MelodyRead read = exchange::MelodyReader().Read(bytes, S(track));
         std::vector<std::pair<long, int>> notes;
@@ -357,17 +443,27 @@ TEST(Import, TheMidiReaderMergesTheTracksAskedForAndReadsTheirNames) {
     };
     using Notes = std::vector<std::pair<long, int>>;
     const auto ok = MelodyFault::None;
-    EXPECT_EQ(keys(""), std::make_pair(ok, Notes{{480, 64}, {960, 40}})) << "no drums";
+    EXPECT_EQ(keys(""), std::make_pair(ok, Notes{{480, 64}})) << "the first pitched track";
     EXPECT_EQ(keys("2"), std::make_pair(ok, Notes{{480, 64}}));
-    EXPECT_EQ(keys("Bass"), std::make_pair(ok, Notes{{960, 40}})) << "sounding to its end";
+    EXPECT_EQ(keys("mELODY"), std::make_pair(ok, Notes{{480, 64}})) << "in either case";
+    EXPECT_EQ(keys("3"), std::make_pair(ok, Notes{{960, 40}})) << "sounding to its end";
     EXPECT_EQ(keys("ch10"), std::make_pair(ok, Notes{{10, 36}}));
-    EXPECT_EQ(keys("5").first, MelodyFault::NoSuchTrack);
+    EXPECT_EQ(keys("6").first, MelodyFault::NoSuchTrack);
     EXPECT_EQ(keys("Piano").first, MelodyFault::NoSuchTrack);
+    const platform::MelodyRead twoBasses = exchange::MelodyReader().Read(bytes, "bass");
+    EXPECT_EQ(
+        std::make_tuple(twoBasses.fault, twoBasses.melody.ambiguousTrack, twoBasses.melody.parts),
+        std::make_tuple(MelodyFault::NoSuchTrack, true,
+                        std::vector<std::string>{"2 Melody", "3 Bass", "4", "5 BASS"}));
     const platform::MelodyRead read = exchange::MelodyReader().Read(bytes, "");
     EXPECT_EQ(read.melody.title, S("さくら"));
     EXPECT_EQ(read.melody.silentEvents, std::vector<std::int64_t>{240});
+    EXPECT_EQ(read.melody.taken, "2 Melody");
     EXPECT_EQ(exchange::ForeignText(S(" さくら\t")), S("さくら")) << "Shift-JIS kept";
     EXPECT_EQ(exchange::ForeignText("Caf\xE9 1"), "Caf 1");
+    // A title's characters Shift-JIS lacks are named for the report.
+    EXPECT_EQ(exchange::CharactersOutsideSjis("さくら\xF0\x9F\x8E\xB5 \xC3\xA9"), "U+1F3B5 U+00E9");
+    EXPECT_EQ(exchange::CharactersOutsideSjis("さくら"), "");
 }
 
 TEST(Import, TheMusicXmlReaderJoinsTiesMergesVoicesAndLeavesGraceNotesOut) {
@@ -404,8 +500,57 @@ TEST(Import, TheMusicXmlReaderJoinsTiesMergesVoicesAndLeavesGraceNotesOut) {
         EXPECT_EQ(read.melody.tempo, 96);
         EXPECT_EQ(read.melody.title, S("春の海"));
     }
+    EXPECT_EQ(exchange::MelodyReader().Read(document, "KOTO").melody.notes, expected);
     EXPECT_TRUE(exchange::MelodyReader().Read(document, "1").melody.notes.empty()) << "drums";
     EXPECT_EQ(exchange::MelodyReader().Read(document, "3").fault, MelodyFault::NoSuchTrack);
+}
+
+// A B♭ trumpet part with a pickup, a repeat with two endings and no tempo; then D.C. al Fine.
+TEST(Import, MusicXmlComesInAtConcertPitchWithItsPickupPaddedAndItsRepeatsPlayedOut) {
+    const auto measure = [](std::string attributes, std::string step, std::string barlines) {
+        return "<measure" + attributes + "><note><pitch><step>" + step +
+               "</step><octave>5</octave></pitch><duration>" + (attributes.empty() ? "4" : "1") +
+               "</duration></note>" + barlines + "</measure>";
+    };
+    const std::string trumpet =
+        "<score-partwise><part-list><score-part id=\"T\"><part-name>Trumpet</part-name>"
+        "</score-part></part-list><part id=\"T\"><measure implicit=\"yes\"><attributes>"
+        "<divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type></time>"
+        "<transpose><diatonic>-1</diatonic><chromatic>-2</chromatic></transpose></attributes>"
+        "<note><pitch><step>D</step><octave>5</octave></pitch><duration>1</duration></note>"
+        "</measure>" +
+        measure("", "E", "<barline location=\"left\"><repeat direction=\"forward\"/></barline>") +
+        measure("", "F",
+                "<barline><ending number=\"1\" type=\"start\"/></barline><barline><ending "
+                "number=\"1\" type=\"stop\"/><repeat direction=\"backward\"/></barline>") +
+        measure("", "G",
+                "<barline><ending number=\"2\" type=\"start\"/></barline><barline><ending "
+                "number=\"2\" type=\"discontinue\"/></barline>") +
+        "</part></score-partwise>";
+    const platform::MelodyRead read = exchange::MelodyReader().Read(trumpet, "");
+    EXPECT_EQ(read.melody.notes, (std::vector<platform::MelodyNote>{{1440, 1920, 72},
+                                                                    {1920, 3840, 74},
+                                                                    {3840, 5760, 75},
+                                                                    {5760, 7680, 74},
+                                                                    {7680, 9600, 77}}));
+    TempDir dir;
+    WriteBytes(dir / "trumpet.musicxml", trumpet);
+    ImportHarness h;
+    ASSERT_FALSE(h.Import(dir / "trumpet.musicxml"));
+    EXPECT_EQ(h.v.m_tempo, 120) << "as a MIDI file without a tempo";
+    EXPECT_NE(
+        h.report.find(S("\n弱起の小節の前を休符で埋めました。\n繰り返しを展開しました（1か所）。")),
+        std::string::npos)
+        << SjisToUtf8(h.report);
+
+    const std::string fine = "<score-partwise><part id=\"P\">" + measure("", "A", "") +
+                             measure("", "B", "<direction><sound fine=\"yes\"/></direction>") +
+                             measure("", "C", "<sound dacapo=\"yes\"/>") +
+                             "</part></score-partwise>";
+    std::vector<int> keys;
+    for (const auto& n : exchange::MelodyReader().Read(fine, "").melody.notes)
+        keys.push_back(n.key);
+    EXPECT_EQ(keys, (std::vector<int>{81, 83, 72, 81, 83}));
 }
 
 // ---- The command --------------------------------------------------------------------------
@@ -437,13 +582,24 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.Modified()),
               std::make_tuple(S("前の曲"), dir / "old.tbr", 1));
 
+    // The settings asked for after the file: cancelled, nothing happens.
     h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kNo)});
     h.dialogs.AnswerFile(dir / "song.mid");
+    h.dialogs.Expect(res::kDlgImport, {UserAction::PressEscape()});
+    h.v.OnCommand(cmd::kImport);
+    EXPECT_EQ(h.v.m_cells, cellsBefore);
+
+    h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kNo)});
+    h.dialogs.AnswerFile(dir / "song.mid");
+    h.dialogs.Expect(res::kDlgImport, {UserAction::Choose(CImportDialog::kTuningBox, 1),
+                                       UserAction::Choose(CImportDialog::kOtsuBox, 2),
+                                       UserAction::Choose(CImportDialog::kPartBox, 1),
+                                       UserAction::Press(platform::kIdOk)});
     h.v.OnCommand(cmd::kImport);
     ASSERT_EQ(h.dialogs.messages.size(), 2u);
     EXPECT_EQ(h.dialogs.messages[1].text,
               S("1音を配置しました（うちオクターブを移した音 0）。配置できなかった音: 0。調子: "
-                "平調子　基音平調"));
+                "平調子　基音平調乙"));
     EXPECT_EQ(std::vector(&h.v.m_cells[1], &h.v.m_cells[4]),
               (std::vector{Whole(0, 7, 0), ScoreCell{}, Whole(0, 600, 0)}))
         << "held to its end";
@@ -451,6 +607,14 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
               std::make_tuple(std::string(), std::string(), 120, 1));
     EXPECT_EQ(h.window.caption, S("無題"));
     EXPECT_FALSE(h.v.CanUndo());
+    // In English the tuning and base tone are read out, as Shift-JIS holds them.
+    res::SetLanguage(res::Language::English);
+    std::string english;
+    EXPECT_FALSE(h.v.ImportFile(dir / "song.mid", {{}, {}, true, ""}, english));
+    res::SetLanguage(res::Language::Japanese);
+    EXPECT_EQ(SjisToUtf8(english),
+              "Placed 1 notes (0 of them moved by an octave). Notes that could not be placed: 0. "
+              "Tuning: Hirajoshi (平調子)  base tone Hyojo (平調), otsu");
     h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kCancel)});
     h.v.OnCommand(cmd::kNew);
     EXPECT_EQ(h.v.m_cells[1], Whole(0, 7, 0)) << "an imported score is asked about before it goes";

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <pugixml.hpp>
 #include <random>
 #include <sstream>
 
@@ -147,8 +148,8 @@ TEST(MusicXmlExport, OverRandomScoresTheNotationPlaysTheNotesOfTheMidiExport) {
         }
         ASSERT_TRUE(xml.valid) << xml.error;
         ASSERT_EQ(xml.notes, midi.GridNotes());
-        // Eight cells a measure, the last one filled up.
-        EXPECT_EQ(xml.measures, std::max(1, (h.v.ExportEndCell() + 7) / 8));
+        // Eight cells a measure, the last one filled up, none after the last cell.
+        EXPECT_EQ(xml.measures, std::max(1, (h.v.m_lastCell + 7) / 8));
         notesSeen += static_cast<int>(xml.notes.size());
     }
     EXPECT_GT(notesSeen, 10000) << "the random scores must play";
@@ -242,6 +243,115 @@ TEST(MusicXmlExport, MarksOverASoundingNoteBecomeBendsWithTheirSign) {
         EXPECT_EQ(xml.bends, c.bends);
         EXPECT_EQ(xml.lyrics, c.lyrics);
     }
+}
+
+// ---- Written as a musician reads it ------------------------------------------------------
+
+using platform::NotationNote;
+
+// A key struck on a cell and sounding on through `cells` cells in all, or a rest.
+std::vector<NotationNote> Held(int key, int cells) {
+    std::vector<NotationNote> notes(static_cast<size_t>(cells));
+    for (int i = 0; i < cells; ++i) {
+        notes[i].keys = {key};
+        notes[i].tiedFromPrevious = i > 0;
+        notes[i].tiedToNext = i + 1 < cells;
+    }
+    return notes;
+}
+std::vector<NotationNote> Rests(int cells) {
+    return std::vector<NotationNote>(static_cast<size_t>(cells));
+}
+
+pugi::xml_document Document(const std::vector<std::vector<NotationNote>>& runs) {
+    platform::NotationScore score;
+    int length = 0;
+    for (const std::vector<NotationNote>& run : runs) {
+        for (const NotationNote& n : run) {
+            if (length++ % 8 == 0) score.measures.emplace_back();
+            score.measures.back().notes.push_back(n);
+        }
+    }
+    pugi::xml_document doc;
+    doc.load_string(exchange::MusicXmlDocument(score).c_str());
+    return doc;
+}
+
+// Each note as "type", a dot, "~" when tied on, "r:" for a rest; measures split by "|".
+std::string Values(const pugi::xml_document& doc) {
+    std::string out;
+    for (pugi::xml_node m : doc.child("score-partwise").child("part").children("measure")) {
+        out += out.empty() ? "" : " |";
+        for (pugi::xml_node n : m.children("note")) {
+            if (n.child("chord")) continue;
+            out += std::string(" ") + (n.child("rest") ? "r:" : "") + n.child_value("type") +
+                   (n.child("dot") ? "." : "");
+            for (pugi::xml_node t : n.children("tie")) {
+                if (std::string_view(t.attribute("type").value()) == "start") out += "~";
+            }
+        }
+    }
+    return out;
+}
+
+TEST(MusicXmlExport, NotesTakeTheLongestValuesTheBarAndItsBeatsAllow) {
+    const std::pair<std::vector<std::vector<NotationNote>>, std::string> cases[] = {
+        {{Held(69, 8)}, " whole"},
+        {{Held(69, 1), Held(71, 3), Rests(4)}, " eighth eighth~ quarter r:half"},
+        {{Held(69, 3), Held(71, 5)}, " quarter. eighth~ half"},
+        {{Held(69, 2), Rests(3), Held(71, 3)}, " quarter r:quarter r:eighth eighth~ quarter"},
+        {{Held(69, 12), Rests(4)}, " whole~ | half r:half"},
+    };
+    for (const auto& [runs, values] : cases) {
+        EXPECT_EQ(Values(Document(runs)), values);
+    }
+}
+
+// The signature's alteration of a step in the key of `fifths`.
+int SignatureAlter(int fifths, char step) {
+    const std::string order = "FCGDAEB";
+    const size_t at = order.find(step);
+    return fifths > 0 && int(at) < fifths ? 1 : fifths < 0 && int(at) >= 7 + fifths ? -1 : 0;
+}
+
+TEST(MusicXmlExport, TheKeyIsTheOneOfFifteenThatNeedsTheFewestAccidentals) {
+    // 平調子 on five base tones: its notes lie in one major scale, so none needs an accidental.
+    for (const int baseTone : {1, 3, 6, 8, 11}) {
+        SCOPED_TRACE(baseTone);
+        NotationHarness h;
+        h.v.RecomputePitches(true, TuningTable()[0].name, BaseToneName(baseTone), 1);
+        for (int k = 1; k <= 13; ++k) h.v.m_cells[k] = Whole(0, k, 0);
+        h.v.m_lastCell = 13;
+        pugi::xml_document doc;
+        doc.load_string(exchange::MusicXmlDocument(h.v.NotationOfScore()).c_str());
+        const pugi::xml_node part = doc.child("score-partwise").child("part");
+        const int fifths =
+            part.child("measure").child("attributes").child("key").child("fifths").text().as_int();
+        int needless = 0, notes = 0;
+        for (pugi::xml_node m : part.children("measure")) {
+            for (pugi::xml_node n : m.children("note")) {
+                const pugi::xml_node pitch = n.child("pitch");
+                if (!pitch) continue;
+                ++notes;
+                needless += pitch.child("alter").text().as_int(0) !=
+                            SignatureAlter(fifths, pitch.child_value("step")[0]);
+            }
+        }
+        EXPECT_EQ(notes, 13);
+        EXPECT_EQ(needless, 0) << "in the key of " << fifths;
+    }
+    // A♭ major comes out in flats.
+    std::vector<NotationNote> scale;
+    for (int key : {68, 70, 72, 73, 75, 77, 79, 80}) scale.push_back(Held(key, 1)[0]);
+    const pugi::xml_document doc = Document({scale});
+    const pugi::xml_node measure = doc.child("score-partwise").child("part").child("measure");
+    EXPECT_EQ(measure.child("attributes").child("key").child("fifths").text().as_int(), -4);
+    std::string spelled;
+    for (pugi::xml_node n : measure.children("note")) {
+        spelled += std::string(n.child("pitch").child_value("step")) +
+                   n.child("pitch").child_value("alter") + " ";
+    }
+    EXPECT_EQ(spelled, "A-1 B-1 C D-1 E-1 F G A-1 ");
 }
 
 // ---- The command ------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -304,6 +305,9 @@ TEST(CommandLine, TheEditorEndsCleanlyOnTerminateSignals) {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        // Copies the user's runs left are not this test's to be offered.
+        QTemporaryDir state;
+        env.insert("XDG_STATE_HOME", state.path());
         process.setProcessEnvironment(env);
         process.start(kProgram, {kScores + "/titled.tbr"});
         ASSERT_TRUE(process.waitForStarted());
@@ -353,6 +357,9 @@ TEST(CommandLine, HelpFollowsTheLocaleAndLangOverridesIt) {
         EXPECT_EQ(out.contains("平調子, Hirajōshi"), c.english) << c.lang;
         EXPECT_EQ(out.startsWith("Usage:"), c.english) << c.lang;
         EXPECT_EQ(out.startsWith("使い方:"), !c.english) << c.lang;
+        // Every line in Japanese: no English sentence left, Qt's help line included.
+        EXPECT_EQ(out.contains(QRegularExpression("[a-z]+ [a-z]+ [a-z]+")), c.english) << c.lang;
+        EXPECT_EQ(out.contains("このヘルプを表示します。"), !c.english) << c.lang;
     }
     EXPECT_EQ(Tabrella({"--lang", "fr", kScores + "/titled.tbr"}).status, 2);
 }
@@ -363,13 +370,17 @@ TEST(CommandLine, BatchWorkNeverReadsOrWritesTheUsersSettings) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", home.path());
     env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_STATE_HOME", home.filePath("state"));
     process.setProcessEnvironment(env);
     process.start(kProgram, {"--render-png", home.filePath("page.png"), kScores + "/titled.tbr"});
     ASSERT_TRUE(process.waitForFinished(60000));
     ASSERT_EQ(process.exitCode(), 0);
     EXPECT_TRUE(QFile::exists(home.filePath("page.png")));
-    EXPECT_FALSE(QFile::exists(home.filePath("config/Tabrella")));
-    EXPECT_FALSE(QFile::exists(home.filePath(".config/Tabrella")));
+    // Nor the recovery copies.
+    for (const char* folder :
+         {"config/Tabrella", ".config/Tabrella", "state/Tabrella", ".local/state/Tabrella"}) {
+        EXPECT_FALSE(QFile::exists(home.filePath(folder))) << folder;
+    }
 }
 
 TEST(CommandLine, AWaylandSessionRunsOnXWaylandUnlessAPlatformWasChosen) {

@@ -4,10 +4,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -233,6 +235,34 @@ TEST_F(MainFrameTest, KeysTypedIntoTheWindowReachTheView) {
     EXPECT_EQ(view.m_cursorPos, 2);
     QTest::keyClick(&frame.ViewWidget(), Qt::Key_5, Qt::KeypadModifier);
     EXPECT_EQ(view.m_cells[2].first[2], 0);  // keypad digits enter nothing
+}
+
+// Keys typed into the window reach the recovery copy; undoing to the saved state removes it,
+// and so does closing with the changes given up. A folder that cannot be written is named
+// in the status bar with the system's reason.
+TEST_F(MainFrameTest, TheRecoveryCopyFollowsTheWindowAndItsFaultsShowInTheStatusBar) {
+    QTemporaryDir state;
+    RecoveryKeeper keeper(qt::ToNativePath(state.filePath("recovery")));
+    frame.SetRecovery(&keeper);
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_5);
+    keeper.WaitUntilWritten();
+    EXPECT_TRUE(QFile::exists(qt::FromNativePath(keeper.CopyPath())));
+    frame.SendCommand(cmd::kEditUndo);
+    keeper.WaitUntilWritten();
+    EXPECT_FALSE(QFile::exists(qt::FromNativePath(keeper.CopyPath())));
+    QTest::keyClick(&frame.ViewWidget(), Qt::Key_7);
+    keeper.WaitUntilWritten();
+    EXPECT_TRUE(QFile::exists(qt::FromNativePath(keeper.CopyPath())));
+    test::ModalCloser closer([](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) box->button(QMessageBox::Yes)->click();
+    });
+    frame.close();
+    EXPECT_TRUE(QDir(state.filePath("recovery")).isEmpty());
+
+    frame.ShowRecoveryFault(FileError{"/nowhere/recovery", FileFault::FolderNotWritable, EACCES});
+    EXPECT_TRUE(frame.statusBar()->currentMessage().contains("/nowhere/recovery"));
+    EXPECT_TRUE(frame.statusBar()->currentMessage().contains(qt::FromSjis(SystemReason(EACCES))));
+    frame.SetRecovery(nullptr);  // the keeper goes before the frame
 }
 
 TEST_F(MainFrameTest, EditAcceleratorsOpenTheRangeAndPasteDialogs) {

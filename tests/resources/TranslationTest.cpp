@@ -14,6 +14,7 @@
 #include "resources/FrameResources.h"
 #include "resources/Language.h"
 #include "resources/RangeTexts.h"
+#include "resources/RecoveryTexts.h"
 #include "resources/TuningNames.h"
 
 namespace tabrella::res {
@@ -49,6 +50,7 @@ TEST_F(Translation, EveryTextOfEveryTableHasAnEnglishEntry) {
     ExpectBothHaveEach(int(SeqTxt::Count), TextOf<SeqTxt>, "SeqTxt");
     ExpectBothHaveEach(int(SoundTxt::Count), TextOf<SoundTxt>, "SoundTxt");
     ExpectBothHaveEach(int(ShellTxt::Count), TextOf<ShellTxt>, "ShellTxt");
+    ExpectBothHaveEach(int(RecoveryTxt::Count), TextOf<RecoveryTxt>, "RecoveryTxt");
     ExpectBothHaveEach(
         4, [](int i) { return RangeOperationName(RangeOperation(i)); }, "range");
     ExpectBothHaveEach(
@@ -83,7 +85,7 @@ TEST_F(Translation, EveryTextOfEveryTableHasAnEnglishEntry) {
 
     // Dialogs: caption and every control, keyed by the template's order.
     for (int dialog : {kDlgSavePrompt, kDlgSavedNotice, kDlgTitle, kDlgTuning, kDlgTempo, kDlgRange,
-                       kDlgPaste, kDlgPlaySpeed}) {
+                       kDlgPaste, kDlgPlaySpeed, kDlgRecovery, kDlgImport}) {
         SetLanguage(Language::Japanese);
         const DialogTemplate ja = *FindDialogTemplate(dialog);
         SetLanguage(Language::English);
@@ -95,7 +97,7 @@ TEST_F(Translation, EveryTextOfEveryTableHasAnEnglishEntry) {
                 << dialog << " control " << i;
         }
     }
-    EXPECT_EQ(english::Dialogs().size(), 8u) << "a table for a dialog that is gone";
+    EXPECT_EQ(english::Dialogs().size(), 10u) << "a table for a dialog that is gone";
 
     // Each tuning and base tone shows its reading in English and none in Japanese.
     std::vector<std::string> names(TuningNames().begin(), TuningNames().end());

@@ -78,7 +78,7 @@ TEST(MidiWriterExamples, TwoNotesThenTheExtraCellAfterTheEnd) {
     EXPECT_EQ(s.Events(2),
               "E0 00 40 00 90 40 64 81 70 80 40 00 00 "
               "E0 00 40 00 90 41 64 81 70 80 41 00 "
-              "81 6E 80 00 00 00 FF 2F 00");
+              "81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterExamples, ANoteHeldThroughTwoEmptyCells) {
@@ -86,15 +86,15 @@ TEST(MidiWriterExamples, ANoteHeldThroughTwoEmptyCells) {
     s.Note(1, k5).Note(4, k7);
     EXPECT_EQ(s.Events(4),
               "E0 00 40 00 90 40 64 81 70 80 00 00 81 70 80 00 00 81 70 80 00 00 00 "
-              "80 40 00 00 E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              "80 40 00 00 E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
 }
 
-TEST(MidiWriterExamples, ARestCellEndsTheNoteAndLasts238Ticks) {
+TEST(MidiWriterExamples, ARestCellEndsTheNoteAndLastsAWholeCell) {
     Score s;
     s.Note(1, k5).Note(2, 500).Note(3, k7);
     EXPECT_EQ(s.Events(3),
-              "E0 00 40 00 90 40 64 81 70 80 40 00 81 6E 80 00 00 00 "
-              "E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 40 64 81 70 80 40 00 81 70 80 00 00 00 "
+              "E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterExamples, TheRepeatSignPlaysThePreviousNoteAgain) {
@@ -102,7 +102,7 @@ TEST(MidiWriterExamples, TheRepeatSignPlaysThePreviousNoteAgain) {
     s.Note(1, k5).Note(2, 900).Note(3, k7);
     const std::string note5 = "E0 00 40 00 90 40 64 81 70 80 40 00 00 ";
     EXPECT_EQ(s.Events(3),
-              note5 + note5 + "E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              note5 + note5 + "E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterExamples, WoAloneInTheSecondHalfBendsUpOneSemitone) {
@@ -110,7 +110,7 @@ TEST(MidiWriterExamples, WoAloneInTheSecondHalfBendsUpOneSemitone) {
     s.Split(1, k5, 100).Note(2, k7);
     EXPECT_EQ(s.Events(2),
               "E0 00 40 00 90 40 64 78 E0 00 60 78 80 40 00 00 "
-              "E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterExamples, HaAfterAPressedNoteReturnsByItsPressing) {
@@ -118,7 +118,7 @@ TEST(MidiWriterExamples, HaAfterAPressedNoteReturnsByItsPressing) {
     s.Split(1, 105, 1000).Note(2, k7);
     EXPECT_EQ(s.Events(2),
               "E0 00 40 00 90 41 64 78 E0 00 20 78 80 41 00 00 "
-              "E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterExamples, OAloneInAHoldCellBendsTheHeldNoteUpTwoSemitones) {
@@ -126,7 +126,7 @@ TEST(MidiWriterExamples, OAloneInAHoldCellBendsTheHeldNoteUpTwoSemitones) {
     s.Note(1, k5).Note(2, 200).Note(3, k7);
     EXPECT_EQ(s.Events(3),
               "E0 00 40 00 90 40 64 81 70 80 00 00 00 E0 00 7F 81 70 80 00 00 00 80 40 00 00 "
-              "E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterExamples, ARestInTheSecondHalfStopsTheHoldAndTheScoreGoesOn) {
@@ -134,8 +134,8 @@ TEST(MidiWriterExamples, ARestInTheSecondHalfStopsTheHoldAndTheScoreGoesOn) {
     s.Note(1, k5).Note(3, k7);
     s.h.Cell(2).second[2] = 500;
     EXPECT_EQ(s.Events(3),
-              "E0 00 40 00 90 40 64 81 70 80 00 00 00 80 40 00 81 6E 80 00 00 00 "
-              "E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 40 64 81 70 80 00 00 00 80 40 00 81 70 80 00 00 00 "
+              "E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterExamples, AWholeCellIgnoresMarksLeftInItsSecondHalf) {
@@ -155,7 +155,7 @@ TEST(MidiWriterCells, ASplitCellSoundsEachHalfForHalfACell) {
     s.Split(1, k5, k7).Note(2, k8);
     EXPECT_EQ(s.Events(2),
               "E0 00 40 00 90 40 64 78 80 40 00 00 90 45 64 78 80 45 00 00 "
-              "E0 00 40 00 90 47 64 81 70 80 47 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 47 64 81 70 80 47 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterCells, AChordStartsAndEndsOnTheSameTicks) {
@@ -167,7 +167,7 @@ TEST(MidiWriterCells, AChordStartsAndEndsOnTheSameTicks) {
     EXPECT_EQ(s.Events(2),
               "E0 00 40 00 90 40 64 00 90 45 64 00 90 47 64 81 70 "
               "80 40 00 00 80 45 00 00 80 47 00 00 "
-              "E0 00 40 00 90 41 64 81 70 80 41 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 41 64 81 70 80 41 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterCells, TsuInTheSecondHalfPulsesTheBendOverTheWholeCell) {
@@ -175,7 +175,7 @@ TEST(MidiWriterCells, TsuInTheSecondHalfPulsesTheBendOverTheWholeCell) {
     s.Split(1, k5, 1100).Note(2, k7);
     EXPECT_EQ(s.Events(2),
               "E0 00 40 00 90 40 64 3C E0 00 40 3C E0 00 60 3C E0 00 40 3C 80 40 00 00 "
-              "E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
     const MidiTrack t = ReadMidi(s.Bytes(2));
     ASSERT_TRUE(t.valid) << t.error;
     // Reset at 60, up at 120, back at 180 after the note started at tick 1.
@@ -219,7 +219,7 @@ TEST(MidiWriterHolds, MarksInSplitHoldCellsBendHalfByHalf) {
     EXPECT_EQ(s.Events(3),
               "E0 00 40 00 90 41 64 81 70 80 00 00 00 "
               "E0 00 20 78 80 00 00 00 E0 00 20 78 80 00 00 00 80 41 00 00 "
-              "E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterHolds, HaInAHoldCellUsesThePressingOfTheNote) {
@@ -238,7 +238,7 @@ TEST(MidiWriterHolds, TsuInAHoldCellPulsesAndTsuInAHeldNotesOwnCentreToo) {
     EXPECT_EQ(s.Events(3),
               "E0 00 40 00 90 40 64 00 E0 00 60 78 E0 00 40 78 80 00 00 00 "
               "E0 00 60 78 E0 00 40 78 80 00 00 00 80 40 00 00 "
-              "E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterHolds, AHeldSplitNoteEndsItsFirstHalfAndHoldsTheSecond) {
@@ -247,7 +247,7 @@ TEST(MidiWriterHolds, AHeldSplitNoteEndsItsFirstHalfAndHoldsTheSecond) {
     EXPECT_EQ(s.Events(3),
               "E0 00 40 00 90 40 64 78 80 40 00 00 90 41 64 78 80 00 00 "
               "81 70 80 00 00 00 80 41 00 00 "
-              "E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterHolds, AHoldNeverGoesPastTheLastCell) {
@@ -257,7 +257,7 @@ TEST(MidiWriterHolds, AHoldNeverGoesPastTheLastCell) {
     const MidiTrack t = ReadMidi(s.Bytes(2));
     ASSERT_TRUE(t.valid) << t.error;
     // Two cells of note, the extra cell of rest, then the end.
-    EXPECT_EQ(t.endTick, 1 + 480 + 238);
+    EXPECT_EQ(t.endTick, 1 + 480 + 240);
 }
 
 TEST(MidiWriterHolds, AHoldEndsEarlyWhenTheRunFromItsCountToTheEndIsEmpty) {
@@ -266,7 +266,7 @@ TEST(MidiWriterHolds, AHoldEndsEarlyWhenTheRunFromItsCountToTheEndIsEmpty) {
     // the remaining cells are rests.
     Score s;
     s.Note(1, k5);
-    const std::string rest = "81 6E 80 00 00 ";
+    const std::string rest = "81 70 80 00 00 ";
     EXPECT_EQ(s.Events(6), "E0 00 40 00 90 40 64 81 70 80 00 00 81 70 80 00 00 00 80 40 00 " +
                                rest + rest + rest + rest + rest + "00 FF 2F 00");
 }
@@ -282,9 +282,9 @@ TEST(MidiWriterHolds, TheEarlyEndCountsFromTheStartOfTheScoreNotFromTheNote) {
     for (const TimedEvent& e : t.events) {
         if (e.bytes == std::string("\x80\x40\x00", 3)) offs.push_back(e.tick);
     }
-    // Cell 1 is a rest (238 ticks); the note then sounds for three cells.
-    EXPECT_EQ(offs, (std::vector<long>{1 + 238 + 3 * 240}));
-    EXPECT_EQ(t.endTick, 1 + 238 + 3 * 240 + 4 * 238);
+    // Cell 1 is a rest (240 ticks, a whole cell); the note then sounds for three cells.
+    EXPECT_EQ(offs, (std::vector<long>{1 + 240 + 3 * 240}));
+    EXPECT_EQ(t.endTick, 1 + 240 + 3 * 240 + 4 * 240);
 }
 
 TEST(MidiWriterHolds, AFullScoreNeverEndsAHoldEarly) {
@@ -302,7 +302,7 @@ TEST(MidiWriterRepeats, ARepeatAfterRestsStillPlaysThePreviousNote) {
     s.Note(1, k5).Note(2, 500).Note(3, 600).Note(4, 900);
     const MidiTrack t = ReadMidi(s.Bytes(4));
     ASSERT_TRUE(t.valid) << t.error;
-    EXPECT_EQ(t.NoteOns(), (std::vector<std::string>{"1:64", "717:64"}));
+    EXPECT_EQ(t.NoteOns(), (std::vector<std::string>{"1:64", "721:64"}));
 }
 
 TEST(MidiWriterRepeats, ARepeatReplaysHalvesAndBendOfASplitCell) {
@@ -310,7 +310,7 @@ TEST(MidiWriterRepeats, ARepeatReplaysHalvesAndBendOfASplitCell) {
     s.Split(1, k5, 100).Note(2, 900);
     const std::string cell = "E0 00 40 00 90 40 64 78 E0 00 60 78 80 40 00 00 ";
     EXPECT_EQ(s.Events(2), cell + "E0 00 40 00 90 40 64 78 E0 00 60 78 80 40 00 " +
-                               "81 6E 80 00 00 00 FF 2F 00");
+                               "81 70 80 00 00 00 FF 2F 00");
 }
 
 TEST(MidiWriterRepeats, ARepeatWithNothingToRepeatIsARest) {
@@ -318,22 +318,22 @@ TEST(MidiWriterRepeats, ARepeatWithNothingToRepeatIsARest) {
     first.Note(1, 900).Note(2, k5);
     // A rest first replaces the provisional delta at offset 32.
     EXPECT_EQ(Hex(first.Bytes(2), kEventsStart - 1),
-              "81 6E 80 00 00 00 E0 00 40 00 90 40 64 81 70 80 40 00 81 6E 80 00 00 00 FF 2F 00");
+              "81 70 80 00 00 00 E0 00 40 00 90 40 64 81 70 80 40 00 81 70 80 00 00 00 FF 2F 00");
     // A held note cannot be repeated: the ゝ after the rest that ends the hold is a rest.
     afterHold.Note(1, k5).Note(3, 500).Note(4, 900).Note(5, k7);
     const MidiTrack t = ReadMidi(afterHold.Bytes(5));
     ASSERT_TRUE(t.valid) << t.error;
-    // The note holds through cell 2 (480 ticks), cells 3 and 4 rest (476), then 七.
-    EXPECT_EQ(t.NoteOns(), (std::vector<std::string>{"1:64", "957:69"}));
+    // The note holds through cell 2 (480 ticks), cells 3 and 4 rest (480), then 七.
+    EXPECT_EQ(t.NoteOns(), (std::vector<std::string>{"1:64", "961:69"}));
 }
 
 TEST(MidiWriterRepeats, PlaybackFromTheCursorStartsAtThatCell) {
     Score s;
     s.Note(1, k5).Note(2, k6).Note(3, k7);
     EXPECT_EQ(Hex(s.Bytes(3, 3, 4), kEventsStart),
-              "E0 00 40 00 90 45 64 81 70 80 45 00 81 6E 80 00 00 00 FF 2F 00");
+              "E0 00 40 00 90 45 64 81 70 80 45 00 81 70 80 00 00 00 FF 2F 00");
     // A cursor on an empty cell after the end: header, tempo, rests, end of track.
-    EXPECT_EQ(Hex(s.Bytes(3, 4, 5), kEventsStart - 1), "81 6E 80 00 00 81 6E 80 00 00 00 FF 2F 00");
+    EXPECT_EQ(Hex(s.Bytes(3, 4, 5), kEventsStart - 1), "81 70 80 00 00 81 70 80 00 00 00 FF 2F 00");
 }
 
 // ---- Well-formed whatever the cells hold ---------------------------------------------------
@@ -345,7 +345,7 @@ TEST(MidiWriterSafety, TimeIsNeverLostWhenACellEndsWithoutANoteOff) {
     half.Split(1, k5, 0).Note(2, 500);
     const MidiTrack t1 = ReadMidi(half.Bytes(2));
     ASSERT_TRUE(t1.valid) << t1.error;
-    EXPECT_EQ(t1.endTick, 1 + 240 + 238 + 238);
+    EXPECT_EQ(t1.endTick, 1 + 240 + 240 + 240);
 
     // A joined cell whose only string stayed in its second half sounds nothing for a cell.
     Score joined;
@@ -353,7 +353,7 @@ TEST(MidiWriterSafety, TimeIsNeverLostWhenACellEndsWithoutANoteOff) {
     joined.Note(2, 500);
     const MidiTrack t2 = ReadMidi(joined.Bytes(2));
     ASSERT_TRUE(t2.valid) << t2.error;
-    EXPECT_EQ(t2.endTick, 1 + 240 + 238 + 238);
+    EXPECT_EQ(t2.endTick, 1 + 240 + 240 + 240);
 }
 
 TEST(MidiWriterSafety, SlotsThatNameNoPlayableNoteWriteNoNote) {
@@ -375,7 +375,7 @@ TEST(MidiWriterSafety, PitchesOutsideMidiAreLeftOutAndEveryDataByteStaysBelow80)
     const MidiTrack t = ReadMidi(s.Bytes(3));
     ASSERT_TRUE(t.valid) << t.error;
     EXPECT_EQ(t.NoteOns(), (std::vector<std::string>{"241:124", "481:126"}));
-    EXPECT_EQ(t.endTick, 1 + 3 * 240 + 238);
+    EXPECT_EQ(t.endTick, 1 + 3 * 240 + 240);
 }
 
 TEST(MidiWriterSafety, TheEndNeverReachesPastTheOneCellAfterTheScore) {
@@ -383,12 +383,12 @@ TEST(MidiWriterSafety, TheEndNeverReachesPastTheOneCellAfterTheScore) {
     s.Note(2999, k5);
     const MidiTrack t = ReadMidi(s.Bytes(2999, 2999, 1000000));
     ASSERT_TRUE(t.valid) << t.error;
-    EXPECT_EQ(t.endTick, 1 + 240 + 238);
+    EXPECT_EQ(t.endTick, 1 + 240 + 240);
     Score huge;
     huge.h.v().m_lastCell = 50000;
     std::ostringstream out;
     ASSERT_TRUE(huge.h.v().WriteMidiStream(out, 1, 50001));
-    EXPECT_EQ(ReadMidi(out.str()).endTick, 1 + 3000 * 238);
+    EXPECT_EQ(ReadMidi(out.str()).endTick, 1 + 3000 * 240);
 }
 
 TEST(MidiWriterSafety, EveryKindOfCellGivesAWellFormedFileOfTheRightLength) {

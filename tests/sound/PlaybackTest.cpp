@@ -438,7 +438,7 @@ TEST_F(Playback, CountInAndClicksPlayOnTheBeatsOfTheScoreButNeverReachTheExport)
     EXPECT_EQ(Strikes(LastOpenedFile()),
               (std::vector<std::string>{"1:10:76", "481:10:37", "961:10:37", "1441:10:37",
                                         "1921:10:76", "2401:10:37", "2881:10:37", "3361:10:37",
-                                        "3841:10:76", "4321:10:37", "4537:1:64", "4801:10:37"}));
+                                        "3841:10:76", "4321:10:37", "4561:1:64", "4801:10:37"}));
     EXPECT_EQ(Follow(h, 8)[6], "0:8/1");
     EXPECT_EQ(h.v().m_cursorPos, 9);
     h.v().m_playSpeed = 60;

@@ -223,7 +223,8 @@ std::string MidiFileFault(std::string_view b, int cells) {
     long tick = 0;
     if (std::string error = WalkMidi(b, count, tick); !error.empty()) return error;
     if (!fault.empty()) return fault;
-    // Each cell lasts 240 ticks, a rest 238, after the one tick of the program change.
+    // Each cell lasts 240 ticks, a rest 238 in older files, after the one tick of the program
+    // change.
     if (cells >= 0 && (tick < 1 + 238LL * cells || tick > 1 + 240LL * cells)) {
         return "the track lasts " + N(tick) + " ticks for " + N(cells) + " cells";
     }
