@@ -427,7 +427,7 @@ def killed_editors_work_comes_back(server, binary, workdir):
     with open(opened, "wb") as f:
         f.write(original)
     editor = x.Editor(server, binary, workdir, opened)
-    editor.wait_main_window("^" + opened + "$")
+    editor.wait_main_window("^" + re.escape(titled(opened)) + "$")
     keys = DIGITS_1_TO_MINUS[:8]
     type_slowly(server, keys)
     time.sleep(0.5)
@@ -442,7 +442,7 @@ def killed_editors_work_comes_back(server, binary, workdir):
 
     editor = x.Editor(server, binary, workdir)
     restore_offered_copy(server)
-    editor.wait_main_window("^" + opened + r"\*$")
+    editor.wait_main_window("^" + re.escape(titled(opened, changed=True)) + "$")
     server.key(f"{CTRL}+{KEY_S}")
     wait_saved_notice(server, editor)
     typed = [cell(0, k) for k in range(1, 9)]
