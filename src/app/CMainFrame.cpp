@@ -14,10 +14,12 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/AppInfo.h"
 #include "app/HelpWindow.h"
@@ -71,13 +73,16 @@ CMainFrame::CMainFrame(platform::ISequencer& sequencer, platform::ISettings* set
     m_view = std::make_unique<CTabrellaView>(platform::Services{
         *m_viewWidget, m_dialogs, sequencer, &m_audio, &m_musicXml, &m_melodyReader});
     m_viewWidget->SetView(m_view.get());
-    m_viewWidget->onCaption = [this](const QString& caption) {
-        // A "[*]" inside a path is shown as it is; the last one marks unsaved changes.
-        setWindowTitle(QString(caption).replace(kModifiedMark, kModifiedMark + kModifiedMark) +
-                       kModifiedMark);
+    m_viewWidget->onCaption = [this](const QString& name) {
+        // One form everywhere: the file's name (or Untitled), the change mark, the program.
+        // A "[*]" inside a name is shown as it is; the one after it marks unsaved changes.
+        setWindowTitle(QString(name).replace(kModifiedMark, kModifiedMark + kModifiedMark) +
+                       kModifiedMark + qt::FromSjis(res::Sjis(res::Txt::CaptionSuffix)));
         NoteCurrentFile();
     };
+    m_view->SetDocumentFile({}, true);  // the caption of an untitled score from the start
     m_viewWidget->onCloseMainWindow = [this] { close(); };
+    m_viewWidget->onNews = [this](const QString& news) { statusBar()->showMessage(news, 15000); };
     m_viewWidget->onAbout = [this] { ShowAbout(); };
     m_viewWidget->onHelp = [this] { ShowHelp(); };
     m_viewWidget->onInput = [this] { UpdateStatus(); };
@@ -95,6 +100,7 @@ CMainFrame::CMainFrame(platform::ISequencer& sequencer, platform::ISettings* set
     BuildStatusBar();
     resize(620, 800);
     ApplyRemembered();
+    FitToScreen();
     UpdateCommandUI();
     UpdateStatus();
     m_viewWidget->setFocus();
@@ -204,6 +210,10 @@ void CMainFrame::BuildStatusBar() {
     m_hintPane = new QLabel(this);
     m_hintPane->setObjectName(QStringLiteral("hintPane"));
     bar->addPermanentWidget(m_hintPane);
+    // The practice settings that change what Play does: loop, count-in, metronome, speed.
+    m_practicePane = new QLabel(this);
+    m_practicePane->setObjectName(QStringLiteral("practicePane"));
+    bar->addPermanentWidget(m_practicePane);
     m_cellPane = new QLabel(this);
     m_cellPane->setObjectName(QStringLiteral("cellPane"));
     m_cellPane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -234,7 +244,7 @@ void CMainFrame::UpdateLockIndicators() {
 void CMainFrame::UpdateCommandUI() {
     for (auto& [id, action] : m_actions) {
         if (const std::optional<std::string> code = LanguageCodeOfCommand(id)) {
-            action->setChecked(*code == m_remembered.language);
+            action->setChecked(*code == m_languageTicked);
             continue;
         }
         const platform::CommandState state = m_view->OnUpdateCommand(id);
@@ -252,14 +262,29 @@ void CMainFrame::UpdateStatus() {
     const bool hint = view.LastUsedCell() == 0 && !m_prompting;
     if (hint) m_hintPane->setText(KeyHint(qt::CurrentKeyboardLayout()));
     m_hintPane->setVisible(hint);
+    QStringList practice;
+    if (view.m_playCursor.loopLast != 0) {
+        practice << FromSjis(res::Sjis(res::ShellTxt::LoopPaneFormat))
+                        .arg(view.m_playCursor.loopFirst)
+                        .arg(view.m_playCursor.loopLast);
+    }
+    if (view.m_countIn) practice << FromSjis(res::Sjis(res::ShellTxt::CountInPane));
+    if (view.m_metronome) practice << FromSjis(res::Sjis(res::ShellTxt::MetronomePane));
+    if (view.m_playSpeed != 100) {
+        practice << FromSjis(res::Sjis(res::ShellTxt::SpeedPaneFormat)).arg(view.m_playSpeed);
+    }
+    m_practicePane->setText(practice.join(QStringLiteral("　")));
+    m_practicePane->setVisible(!practice.isEmpty());
     setWindowModified(view.Modified());
 }
 
 void CMainFrame::SendCommand(int id) {
     // The language is the frame's to keep; it is read once, at the next start.
     if (std::optional<std::string> code = LanguageCodeOfCommand(id)) {
+        m_languageTicked = *code;
         m_remembered.language = std::move(*code);
         WriteRemembered(m_settings, m_remembered);
+        statusBar()->showMessage(FromSjis(res::Sjis(res::ShellTxt::LanguageAtNextStart)), 15000);
     }
     m_view->OnCommand(id);
     UpdateCommandUI();
@@ -347,6 +372,7 @@ void CMainFrame::changeEvent(QEvent* event) {
 
 void CMainFrame::ApplyRemembered() {
     m_remembered = ReadRemembered(m_settings);
+    m_languageTicked = LanguageCodeTicked(QCoreApplication::arguments(), m_remembered.language);
     m_view->m_zoom = m_remembered.zoom;
     if (!m_remembered.fontFace.empty()) {
         m_view->m_fontFace = m_remembered.fontFace;
@@ -358,6 +384,23 @@ void CMainFrame::ApplyRemembered() {
             QByteArray::fromBase64(QByteArray::fromStdString(m_remembered.windowGeometry)));
     }
     RebuildRecentFiles();
+}
+
+void CMainFrame::FitToScreen() {
+    const QScreen* shown = screen();
+    if (!shown) return;
+    const QRect area = shown->availableGeometry();
+    // The window manager's frame and title bar are not known before the window shows; leave
+    // room for a usual one.
+    const QSize room = (area.size() - QSize(16, 48)).expandedTo(QSize(200, 150));
+    if (width() > room.width() || height() > room.height()) resize(size().boundedTo(room));
+    // A place remembered on a larger screen may lie partly outside this one.
+    const QPoint from = pos();
+    const QPoint last =
+        area.topLeft() + QPoint(area.width() - width() - 16, area.height() - height() - 48);
+    const QPoint at(std::clamp(from.x(), area.left(), std::max(area.left(), last.x())),
+                    std::clamp(from.y(), area.top(), std::max(area.top(), last.y())));
+    if (at != from) move(at);
 }
 
 void CMainFrame::Remember() {

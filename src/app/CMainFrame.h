@@ -81,6 +81,9 @@ class CMainFrame : public QMainWindow {
     void ShowHelp();
     void ShutDownView();
     void ApplyRemembered();
+    // Shrinks and moves the window into the screen's free area: the first size and a size
+    // remembered on a larger screen may not fit.
+    void FitToScreen();
     void NoteCurrentFile();
     void RebuildRecentFiles();
     void OpenRecentFile(const QString& path);
@@ -103,7 +106,9 @@ class CMainFrame : public QMainWindow {
     std::vector<QAction*> m_recentActions;
     QPointer<HelpWindow> m_help;
     std::unique_ptr<qt::KeyboardWatch> m_keyboardWatch;
-    bool m_prompting = false;  // the status bar shows a command's prompt
+    QLabel* m_practicePane = nullptr;
+    bool m_prompting = false;      // the status bar shows a command's prompt
+    std::string m_languageTicked;  // the View menu's language: this run's, then the one chosen
     bool m_viewShutDown = false;
     RecoveryKeeper* m_recovery = nullptr;
     bool m_ended = false;

@@ -427,7 +427,6 @@ int RunEditor(const CommandLine& line) {
     shown = &frame;
     EndOnTerminateSignals(frame);
     bool restored = false;
-    frame.setWindowTitle(qt::FromSjis(res::Sjis(res::Txt::AppCaption)));
     frame.show();
     frame.activateWindow();
     if (recovery) {

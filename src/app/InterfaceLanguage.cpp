@@ -52,6 +52,11 @@ void InstallQtTranslation(QTranslator& translator, res::Language language) {
     }
 }
 
+std::string LanguageCodeTicked(const QStringList& arguments, const std::string& remembered) {
+    if (const auto chosen = LanguageOption(arguments)) return std::string(res::CodeOf(*chosen));
+    return remembered;
+}
+
 std::optional<std::string> LanguageCodeOfCommand(int id) {
     switch (id) {
         case cmd::kLanguageSystem:

@@ -23,4 +23,8 @@ void InstallQtTranslation(QTranslator& translator, res::Language language);
 // nothing for any other command.
 std::optional<std::string> LanguageCodeOfCommand(int id);
 
+// The code the View menu ticks at start: the remembered choice, unless --lang chose the
+// language of this run, then that one.
+std::string LanguageCodeTicked(const QStringList& arguments, const std::string& remembered);
+
 }  // namespace tabrella::app

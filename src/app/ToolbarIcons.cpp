@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <functional>
+#include <initializer_list>
 #include <map>
 
 #include "resources/CommandIds.h"
@@ -48,23 +49,76 @@ class MadeIconEngine : public QIconEngine {
     std::map<std::pair<int, int>, QPixmap> m_made;
 };
 
-// A small square with one character, readable at toolbar size; drawn on a 32 x 30 grid
-// scaled to the pixels asked for.
-QPixmap GlyphIcon(const QString& glyph, QColor color, QSize size) {
+// A picture drawn on a 32 x 30 grid scaled to the pixels asked for, in one pen width and
+// colour for every fallback, so that the icons match and read alike in every language.
+using Picture = void (*)(QPainter&);
+
+QPixmap PictureIcon(Picture draw, QColor color, QSize size) {
     QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size.width() / 32.0, size.height() / 30.0);
-    p.setPen(QPen(color, 2));
+    p.setPen(QPen(color, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::white);
-    p.drawRoundedRect(QRectF(2, 1, 28, 28), 4, 4);
-    QFont font(QStringLiteral("IPAGothic"));
-    font.setPixelSize(20);
-    p.setFont(font);
-    p.setPen(color);
-    p.drawText(QRectF(2, 1, 28, 28), Qt::AlignCenter, glyph);
+    draw(p);
     return pixmap;
+}
+
+void Scissors(QPainter& p) {
+    p.drawLine(QPointF(9, 3), QPointF(21, 20));
+    p.drawLine(QPointF(23, 3), QPointF(11, 20));
+    p.drawEllipse(QPointF(9, 23), 4.5, 4.5);
+    p.drawEllipse(QPointF(23, 23), 4.5, 4.5);
+}
+
+void TwoSheets(QPainter& p) {
+    p.drawRect(QRectF(4, 3, 15, 19));
+    p.drawRect(QRectF(13, 9, 15, 19));
+    for (const double y : {15.0, 19.0, 23.0}) p.drawLine(QPointF(17, y), QPointF(24, y));
+}
+
+void Clipboard(QPainter& p) {
+    p.drawRoundedRect(QRectF(5, 4, 22, 24), 2, 2);
+    p.drawRect(QRectF(11, 2, 10, 5));
+    for (const double y : {13.0, 18.0, 23.0}) p.drawLine(QPointF(10, y), QPointF(22, y));
+}
+
+void Printer(QPainter& p) {
+    p.drawRect(QRectF(9, 2, 14, 9));
+    p.drawRoundedRect(QRectF(3, 11, 26, 11), 2, 2);
+    p.drawRect(QRectF(9, 18, 14, 10));
+    p.drawLine(QPointF(12, 23), QPointF(20, 23));
+}
+
+void About(QPainter& p) {
+    p.drawEllipse(QPointF(16, 15), 12, 12);
+    p.drawLine(QPointF(16, 13), QPointF(16, 21));
+    p.drawPoint(QPointF(16, 9));
+}
+
+// The media pictures are filled shapes in the pen's colour.
+void Filled(QPainter& p, std::initializer_list<QPolygonF> shapes) {
+    p.setBrush(p.pen().color());
+    for (const QPolygonF& shape : shapes) p.drawPolygon(shape);
+}
+
+void ToTop(QPainter& p) {
+    Filled(p, {QPolygonF({{5, 6}, {8, 6}, {8, 24}, {5, 24}}),
+               QPolygonF({{18, 6}, {18, 24}, {9, 15}}), QPolygonF({{28, 6}, {28, 24}, {19, 15}})});
+}
+
+void PlayTriangle(QPainter& p) {
+    Filled(p, {QPolygonF({{9, 5}, {26, 15}, {9, 25}})});
+}
+
+void StopSquare(QPainter& p) {
+    Filled(p, {QPolygonF({{8, 7}, {24, 7}, {24, 23}, {8, 23}})});
+}
+
+void ToEnd(QPainter& p) {
+    Filled(p, {QPolygonF({{4, 6}, {13, 15}, {4, 24}}), QPolygonF({{14, 6}, {23, 15}, {14, 24}}),
+               QPolygonF({{24, 6}, {27, 6}, {27, 24}, {24, 24}})});
 }
 
 }  // namespace
@@ -88,8 +142,8 @@ QIcon ToolbarIcon(int id, const QStyle* style) {
                        : style->standardIcon(pixmap).pixmap(size, 1.0);
         };
     };
-    auto glyph = [](const char* text, QColor color) -> PixmapMaker {
-        return [=](QSize size) { return GlyphIcon(QString::fromUtf8(text), color, size); };
+    auto picture = [](Picture draw, QColor color) -> PixmapMaker {
+        return [=](QSize size) { return PictureIcon(draw, color, size); };
     };
     switch (id) {
         case cmd::kNew:
@@ -99,23 +153,23 @@ QIcon ToolbarIcon(int id, const QStyle* style) {
         case cmd::kSave:
             return themed("document-save", standard(QStyle::SP_DialogSaveButton));
         case cmd::kEditCut:
-            return themed("edit-cut", glyph("切", QColor(160, 40, 40)));
+            return themed("edit-cut", picture(Scissors, QColor(160, 40, 40)));
         case cmd::kEditCopy:
-            return themed("edit-copy", glyph("写", QColor(40, 80, 160)));
+            return themed("edit-copy", picture(TwoSheets, QColor(40, 80, 160)));
         case cmd::kEditPaste:
-            return themed("edit-paste", glyph("貼", QColor(40, 120, 60)));
+            return themed("edit-paste", picture(Clipboard, QColor(40, 120, 60)));
         case cmd::kPrint:
-            return themed("document-print", glyph("印", Qt::black));
+            return themed("document-print", picture(Printer, QColor(50, 50, 50)));
         case cmd::kAbout:
-            return themed("help-about", standard(QStyle::SP_MessageBoxInformation));
+            return themed("help-about", picture(About, QColor(40, 80, 160)));
         case cmd::kGoToTop:
-            return themed("go-first", standard(QStyle::SP_MediaSkipBackward));
+            return themed("go-first", picture(ToTop, QColor(50, 50, 50)));
         case cmd::kPlay:
-            return themed("media-playback-start", standard(QStyle::SP_MediaPlay));
+            return themed("media-playback-start", picture(PlayTriangle, QColor(50, 50, 50)));
         case cmd::kStop:
-            return themed("media-playback-stop", standard(QStyle::SP_MediaStop));
+            return themed("media-playback-stop", picture(StopSquare, QColor(50, 50, 50)));
         case cmd::kGoToEnd:
-            return themed("go-last", standard(QStyle::SP_MediaSkipForward));
+            return themed("go-last", picture(ToEnd, QColor(50, 50, 50)));
         default:
             return {};
     }

@@ -36,7 +36,7 @@ platform::FileDialogRequest OpenRequest() {
 
 void CTabrellaView::SetFileCaption() {
     if (m_filePath.empty()) {
-        m_services.window.SetCaption(res::Sjis(res::Txt::NewScoreCaption));
+        m_services.window.SetCaption(res::Sjis(res::Txt::Untitled));
     } else {
         m_services.window.SetPathCaption(m_filePath);
     }

@@ -173,7 +173,7 @@ void CTabrellaView::OnImport() {
         return;
     }
     m_services.dialogs.MessageBox(report, res::Sjis(res::Txt::AppTitle),
-                                  platform::MessageBoxKind::Ok);
+                                  platform::MessageBoxKind::Information);
 }
 
 std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,

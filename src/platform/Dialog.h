@@ -98,7 +98,9 @@ class CDialog {
     int m_resourceId;
 };
 
-enum class MessageBoxKind { Ok, YesNoQuestion };
+// Ok warns, Information reports; a YesNoQuestion defaults to No, so that Enter keeps
+// things as they are.
+enum class MessageBoxKind { Ok, YesNoQuestion, Information };
 
 struct FileFilter {
     std::string label;    // Shift-JIS, e.g. "タブレラファイル (*.tbr)"

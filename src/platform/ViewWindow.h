@@ -31,6 +31,8 @@ enum class PrintJob { Print, Preview, Setup };
 struct PrintPages {
     int count = 1;
     std::function<void(IDrawSurface&, int page)> draw;
+    std::string title;      // Shift-JIS: the score's title, the PDF's title
+    std::string pdfNearby;  // the score's file with ".pdf" for its ending, or empty
 };
 
 class IViewWindow {
@@ -63,6 +65,9 @@ class IViewWindow {
     // Runs the frame's print, preview or printer set-up on the score's pages.
     virtual void RunPrintJob(PrintJob job, const PrintPages& pages) = 0;
     virtual void ShowAbout() = 0;
+    // Says, where the window shows passing news, that an export wrote this file (named as
+    // the file system names it).
+    virtual void ReportWritten(std::string_view nativePath) { (void)nativePath; }
 };
 
 }  // namespace tabrella::platform

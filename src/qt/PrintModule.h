@@ -11,12 +11,13 @@ class QWidget;
 namespace tabrella::qt {
 
 // Raised whenever this entry changes, so that a module of another build is refused.
-inline constexpr int kPrintModuleVersion = 1;
+inline constexpr int kPrintModuleVersion = 2;
 inline constexpr const char* kPrintModuleSymbol = "tabrella_print_module";
 
 struct PrintModuleEntry {
     int version;
-    void (*runPrintJob)(QWidget* parent, platform::PrintJob job, const platform::PrintPages& pages);
+    QString (*runPrintJob)(QWidget* parent, platform::PrintJob job,
+                           const platform::PrintPages& pages);
     QString (*printToPdf)(const platform::PrintPages& pages, const QString& path);
 };
 

@@ -42,12 +42,17 @@ int QtDialogHost::MessageBox(std::string_view sjisText, std::string_view sjisCap
     const QString caption =
         sjisCaption.empty() ? QApplication::applicationDisplayName() : FromSjis(sjisCaption);
     if (kind == platform::MessageBoxKind::YesNoQuestion) {
+        // No is the default: a question whose Yes discards work must not be answered by Enter.
         const auto answer =
             QMessageBox::question(m_parent, caption, FromSjis(sjisText),
-                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         return answer == QMessageBox::Yes ? platform::kIdYes : platform::kIdNo;
     }
-    QMessageBox::warning(m_parent, caption, FromSjis(sjisText));
+    if (kind == platform::MessageBoxKind::Information) {
+        QMessageBox::information(m_parent, caption, FromSjis(sjisText));
+    } else {
+        QMessageBox::warning(m_parent, caption, FromSjis(sjisText));
+    }
     return platform::kIdOk;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "qt/QtSurface.h"
+#include "qt/QtText.h"
 
 namespace tabrella::qt {
 
@@ -44,12 +45,17 @@ bool PrintPages(QPrinter& printer, const platform::PrintPages& pages) {
     return painter.end();
 }
 
-void RunPrintJob(QWidget* parent, platform::PrintJob job, const platform::PrintPages& pages) {
+QString RunPrintJob(QWidget* parent, platform::PrintJob job, const platform::PrintPages& pages) {
     static const std::unique_ptr<QPrinter> printer =
         std::make_unique<QPrinter>(QPrinter::HighResolution);
     // Every job starts on the whole score, whatever the last one chose.
     printer->setPrintRange(QPrinter::AllPages);
     printer->setFromTo(1, pages.count);
+    printer->setDocName(FromSjis(pages.title));
+    // Printing into a file: propose one beside the score, under its name.
+    if (printer->outputFormat() == QPrinter::PdfFormat && !pages.pdfNearby.empty()) {
+        printer->setOutputFileName(FromNativePath(pages.pdfNearby));
+    }
     switch (job) {
         case platform::PrintJob::Setup: {
             QPageSetupDialog dialog(printer.get(), parent);
@@ -61,7 +67,10 @@ void RunPrintJob(QWidget* parent, platform::PrintJob job, const platform::PrintP
             dialog.setMinMax(1, pages.count);
             dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
             dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
-            if (dialog.exec() == QDialog::Accepted) PrintPages(*printer, pages);
+            if (dialog.exec() == QDialog::Accepted && PrintPages(*printer, pages) &&
+                printer->outputFormat() == QPrinter::PdfFormat) {
+                return printer->outputFileName();
+            }
             break;
         }
         case platform::PrintJob::Preview: {
@@ -72,12 +81,14 @@ void RunPrintJob(QWidget* parent, platform::PrintJob job, const platform::PrintP
             break;
         }
     }
+    return {};
 }
 
 QString PrintToPdf(const platform::PrintPages& pages, const QString& path) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
+    printer.setDocName(FromSjis(pages.title));
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Portrait);
     const bool printed = PrintPages(printer, pages);

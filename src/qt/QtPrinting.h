@@ -21,8 +21,9 @@ QPointF PrintableOrigin(const QPageLayout& layout, int dotsPerInch);
 bool PrintPages(QPrinter& printer, const platform::PrintPages& pages);
 
 // The print, preview or printer set-up dialog over `parent`, on one printer kept for the
-// program's life, so that its settings carry from one job to the next.
-void RunPrintJob(QWidget* parent, platform::PrintJob job, const platform::PrintPages& pages);
+// program's life, so that its settings carry from one job to the next. Returns the path of
+// the PDF file a print wrote, else nothing.
+QString RunPrintJob(QWidget* parent, platform::PrintJob job, const platform::PrintPages& pages);
 
 // Every page into an A4 PDF; an empty text on success, else the reason.
 QString PrintToPdf(const platform::PrintPages& pages, const QString& path);

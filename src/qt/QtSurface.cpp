@@ -82,7 +82,8 @@ QtSurface::QtSurface(QPainter& painter, double dotsPerInch, QPointF printableOri
       m_devicePen(DevicePen()) {}
 
 QtSurface::~QtSurface() {
-    UseTransform(nullptr);
+    // A surface whose owner ended the painter first has nothing left to restore.
+    if (m_painter.isActive()) UseTransform(nullptr);
 }
 
 void QtSurface::SetScreenMapping(int windowExtX, int windowExtY, int viewportExtX, int viewportExtY,

@@ -2,6 +2,7 @@
 #include "qt/QtViewWidget.h"
 
 #include <QAccessible>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
@@ -18,6 +19,7 @@
 #include "qt/QtText.h"
 #include "qt/ViewAccessible.h"
 #include "qt/X11Keyboard.h"
+#include "resources/ShellTexts.h"
 #include "resources/SpeechTexts.h"
 #include "resources/Texts.h"
 
@@ -305,7 +307,13 @@ void QtViewWidget::SetCaption(std::string_view sjis) {
 }
 
 void QtViewWidget::SetPathCaption(std::string_view nativePath) {
-    if (onCaption) onCaption(FromNativePath(nativePath));
+    if (onCaption) onCaption(QFileInfo(FromNativePath(nativePath)).fileName());
+}
+
+void QtViewWidget::ReportWritten(std::string_view nativePath) {
+    if (onNews) {
+        onNews(FromSjis(res::Sjis(res::ShellTxt::WrittenFormat)).arg(FromNativePath(nativePath)));
+    }
 }
 
 void QtViewWidget::CloseMainWindow() {
@@ -323,7 +331,8 @@ void QtViewWidget::ShowAbout() {
 void QtViewWidget::RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) {
     QString error;
     if (const PrintModuleEntry* printing = LoadPrintModule(error)) {
-        printing->runPrintJob(this, job, pages);
+        const QString pdf = printing->runPrintJob(this, job, pages);
+        if (!pdf.isEmpty()) ReportWritten(ToNativePath(pdf));
     } else {
         QMessageBox::critical(this, FromSjis(res::Sjis(res::Txt::AppTitle)), error);
     }

@@ -24,6 +24,7 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     void SetView(platform::IViewEvents* view) { m_view = view; }
     // Frame services the view reaches through its window.
     std::function<void(const QString&)> onCaption;
+    std::function<void(const QString&)> onNews;  // a passing message for the status bar
     std::function<void()> onCloseMainWindow;
     std::function<void()> onAbout;
     std::function<void()> onHelp;
@@ -41,6 +42,7 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     void KillTimer(int id) override;
     void SetCaption(std::string_view sjis) override;
     void SetPathCaption(std::string_view nativePath) override;
+    void ReportWritten(std::string_view nativePath) override;
     void CloseMainWindow() override;
     void ShowHelp() override;
     void RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) override;

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "qt/QtText.h"
 #include "resources/SpeechTexts.h"
@@ -100,18 +101,27 @@ void TemplateDialog::Build(const res::DialogTemplate& tmpl) {
     const DialogUnits units(font);
     setFixedSize(units.Rect(0, 0, tmpl.width, tmpl.height).size());
     std::vector<QWidget*> made;
+    QWidget* firstCheck = nullptr;
     for (const res::ControlTemplate& c : tmpl.controls) {
-        made.push_back(MakeControl(c));
-        Place(made.back(), c, units.Rect(c.x, c.y, c.width, c.height));
+        QWidget* control = MakeControl(c);
+        made.push_back(control);
+        Place(control, c, units.Rect(c.x, c.y, c.width, c.height));
+        const bool field = c.kind == res::ControlKind::Edit || c.kind == res::ControlKind::ComboBox;
+        if (field && !m_firstField) m_firstField = control;
+        if (c.kind == res::ControlKind::CheckBox && !firstCheck) firstCheck = control;
     }
+    if (!m_firstField) m_firstField = firstCheck ? firstCheck : Control(m_defaultButton);
     NameFields(tmpl, made);
 }
 
 namespace {
 
+bool IsField(const res::ControlTemplate& c) {
+    return c.kind == res::ControlKind::Edit || c.kind == res::ControlKind::ComboBox;
+}
+
 // The text that names a field for a screen reader: the first line of the labels stacked
-// just above it, else the nearest label after it on its line, else the nearest before it.
-// Places in dialog units.
+// just above it, else a label on its line. Places in dialog units.
 int LabelOf(const res::DialogTemplate& tmpl, const res::ControlTemplate& field) {
     constexpr int kLine = 14, kNear = 8;
     const auto& controls = tmpl.controls;
@@ -138,14 +148,27 @@ int LabelOf(const res::DialogTemplate& tmpl, const res::ControlTemplate& field) 
         above = up;
     }
     if (above >= 0) return above;
-    const int top = field.y, bottom = field.y + std::min(field.height, kLine);
-    int after = -1, before = -1;
-    for (int i = 0; i < count; ++i) {
-        const res::ControlTemplate& s = controls[i];
-        if (!isLabel(i) || s.y >= bottom || top >= s.y + s.height) continue;
-        if (s.x >= field.x + field.width && (after < 0 || s.x < controls[after].x)) after = i;
-        if (s.x < field.x && (before < 0 || s.x > controls[before].x)) before = i;
-    }
+    // The nearest label on a box's line after it, or before it; -1 when none.
+    auto onLine = [&](const res::ControlTemplate& box, bool afterIt) {
+        const int top = box.y, bottom = box.y + std::min(box.height, kLine);
+        int found = -1;
+        for (int i = 0; i < count; ++i) {
+            const res::ControlTemplate& s = controls[i];
+            if (!isLabel(i) || s.y >= bottom || top >= s.y + s.height) continue;
+            const bool nearer =
+                found < 0 || (afterIt ? s.x < controls[found].x : s.x > controls[found].x);
+            if ((afterIt ? s.x >= box.x + box.width : s.x < box.x) && nearer) found = i;
+        }
+        return found;
+    };
+    // Words before a box name it ("テンポ [80] 拍/分") unless they follow another box, as
+    // 「マス目から」 follows the first of the range's two: there the words come after.
+    const int before = onLine(field, false), after = onLine(field, true);
+    const bool claimed =
+        before >= 0 && std::any_of(controls.begin(), controls.end(), [&](const auto& c) {
+            return &c != &field && IsField(c) && onLine(c, true) == before;
+        });
+    if (before >= 0 && !claimed) return before;
     return after >= 0 ? after : before;
 }
 
@@ -155,8 +178,8 @@ void TemplateDialog::NameFields(const res::DialogTemplate& tmpl,
                                 const std::vector<QWidget*>& made) {
     for (size_t i = 0; i < tmpl.controls.size(); ++i) {
         const res::ControlTemplate& c = tmpl.controls[i];
-        if (c.kind != res::ControlKind::Edit && c.kind != res::ControlKind::ComboBox) continue;
-        // A field with no label of its own (the tempo's) is named by the dialog's caption.
+        if (!IsField(c)) continue;
+        // A field with no label of its own is named by the dialog's caption.
         const int label = LabelOf(tmpl, c);
         auto* text = label >= 0 ? qobject_cast<QLabel*>(made[static_cast<size_t>(label)]) : nullptr;
         if (text) text->setBuddy(made[i]);
@@ -167,6 +190,14 @@ void TemplateDialog::NameFields(const res::DialogTemplate& tmpl,
             combo->lineEdit()->setAccessibleName(name);
         }
     }
+}
+
+void TemplateDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_firstField || !m_firstField->isEnabled()) return;
+    m_firstField->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(m_firstField)) edit->selectAll();
+    if (auto* combo = qobject_cast<QComboBox*>(m_firstField)) combo->lineEdit()->selectAll();
 }
 
 QWidget* TemplateDialog::MakeControl(const res::ControlTemplate& c) {

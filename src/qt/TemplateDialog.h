@@ -55,6 +55,8 @@ class TemplateDialog : public QDialog, public platform::IDialogControls {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Opens with the keyboard in the first field, its text selected, so that typing replaces it.
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -69,6 +71,9 @@ class TemplateDialog : public QDialog, public platform::IDialogControls {
 
     platform::CDialog& m_logic;
     int m_defaultButton = platform::kIdOk;
+    // The first edit or combo box of the template, else its first check box, else the
+    // default button.
+    QWidget* m_firstField = nullptr;
     std::map<int, QWidget*> m_controls;
     std::map<int, UpDown*> m_spins;
     std::map<QObject*, UpDown*> m_spinOfBuddy;

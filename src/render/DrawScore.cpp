@@ -46,6 +46,8 @@ namespace {
 
 const Pen kGridPen{2, {0, 0, 0}};
 const Pen kCursorPen{2, {255, 0, 0}};
+// The bar down the right edge of the cells a loop plays over and over.
+const Pen kLoopPen{2, {0, 90, 200}};
 
 bool InRange(int v, int lo, int hi) {
     return v >= lo && v <= hi;
@@ -222,8 +224,17 @@ int CTabrellaView::PrintedPageCount() const {
 }
 
 platform::PrintPages CTabrellaView::PrintedPages() {
-    return {PrintedPageCount(),
-            [this](platform::IDrawSurface& s, int page) { DrawScore(s, page); }};
+    std::string pdf;
+    if (!m_filePath.empty()) {
+        // Beside the score, under its name: the folder the user works in, not the home.
+        const size_t slash = m_filePath.rfind('/');
+        const size_t dot = m_filePath.rfind('.');
+        const bool ending =
+            dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+        pdf = (ending ? m_filePath.substr(0, dot) : m_filePath) + ".pdf";
+    }
+    return {PrintedPageCount(), [this](platform::IDrawSurface& s, int page) { DrawScore(s, page); },
+            m_title, pdf};
 }
 
 void CTabrellaView::RedrawNow() {
@@ -243,10 +254,13 @@ void CTabrellaView::RedrawAround(std::initializer_list<int> places) {
     }
     std::unique_ptr<platform::IDrawSurface> surface = m_services.window.GetSurface(false);
     surface->SetTransparentText();
+    const int orgX = m_scrollOrgX, orgY = m_scrollOrgY;
     SetUpScreenMapping(*surface);
     // The whole page is drawn all the same: the band's pixels are then those of a redraw,
-    // and what the key changed can reach no further than a column.
-    if (!surface->LimitToBand(left, right)) {
+    // and what the key changed can reach no further than a column. Once the view scrolled
+    // (to the cursor), every pixel moved.
+    const bool scrolled = orgX != m_scrollOrgX || orgY != m_scrollOrgY;
+    if (scrolled || !surface->LimitToBand(left, right)) {
         surface.reset();
         RedrawNow();
         return;
@@ -299,6 +313,17 @@ void CTabrellaView::DrawPageCells(platform::IDrawSurface& s, const PageGeometry&
                 s.FillWhite({at.x + 5, at.y - g.CellHeight() - 5}, g.w - 5, 5 - g.CellHeight());
             }
         }
+    }
+    if (!s.IsPrinter() && m_playCursor.loopLast != 0) {
+        // The cells a playing loop goes over, empty ones too.
+        s.SelectPen(kLoopPen);
+        const int last = std::min(m_playCursor.loopLast, firstCell + g.CellsPerPage() - 1);
+        for (int k = std::max(m_playCursor.loopFirst, firstCell); k <= last; ++k) {
+            const Point at = g.CellPosition(k, topColumn);
+            const int x = at.x + g.w - g.w / 20;
+            s.Line({x, at.y - 2}, {x, at.y - g.CellHeight() + 2});
+        }
+        s.SelectPen(Pen::Default());
     }
     s.ClipOff();
     // Only the page the screen shows holds the cursor.

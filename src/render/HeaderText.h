@@ -4,6 +4,8 @@
 // and also at once when the title command changes it (CTabrellaView::PaintTitleNow).
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/DrawSurface.h"
 #include "render/PageLayout.h"
@@ -12,12 +14,18 @@ namespace tabrella {
 
 platform::LogicalFont TitleFont();
 
-// Cuts a text into two-byte pieces drawn one below the other; piece j (from 1) goes to
-// anchor(j). A final odd byte is dropped, and so is what would lie below any page.
+// Cuts Shift-JIS text into its characters (a lead byte with its trail byte, or one byte),
+// at most `limit` of them.
+std::vector<std::string_view> SjisCharacters(std::string_view text, std::size_t limit);
+
+// Draws a text's characters one below the other; character j (from 1) goes to anchor(j).
+// What would lie below any page is not drawn.
 void DrawVertical(platform::IDrawSurface& s, const std::string& text,
                   const std::function<platform::Point(int)>& anchor);
 
-// The song title in its font at the title anchors of the screen or the printed page.
+// The song title at the title anchors of the screen or the printed page, scaled down when
+// it is too long to end above the header text below it (the tuning name on paper, the
+// base-tone label on the screen); a title too long even at the smallest size ends in "…".
 void DrawTitle(platform::IDrawSurface& s, const PageGeometry& g, const std::string& title,
                bool printer);
 

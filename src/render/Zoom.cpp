@@ -42,8 +42,9 @@ void CTabrellaView::SetUpScreenMapping(platform::IDrawSurface& s) {
         m_scrollOrgX = m_scrollOrgY = 0;
         m_hScrollPos = m_vScrollPos = 0;
     }
-    s.SetScreenMapping(kWindowExtX, kWindowExtY, ext.x, ext.y, m_scrollOrgX, m_scrollOrgY);
     SetScrollRanges(client);
+    KeepCursorInView(client);
+    s.SetScreenMapping(kWindowExtX, kWindowExtY, ext.x, ext.y, m_scrollOrgX, m_scrollOrgY);
     m_lastClientWidth = client.width;
     m_lastClientHeight = client.height;
 }
@@ -87,6 +88,47 @@ void CTabrellaView::KeepScrollInRange(platform::ClientSize client) {
         org = -pos * ScrollUnitPixels(bar);
         m_services.window.SetScrollPos(bar, pos);
     }
+}
+
+bool CTabrellaView::KeepCursorInView(platform::ClientSize client) {
+    const CursorPlace now{m_topColumn, m_cursorPos, m_cursorHalf};
+    if (now == m_cursorShown && !m_showCursor) return false;
+    m_cursorShown = now;
+    m_showCursor = false;
+    if (client.width <= 0 || client.height <= 0) return false;
+    const PageGeometry g = PageGeometry::Of(*this);
+    const platform::Point cell = g.PagePosition(m_cursorPos);
+    const ScreenExtents ext = ZoomedExtents(m_viewportExtX, m_viewportExtY, m_zoom);
+    bool scrolled = false;
+    for (const ScrollBar bar : {ScrollBar::Horizontal, ScrollBar::Vertical}) {
+        const bool vertical = bar == ScrollBar::Vertical;
+        const int step = ScrollUnitPixels(bar);
+        if (step <= 0) continue;
+        // The cell's near and far edge in pixels from the page's corner.
+        const int nearEdge = vertical ? cell.y * ext.y / kWindowExtY : cell.x * ext.x / kWindowExtX;
+        const int farEdge = vertical ? (cell.y - g.CellHeight()) * ext.y / kWindowExtY
+                                     : (cell.x + g.w) * ext.x / kWindowExtX;
+        const int clientPixels = vertical ? client.height : client.width;
+        const platform::ScrollInfo info = m_services.window.GetScrollInfo(bar);
+        const int maxPos = std::max(info.max - info.page + 1, 0);
+        int& pos = vertical ? m_vScrollPos : m_hScrollPos;
+        int& org = vertical ? m_scrollOrgY : m_scrollOrgX;
+        int wanted = -org / step;
+        if (-org > nearEdge) {
+            wanted = nearEdge / step;
+        } else if (-org + clientPixels < farEdge) {
+            wanted = std::min((farEdge - clientPixels + step - 1) / step, nearEdge / step);
+        } else {
+            continue;
+        }
+        wanted = std::clamp(wanted, 0, maxPos);
+        if (-wanted * step == org) continue;
+        pos = wanted;
+        org = -wanted * step;
+        m_services.window.SetScrollPos(bar, pos);
+        scrolled = true;
+    }
+    return scrolled;
 }
 
 bool CTabrellaView::IsZoomChecked(int percent) const {

@@ -26,6 +26,9 @@ const Table<Txt> kTexts = {
     "Please enter a file name.",
     "Please enter a whole number.",
     "Please enter a whole number from %d to %d.",
+    "There are no cells to paste. Cut or copy some first.",
+    "Untitled",
+    " - Tabrella",
     "Cannot load the printing module: ",
     "The printing module does not match this version of the program: ",
 };
@@ -120,10 +123,18 @@ const Table<ShellTxt> kShellTexts = {
     "About Tabrella",
     "<b>Tabrella</b> version %1<br><br>"
     "An editor to write, hear and print scores for the thirteen-string koto in vertical "
-    "tablature.<br>Made with Qt and FluidSynth.",
+    "tablature.<br>Made with Qt and FluidSynth.<br><br>"
+    "Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later). "
+    "It comes with no warranty.",
     "Tabrella Help",
     "Cell %1   from column %2",
-    "Strings: %1   Key list: F1",
+    "Loop %1 to %2",
+    "Count-in",
+    "Metronome",
+    "Speed %1%",
+    "The language changes at the next start",
+    "Wrote %1",
+    "Strings: %1   ↓: next cell   Key list: F1",
 };
 
 // The string names keep the page's sign with the reading the dialogs give it.
@@ -293,7 +304,9 @@ const std::vector<DialogText>& Dialogs() {
          "Tuning",
          {"Choose the tuning.", "", "Choose the base tone.", "",
           "Check to lower the base tone by an octave.", "乙 (otsu)", "OK", "Cancel"}},
-        {kDlgTempo, "Change Tempo", {"", "", "OK", "Cancel"}},
+        {kDlgTempo,
+         "Change Tempo",
+         {"", "", "OK", "Cancel", "Tempo", "beats a minute (10 to 999)"}},
         {kDlgRange,
          "Choose Range",
          {"", "", "to", "", "", "inclusive", "OK", "Cancel", "", "cells"}},

@@ -25,6 +25,9 @@ enum class Txt {
     EnterFileName,    // ファイル名を入力してください。
     IntegerRequired,  // 整数を入力してください。
     IntegerRangeFormat,  // %d から %d までの整数を入力してください。
+    ClipboardEmpty,      // 貼り付けるマス目がありません。…
+    Untitled,            // 無題
+    CaptionSuffix,       // 　－タブレラ (after the file's name and the change mark)
     PrintModuleMissing,  // 印刷モジュールを読み込めません:
     PrintModuleWrong,    // 印刷モジュールの版がこのプログラムと合いません:
     Count

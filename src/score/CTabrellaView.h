@@ -206,6 +206,15 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
 
     // ---- Zoom, fonts and scrolling (render/Zoom.cpp) ------------------------------------
     void OnZoom(int percent);
+    // The cursor where the view last showed it. When it has moved since (keys, playback,
+    // go to top or end, undo), or a key was pressed, the next screen drawing scrolls just
+    // enough to show its cell; scrolling by the bars alone leaves it where it is.
+    struct CursorPlace {
+        int topColumn = 0, pos = 1, half = 1;
+        friend bool operator==(const CursorPlace&, const CursorPlace&) = default;
+    };
+    CursorPlace m_cursorShown;
+    bool m_showCursor = false;
     bool IsZoomChecked(int percent) const;
     void OnFontDialog();
     void OnDefaultFont();
@@ -379,6 +388,8 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     void SetUpScreenMapping(platform::IDrawSurface& surface);
     void SetScrollRanges(platform::ClientSize client);
     void KeepScrollInRange(platform::ClientSize client);
+    // Scrolls just enough to show the cursor's cell when it moved; true when it scrolled.
+    bool KeepCursorInView(platform::ClientSize client);
     // Pixels per scroll unit of a bar (the e + 1 of the scroll rule); 0 while it cannot move.
     int ScrollUnitPixels(platform::ScrollBar bar) const;
 

@@ -48,6 +48,7 @@ void CTabrellaView::OnKeyDown(int key) {
     // A key changes at most the cursor cell and the one below it (a two-cell rest); a key
     // that changed a cell is one step of the history, which sets the modified flag.
     const int k = CursorCell();
+    m_showCursor = true;  // what the key does is shown, also where the cursor stays
     PageView before = *this;
     ScoreEdit edit(*this, k, k + 1);
     EditForKey(key, k);
@@ -298,6 +299,7 @@ void CTabrellaView::CursorLeft() {
 
 void CTabrellaView::OnGoToTop() {
     m_cursorPos = 1;
+    m_showCursor = true;
     RedrawNow();
 }
 
@@ -307,6 +309,7 @@ void CTabrellaView::OnGoToEnd() {
     // page position says nothing about the end.
     int target =
         m_topColumn > 0 || m_cursorPos < kLastFullRowCell ? LastUsedCell() + 1 : m_cursorPos;
+    m_showCursor = true;
     if (target % 2 == 0) ++target;
     if (m_topColumn == 0) {
         m_cursorPos = target;  // may lie beyond the page shown

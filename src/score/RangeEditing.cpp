@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "resources/RangeTexts.h"
+#include "resources/Texts.h"
 #include "score/CTabrellaView.h"
 #include "score/RangeDialogs.h"
 
@@ -106,6 +107,11 @@ void CTabrellaView::OnPaste() {
         ScoreCell* target = CellAt(m_rangeStart + i - 1);
         if (!entry || !target) break;
         *target = *entry;
+    }
+    // Nothing cut or copied yet: say so rather than seem to paste.
+    if (m_clipCount <= 0) {
+        m_services.dialogs.MessageBox(res::Sjis(res::Txt::ClipboardEmpty), {},
+                                      platform::MessageBoxKind::Information);
     }
     m_services.window.Invalidate();
 }

@@ -31,6 +31,7 @@ void CTabrellaView::OnUndo() {
     const EditStep& step = m_history.StepBack();
     Apply(*this, step, true);
     if (step.firstCell > 0) ShowCell(*this, step.firstCell);
+    m_showCursor = true;
     m_services.window.Invalidate();
 }
 
@@ -39,6 +40,7 @@ void CTabrellaView::OnRedo() {
     const EditStep& step = m_history.StepForward();
     Apply(*this, step, false);
     if (step.firstCell > 0) ShowCell(*this, step.firstCell);
+    m_showCursor = true;
     m_services.window.Invalidate();
 }
 

@@ -53,6 +53,7 @@ void CTabrellaView::OnAudioExport() {
     progress.reset();
     // A render the user stopped is no failure to report.
     if (error && !watch.Stopped()) ShowExportError(m_services.dialogs, *error);
+    if (!error) m_services.window.ReportWritten(*path);
 }
 
 std::optional<FileError> CTabrellaView::ExportAudio(const std::string& path,

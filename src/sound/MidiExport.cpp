@@ -38,6 +38,8 @@ void CTabrellaView::OnMidiExport() {
     }
     if (const std::optional<FileError> error = ExportMidi(*path)) {
         ShowFileError(m_services.dialogs, res::Sjis(res::SoundTxt::CannotWriteFile), *error);
+    } else {
+        m_services.window.ReportWritten(*path);
     }
 }
 

@@ -20,6 +20,8 @@ void CTabrellaView::OnMusicXmlExport() {
     if (!path) return;
     if (const std::optional<FileError> error = ExportMusicXml(*path)) {
         ShowExportError(m_services.dialogs, *error);
+    } else {
+        m_services.window.ReportWritten(*path);
     }
 }
 

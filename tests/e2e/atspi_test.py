@@ -140,7 +140,7 @@ def run(binary):
         editor = x.Editor(server, binary, workdir, env_extra={
             "QT_ACCESSIBILITY": "1", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
             "DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"]})
-        editor.wait_main_window("^タブレラ$")
+        editor.wait_main_window("^無題　－タブレラ$")
         desktop = pyatspi.Registry.getDesktop(0)
         app = x.poll("Tabrella on the accessibility bus", lambda: next(
             (desktop[i] for i in range(desktop.childCount)

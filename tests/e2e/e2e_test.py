@@ -11,6 +11,7 @@ the score that was typed. Exits 77 (skipped) when Xvfb or xdotool is not install
 """
 
 import os
+import re
 import shutil
 import signal
 import sys
@@ -19,12 +20,12 @@ import traceback
 
 import xsession as x
 from xsession import (ALT, CTRL, DOWN, ESCAPE, F1, HOME, INSERT, KEY_A, KEY_C, KEY_F, KEY_K,
-                      KEY_L, KEY_N, KEY_O, KEY_S, KEY_X, LEFT, PAGE_DOWN, PAGE_UP, RETURN, RIGHT,
+                      KEY_L, KEY_N, KEY_O, KEY_S, KEY_X, KEY_Y, LEFT, PAGE_DOWN, PAGE_UP, RETURN, RIGHT,
                       UP, Failure)
 
 KEY_Z = 52
-MAIN_CAPTION = "^タブレラ$"
-NEW_CAPTION = "^新規作成　－タブレラ$"
+MAIN_CAPTION = "^無題　－タブレラ$"
+NEW_CAPTION = MAIN_CAPTION
 MESSAGE_BOX = "^Tabrella$"  # message boxes carry the application title
 SAVED_NOTICE = "^ファイル保存の確認$"
 SAVE_DIALOG = "^名前を付けて保存$"
@@ -114,6 +115,11 @@ def wait_saved_notice(server, editor):
     editor.refocus()
 
 
+def titled(path, changed=False):
+    """The caption of a score from a file: its name, the change mark, the program's name."""
+    return os.path.basename(path) + ("*" if changed else "") + "　－タブレラ"
+
+
 def wait_caption(editor, caption):
     # The caption changes just after the dialog or notice closes.
     try:
@@ -127,11 +133,11 @@ def exit_through_menu(server):
 
 
 def answer_question(server, key):
-    """Answers the exit question: KEY_N for いいえ, RETURN for the default はい."""
+    """Answers the exit question: KEY_Y for はい, KEY_N or RETURN for the default いいえ."""
     question = server.wait_window(MESSAGE_BOX)
     server.focus(question)
     server.key(key)
-    if key == KEY_N:
+    if key != KEY_Y:
         server.wait_gone(question, "the exit question")
 
 
@@ -195,7 +201,7 @@ def jis_type_play_save_reopen(server, binary, workdir):
     target = os.path.join(workdir, "jis")
     save_through_dialog(server, editor, target, [f"{CTRL}+{KEY_S}"])
     saved = target + ".tbr"  # the dialog adds the default extension
-    wait_caption(editor, saved)
+    wait_caption(editor, titled(saved))
     cells = [cell(0, 1, 3)] + [cell(0, k) for k in range(2, 14)] + [
         cell(10, 105, 7), cell(0, 2, 0, 0, 103, 0, 1), cell(0, 600), cell(0, 500), cell(),
         cell(0, 700), cell(), cell(0, 800), cell(0, 900), cell(0, 1000), cell(0, 1100),
@@ -203,21 +209,22 @@ def jis_type_play_save_reopen(server, binary, workdir):
     expected = score_file(cells)
     expect_file(saved, expected)
 
-    # A change, then Exit: いいえ keeps the program; はい leaves without saving.
+    # A change, then Exit: いいえ and Enter keep the program; はい leaves without saving.
     server.key(17)
+    for stay in (KEY_N, RETURN):
+        exit_through_menu(server)
+        answer_question(server, stay)
+        check(editor.alive(), f"key {stay} on the exit question ended the program")
+        editor.refocus()
     exit_through_menu(server)
-    answer_question(server, KEY_N)
-    check(editor.alive(), "いいえ to the exit question ended the program")
-    editor.refocus()
-    exit_through_menu(server)
-    answer_question(server, RETURN)
+    answer_question(server, KEY_Y)
     expect_clean_exit(editor, editor.tmpdir)
     expect_file(saved, expected)
 
     # Started on the file: the score is back; 十 on cell 1, then 斗 over it taken back by
     # Ctrl+Z, and Ctrl+S writes in place.
     editor = x.Editor(server, binary, workdir, saved)
-    editor.wait_main_window("^" + saved + "$")
+    editor.wait_main_window("^" + re.escape(titled(saved)) + "$")
     server.key(19, 20, f"{CTRL}+{KEY_Z}", f"{CTRL}+{KEY_S}")
     wait_saved_notice(server, editor)
     check(not server.windows(SAVE_DIALOG), "Save asked for a name although the score has one")
@@ -264,7 +271,7 @@ def us_marks_title_save_as_open(server, binary, workdir):
 
     target = os.path.join(workdir, "us.txt")
     save_through_dialog(server, editor, target, [f"{ALT}+{KEY_F}", KEY_A])  # 名前を付けて保存(&A)
-    wait_caption(editor, target)
+    wait_caption(editor, titled(target))
     cells = [cell(0, k) for k in range(1, 14)] + [
         cell(0, 600), cell(0, 500), cell(), cell(0, 700), cell(), cell(0, 800), cell(0, 1000),
         cell(0, 900), cell(0, 207)]
@@ -283,7 +290,7 @@ def us_marks_title_save_as_open(server, binary, workdir):
     server.key(RETURN)
     server.wait_gone(dialog, "the open dialog")
     editor.refocus()
-    wait_caption(editor, target)
+    wait_caption(editor, titled(target))
 
     # The last cell changes from オ七 to 七 and Save writes the same file again.
     server.key(*[DOWN] * 21, KEY_O, KEY_O, f"{CTRL}+{KEY_S}")
@@ -305,7 +312,7 @@ def us_marks_title_save_as_open(server, binary, workdir):
     answer_question(server, KEY_N)
     check(editor.alive() and server.is_viewable(editor.window), "いいえ closed the window")
     server.close_box(editor.window)
-    answer_question(server, RETURN)
+    answer_question(server, KEY_Y)
     expect_clean_exit(editor, editor.tmpdir)
     expect_file(target, score_file(last, title="Sakura　Uta"))
 
@@ -367,19 +374,19 @@ def drop_score_on_window(server, binary, workdir):
     source = x.DragSource(server, os.environ["TABRELLA_DRAG_SOURCE"], score)
 
     server.drag(source.window, editor.window)
-    wait_caption(editor, score)
+    wait_caption(editor, titled(score))
 
     # A change marks the caption; a second drop asks first, and Esc (ｷｬﾝｾﾙ) keeps it.
     editor.refocus()
     server.key(11)
-    wait_caption(editor, score + "*")
+    wait_caption(editor, titled(score, changed=True))
     server.drag(source.window, editor.window)
     prompt = server.wait_window(SAVE_PROMPT)
     server.focus(prompt)
     server.key(ESCAPE)
     server.wait_gone(prompt, "the save prompt")
     editor.refocus()
-    wait_caption(editor, score + "*")
+    wait_caption(editor, titled(score, changed=True))
     expect_file(score, score_file([cell(0, 5), cell(0, 7)], title="Drop"))
 
 def type_slowly(server, keys):
@@ -420,7 +427,7 @@ def killed_editors_work_comes_back(server, binary, workdir):
     with open(opened, "wb") as f:
         f.write(original)
     editor = x.Editor(server, binary, workdir, opened)
-    editor.wait_main_window("^" + opened + "$")
+    editor.wait_main_window("^" + re.escape(titled(opened)) + "$")
     keys = DIGITS_1_TO_MINUS[:8]
     type_slowly(server, keys)
     time.sleep(0.5)
@@ -435,7 +442,7 @@ def killed_editors_work_comes_back(server, binary, workdir):
 
     editor = x.Editor(server, binary, workdir)
     restore_offered_copy(server)
-    editor.wait_main_window("^" + opened + r"\*$")
+    editor.wait_main_window("^" + re.escape(titled(opened, changed=True)) + "$")
     server.key(f"{CTRL}+{KEY_S}")
     wait_saved_notice(server, editor)
     typed = [cell(0, k) for k in range(1, 9)]
@@ -484,7 +491,7 @@ def play_past_a_page(server, binary, workdir):
     play_without_sound(server, editor)
     wait_cursor_at(server, editor, at_position_6, "the cursor to turn the page to cell 230")
     exit_through_menu(server)
-    answer_question(server, RETURN)  # はい: leave without saving
+    answer_question(server, KEY_Y)  # はい: leave without saving
     expect_clean_exit(editor, editor.tmpdir)
 
 
@@ -512,7 +519,7 @@ def english_window_saves_what_the_japanese_saves(server, binary, workdir):
         editor.refocus()
 
     english = x.Editor(server, binary, workdir, env_extra={"LANG": "en_US.UTF-8"})
-    english.wait_main_window("^Tabrella$")
+    english.wait_main_window("^Untitled - Tabrella$")
     type_score(english, [f"{ALT}+{key_p}", key_t], "^Tuning$", [f"{ALT}+{key_v}", key_t],
                "^Piece Title$")
     server.key(f"{CTRL}+{KEY_S}")
@@ -544,11 +551,30 @@ def english_window_saves_what_the_japanese_saves(server, binary, workdir):
     expect_file(en_path, expected)
 
 
+def first_window_fits_small_screens(server, binary, workdir):
+    """The first window, status bar and all, lies inside a 1024 x 768 screen, and at twice
+    the scale inside 1280 x 1024 (the display given)."""
+    small = x.XServer(workdir, "1024x768")
+    try:
+        for screen, size, scale in ((small, (1024, 768), "1"), (server, (1280, 1024), "2")):
+            editor = x.Editor(screen, binary, os.path.join(workdir, f"scale{scale}"),
+                              env_extra={"QT_SCALE_FACTOR": scale})
+            editor.wait_main_window(MAIN_CAPTION)
+            left, top, width, height = screen.geometry(editor.window)
+            check(left >= 0 and top >= 0 and left + width <= size[0] and top + height <= size[1],
+                  f"at scale {scale} the window {width}x{height}+{left}+{top} leaves the "
+                  f"{size[0]}x{size[1]} screen")
+            editor.kill()
+    finally:
+        small.close()
+
+
 SCENARIOS = {f.__name__: f for f in (jis_type_play_save_reopen, us_marks_title_save_as_open,
                                      help_window_without_browser, drop_score_on_window,
                                      play_past_a_page,
                                      english_window_saves_what_the_japanese_saves,
-                                     killed_editors_work_comes_back)}
+                                     killed_editors_work_comes_back,
+                                     first_window_fits_small_screens)}
 
 
 def main(argv):

@@ -36,6 +36,7 @@ KEY_N = 57
 KEY_O = 32
 KEY_S = 39
 KEY_X = 53
+KEY_Y = 29
 HOME = 110
 UP = 111
 PAGE_UP = 112
@@ -72,12 +73,12 @@ def poll(what, probe, timeout=WAIT, interval=0.03):
 class XServer:
     """Xvfb on a free display number, which it picks itself and reports on a pipe."""
 
-    def __init__(self, workdir):
+    def __init__(self, workdir, size="1280x1024"):
         read_end, write_end = os.pipe()
         # -noreset: otherwise the server resets the keyboard layout when the last client goes.
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-             "-screen", "0", "1280x1024x24"],
+             "-screen", "0", size + "x24"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL,
             stderr=open(os.path.join(workdir, "xvfb.log"), "wb"))
         os.close(write_end)

@@ -605,7 +605,7 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
         << "held to its end";
     EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.m_tempo, h.v.Modified()),
               std::make_tuple(std::string(), std::string(), 120, 1));
-    EXPECT_EQ(h.window.caption, S("新規作成　－タブレラ"));
+    EXPECT_EQ(h.window.caption, S("無題"));
     EXPECT_FALSE(h.v.CanUndo());
     // In English the tuning and base tone are read out, as Shift-JIS holds them.
     res::SetLanguage(res::Language::English);

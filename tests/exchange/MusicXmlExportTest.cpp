@@ -377,6 +377,7 @@ TEST(MusicXmlExport, TheCommandWritesAWholeFileOrNothingAndSaysWhy) {
     EXPECT_TRUE(error.empty()) << error;
     EXPECT_EQ(xml.notes, h.Midi().GridNotes());
     EXPECT_TRUE(h.dialogs.messages.empty());
+    EXPECT_EQ(h.window.written, std::vector<std::string>{(dir.path() / "a.mxl").string()});
 
     run((dir.path() / ".musicxml").string());  // a name the user never typed
     ASSERT_EQ(h.dialogs.messages.size(), 1u);
@@ -388,6 +389,7 @@ TEST(MusicXmlExport, TheCommandWritesAWholeFileOrNothingAndSaysWhy) {
 
     run(std::nullopt);  // cancelled
     EXPECT_TRUE(h.dialogs.messages.empty());
+    EXPECT_EQ(h.window.written.size(), 1u) << "only the export that wrote says so";
     // A build without the writer says so rather than writing an empty file.
     EXPECT_TRUE(ViewHarness().v().ExportMusicXml((dir.path() / "d.musicxml").string()));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)

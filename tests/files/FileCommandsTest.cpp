@@ -57,7 +57,7 @@ class FileCommands : public ::testing::Test {
         WriteBytes(copy, ReadBytes(kData + name));
         return copy;
     }
-    std::string NewCaption() const { return res::Sjis(res::Txt::NewScoreCaption); }
+    std::string NewCaption() const { return res::Sjis(res::Txt::Untitled); }
     void TearDown() override { EXPECT_TRUE(h.dialogs.AllScriptsUsed()); }
 };
 

@@ -113,7 +113,7 @@ TEST_F(SaveFailure, AMissingFolderOnANewScoreLeavesItWithoutAFile) {
     // No new file can be made there: the message names the folder.
     ExpectMessage(dir / "gone", ENOENT, S("このフォルダに新しいファイルを作れません: "));
     EXPECT_EQ(v().m_filePath, "");
-    EXPECT_EQ(h.window.caption, S("新規作成　－タブレラ"));
+    EXPECT_EQ(h.window.caption, S("無題"));
     EXPECT_TRUE(dir.Names().empty());
 }
 

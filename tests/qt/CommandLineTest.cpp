@@ -416,7 +416,7 @@ TEST(CommandLine, AFileNamedAtStartIsOpenedAsOpenOpensIt) {
     CMainFrame frame(sequencer);
     frame.View().OpenNamedFile(qt::ToNativePath(kScores + "/titled.tbr"));
     EXPECT_FALSE(frame.View().m_title.empty());
-    EXPECT_EQ(frame.windowTitle(), kScores + "/titled.tbr[*]");
+    EXPECT_EQ(frame.windowTitle(), "titled.tbr[*]　－タブレラ");
     EXPECT_FALSE(frame.isWindowModified());
 }
 

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -15,7 +17,9 @@
 #include "qt/QtProgress.h"
 #include "qt/QtText.h"
 #include "qt/TemplateDialog.h"
+#include "resources/ControlIds.h"
 #include "resources/DialogResources.h"
+#include "resources/Language.h"
 
 namespace tabrella::qt {
 namespace {
@@ -106,6 +110,63 @@ TEST(TemplateDialog, EnterPressesTheFocusedButtonElseTheDefault) {
         EXPECT_FALSE(dialog.isVisible()) << c.resourceId << " " << c.focusedControl;
         EXPECT_EQ(dialog.result(), c.expected) << c.resourceId << " " << c.focusedControl;
     }
+}
+
+// Every dialog opens with the keyboard in its first field, its text selected, so that
+// typing replaces it: 10 typed into the paste dialog pastes at cell 10.
+TEST(TemplateDialog, OpensWithTheFirstFieldFocusedAndSelected) {
+    const std::pair<int, int> cases[] = {
+        {res::kDlgSavePrompt, ctl::kSaveYes},  {res::kDlgTitle, ctl::kTitleEdit},
+        {res::kDlgTuning, ctl::kTuningBox},    {res::kDlgTempo, ctl::kTempoEdit},
+        {res::kDlgRange, ctl::kRangeFromEdit}, {res::kDlgPaste, ctl::kPasteTargetEdit},
+        {res::kDlgPlaySpeed, ctl::kSpeedBox},
+    };
+    for (const auto& [resourceId, first] : cases) {
+        platform::CDialog logic(resourceId);
+        TemplateDialog dialog(*res::FindDialogTemplate(resourceId), logic, nullptr);
+        dialog.SetText(first, "37");
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        EXPECT_EQ(QApplication::focusWidget(), dialog.Control(first)) << resourceId;
+        QLineEdit* edit = qobject_cast<QLineEdit*>(dialog.Control(first));
+        if (auto* combo = qobject_cast<QComboBox*>(dialog.Control(first))) edit = combo->lineEdit();
+        if (edit) {
+            EXPECT_EQ(edit->selectedText(), "37") << resourceId;
+        }
+    }
+    struct PasteLogic : platform::CDialog {
+        PasteLogic() : CDialog(res::kDlgPaste) {}
+        int target = 5;
+        void DoDataExchange(platform::DataExchange& dx) override {
+            dx.IntInRange(ctl::kPasteTargetEdit, target, 1, 2999);
+        }
+    } paste;
+    QtDialogHost host(nullptr);
+    test::ModalCloser typist([](QWidget* w) {
+        QTest::keyClicks(w->focusWidget(), "10");
+        QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+    });
+    EXPECT_EQ(host.DoModal(paste), platform::kIdOk);
+    EXPECT_EQ(paste.target, 10);
+}
+
+// No label of any dialog is cut off, in Japanese or in English.
+TEST(TemplateDialog, EveryLabelFitsItsPlaceInBothLanguages) {
+    for (const res::Language language : {res::Language::Japanese, res::Language::English}) {
+        res::SetLanguage(language);
+        for (const int id :
+             {res::kDlgSavePrompt, res::kDlgSavedNotice, res::kDlgTitle, res::kDlgTuning,
+              res::kDlgTempo, res::kDlgRange, res::kDlgPaste, res::kDlgPlaySpeed}) {
+            platform::CDialog logic(id);
+            TemplateDialog dialog(*res::FindDialogTemplate(id), logic, nullptr);
+            for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                    << id << " " << label->text().toStdString();
+            }
+        }
+    }
+    res::SetLanguage(res::Language::Japanese);
 }
 
 // A character Shift-JIS cannot hold is refused with a message, never stored as "?".
@@ -203,6 +264,16 @@ TEST(QtDialogHost, AFileDialogOpensInTheFolderOfTheLastChosenFile) {
     EXPECT_FALSE(host.FileDialog(request).has_value());
     EXPECT_EQ(secondFolder.toStdString(), folder.path().toStdString());
     EXPECT_EQ(proposedName.toStdString(), folder.filePath(".tbr").toStdString());
+}
+
+// Enter on a question (the exit question discards the score on Yes) answers No.
+TEST(QtDialogHost, EnterOnAQuestionAnswersNo) {
+    QtDialogHost host(nullptr);
+    test::ModalCloser closer([](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); });
+    EXPECT_EQ(host.MessageBox(ToSjis("このまま終了しますか？"), {},
+                              platform::MessageBoxKind::YesNoQuestion),
+              platform::kIdNo);
+    ASSERT_EQ(closer.seen.size(), 1);
 }
 
 TEST(QtDialogHost, ALongTaskShowsAProgressDialogWhoseCancelStopsIt) {

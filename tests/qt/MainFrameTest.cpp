@@ -10,12 +10,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -180,6 +182,23 @@ TEST_F(MainFrameTest, ToolbarButtonsInOrderWithTooltipsAndSeparators) {
     EXPECT_FALSE(action(32790)->icon().isNull());
 }
 
+// The first window, and one remembered from a larger screen, lie within the screen's free
+// area (the offscreen screen is 800 high: no room for the first 800 and a title bar).
+TEST(MainFrameSize, TheFirstAndARememberedWindowFitTheScreen) {
+    test::FakeSequencer sequencer;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    CMainFrame first(sequencer);
+    EXPECT_TRUE(area.contains(first.geometry()));
+    EXPECT_EQ(first.width(), 620) << "a width that fits is kept";
+
+    QWidget larger;
+    larger.setGeometry(area.width(), area.height() / 2, 3 * area.width(), 2 * area.height());
+    platform::MemorySettings settings;
+    settings.SetValue("window/geometry", larger.saveGeometry().toBase64().toStdString());
+    CMainFrame remembered(sequencer, &settings);
+    EXPECT_TRUE(area.contains(remembered.geometry()));
+}
+
 TEST_F(MainFrameTest, ToolbarIconsAreMadeAtTheScreensScale) {
     auto* bar = frame.findChild<QToolBar*>("toolbar");
     ASSERT_NE(bar, nullptr);
@@ -320,6 +339,7 @@ TEST_F(MainFrameTest, AboutBoxShowsNameVersionAndCredit) {
     EXPECT_TRUE(closer.seen[0].text.contains("Tabrella"));
     EXPECT_TRUE(closer.seen[0].text.contains(TABRELLA_VERSION));
     EXPECT_TRUE(closer.seen[0].text.contains("箏"));
+    EXPECT_TRUE(closer.seen[0].text.contains("GPL-3.0-or-later")) << "and its licence";
 }
 
 // The sound module is loaded at the first Play; a program installed without it says so.
@@ -371,6 +391,25 @@ TEST(PrintModuleFrame, PrintWithoutThePrintModuleSaysWhatIsMissing) {
     EXPECT_TRUE(closer.seen[0].text.startsWith("印刷モジュールを読み込めません: " +
                                                dir.filePath("tabrella-print.so")))
         << closer.seen[0].text.toStdString();
+}
+
+// The View menu ticks this run's language when --lang chose it, else the remembered choice;
+// choosing one says at once that it applies from the next start.
+TEST_F(MainFrameTest, TheLanguageMenuTicksTheLanguageInUseAndChoosingSaysWhen) {
+    const struct {
+        QStringList arguments;
+        std::string remembered, ticked;
+    } cases[] = {{{"tabrella", "--lang", "en"}, "", "en"},
+                 {{"tabrella", "--lang=ja"}, "en", "ja"},
+                 {{"tabrella"}, "", ""},
+                 {{"tabrella", "score.tbr"}, "en", "en"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(LanguageCodeTicked(c.arguments, c.remembered), c.ticked)
+            << c.arguments.join(' ').toStdString();
+    }
+    frame.SendCommand(cmd::kLanguageEnglish);
+    EXPECT_EQ(frame.statusBar()->currentMessage(), "表示の言語は次回の起動から切り替わります");
+    EXPECT_TRUE(frame.ActionsOf(cmd::kLanguageEnglish).front()->isChecked());
 }
 
 TEST_F(MainFrameTest, EveryMenuAndToolbarCommandHasAHandler) {
@@ -448,12 +487,34 @@ bool PaneShown(CMainFrame& frame, const char* name) {
     return pane && !pane->isHidden();
 }
 
+// The status bar shows what changes how Play plays: a loop while it plays, count-in,
+// metronome and a speed below the tempo; nothing while all are off.
+TEST_F(MainFrameTest, TheStatusBarShowsTheLoopAndThePracticeSettings) {
+    EXPECT_FALSE(PaneShown(frame, "practicePane"));
+    CTabrellaView& view = frame.View();
+    view.m_playCursor.loopFirst = 5;
+    view.m_playCursor.loopLast = 12;
+    view.m_countIn = true;
+    view.m_playSpeed = 80;
+    frame.UpdateStatus();
+    EXPECT_TRUE(PaneShown(frame, "practicePane"));
+    EXPECT_EQ(PaneText(frame, "practicePane"), "繰り返し 5～12　カウントイン　速さ 80%");
+    frame.SendCommand(cmd::kStop);  // stopping ends the loop
+    EXPECT_EQ(PaneText(frame, "practicePane"), "カウントイン　速さ 80%");
+}
+
+TEST_F(MainFrameTest, AnExportSaysInTheStatusBarWhatItWroteWhere) {
+    frame.ViewWidget().ReportWritten(qt::ToNativePath("/tmp/曲.mid"));
+    EXPECT_EQ(frame.statusBar()->currentMessage(), "/tmp/曲.mid に書き出しました");
+}
+
 TEST_F(MainFrameTest, StatusShowsTheCursorCellAndAKeyHintOnlyWhileTheScoreIsEmpty) {
-    frame.setWindowTitle("タブレラ");  // as the program starts
-    EXPECT_EQ(frame.windowTitle(), "タブレラ[*]");
+    // The caption's one form: the file's name or 無題, the change mark, the program's name.
+    EXPECT_EQ(frame.windowTitle(), "無題[*]　－タブレラ");
     EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　1列目から");
     EXPECT_TRUE(PaneShown(frame, "hintPane"));
     EXPECT_TRUE(PaneText(frame, "hintPane").contains("F1"));
+    EXPECT_TRUE(PaneText(frame, "hintPane").contains("↓: 次のマス")) << "the key that moves on";
     EXPECT_FALSE(frame.isWindowModified());
 
     QTest::keyClick(&frame.ViewWidget(), Qt::Key_Down);
@@ -470,7 +531,7 @@ TEST_F(MainFrameTest, StatusShowsTheCursorCellAndAKeyHintOnlyWhileTheScoreIsEmpt
     QTest::keyClick(&frame.ViewWidget(), Qt::Key_5);
     EXPECT_FALSE(PaneShown(frame, "hintPane"));
     EXPECT_TRUE(frame.isWindowModified());
-    EXPECT_TRUE(frame.windowTitle().endsWith("[*]"));
+    EXPECT_EQ(frame.windowTitle(), "無題[*]　－タブレラ");
 
     // A new score is unchanged again and shows the hint.
     test::ModalCloser closer([](QWidget* w) {
@@ -620,7 +681,7 @@ TEST_F(AccessibilityTest, EveryDialogFieldIsNamedByItsLabelOrTheCaption) {
         const char* field;  // object name of a field
         const char* name;
     } dialogs[] = {
-        {cmd::kTempo, "control1013", "テンポの変更"},
+        {cmd::kTempo, "control1013", "テンポ"},
         {cmd::kTuning, "control1016", "基音を選んでください。"},
         {cmd::kTitle, "control1006", "曲名を入力してください。　"},
         {cmd::kCopy, "control1020", "マス目まで"},
@@ -763,7 +824,7 @@ TEST_F(MainFrameTest, TheFileMenuListsTheLastFourFilesNewestFirstAndOpensThem) {
     EXPECT_EQ(qt::FromSjis(frame.View().m_filePath), paths[2]);
     EXPECT_EQ(frame.RecentFileActions()[0]->statusTip(), paths[2]);
     // The "[*]" of the name is shown as it is; only the last one marks changes.
-    EXPECT_EQ(frame.windowTitle(), dir.filePath("c[*][*].tbr[*]"));
+    EXPECT_EQ(frame.windowTitle(), "c[*][*].tbr[*]　－タブレラ");
 
     // A file that has gone is named in the open message and leaves the list.
     QFile::remove(paths[3]);
@@ -828,7 +889,9 @@ TEST(RememberedFrame, ABrokenSettingsFileGivesTheDefaults) {
         EXPECT_EQ(frame.View().m_zoom, 120) << bytes.toHex().toStdString();
         EXPECT_EQ(qt::FromSjis(frame.View().m_fontFace), "ＭＳ ゴシック");
         EXPECT_TRUE(frame.RecentFileActions().empty());
-        EXPECT_EQ(frame.size(), QSize(620, 800));
+        // The first size, as far as the screen's free area holds it with a title bar.
+        const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+        EXPECT_EQ(frame.size(), QSize(620, 800).boundedTo(room - QSize(16, 48)));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -150,6 +151,28 @@ TEST_F(PrintedPages, EveryPagePrintsWithItsCellsAndNumberUnlessTheDialogChoosesO
     ASSERT_EQ(pages.size(), 1u);
     expectNotesOnly(pages[0], 0);
     EXPECT_EQ(DarkPixels(pages[0], PageNumberArea()), 0);
+}
+
+// An odd Latin title reads back whole from the PDF, which carries it as its title too, and
+// the print proposes a PDF beside the score under its name.
+TEST_F(PrintedPages, ThePdfHoldsEveryLetterOfTheTitleAndNamesItsTitle) {
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    const QString pdfinfo = QStandardPaths::findExecutable("pdfinfo");
+    if (pdftotext.isEmpty() || pdfinfo.isEmpty()) GTEST_SKIP() << "no poppler-utils";
+    view.m_title = "Rokudan";
+    view.m_filePath = "/scores/six.steps.tbr";
+    EXPECT_EQ(view.PrintedPages().pdfNearby, "/scores/six.steps.pdf");
+    const QString pdf = dir.filePath("title.pdf");
+    ASSERT_TRUE(PrintToPdf(view.PrintedPages(), pdf).isEmpty());
+    auto run = [](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(60000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    const QString text = run(pdftotext, {"-raw", pdf, "-"}).remove(QRegularExpression("\\s"));
+    EXPECT_TRUE(text.contains("Rokudan")) << text.toStdString();
+    EXPECT_TRUE(run(pdfinfo, {pdf}).contains(QRegularExpression("Title:\\s+Rokudan\n")));
 }
 
 }  // namespace

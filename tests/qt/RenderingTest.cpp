@@ -156,6 +156,13 @@ TEST_F(RenderingTest, AKeysRedrawOfTheCursorColumnsEqualsAWholeRedraw) {
     std::mt19937 rng(7);
     const auto any = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
     int compared = 0;
+    // Nor does any drawing use a painter after it ended (Qt warns of that).
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtWarningMsg) warnings << text;
+        });
     for (int run = 0; run < 6; ++run) {
         view.m_zoom = std::array{80, 120, 150, 300}[static_cast<size_t>(any(4))];
         for (int k = 1; k <= 400; ++k) {
@@ -175,6 +182,8 @@ TEST_F(RenderingTest, AKeysRedrawOfTheCursorColumnsEqualsAWholeRedraw) {
         }
     }
     EXPECT_EQ(compared, 6 * 60);
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
 }
 
 TEST(QtSurface, AGlyphIsCentredOnItsPlaceInFixedAndProportionalFaces) {

@@ -12,6 +12,7 @@
 
 #include "base/Sjis.h"
 #include "render/CellText.h"
+#include "render/PageLayout.h"
 #include "support/CellPrinting.h"
 #include "support/ViewHarness.h"
 
@@ -621,26 +622,52 @@ TEST_F(DrawScore, TitleIsCutIntoTwoBytePiecesDown200UnitsEach) {
     EXPECT_EQ(TextsAt(log, {1920, -820}).size(), 1u);
 }
 
-TEST_F(DrawScore, AThreeByteTitleDrawsOnePiece) {
-    v.m_title = "abc";
-    const DrawLog log = Paint();
-    std::vector<DrawOp> title;
-    for (const DrawOp& op : log.Texts()) {
-        if (op.font.height == 130) title.push_back(op);
+// Every character is drawn in its own place, a one-byte one too, and an odd last byte.
+TEST_F(DrawScore, EveryCharacterOfATitleIsDrawnInItsOwnPlace) {
+    struct Case {
+        const char* title;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {"abc", {"a", "b", "c"}}, {"Flute", {"F", "l", "u", "t", "e"}}, {"a六b", {"a", "六", "b"}}};
+    for (const Case& c : cases) {
+        v.m_title = S(c.title);
+        std::vector<std::string> shown;
+        for (const DrawOp& op : Paint().Texts()) {
+            if (op.font.face == kBrush && op.font.height == 130)
+                shown.push_back(SjisToUtf8(op.text));
+        }
+        EXPECT_EQ(shown, c.shown) << c.title;
     }
-    ASSERT_EQ(title.size(), 1u);
-    EXPECT_EQ(title[0].text, "ab");
-    EXPECT_EQ(title[0].a, (Point{1920, -820}));
+    v.m_title = "abc";
+    EXPECT_EQ(OnlyText(Paint(), "c").a, (Point{1920, -1220}));
 }
 
-TEST_F(DrawScore, SingleByteCharactersArePairedWithTheirNeighbours) {
-    v.m_title = S("a六b");
-    std::vector<std::string> pieces;
-    for (const DrawOp& op : Paint().Texts()) {
-        if (op.font.height == 130) pieces.push_back(op.text);
+// A long title shrinks to end above the tuning name (paper) or the base-tone label (screen),
+// and one too long for the smallest size ends in an ellipsis, never off the page.
+TEST_F(DrawScore, ALongTitleFitsAboveTheHeaderTextBelowIt) {
+    for (const int length : {6, 7, 13, 40, 5000}) {
+        std::string title;
+        for (int i = 0; i < length; ++i) title += S("桜");
+        v.m_title = title;
+        v.m_tuningName.clear();  // every header text left in the brush face is the title
+        v.m_baseToneLabel.clear();
+        for (const bool printer : {false, true}) {
+            const DrawLog log = printer ? Print() : Paint();
+            const int limit = printer ? -1800 : -2120;
+            int count = 0;
+            for (const DrawOp& op : log.Texts()) {
+                if (op.font.face != kBrush || op.a.x != (printer ? 1766 : 1920)) continue;
+                ++count;
+                EXPECT_GT(op.a.y - op.font.height, limit) << length << " " << printer;
+            }
+            if (length <= 6 && !printer) {
+                EXPECT_EQ(count, length);
+            }
+            EXPECT_GE(count, std::min(length, 20)) << length << " " << printer;
+            EXPECT_EQ(log.TextsEqual(S("…")).size(), length >= 40 ? 1u : 0u) << length;
+        }
     }
-    const std::string t = v.m_title;
-    EXPECT_EQ(pieces, (std::vector<std::string>{t.substr(0, 2), t.substr(2, 2)}));
 }
 
 TEST_F(DrawScore, TuningNameAndBaseToneLabelRunDown130UnitsEach) {
@@ -681,6 +708,30 @@ TEST_F(DrawScore, CellFontsFollowTheChosenFaceAndHeaderFontsKeepTheBrushFace) {
 }
 
 // ---- Printer and screen -------------------------------------------------------------------
+
+// While a loop plays, each of its cells on the screen's page has a bar down its right
+// edge; paper shows none.
+TEST_F(DrawScore, TheCellsOfAPlayingLoopAreMarkedOnTheScreenOnly) {
+    const Pen loopPen{2, {0, 90, 200}};
+    auto marks = [&](const DrawLog& log) {
+        std::vector<std::pair<int, int>> at;  // x and top of each bar
+        for (const DrawOp& op : log.Lines()) {
+            if (op.pen == loopPen) at.emplace_back(op.a.x, op.a.y + 2);
+        }
+        return at;
+    };
+    EXPECT_TRUE(marks(Paint()).empty());
+    v.m_playCursor.loopFirst = 31;
+    v.m_playCursor.loopLast = 34;
+    const PageGeometry g = PageGeometry::Of(v);
+    std::vector<std::pair<int, int>> expected;
+    for (int k = 31; k <= 34; ++k) {
+        const Point cell = g.CellPosition(k, 0);
+        expected.emplace_back(cell.x + g.w - g.w / 20, cell.y);
+    }
+    EXPECT_EQ(marks(Paint()), expected);
+    EXPECT_TRUE(marks(Print()).empty());
+}
 
 TEST_F(DrawScore, PrinterPageHasNoCursorNoBlankingAndTheTitleFurtherLeft) {
     v.m_cells[1] = Whole(0, 5, 0);

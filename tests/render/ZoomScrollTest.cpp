@@ -5,10 +5,13 @@
 
 #include <algorithm>
 #include <optional>
+#include <random>
 #include <vector>
 
 #include "base/Sjis.h"
+#include "render/PageLayout.h"
 #include "resources/CommandIds.h"
+#include "resources/KeyCodes.h"
 #include "support/CellPrinting.h"
 #include "support/ViewHarness.h"
 
@@ -477,6 +480,53 @@ TEST_F(ZoomScroll, ALineIsThreeScrollUnitsOfPixels) {
     v.m_zoom = 300;
     Paint();  // content 1500 wide: max 396, maxPos 177, e = 700 / 177 = 3
     EXPECT_EQ(v.LinePixels(ScrollBar::Horizontal), 12);
+}
+
+// Whatever the zoom and the window size, after every key, go to top or end and undo the
+// cursor's cell is drawn inside the window: the view scrolls to it.
+TEST_F(ZoomScroll, TheCursorStaysInViewOverRandomZoomsSizesAndKeys) {
+    std::mt19937 random(30);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    const int keys[] = {vk::kDown,   vk::kDown,     vk::kDown,   vk::kUp,       vk::kLeft,
+                        vk::kRight,  vk::kPageDown, vk::kPageUp, vk::kHome,     vk::kEnd,
+                        vk::kDigit1, vk::kSpace,    vk::kInsert, vk::kOemPeriod};
+    const int commands[] = {cmd::kGoToTop, cmd::kGoToEnd, cmd::kEditUndo};
+    for (int run = 0; run < 30; ++run) {
+        ViewHarness fresh;
+        CTabrellaView& w = fresh.v();
+        for (int step = 0; step < 120; ++step) {
+            if (pick(0, 15) == 0) w.OnCommand(kZoomItems[pick(0, 6)].id);
+            if (pick(0, 15) == 0) fresh.window.client = {pick(240, 1400), pick(160, 1000)};
+            if (pick(0, 10) == 0) {
+                w.OnCommand(commands[pick(0, 2)]);
+            } else {
+                w.OnKeyDown(keys[pick(0, std::size(keys) - 1)]);
+            }
+            DrawLog log;
+            RecordingSurface surface(log, false);
+            w.OnPaint(surface);
+            const DrawOp* m = Mapping(log);
+            ASSERT_NE(m, nullptr);
+            // Go to end may leave the cursor past the page shown, on no cell of it.
+            if (w.m_cursorPos > w.m_columnsPerPage * 32) continue;
+            // The cursor's cell as the page places it, in pixels of the window.
+            const PageGeometry g = PageGeometry::Of(w);
+            const platform::Point cell = g.PagePosition(w.m_cursorPos);
+            const int left = m->mapping[4] + cell.x * m->mapping[2] / 1000;
+            const int right = m->mapping[4] + (cell.x + g.w) * m->mapping[2] / 1000;
+            const int top = m->mapping[5] + cell.y * m->mapping[3] / 600;
+            const int bottom = m->mapping[5] + (cell.y - g.CellHeight()) * m->mapping[3] / 600;
+            const platform::ClientSize c = fresh.window.client;
+            const std::string at = "run " + std::to_string(run) + " step " + std::to_string(step) +
+                                   " zoom " + std::to_string(w.m_zoom) + " window " +
+                                   std::to_string(c.width) + "x" + std::to_string(c.height) +
+                                   " place " + std::to_string(w.m_cursorPos);
+            ASSERT_GE(left, -1) << at;
+            ASSERT_LE(right, c.width + 1) << at;
+            ASSERT_GE(top, -1) << at;
+            ASSERT_LE(bottom, c.height + 1) << at;
+        }
+    }
 }
 
 // A window that keeps what every surface drew, erased or not.

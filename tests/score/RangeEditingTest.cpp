@@ -7,6 +7,7 @@
 #include "base/Sjis.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
+#include "resources/Texts.h"
 #include "score/RangeDialogs.h"
 #include "support/CellPrinting.h"
 #include "support/ViewHarness.h"
@@ -371,6 +372,12 @@ TEST_F(RangeEditingTest, PasteWithAnEmptyClipboardOnlyRepaints) {
     Paste("1");
     EXPECT_EQ(TagAt(1), 1);
     EXPECT_EQ(h.window.invalidations, 1);
+    ASSERT_EQ(h.dialogs.messages.size(), 1u);  // and says there was nothing to paste
+    EXPECT_EQ(h.dialogs.messages[0].text, res::Sjis(res::Txt::ClipboardEmpty));
+    RangeCommand(cmd::kCopy, "2", "2");
+    Paste("1");  // with something copied, no word
+    EXPECT_EQ(TagAt(1), 2);
+    EXPECT_EQ(h.dialogs.messages.size(), 1u);
 }
 
 // ---- Ways in ------------------------------------------------------------------------------

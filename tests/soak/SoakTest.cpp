@@ -86,9 +86,9 @@ class Soak {
     Soak(const std::string& dir, std::uint64_t seed) : m_dir(dir), m_random(seed) {
         h.dialogs.onDialog = [this](int id) { return DialogAnswer(id); };
         h.dialogs.onMessage = [this](const ScriptedDialogHost::Message& m) {
-            return m.kind == platform::MessageBoxKind::Ok ? platform::kIdOk
-                   : Chance(2)                            ? platform::kIdYes
-                                                          : platform::kIdNo;
+            return m.kind != platform::MessageBoxKind::YesNoQuestion ? platform::kIdOk
+                   : Chance(2)                                       ? platform::kIdYes
+                                                                     : platform::kIdNo;
         };
         h.dialogs.onFile = [this](const platform::FileDialogRequest& r) { return FileAnswer(r); };
         h.dialogs.onFont = [this] { return FontAnswer(); };

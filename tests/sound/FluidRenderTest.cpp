@@ -258,6 +258,7 @@ TEST_F(AudioExport, EachFormatSoundsTheScoresNotesAndEndsWhenTheyHaveDiedAway) {
         h.dialogs.AnswerFile((dir / f.name).string());
         v().OnCommand(cmd::kAudioExport);
         EXPECT_TRUE(h.dialogs.messages.empty());
+        EXPECT_EQ(h.window.written.back(), (dir / f.name).string());
         EXPECT_EQ(h.dialogs.progressTexts.size(), 1u) << "a progress to stop the render by";
         h.dialogs.progressTexts.clear();
 
@@ -317,6 +318,7 @@ TEST_F(AudioExport, ACancelledOrFailedRenderLeavesTheOldFileAndNothingElse) {
     v().OnCommand(cmd::kAudioExport);
     EXPECT_EQ(h.dialogs.progressSteps, 3);
     EXPECT_TRUE(h.dialogs.messages.empty());
+    EXPECT_TRUE(h.window.written.empty()) << "a stopped render wrote nothing";
     EXPECT_EQ(Bytes(target), "the old file");
 
     // A sound font that is not there: the reason in a message, nothing written.

@@ -122,6 +122,9 @@ TEST_F(MidiExport, WritesTheWholeScoreWithTheExtraCellOnlyWhenTheCursorIsOnCellO
     EXPECT_EQ(h.window.invalidations, 0);
     EXPECT_TRUE(h.dialogs.messages.empty());
     EXPECT_EQ(FilesInDir(), 2u);  // and no temporary file left beside them
+    EXPECT_EQ(h.window.written,
+              (std::vector<std::string>{(dir / "a.mid").string(), (dir / "b.mid").string()}))
+        << "each export says what it wrote";
 }
 
 TEST_F(MidiExport, ABareExtensionAsksForAFileNameAndWritesNothing) {
@@ -175,6 +178,7 @@ TEST_F(MidiExport, AnUnwritableFolderGivesAMessageWithPathAndReasonAndNoFile) {
                 text.find("Operation not permitted") != std::string::npos)
         << text;
     EXPECT_EQ(FilesInDir(), 0u);
+    EXPECT_TRUE(h.window.written.empty());
 }
 
 TEST_F(MidiExport, ADeviceIsRefusedAndStaysADevice) {

@@ -23,6 +23,7 @@ class FakeWindow : public platform::IViewWindow {
     platform::ClientSize client{800, 600};
     std::map<int, int> timers;  // id -> interval of running timers
     std::string caption;
+    std::vector<std::string> written;  // the files exports said they wrote
     int closeRequests = 0;
     int helpShown = 0;
     std::vector<platform::PrintJob> printJobs;
@@ -43,6 +44,7 @@ class FakeWindow : public platform::IViewWindow {
     void ShowHelp() override { ++helpShown; }
     void RunPrintJob(platform::PrintJob job, const platform::PrintPages& pages) override;
     void ShowAbout() override { ++aboutShown; }
+    void ReportWritten(std::string_view path) override { written.emplace_back(path); }
 
     bool TimerRunning(int id) const { return timers.count(id) != 0; }
     // The first page printed by the last print or preview job, and every page of it (all

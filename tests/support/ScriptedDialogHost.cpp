@@ -130,7 +130,7 @@ int ScriptedDialogHost::MessageBox(std::string_view text, std::string_view capti
     messages.push_back({std::string(text), std::string(caption), kind});
     if (m_messageAnswers.empty() && onMessage) return onMessage(messages.back());
     if (m_messageAnswers.empty()) {
-        return kind == platform::MessageBoxKind::Ok ? platform::kIdOk : platform::kIdNo;
+        return kind == platform::MessageBoxKind::YesNoQuestion ? platform::kIdNo : platform::kIdOk;
     }
     int answer = m_messageAnswers.front();
     m_messageAnswers.pop_front();
