@@ -50,17 +50,26 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-std::string ResolveLink(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
-}
-
 std::string DirectoryOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a link leads to, link after link, whether or not it exists yet: the link stays
+// and its target is written. A loop of links is left to the write to refuse.
+std::string ResolveLink(const std::string& path) {
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+        char to[PATH_MAX];
+        const ssize_t n = ::readlink(at.c_str(), to, sizeof to);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof to) return path;
+        const std::string next(to, static_cast<size_t>(n));
+        at = next.front() == '/' ? next : DirectoryOf(at) + "/" + next;
+    }
+    return path;
 }
 
 // The temporary name of a save of `target`: a hidden file beside it that names the
