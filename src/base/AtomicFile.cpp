@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace tabrella {
@@ -80,6 +81,35 @@ std::string TemporaryPrefix(const std::string& target) {
     return dir + "." + target.substr(dir.size()).substr(0, 100) + ".";
 }
 
+// The temporary files this process has not yet renamed or removed, where a signal handler
+// can reach them: fixed slots, claimed and freed atomically, read without locks.
+struct TrackedTemporary {
+    std::atomic<int> state{0};  // kFree, kClaimed while the name is copied in, kNamed
+    char path[PATH_MAX];
+};
+constexpr int kFree = 0, kClaimed = 1, kNamed = 2;
+TrackedTemporary g_temporaries[16];
+
+void Track(const std::string& path) {
+    if (path.size() >= PATH_MAX) return;
+    for (TrackedTemporary& slot : g_temporaries) {
+        int expected = kFree;
+        if (!slot.state.compare_exchange_strong(expected, kClaimed)) continue;
+        std::memcpy(slot.path, path.c_str(), path.size() + 1);
+        slot.state.store(kNamed, std::memory_order_release);
+        return;
+    }
+}
+
+void Untrack(const std::string& path) {
+    for (TrackedTemporary& slot : g_temporaries) {
+        if (slot.state.load(std::memory_order_acquire) == kNamed && path == slot.path) {
+            slot.state.store(kFree);
+            return;
+        }
+    }
+}
+
 // A name in the target's folder that no file has: created with O_EXCL, so two writers
 // never share one, and readable by the owner alone until it is finished.
 int CreateTemporary(const std::string& target, std::string& tempPath) {
@@ -88,8 +118,14 @@ int CreateTemporary(const std::string& target, std::string& tempPath) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = prefix + std::to_string(::getpid()) + "-" +
                    std::to_string(counter.fetch_add(1)) + ".tmp";
+        // Tracked before it exists, so a signal at any moment after finds it.
+        Track(tempPath);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd >= 0) return fd;
+        const int err = errno;
+        Untrack(tempPath);
+        errno = err;
+        if (err != EEXIST) return -1;
     }
     return -1;
 }
@@ -164,10 +200,9 @@ Outcome ReplaceFile(const std::string& target, std::string_view bytes, const str
     if (!err && ::fsync(fd.get()) != 0) err = errno;
     if (!err) err = fd.Close();
     if (!err && ::rename(tempPath.c_str(), target.c_str()) != 0) err = errno;
-    if (err) {
-        ::unlink(tempPath.c_str());
-        return {err, false};
-    }
+    if (err) ::unlink(tempPath.c_str());
+    Untrack(tempPath);
+    if (err) return {err, false};
     // Make the rename itself durable; a failure here no longer risks the contents.
     Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
@@ -186,6 +221,7 @@ Outcome ReplaceWith(const std::string& tempPath, const std::string& target) {
     if (::fsync(fd.get()) != 0) return {errno, false};
     if (int err = fd.Close()) return {err, false};
     if (::rename(tempPath.c_str(), target.c_str()) != 0) return {errno, false};
+    Untrack(tempPath);
     Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
     RemoveLeftTemporaries(target);
@@ -211,8 +247,16 @@ int CheckReplaceable(const std::string& target, struct stat& st, bool& exists) {
 
 }  // namespace
 
+void RemoveTemporariesNow() {
+    for (TrackedTemporary& slot : g_temporaries) {
+        if (slot.state.load(std::memory_order_acquire) == kNamed) ::unlink(slot.path);
+    }
+}
+
 PendingFile::~PendingFile() {
-    if (!m_tempPath.empty()) ::unlink(m_tempPath.c_str());
+    if (m_tempPath.empty()) return;
+    ::unlink(m_tempPath.c_str());
+    Untrack(m_tempPath);
 }
 
 std::optional<FileError> PendingFile::Create(std::string_view target) {
