@@ -310,7 +310,18 @@ CommandLine ParseCommandLine(const QApplication& application) {
     return line;
 }
 
+extern "C" void OnBatchSignal(int signal) {
+    RemoveTemporariesNow();
+    ::_exit(128 + signal);
+}
+
 int RunBatch(const CommandLine& line) {
+    // A batch ended by a signal leaves the old outputs and no temporary file.
+    struct sigaction action {};
+    action.sa_handler = OnBatchSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &action, nullptr);
+
     BatchWindow window(kRenderWidth, kRenderHeight);
     BatchDialogs dialogs;
     // Never opened: batch work plays nothing, and loads the sound module only to render.

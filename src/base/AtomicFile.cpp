@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace tabrella {
@@ -50,17 +51,26 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-std::string ResolveLink(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
-}
-
 std::string DirectoryOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a link leads to, link after link, whether or not it exists yet: the link stays
+// and its target is written. A loop of links is left to the write to refuse.
+std::string ResolveLink(const std::string& path) {
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+        char to[PATH_MAX];
+        const ssize_t n = ::readlink(at.c_str(), to, sizeof to);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof to) return path;
+        const std::string next(to, static_cast<size_t>(n));
+        at = next.front() == '/' ? next : DirectoryOf(at) + "/" + next;
+    }
+    return path;
 }
 
 // The temporary name of a save of `target`: a hidden file beside it that names the
@@ -71,6 +81,35 @@ std::string TemporaryPrefix(const std::string& target) {
     return dir + "." + target.substr(dir.size()).substr(0, 100) + ".";
 }
 
+// The temporary files this process has not yet renamed or removed, where a signal handler
+// can reach them: fixed slots, claimed and freed atomically, read without locks.
+struct TrackedTemporary {
+    std::atomic<int> state{0};  // kFree, kClaimed while the name is copied in, kNamed
+    char path[PATH_MAX];
+};
+constexpr int kFree = 0, kClaimed = 1, kNamed = 2;
+TrackedTemporary g_temporaries[16];
+
+void Track(const std::string& path) {
+    if (path.size() >= PATH_MAX) return;
+    for (TrackedTemporary& slot : g_temporaries) {
+        int expected = kFree;
+        if (!slot.state.compare_exchange_strong(expected, kClaimed)) continue;
+        std::memcpy(slot.path, path.c_str(), path.size() + 1);
+        slot.state.store(kNamed, std::memory_order_release);
+        return;
+    }
+}
+
+void Untrack(const std::string& path) {
+    for (TrackedTemporary& slot : g_temporaries) {
+        if (slot.state.load(std::memory_order_acquire) == kNamed && path == slot.path) {
+            slot.state.store(kFree);
+            return;
+        }
+    }
+}
+
 // A name in the target's folder that no file has: created with O_EXCL, so two writers
 // never share one, and readable by the owner alone until it is finished.
 int CreateTemporary(const std::string& target, std::string& tempPath) {
@@ -79,8 +118,14 @@ int CreateTemporary(const std::string& target, std::string& tempPath) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = prefix + std::to_string(::getpid()) + "-" +
                    std::to_string(counter.fetch_add(1)) + ".tmp";
+        // Tracked before it exists, so a signal at any moment after finds it.
+        Track(tempPath);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd >= 0) return fd;
+        const int err = errno;
+        Untrack(tempPath);
+        errno = err;
+        if (err != EEXIST) return -1;
     }
     return -1;
 }
@@ -155,10 +200,9 @@ Outcome ReplaceFile(const std::string& target, std::string_view bytes, const str
     if (!err && ::fsync(fd.get()) != 0) err = errno;
     if (!err) err = fd.Close();
     if (!err && ::rename(tempPath.c_str(), target.c_str()) != 0) err = errno;
-    if (err) {
-        ::unlink(tempPath.c_str());
-        return {err, false};
-    }
+    if (err) ::unlink(tempPath.c_str());
+    Untrack(tempPath);
+    if (err) return {err, false};
     // Make the rename itself durable; a failure here no longer risks the contents.
     Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
@@ -177,6 +221,7 @@ Outcome ReplaceWith(const std::string& tempPath, const std::string& target) {
     if (::fsync(fd.get()) != 0) return {errno, false};
     if (int err = fd.Close()) return {err, false};
     if (::rename(tempPath.c_str(), target.c_str()) != 0) return {errno, false};
+    Untrack(tempPath);
     Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
     RemoveLeftTemporaries(target);
@@ -202,8 +247,16 @@ int CheckReplaceable(const std::string& target, struct stat& st, bool& exists) {
 
 }  // namespace
 
+void RemoveTemporariesNow() {
+    for (TrackedTemporary& slot : g_temporaries) {
+        if (slot.state.load(std::memory_order_acquire) == kNamed) ::unlink(slot.path);
+    }
+}
+
 PendingFile::~PendingFile() {
-    if (!m_tempPath.empty()) ::unlink(m_tempPath.c_str());
+    if (m_tempPath.empty()) return;
+    ::unlink(m_tempPath.c_str());
+    Untrack(m_tempPath);
 }
 
 std::optional<FileError> PendingFile::Create(std::string_view target) {

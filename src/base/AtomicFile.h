@@ -44,6 +44,10 @@ class PendingFile {
     std::string m_tempPath;
 };
 
+// Removes the temporary files of writes still under way; safe in a signal handler, for one
+// that ends the program.
+void RemoveTemporariesNow();
+
 // Creates a file under a fresh name in $TMPDIR (else /tmp), exclusively and readable by the
 // owner only, so no other program can slip a file of its own in under that name; writes
 // `bytes` and stores the file system's name in `path`. On failure nothing remains.

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fluid/FluidAudioRenderer.h"
 
+#include <fcntl.h>
 #include <fluidsynth.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <condition_variable>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -42,9 +47,70 @@ struct SoundFileCloser {
 
 using SoundFile = std::unique_ptr<SNDFILE, SoundFileCloser>;
 
+// The file libsndfile writes through, keeping the system's reason of the first failed
+// write: libsndfile's Vorbis encoder loses it and says only "Unspecified internal error".
+class DiskFile {
+  public:
+    explicit DiskFile(const std::string& nativePath)
+        : m_fd(::open(nativePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {
+        if (m_fd < 0) m_error = errno;
+    }
+    ~DiskFile() { Close(); }
+    DiskFile(const DiskFile&) = delete;
+    DiskFile& operator=(const DiskFile&) = delete;
+
+    bool IsOpen() const { return m_fd >= 0; }
+    // Closes now, keeping a delayed write error; false when one was kept.
+    bool Close() {
+        if (m_fd >= 0 && ::close(m_fd) != 0 && m_error == 0) m_error = errno;
+        m_fd = -1;
+        return m_error == 0;
+    }
+    // The system's reason of the first failure, or libsndfile's when the system gave none.
+    std::string Reason(SNDFILE* file) const {
+        return Utf8ToSjis(m_error ? std::strerror(m_error) : sf_strerror(file));
+    }
+
+    static SF_VIRTUAL_IO Io() {
+        SF_VIRTUAL_IO io{};
+        io.get_filelen = [](void* self) -> sf_count_t {
+            struct stat st {};
+            return ::fstat(Of(self).m_fd, &st) == 0 ? st.st_size : -1;
+        };
+        io.seek = [](sf_count_t offset, int whence, void* self) -> sf_count_t {
+            return ::lseek(Of(self).m_fd, offset, whence);
+        };
+        io.read = [](void*, sf_count_t, void*) -> sf_count_t { return 0; };
+        io.write = [](const void* bytes, sf_count_t count, void* self) -> sf_count_t {
+            return Of(self).Write(static_cast<const char*>(bytes), count);
+        };
+        io.tell = [](void* self) -> sf_count_t { return ::lseek(Of(self).m_fd, 0, SEEK_CUR); };
+        return io;
+    }
+
+  private:
+    static DiskFile& Of(void* self) { return *static_cast<DiskFile*>(self); }
+    sf_count_t Write(const char* bytes, sf_count_t count) {
+        sf_count_t done = 0;
+        while (done < count) {
+            const ssize_t n = ::write(m_fd, bytes + done, static_cast<size_t>(count - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                if (m_error == 0) m_error = n < 0 ? errno : ENOSPC;
+                break;
+            }
+            done += n;
+        }
+        return done;
+    }
+
+    int m_fd;
+    int m_error = 0;
+};
+
 // A new file opened as FluidSynth's file renderer opens it with the format "s16": 16-bit
 // PCM (Vorbis in the Ogg container), the synthesizer's float samples clipped by libsndfile.
-SoundFile OpenSoundFile(const std::string& nativePath, AudioFormat format) {
+SoundFile OpenSoundFile(DiskFile& disk, AudioFormat format) {
     SF_INFO info{};
     info.samplerate = FluidAudioRenderer::kSampleRate;
     info.channels = 2;
@@ -59,7 +125,9 @@ SoundFile OpenSoundFile(const std::string& nativePath, AudioFormat format) {
             info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
             break;
     }
-    SoundFile file(sf_open(nativePath.c_str(), SFM_WRITE, &info));
+    if (!disk.IsOpen()) return nullptr;
+    SF_VIRTUAL_IO io = DiskFile::Io();
+    SoundFile file(sf_open_virtual(&io, SFM_WRITE, &info, &disk));
     if (file) {
         sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
         sf_command(file.get(), SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
@@ -249,9 +317,10 @@ std::optional<std::string> FluidAudioRenderer::Render(std::string_view midi,
     Pass pass;
     if (std::optional<std::string> error = pass.Open(midi)) return error;
 
-    // 2. The target.
-    SoundFile file = OpenSoundFile(nativePath, format);
-    if (!file) return Utf8ToSjis(sf_strerror(nullptr));
+    // 2. The target. The disk file outlives the sound file that writes through it.
+    DiskFile disk(nativePath);
+    SoundFile file = OpenSoundFile(disk, format);
+    if (!file) return disk.Reason(nullptr);
     if (std::optional<std::string> error = pass.Play()) return error;
 
     // 3. Blocks until the music's last tick, then until the last note has died away.
@@ -266,20 +335,20 @@ std::optional<std::string> FluidAudioRenderer::Render(std::string_view midi,
     };
     int tick = 0, total = 0;
     while (pass.Music(tick, total)) {
-        if (!renderBlock()) return Utf8ToSjis(sf_strerror(file.get()));
+        if (!renderBlock()) return disk.Reason(file.get());
         if (!progress.Continue(total / 2 + tick / 2, total)) {
             return res::Sjis(res::ExportTxt::Cancelled);
         }
     }
     for (int tail = 0; tail < kLongestTailFrames && pass.Ringing(); tail += kBlockFrames) {
-        if (!renderBlock()) return Utf8ToSjis(sf_strerror(file.get()));
+        if (!renderBlock()) return disk.Reason(file.get());
     }
 
     // 4. The last blocks written, and the header (WAV) or the last pages (FLAC, Ogg).
-    if (!writer.Finish()) return Utf8ToSjis(sf_strerror(file.get()));
-    if (const int error = sf_close(file.release()); error != SF_ERR_NO_ERROR) {
-        return Utf8ToSjis(sf_error_number(error));
-    }
+    if (!writer.Finish()) return disk.Reason(file.get());
+    const int error = sf_close(file.release());
+    if (!disk.Close()) return disk.Reason(nullptr);
+    if (error != SF_ERR_NO_ERROR) return Utf8ToSjis(sf_error_number(error));
     return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 // data; the view applies a step by copying it back.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,13 @@ struct EditStep {
 
 class EditHistory {
   public:
+    // Enough for a few hundred whole-score cuts; keystrokes take far less.
+    static constexpr std::size_t kDefaultBudget = std::size_t{64} << 20;
+
+    explicit EditHistory(std::size_t budget = kDefaultBudget) : m_budget(budget) {}
+    // Past the budget the oldest steps are dropped, but never the newest one.
+    void SetBudget(std::size_t budget);
+
     // A new step drops the steps that could have been redone.
     void Record(EditStep step);
     bool CanUndo() const { return m_position > 0; }
@@ -55,12 +63,17 @@ class EditHistory {
     std::uint64_t Revision() const { return m_revision; }
 
     std::size_t Size() const { return m_steps.size(); }
-    // Memory held by the steps, for the benchmark.
-    std::size_t Bytes() const;
+    // Memory held by the history and its steps: the figure the budget bounds.
+    std::size_t Bytes() const { return sizeof *this + m_stepBytes; }
 
   private:
     static constexpr std::size_t kNoCleanPoint = static_cast<std::size_t>(-1);
-    std::vector<EditStep> m_steps;
+    void DropOldest();
+
+    // A deque: the oldest step leaves at every step once the budget is reached.
+    std::deque<EditStep> m_steps;
+    std::size_t m_stepBytes = 0;  // the sum of the steps' Bytes()
+    std::size_t m_budget;
     std::size_t m_position = 0;  // steps before it are done, the rest undone
     std::size_t m_clean = 0;     // kNoCleanPoint once the saved state can no longer be reached
     std::uint64_t m_revision = 0;

@@ -70,10 +70,13 @@ void CTabrellaView::StartPlay(int firstCell, int loopLast) {
         return;
     }
     m_playFilePath = path;
+    // Playing from here on, before any message: the program may end while one is shown,
+    // and then the file must go with it.
+    m_mciOpen = {};
+    m_playing = 1;
 
     // 4, 5. Errors are shown and playing goes on: the cursor still steps. A device that
     // did not open has nothing to play, so its one error is all the user sees.
-    m_mciOpen = {};
     const platform::SeqError openError =
         m_services.sequencer.Open(m_playFilePath, m_mciOpen.m_deviceId);
     ShowSequencerError(openError);
@@ -82,7 +85,6 @@ void CTabrellaView::StartPlay(int firstCell, int loopLast) {
         ShowSequencerError(m_services.sequencer.Play(m_mciOpen.m_deviceId));
     }
 
-    m_playing = 1;
     StartPlayCursor(firstCell, loopLast);
     m_services.window.SetTimer(kPlayTimer, m_timerInterval);
 }

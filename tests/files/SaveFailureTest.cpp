@@ -147,6 +147,25 @@ TEST(AtomicFile, ALinkStaysALinkAndItsTargetIsWritten) {
     ASSERT_FALSE(WriteFileAtomically(dir / "link.tbr", "new"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.tbr"));
     EXPECT_EQ(ReadBytes(dir / "real.tbr"), "new");
+
+    // A link whose target is not there yet, through a second link into a subfolder: the
+    // target is created, both links stay, for a save and for an export alike.
+    std::filesystem::create_directory(dir / "sub");
+    ASSERT_EQ(::symlink("sub/hop.wav", (dir / "out.wav").c_str()), 0);
+    ASSERT_EQ(::symlink("made.wav", (dir / "sub/hop.wav").c_str()), 0);
+    ASSERT_FALSE(WriteFileAtomically(dir / "out.wav", "saved"));
+    EXPECT_EQ(ReadBytes(dir / "sub/made.wav"), "saved");
+    std::filesystem::remove(dir / "sub/made.wav");
+    {
+        PendingFile pending;
+        ASSERT_FALSE(pending.Create(dir / "out.wav"));
+        WriteBytes(pending.NativePath(), "exported");
+        ASSERT_FALSE(pending.Commit());
+    }
+    EXPECT_EQ(ReadBytes(dir / "sub/made.wav"), "exported");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "out.wav"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "sub/hop.wav"));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"link.tbr", "out.wav", "real.tbr", "sub"}));
 }
 
 // The temporary file is created for the owner alone; the finished file then takes the old

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -296,6 +297,44 @@ TEST(CommandLine, BatchRefusalsWriteNothingAndLeaveOldOutputs) {
         const ProgramRun run = Tabrella({mode, "/dev/full", kScores + "/example.tbr"});
         EXPECT_NE(run.status, 0) << mode;
         EXPECT_TRUE(run.err.contains("/dev/full")) << run.err.toStdString();
+    }
+}
+
+// A batch export ended by a signal leaves the old file, no temporary file, and says which
+// signal ended it in its exit status.
+TEST(CommandLine, ABatchEndedBySignalLeavesTheOldFileAndNoTemporary) {
+    QTemporaryDir dir;
+    test::FakeSequencer sequencer;
+    CMainFrame frame(sequencer);
+    frame.View().m_tempo = 40;  // half an hour of music: the render is still under way
+    frame.View().m_cells[1].first[2] = 5;
+    frame.View().m_cells[2999].first[2] = 7;
+    frame.View().m_lastCell = 2999;
+    ASSERT_FALSE(frame.View().WriteScoreFile(qt::ToSjis(dir.filePath("long.tbr"))));
+    QFile old(dir.filePath("out.wav"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("the old file");
+    old.close();
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        QProcess process;
+        process.start(kProgram,
+                      {"--export-audio", dir.filePath("out.wav"), dir.filePath("long.tbr")});
+        ASSERT_TRUE(process.waitForStarted());
+        QDir folder(dir.path(), {}, QDir::Name, QDir::Files | QDir::Hidden);
+        QElapsedTimer waited;
+        waited.start();
+        while (folder.entryList().size() < 3 && waited.elapsed() < 30000) {
+            QTest::qWait(5);
+            folder.refresh();
+        }
+        ASSERT_EQ(folder.entryList().size(), 3) << "the temporary file appears";
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(10000)) << signal;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(process.exitCode(), 128 + signal);
+        folder.refresh();
+        EXPECT_EQ(folder.entryList(), (QStringList{"long.tbr", "out.wav"})) << signal;
+        EXPECT_EQ(Bytes(dir.filePath("out.wav")), "the old file");
     }
 }
 

@@ -54,12 +54,14 @@ std::string Bytes(CTabrellaView& v) {
 
 class UndoRun {
   public:
-    explicit UndoRun(unsigned seed) : m_rng(seed) {}
+    // A budget of 0 keeps the history's own.
+    explicit UndoRun(unsigned seed, std::size_t budget = 0) : m_rng(seed), m_budget(budget) {}
 
     void Run(int events) {
         WriteBytes(m_dir / "opened.tbr",
                    ReadBytes(std::string(TABRELLA_TEST_DATA) + "/scores/titled.tbr"));
         ASSERT_FALSE(v().LoadScoreFile(m_dir / "opened.tbr"));
+        if (m_budget) v().m_history.SetBudget(m_budget);
         const std::string opened = Bytes(v());
         m_states = {Take(v())};
         for (int event = 0; event < events; ++event) {
@@ -74,12 +76,20 @@ class UndoRun {
             return Bytes(v());
         }();
         while (v().CanUndo()) Undo();
-        EXPECT_EQ(Bytes(v()), opened) << "undoing everything gives the score as opened";
+        if (dropped == 0) {
+            EXPECT_EQ(Bytes(v()), opened) << "undoing everything gives the score as opened";
+        } else {
+            EXPECT_TRUE(Take(v()) == m_states.front())
+                << "undoing everything gives the oldest kept";
+        }
         EXPECT_EQ(v().Modified(), m_clean == 0 ? 0 : 1);
         while (v().CanRedo()) Redo();
         EXPECT_TRUE(Take(v()) == edited);
         EXPECT_EQ(Bytes(v()), editedBytes);
     }
+
+    int dropped = 0;             // the oldest steps the history let go
+    int droppedCleanPoints = 0;  // ... when one of them led from the saved state
 
   private:
     CTabrellaView& v() { return m_h.v(); }
@@ -171,6 +181,19 @@ class UndoRun {
         if (m_clean > m_position) m_clean = -1;
         m_states.push_back(now);
         ++m_position;
+        // Past its budget the history forgets the oldest states; the saved one among them
+        // can no longer be reached, so the score stays modified until the next save.
+        while (m_states.size() - 1 > v().m_history.Size()) {
+            m_states.erase(m_states.begin());
+            --m_position;
+            ++dropped;
+            if (m_clean == 0) ++droppedCleanPoints;
+            m_clean = m_clean > 0 ? m_clean - 1 : -1;
+        }
+        if (m_budget) {
+            EXPECT_TRUE(v().m_history.Bytes() <= m_budget || v().m_history.Size() == 1)
+                << v().m_history.Bytes() << " bytes held";
+        }
     }
 
     void Undo() {
@@ -203,6 +226,7 @@ class UndoRun {
     }
 
     std::mt19937 m_rng;
+    std::size_t m_budget;
     TempDir m_dir;
     ViewHarness m_h;
     std::vector<State> m_states;
@@ -215,6 +239,21 @@ TEST(UndoProperty, RandomEditsUndoAndRedoAgainstAModelOfTheHistory) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         UndoRun(seed).Run(400);
     }
+}
+
+// A small budget: the oldest steps go, undo and redo of the rest stay exact, and a saved
+// state whose steps went leaves the score modified until it is saved again.
+TEST(UndoProperty, ABoundedHistoryDropsTheOldestStepsAndKeepsTheRestExact) {
+    int dropped = 0, droppedCleanPoints = 0;
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        UndoRun run(seed, 8 * 1024);
+        run.Run(400);
+        dropped += run.dropped;
+        droppedCleanPoints += run.droppedCleanPoints;
+    }
+    EXPECT_GT(dropped, 0);
+    EXPECT_GT(droppedCleanPoints, 0);
 }
 
 // Saving moves the clean point; New and Open start a new history.

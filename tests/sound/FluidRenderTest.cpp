@@ -331,22 +331,35 @@ TEST_F(AudioExport, ACancelledOrFailedRenderLeavesTheOldFileAndNothingElse) {
     EXPECT_NE(h.dialogs.messages[0].text.find("missing.sf2"), std::string::npos);
     EXPECT_EQ(Bytes(target), "the old file");
 
-    // The disk full after a few blocks: the writer's failure ends the render with its reason.
+    // The disk full after a few blocks, in each format: the render ends with the system's
+    // reason (Vorbis's encoder has none of its own to give).
     const rlimit unlimited = [] {
         rlimit l{};
         ::getrlimit(RLIMIT_FSIZE, &l);
         return l;
     }();
     const auto ignoredBefore = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = unlimited;
-    small.rlim_cur = 100000;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const auto full = v().ExportAudio(target.string(), *h.dialogs.ShowProgress({}));
-    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    for (const char* name : {"keep.wav", "full.flac", "full.ogg"}) {
+        SCOPED_TRACE(name);
+        rlimit small = unlimited;
+        small.rlim_cur = 20000;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const auto full = v().ExportAudio((dir / name).string(), *h.dialogs.ShowProgress({}));
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+        ASSERT_TRUE(full);
+        EXPECT_NE(full->detail.find("too large"), std::string::npos) << full->detail;
+    }
     std::signal(SIGXFSZ, ignoredBefore);
-    ASSERT_TRUE(full);
-    EXPECT_NE(full->detail.find("too large"), std::string::npos) << full->detail;
     EXPECT_EQ(Bytes(target), "the old file");
+    // A full disk as /dev/full is one: the system's reason.
+    if (fs::is_character_file("/dev/full")) {
+        std::ostringstream midi;
+        ASSERT_TRUE(v().WriteMidiStream(midi, 1, v().ExportEndCell()));
+        const auto full = renderer.Render(midi.str(), "/dev/full", platform::AudioFormat::OggVorbis,
+                                          *h.dialogs.ShowProgress({}));
+        ASSERT_TRUE(full);
+        EXPECT_NE(full->find("No space left"), std::string::npos) << *full;
+    }
 
     // An extension that names no format, a folder as the target, a folder that is not there.
     for (const fs::path& bad : {dir / "score.mp3", dir, dir / "no" / "score.wav"}) {

@@ -206,6 +206,19 @@ TEST_F(Playback, LeavingAfterAFailedOpenClosesNothingAndShowsNothing) {
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 
+// The program ending while the first play's error is on screen (a terminate request ends
+// the message's loop) leaves no play file behind.
+TEST_F(Playback, EndingDuringTheFirstPlaysErrorLeavesNoFile) {
+    h.sequencer.openError = 275;
+    h.dialogs.onMessage = [this](const auto&) {
+        h.v().OnDestroy();
+        return platform::kIdOk;
+    };
+    h.v().OnCommand(kPlay);
+    ASSERT_EQ(h.dialogs.messages.size(), 1u);
+    EXPECT_EQ(FilesInDir(), 0u);
+}
+
 TEST_F(Playback, AFolderWithoutRoomForTheFileGivesAMessageAndOpensNothing) {
     h.v().OnCommand(kPlay);
     const std::string first = h.v().m_playFilePath;
