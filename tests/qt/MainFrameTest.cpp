@@ -30,6 +30,7 @@
 #include "qt/ModalCloser.h"
 #include "qt/QtSettings.h"
 #include "qt/QtText.h"
+#include "qt/TemplateDialog.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/FrameResources.h"
@@ -708,6 +709,22 @@ TEST_F(AccessibilityTest, EveryDialogFieldIsNamedByItsLabelOrTheCaption) {
         if (*d.field) {
             EXPECT_EQ(fieldName.toStdString(), d.name) << d.command;
         }
+    }
+}
+
+// Every dialog template, those no menu command opens at once (the recovery offer, the
+// import's choices) among them: no control without a name.
+TEST_F(AccessibilityTest, NoDialogOfAnyTemplateHasAnUnnamedControl) {
+    for (const int id : {res::kDlgSavePrompt, res::kDlgSavedNotice, res::kDlgTitle, res::kDlgTuning,
+                         res::kDlgTempo, res::kDlgRange, res::kDlgPaste, res::kDlgPlaySpeed,
+                         res::kDlgRecovery, res::kDlgImport}) {
+        platform::CDialog logic(id);
+        qt::TemplateDialog dialog(*res::FindDialogTemplate(id), logic, &frame);
+        dialog.show();
+        EXPECT_EQ(
+            UnnamedControls(QAccessible::queryAccessibleInterface(&dialog)).join(' ').toStdString(),
+            "")
+            << id;
     }
 }
 
