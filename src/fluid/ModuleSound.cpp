@@ -6,6 +6,7 @@
 #include "base/Module.h"
 #include "base/Sjis.h"
 #include "fluid/SoundModule.h"
+#include "resources/Language.h"
 #include "resources/SequencerTexts.h"
 
 namespace tabrella::fluid {
@@ -21,7 +22,11 @@ namespace {
 // The module's entry, or nothing with the reason (Shift-JIS) in `error`.
 const SoundModuleEntry* LoadEntry(const std::string& path, std::string& error) {
     const ModuleLoad load = LoadModule(path, kSoundModuleSymbol, kSoundModuleVersion);
-    if (load.entry) return static_cast<const SoundModuleEntry*>(load.entry);
+    if (load.entry) {
+        const auto* entry = static_cast<const SoundModuleEntry*>(load.entry);
+        entry->setLanguage(res::CurrentLanguage());
+        return entry;
+    }
     error = load.otherVersion ? res::Sjis(res::SeqTxt::SoundModuleWrong) + Utf8ToSjis(path)
                               : res::Sjis(res::SeqTxt::SoundModuleMissing) +
                                     Utf8ToSjis(path + " (" + load.reason + ")");
