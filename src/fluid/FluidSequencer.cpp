@@ -39,6 +39,26 @@ using PlayerPtr = std::unique_ptr<fluid_player_t, PlayerDeleter>;
 
 }  // namespace
 
+std::vector<std::string> DefaultDrivers() {
+    // libpulse's own rule: $PULSE_SERVER, else the socket in the runtime folder.
+    bool server = false;
+    if (const char* named = std::getenv("PULSE_SERVER"); named != nullptr && *named != '\0') {
+        server = true;
+    } else {
+        const char* runtime = std::getenv("PULSE_RUNTIME_PATH");
+        std::filesystem::path folder;
+        if (runtime != nullptr && *runtime != '\0') {
+            folder = runtime;
+        } else if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg != nullptr && *xdg) {
+            folder = std::filesystem::path(xdg) / "pulse";
+        }
+        std::error_code ec;
+        server = !folder.empty() && std::filesystem::exists(folder / "native", ec);
+    }
+    if (server) return {"pulseaudio", "alsa"};
+    return {"alsa"};
+}
+
 // ---- The engine -----------------------------------------------------------------------
 
 struct FluidSequencer::Impl {

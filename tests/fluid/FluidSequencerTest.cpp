@@ -352,8 +352,8 @@ TEST_F(FluidSequencerPlay, SpeakersOpenPlayStopCloseManyTimesOrReportTheMissingD
         for (int round = 0; round < 5; ++round) {
             EXPECT_EQ(seq.Open(m_midi.string(), device), Seq::kNoAudioDevice);
         }
-        ExpectReadable(seq.ErrorText(first), "音声出力装置を開けません: pulseaudio: ");
-        ExpectReadable(seq.ErrorText(first), "; alsa: ");
+        ExpectReadable(seq.ErrorText(first), "音声出力装置を開けません: ");
+        ExpectReadable(seq.ErrorText(first), DefaultDrivers().back() + ": ");
         EXPECT_EQ(seq.Play(device), Seq::kDeviceNotOpen);
         return;
     }
@@ -439,6 +439,28 @@ TEST(FluidSequencerErrors, MissingAudioDeviceIsReportedAndTriedAgain) {
               std::string::npos)
         << text;
     EXPECT_NE(text.find("; alsa hw:99: "), std::string::npos) << text;
+}
+
+TEST(FluidSequencerErrors, TheSoundServersDriverIsTriedFirstOnlyWhenAServerRuns) {
+    TempDir dir;
+    fs::create_directories(dir / "pulse");
+    const std::string folder = (dir / "").parent_path().string();
+    struct Case {
+        std::string server, runtimePath, xdg;
+        bool socket;
+        std::vector<std::string> drivers;
+    };
+    const std::vector<std::string> both{"pulseaudio", "alsa"}, alsa{"alsa"};
+    for (const Case& c : {Case{"", "", folder, false, alsa}, Case{"", "", folder, true, both},
+                          Case{"", folder + "/pulse", "", true, both},
+                          Case{"", folder + "/none", folder, true, alsa},
+                          Case{"tcp:elsewhere", "", "", false, both}}) {
+        if (c.socket) WriteBytes(dir / "pulse" / "native", {});
+        if (!c.socket) fs::remove(dir / "pulse" / "native");
+        ScopedEnv server("PULSE_SERVER", c.server), path("PULSE_RUNTIME_PATH", c.runtimePath),
+            xdg("XDG_RUNTIME_DIR", c.xdg);
+        EXPECT_EQ(DefaultDrivers(), c.drivers) << c.server << c.runtimePath << c.xdg << c.socket;
+    }
 }
 
 TEST(FluidSequencerErrors, FileThatIsMissingOrNotMidiIsRefused) {
