@@ -278,6 +278,10 @@ SeqError FluidSequencer::Close(DeviceId device) {
     return kOk;
 }
 
+void FluidSequencer::Prepare() {
+    m_impl->EnsureSynth();
+}
+
 std::string FluidSequencer::ErrorText(SeqError code) {
     using res::SeqTxt;
     auto it = m_impl->details.find(code);

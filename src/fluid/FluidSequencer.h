@@ -59,6 +59,8 @@ class FluidSequencer final : public platform::ISequencer {
     platform::SeqError Stop(platform::DeviceId device) override;
     platform::SeqError Close(platform::DeviceId device) override;
     std::string ErrorText(platform::SeqError code) override;
+    // Makes the synthesizer and loads the sound font, on the calling thread.
+    void Prepare() override;
 
     // Offline output only: renders left.size() frames (right must be as long) on the
     // sample clock, which also drives the players. May run on another thread than the

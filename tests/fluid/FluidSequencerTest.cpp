@@ -421,6 +421,27 @@ TEST(FluidSequencerErrors, MissingSoundFontIsReportedAndTriedAgain) {
     ExpectReadable(seq.ErrorText(Seq::kSoundFontMissing), "TABRELLA_SOUNDFONT");
 }
 
+TEST(FluidSequencerErrors, PrepareLoadsTheSoundFontAheadAndLeavesItsFailureToOpen) {
+    TempDir dir;
+    WriteBytes(dir / "a.mid", TwoNoteMidi());
+    const std::string midi = (dir / "a.mid").string(), missing = (dir / "gone.sf2").string();
+    DeviceId device = 0;
+    Seq failed(Offline());
+    {
+        ScopedEnv env("TABRELLA_SOUNDFONT", missing);
+        failed.Prepare();
+        EXPECT_EQ(failed.Open(midi, device), Seq::kSoundFontUnreadable);
+    }
+    // The font loaded by Prepare is the one played, whatever is installed by the Open.
+    Seq prepared(Offline());
+    {
+        ScopedEnv env("TABRELLA_SOUNDFONT", SoundFontOrFail());
+        prepared.Prepare();
+    }
+    ScopedEnv env("TABRELLA_SOUNDFONT", missing);
+    EXPECT_EQ(prepared.Open(midi, device), Seq::kOk);
+}
+
 TEST(FluidSequencerErrors, MissingAudioDeviceIsReportedAndTriedAgain) {
     TempDir dir;
     WriteBytes(dir / "a.mid", TwoNoteMidi());
@@ -605,6 +626,20 @@ TEST(SoundModule, ItsMessagesSpeakTheProgramsLanguage) {
         EXPECT_EQ(seq.Open((dir / "a.mid").string(), device), Seq::kSoundFontUnreadable);
         ExpectReadable(seq.ErrorText(Seq::kSoundFontUnreadable), text);
     }
+}
+
+TEST(SoundModule, PreparedInTheBackgroundItsFirstOpenWaitsAndReportsWhatFailed) {
+    TempDir dir;
+    WriteBytes(dir / "a.mid", TwoNoteMidi());
+    const std::string missing = (dir / "none.sf2").string();
+    ScopedEnv env("TABRELLA_SOUNDFONT", missing);
+    ModuleSequencer seq;
+    seq.Prepare();
+    seq.Prepare();  // once is enough
+    EXPECT_EQ(seq.Stop(0), ModuleSequencer::kNothingOpen);
+    DeviceId device = 0;
+    EXPECT_EQ(seq.Open((dir / "a.mid").string(), device), Seq::kSoundFontUnreadable);
+    ExpectReadable(seq.ErrorText(Seq::kSoundFontUnreadable), missing);
 }
 
 TEST(SoundModule, ALibraryThatIsNoSoundModuleIsRefused) {
