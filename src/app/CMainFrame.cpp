@@ -68,6 +68,7 @@ QString KeyHint(qt::KeyboardLayout layout) {
 CMainFrame::CMainFrame(platform::ISequencer& sequencer, platform::ISettings* settings)
     : m_viewWidget(new qt::QtViewWidget(this)),
       m_dialogs(this),
+      m_sequencer(sequencer),
       m_ownSettings(settings ? nullptr : std::make_unique<platform::MemorySettings>()),
       m_settings(settings ? *settings : *m_ownSettings) {
     m_view = std::make_unique<CTabrellaView>(platform::Services{
@@ -351,11 +352,14 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     // The icon is drawn from SVG at every size the window system may show, with an icon
     // plugin loaded for it: as long as a tenth of the start-up. It comes once the window
-    // has shown its first frame, a moment the eye does not tell apart.
+    // has shown its first frame, a moment the eye does not tell apart. So does the sound,
+    // loaded in the background for the first Play.
     if (watched == m_viewWidget->viewport() && event->type() == QEvent::Paint) {
         watched->removeEventFilter(this);
-        QTimer::singleShot(0, this,
-                           [this] { setWindowIcon(QIcon(QStringLiteral(":/tabrella.svg"))); });
+        QTimer::singleShot(0, this, [this] {
+            setWindowIcon(QIcon(QStringLiteral(":/tabrella.svg")));
+            m_sequencer.Prepare();
+        });
     }
     return QMainWindow::eventFilter(watched, event);
 }

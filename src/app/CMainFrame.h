@@ -93,6 +93,7 @@ class CMainFrame : public QMainWindow {
     fluid::ModuleAudioRenderer m_audio;
     exchange::ModuleNotationWriter m_musicXml;
     exchange::ModuleMelodyReader m_melodyReader;
+    platform::ISequencer& m_sequencer;
     std::unique_ptr<CTabrellaView> m_view;
     std::unique_ptr<platform::MemorySettings> m_ownSettings;
     platform::ISettings& m_settings;

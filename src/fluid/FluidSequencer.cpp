@@ -23,14 +23,6 @@ using platform::SeqError;
 
 namespace {
 
-// ---- Error texts ----------------------------------------------------------------------
-
-std::string JoinNames(const std::vector<std::string>& names) {
-    std::string out;
-    for (const auto& name : names) out += (out.empty() ? "" : ", ") + name;
-    return out;
-}
-
 struct PlayerDeleter {
     void operator()(fluid_player_t* p) const { delete_fluid_player(p); }
 };
@@ -46,6 +38,26 @@ struct DriverDeleter {
 using PlayerPtr = std::unique_ptr<fluid_player_t, PlayerDeleter>;
 
 }  // namespace
+
+std::vector<std::string> DefaultDrivers() {
+    // libpulse's own rule: $PULSE_SERVER, else the socket in the runtime folder.
+    bool server = false;
+    if (const char* named = std::getenv("PULSE_SERVER"); named != nullptr && *named != '\0') {
+        server = true;
+    } else {
+        const char* runtime = std::getenv("PULSE_RUNTIME_PATH");
+        std::filesystem::path folder;
+        if (runtime != nullptr && *runtime != '\0') {
+            folder = runtime;
+        } else if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg != nullptr && *xdg) {
+            folder = std::filesystem::path(xdg) / "pulse";
+        }
+        std::error_code ec;
+        server = !folder.empty() && std::filesystem::exists(folder / "native", ec);
+    }
+    if (server) return {"pulseaudio", "alsa"};
+    return {"alsa"};
+}
 
 // ---- The engine -----------------------------------------------------------------------
 
@@ -137,21 +149,31 @@ SeqError FluidSequencer::Impl::LoadSoundFont() {
 
 SeqError FluidSequencer::Impl::EnsureOutput() {
     if (options.output == Output::Offline || driver) return kOk;
-    std::string reason;
+    // Every driver tried and why it failed: the user sees which device was meant and what
+    // to fix, not only the last fallback's complaint.
+    std::string reasons;
     for (const auto& name : options.drivers) {
         TakeLastError();
+        std::string reason;
         // Setting a name FluidSynth does not know fails and would leave the previous
         // driver selected, so it must not fall through to creating that one.
         if (fluid_settings_setstr(settings.get(), "audio.driver", name.c_str()) != FLUID_OK) {
-            reason = name + ": unknown audio driver";
-            continue;
+            reason = "unknown audio driver";
+        } else {
+            driver.reset(new_fluid_audio_driver2(settings.get(), &RenderAudio, this));
+            if (driver) return kOk;
+            reason = TakeLastError();
+            // The server's own words are enough: the whole text would not fit the message.
+            if (const size_t at = reason.rfind("error: "); at != std::string::npos) {
+                reason.erase(0, at + 7);
+            }
+            if (reason.empty()) reason = "cannot be opened";
         }
-        driver.reset(new_fluid_audio_driver2(settings.get(), &RenderAudio, this));
-        if (driver) return kOk;
-        reason = TakeLastError();
-        if (reason.empty()) reason = name + ": cannot be opened";
+        std::string device = name;
+        if (name == "alsa" && !options.alsaDevice.empty()) device += " " + options.alsaDevice;
+        reasons += (reasons.empty() ? "" : "; ") + device + ": " + reason;
     }
-    return Fail(kNoAudioDevice, reason);
+    return Fail(kNoAudioDevice, reasons);
 }
 
 int FluidSequencer::Impl::RenderAudio(void* data, int len, int nfx, float* fx[], int nout,
@@ -256,6 +278,10 @@ SeqError FluidSequencer::Close(DeviceId device) {
     return kOk;
 }
 
+void FluidSequencer::Prepare() {
+    m_impl->EnsureSynth();
+}
+
 std::string FluidSequencer::ErrorText(SeqError code) {
     using res::SeqTxt;
     auto it = m_impl->details.find(code);
@@ -272,8 +298,8 @@ std::string FluidSequencer::ErrorText(SeqError code) {
             text = res::Sjis(SeqTxt::SoundFontUnreadable) + detail;
             break;
         case kNoAudioDevice:
-            text = res::Sjis(SeqTxt::NoAudioDevice) + " (" +
-                   Utf8ToSjis(JoinNames(m_impl->options.drivers)) + "): " + detail;
+            // The detail names each device tried.
+            text = res::Sjis(SeqTxt::NoAudioDevice) + ": " + detail;
             break;
         case kSynthFailed:
             text = res::Sjis(SeqTxt::SynthFailed) + detail;

@@ -21,11 +21,14 @@ enum class Output {
     Offline,   // no driver at all: sound is made only by Render (tests, benchmarks)
 };
 
+// The sound server's driver when a server runs (PipeWire desktops serve pulseaudio), then
+// plain ALSA; ALSA alone when none runs, so that no server is started for us nor waited for.
+std::vector<std::string> DefaultDrivers();
+
 struct FluidOptions {
     Output output = Output::Speakers;
-    // FluidSynth audio driver names, tried in this order. PipeWire desktops serve
-    // pulseaudio; plain ALSA is the fallback.
-    std::vector<std::string> drivers{"pulseaudio", "alsa"};
+    // FluidSynth audio driver names, tried in this order: DefaultDrivers() unless set.
+    std::vector<std::string> drivers = DefaultDrivers();
     // ALSA's PCM name when the alsa driver is tried; empty keeps FluidSynth's "default".
     std::string alsaDevice;
     // Empty: FindSoundFont() decides on the first Open.
@@ -56,6 +59,8 @@ class FluidSequencer final : public platform::ISequencer {
     platform::SeqError Stop(platform::DeviceId device) override;
     platform::SeqError Close(platform::DeviceId device) override;
     std::string ErrorText(platform::SeqError code) override;
+    // Makes the synthesizer and loads the sound font, on the calling thread.
+    void Prepare() override;
 
     // Offline output only: renders left.size() frames (right must be as long) on the
     // sample clock, which also drives the players. May run on another thread than the
@@ -64,11 +69,11 @@ class FluidSequencer final : public platform::ISequencer {
 
     // The synthesizer's rate, also asked of the audio driver.
     static constexpr double kSampleRate = 44100.0;
-    // The audio device's buffer: two periods of 128 frames, 5.8 ms between the synthesizer
-    // and the speaker (FluidSynth's own sixteen of 64 frames are 23 ms). Every Play waits
-    // that long before its first note is heard.
-    static constexpr int kPeriodFrames = 128;
-    static constexpr int kPeriods = 2;
+    // The audio device's buffer: FluidSynth's own sixteen periods of 64 frames, 23 ms
+    // between the synthesizer and the speaker. Two of 128 (5.8 ms) underran on a loaded
+    // machine where this never did, and a crackle is heard where 17 ms more is not.
+    static constexpr int kPeriodFrames = 64;
+    static constexpr int kPeriods = 16;
 
     // The sound font to load: $TABRELLA_SOUNDFONT when set (whether or not it exists, so
     // that a wrong setting is reported rather than silently replaced), else the first

@@ -6,6 +6,7 @@
 #include "base/Module.h"
 #include "base/Sjis.h"
 #include "fluid/SoundModule.h"
+#include "resources/Language.h"
 #include "resources/SequencerTexts.h"
 
 namespace tabrella::fluid {
@@ -21,7 +22,11 @@ namespace {
 // The module's entry, or nothing with the reason (Shift-JIS) in `error`.
 const SoundModuleEntry* LoadEntry(const std::string& path, std::string& error) {
     const ModuleLoad load = LoadModule(path, kSoundModuleSymbol, kSoundModuleVersion);
-    if (load.entry) return static_cast<const SoundModuleEntry*>(load.entry);
+    if (load.entry) {
+        const auto* entry = static_cast<const SoundModuleEntry*>(load.entry);
+        entry->setLanguage(res::CurrentLanguage());
+        return entry;
+    }
     error = load.otherVersion ? res::Sjis(res::SeqTxt::SoundModuleWrong) + Utf8ToSjis(path)
                               : res::Sjis(res::SeqTxt::SoundModuleMissing) +
                                     Utf8ToSjis(path + " (" + load.reason + ")");
@@ -38,9 +43,31 @@ std::string SoundModulePath() {
 
 ModuleSequencer::ModuleSequencer(std::string modulePath) : m_modulePath(std::move(modulePath)) {}
 
-ModuleSequencer::~ModuleSequencer() = default;
+ModuleSequencer::~ModuleSequencer() {
+    WaitPrepared();
+}
+
+void ModuleSequencer::Prepare() {
+    if (m_sequencer || m_preparing.joinable()) return;
+    m_preparing = std::thread([this] {
+        const SoundModuleEntry* module = LoadEntry(m_modulePath, m_loadError);
+        if (!module) return;
+        m_sequencer = module->makeSequencer();
+        m_sequencer->Prepare();
+    });
+}
+
+// No device is open while the module is being prepared: only Open makes one, after it.
+bool ModuleSequencer::Preparing() const {
+    return m_preparing.joinable();
+}
+
+void ModuleSequencer::WaitPrepared() {
+    if (m_preparing.joinable()) m_preparing.join();
+}
 
 SeqError ModuleSequencer::Open(std::string_view midiPath, DeviceId& device) {
+    WaitPrepared();
     if (!m_sequencer) {
         const SoundModuleEntry* module = LoadEntry(m_modulePath, m_loadError);
         if (!module) return kModuleUnusable;
@@ -50,22 +77,27 @@ SeqError ModuleSequencer::Open(std::string_view midiPath, DeviceId& device) {
 }
 
 SeqError ModuleSequencer::Play(DeviceId device) {
+    if (Preparing()) return kNothingOpen;
     return m_sequencer ? m_sequencer->Play(device) : kNothingOpen;
 }
 
 SeqError ModuleSequencer::SetLooping(DeviceId device, bool loop) {
+    if (Preparing()) return kNothingOpen;
     return m_sequencer ? m_sequencer->SetLooping(device, loop) : kNothingOpen;
 }
 
 SeqError ModuleSequencer::Stop(DeviceId device) {
+    if (Preparing()) return kNothingOpen;
     return m_sequencer ? m_sequencer->Stop(device) : kNothingOpen;
 }
 
 SeqError ModuleSequencer::Close(DeviceId device) {
+    if (Preparing()) return kNothingOpen;
     return m_sequencer ? m_sequencer->Close(device) : kNothingOpen;
 }
 
 std::string ModuleSequencer::ErrorText(SeqError code) {
+    WaitPrepared();
     if (code == kModuleUnusable) return ClampSjis(m_loadError, kMaxSeqErrorText);
     if (code == kNothingOpen) return res::Sjis(res::SeqTxt::DeviceNotOpen);
     if (m_sequencer) return m_sequencer->ErrorText(code);

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sequencer and the audio export as the program holds them: nothing is loaded until
-// the first Open or Render, which loads the sound module (SoundModule.h) and hands every
-// call on to what it makes. A module that is missing or of another build is reported by
-// that call, in words, and tried again by the next.
+// the sequencer's Prepare (in the background) or the first Open or Render, which loads the sound
+// module (SoundModule.h) and hands every call on to what it makes. A module that is missing or of
+// another build is reported by that call, in words, and tried again by the next.
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/AudioRenderer.h"
 #include "platform/Sequencer.h"
@@ -32,11 +33,18 @@ class ModuleSequencer final : public platform::ISequencer {
     platform::SeqError Stop(platform::DeviceId device) override;
     platform::SeqError Close(platform::DeviceId device) override;
     std::string ErrorText(platform::SeqError code) override;
+    // Loads the module and its synthesizer and sound font on a thread of their own. Open
+    // and ErrorText wait for it to end; the other calls, which need an open device, do not.
+    void Prepare() override;
 
   private:
+    bool Preparing() const;
+    void WaitPrepared();
+
     const std::string m_modulePath;
     std::string m_loadError;  // Shift-JIS, of the last failed load
     std::unique_ptr<platform::ISequencer> m_sequencer;
+    std::thread m_preparing;  // owns the members above while it runs
 };
 
 class ModuleAudioRenderer final : public platform::IAudioRenderer {

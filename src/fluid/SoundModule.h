@@ -8,17 +8,21 @@
 
 #include "platform/AudioRenderer.h"
 #include "platform/Sequencer.h"
+#include "resources/Language.h"
 
 namespace tabrella::fluid {
 
 // Raised whenever this entry or the interfaces it hands out change, so that a module of
 // another build is refused rather than called.
-inline constexpr int kSoundModuleVersion = 1;
+inline constexpr int kSoundModuleVersion = 3;
 
 struct SoundModuleEntry {
     int version;
     std::unique_ptr<platform::ISequencer> (*makeSequencer)();
     std::unique_ptr<platform::IAudioRenderer> (*makeAudioRenderer)();
+    // The module holds its own copy of the program's settings: its messages speak the
+    // language it is given here, once, as it is loaded.
+    void (*setLanguage)(res::Language);
 };
 
 // The one symbol the module exports: a function returning its entry.

@@ -16,6 +16,7 @@ const fluid::SoundModuleEntry kEntry{
     []() -> std::unique_ptr<platform::IAudioRenderer> {
         return std::make_unique<fluid::FluidAudioRenderer>();
     },
+    &res::SetLanguage,
 };
 
 }  // namespace

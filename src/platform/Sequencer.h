@@ -32,6 +32,9 @@ class ISequencer {
     virtual SeqError Close(DeviceId device) = 0;
     // Shift-JIS text of at most kMaxSeqErrorText bytes.
     virtual std::string ErrorText(SeqError code) = 0;
+    // Readies what the first Open needs (libraries, sounds) without opening a device, so
+    // that the first play sounds at once; returns at once. Failures are left to Open.
+    virtual void Prepare() {}
 };
 
 // The sequencer of a view that never plays (the help's cell pictures, the drawing

@@ -75,14 +75,23 @@ void CTabrellaView::StartPlay(int firstCell, int loopLast) {
     m_mciOpen = {};
     m_playing = 1;
 
-    // 4, 5. Errors are shown and playing goes on: the cursor still steps. A device that
-    // did not open has nothing to play, so its one error is all the user sees.
-    const platform::SeqError openError =
-        m_services.sequencer.Open(m_playFilePath, m_mciOpen.m_deviceId);
-    ShowSequencerError(openError);
-    if (openError == 0) {
-        if (loop) ShowSequencerError(m_services.sequencer.SetLooping(m_mciOpen.m_deviceId, true));
-        ShowSequencerError(m_services.sequencer.Play(m_mciOpen.m_deviceId));
+    // 4, 5. A device that does not open or play makes no sound: its one error is shown and
+    // the play ends there, the cursor where it was and no timer stepping it silently.
+    platform::SeqError error = m_services.sequencer.Open(m_playFilePath, m_mciOpen.m_deviceId);
+    if (error == 0 && loop) error = m_services.sequencer.SetLooping(m_mciOpen.m_deviceId, true);
+    if (error == 0) error = m_services.sequencer.Play(m_mciOpen.m_deviceId);
+    if (error != 0) {
+        m_services.window.KillTimer(kPlayTimer);
+        ShowSequencerError(error);
+        // Its close is quiet: one message for the one problem (and the program may have
+        // ended during it, closing the device already).
+        if (m_mciOpen.m_deviceId != 0) m_services.sequencer.Close(m_mciOpen.m_deviceId);
+        std::remove(m_playFilePath.c_str());
+        m_playing = 0;
+        m_mciOpen = {};
+        m_playFilePath.clear();
+        m_playCursor = {};
+        return;
     }
 
     StartPlayCursor(firstCell, loopLast);

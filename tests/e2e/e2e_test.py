@@ -77,20 +77,38 @@ def check(condition, message):
 
 # ---- steps a user takes -------------------------------------------------------------------
 
+def silent_speakers(workdir, present=True):
+    """An ALSA whose default device takes the sound and drops it: playback runs as with
+    speakers, on any machine. ALSA reads the file again when it changes."""
+    path = os.path.join(workdir, "null-asoundrc")
+    with open(path, "w") as f:
+        f.write("pcm.!default { type null }\n" if present else "")
+    return {"ALSA_CONFIG_PATH": path}
+
+
+def play_silently(server, editor):
+    """X plays on the silent device, with no message. The sound was loaded in the background
+    once the window showed, before any play."""
+    x.poll("the sound module to load in the background",
+           lambda: editor.has_loaded("tabrella-sound.so") and editor.has_loaded("libfluidsynth"))
+    server.key(KEY_X)
+    time.sleep(0.2)  # a message would show by now
+    check(not server.windows(MESSAGE_BOX), "playing on a working device showed a message")
+
+
 def play_without_sound(server, editor):
-    """X plays: the sequencer's error shows once; Return closes it and the timer runs on.
-    Sound is loaded only by the first play."""
-    if not editor.has_loaded("tabrella-sound.so"):
-        check(not editor.has_loaded("libfluidsynth"), "FluidSynth was loaded before any play")
+    """X plays with no device: the sequencer's error shows once; after Return the cursor is
+    where it was and stays there."""
+    before = x.red_box(server, editor.window)
     server.key(KEY_X)
     box = server.wait_window(MESSAGE_BOX)
-    check(editor.has_loaded("tabrella-sound.so") and editor.has_loaded("libfluidsynth"),
-          "the play did not load the sound module")
     server.focus(box)
     server.key(RETURN)
     server.wait_gone(box, "the sequencer's message")
     editor.refocus()
     check(not server.windows(MESSAGE_BOX), "a second message box followed the first")
+    time.sleep(0.5)  # longer than one step of the cursor at tempo 80 (371 ms)
+    check(x.red_box(server, editor.window) == before, "the cursor stepped on without sound")
 
 
 def wait_cursor_at(server, editor, box, what):
@@ -155,10 +173,10 @@ def expect_clean_exit(editor, tmpdir):
 
 def jis_type_play_save_reopen(server, binary, workdir):
     """JIS keyboard: the number row gives 一..巾, marks, split cell, arrows, page moves;
-    play without a sound device; Ctrl+S through the file dialog; the exit question; the file
+    play on a silent device; Ctrl+S through the file dialog; the exit question; the file
     named on the command line comes back and saves in place."""
     server.set_layout("jp")
-    editor = x.Editor(server, binary, workdir)
+    editor = x.Editor(server, binary, workdir, env_extra=silent_speakers(workdir))
     editor.wait_main_window(MAIN_CAPTION)
 
     check(not editor.has_loaded("libQt6PrintSupport"), "print support was loaded at start-up")
@@ -188,7 +206,7 @@ def jis_type_play_save_reopen(server, binary, workdir):
     check(at_last_cell is not None, "no red cursor box on the page")
     server.key(UP, UP)
     check(x.red_box(server, editor.window) != at_last_cell, "Up did not move the cursor box")
-    play_without_sound(server, editor)
+    play_silently(server, editor)
     wait_cursor_at(server, editor, at_last_cell, "the cursor to step to the last used cell")
     # C stops the timer; its next tick would otherwise step on once cells further on are used.
     server.key(KEY_C, JIS["yen"])  # 巾 replaces 斗 where the cursor stopped
@@ -238,7 +256,7 @@ def us_marks_title_save_as_open(server, binary, workdir):
     title typed with a space; Save As a .txt file; New; Open through the dialog; Save; the
     close box asks about unsaved changes; C stops the stepping cursor."""
     server.set_layout("us")
-    editor = x.Editor(server, binary, workdir)
+    editor = x.Editor(server, binary, workdir, env_extra=silent_speakers(workdir))
     editor.wait_main_window(MAIN_CAPTION)
 
     for key in DIGITS_1_TO_MINUS + [US["'"], US["\\"]]:
@@ -250,7 +268,7 @@ def us_marks_title_save_as_open(server, binary, workdir):
     # Play from the top; once the cursor has stepped, C stops it where it is.
     server.key(HOME)
     at_top = x.red_box(server, editor.window)
-    play_without_sound(server, editor)
+    play_silently(server, editor)
     x.poll("the cursor to step", lambda: x.red_box(server, editor.window) not in (at_top, None))
     server.key(KEY_C)
     time.sleep(0.1)  # the key reaches the program
@@ -479,9 +497,10 @@ def killed_editors_work_comes_back(server, binary, workdir):
 
 def play_past_a_page(server, binary, workdir):
     """Played from the last column of the first page, the cursor turns the page with the
-    music and stops on the last used cell, 230: page position 6 of the page turned to."""
+    music and stops on the last used cell, 230: page position 6 of the page turned to.
+    Without a device the play ends at its message; once there is one, it plays."""
     server.set_layout("us")
-    editor = x.Editor(server, binary, workdir)
+    editor = x.Editor(server, binary, workdir, env_extra=silent_speakers(workdir, False))
     editor.wait_main_window(MAIN_CAPTION)
     server.key(*[DOWN] * 5)
     at_position_6 = x.red_box(server, editor.window)
@@ -489,6 +508,8 @@ def play_past_a_page(server, binary, workdir):
     server.key(*[PAGE_DOWN] * 7, 14, *[PAGE_UP] * 7, *[LEFT] * 17, *[DOWN] * 22)
     check(x.red_box(server, editor.window) not in (None, at_position_6), "no cursor at 220")
     play_without_sound(server, editor)
+    silent_speakers(workdir)
+    play_silently(server, editor)
     wait_cursor_at(server, editor, at_position_6, "the cursor to turn the page to cell 230")
     exit_through_menu(server)
     answer_question(server, KEY_Y)  # はい: leave without saving

@@ -21,6 +21,7 @@
 #include "base/Sjis.h"
 #include "fluid/FluidSequencer.h"
 #include "fluid/ModuleSound.h"
+#include "resources/Language.h"
 #include "sound/PracticeFile.h"
 
 namespace tabrella::fluid {
@@ -351,7 +352,8 @@ TEST_F(FluidSequencerPlay, SpeakersOpenPlayStopCloseManyTimesOrReportTheMissingD
         for (int round = 0; round < 5; ++round) {
             EXPECT_EQ(seq.Open(m_midi.string(), device), Seq::kNoAudioDevice);
         }
-        ExpectReadable(seq.ErrorText(first), "音声出力装置を開けません (pulseaudio, alsa)");
+        ExpectReadable(seq.ErrorText(first), "音声出力装置を開けません: ");
+        ExpectReadable(seq.ErrorText(first), DefaultDrivers().back() + ": ");
         EXPECT_EQ(seq.Play(device), Seq::kDeviceNotOpen);
         return;
     }
@@ -419,18 +421,67 @@ TEST(FluidSequencerErrors, MissingSoundFontIsReportedAndTriedAgain) {
     ExpectReadable(seq.ErrorText(Seq::kSoundFontMissing), "TABRELLA_SOUNDFONT");
 }
 
+TEST(FluidSequencerErrors, PrepareLoadsTheSoundFontAheadAndLeavesItsFailureToOpen) {
+    TempDir dir;
+    WriteBytes(dir / "a.mid", TwoNoteMidi());
+    const std::string midi = (dir / "a.mid").string(), missing = (dir / "gone.sf2").string();
+    DeviceId device = 0;
+    Seq failed(Offline());
+    {
+        ScopedEnv env("TABRELLA_SOUNDFONT", missing);
+        failed.Prepare();
+        EXPECT_EQ(failed.Open(midi, device), Seq::kSoundFontUnreadable);
+    }
+    // The font loaded by Prepare is the one played, whatever is installed by the Open.
+    Seq prepared(Offline());
+    {
+        ScopedEnv env("TABRELLA_SOUNDFONT", SoundFontOrFail());
+        prepared.Prepare();
+    }
+    ScopedEnv env("TABRELLA_SOUNDFONT", missing);
+    EXPECT_EQ(prepared.Open(midi, device), Seq::kOk);
+}
+
 TEST(FluidSequencerErrors, MissingAudioDeviceIsReportedAndTriedAgain) {
     TempDir dir;
     WriteBytes(dir / "a.mid", TwoNoteMidi());
     FluidOptions options;
-    options.drivers = {"no-such-driver"};
+    options.drivers = {"no-such-driver", "alsa"};
+    options.alsaDevice = "hw:99";
     Seq seq(options);
     DeviceId device = 0;
     for (int attempt = 0; attempt < 3; ++attempt) {
         EXPECT_EQ(seq.Open((dir / "a.mid").string(), device), Seq::kNoAudioDevice);
     }
     EXPECT_EQ(device, 0u);
-    ExpectReadable(seq.ErrorText(Seq::kNoAudioDevice), "音声出力装置を開けません (no-such-driver)");
+    // Every device tried is named with its own reason.
+    const std::string text = SjisToUtf8(seq.ErrorText(Seq::kNoAudioDevice));
+    EXPECT_NE(text.find("音声出力装置を開けません: no-such-driver: Couldn't find "),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("; alsa hw:99: "), std::string::npos) << text;
+}
+
+TEST(FluidSequencerErrors, TheSoundServersDriverIsTriedFirstOnlyWhenAServerRuns) {
+    TempDir dir;
+    fs::create_directories(dir / "pulse");
+    const std::string folder = (dir / "").parent_path().string();
+    struct Case {
+        std::string server, runtimePath, xdg;
+        bool socket;
+        std::vector<std::string> drivers;
+    };
+    const std::vector<std::string> both{"pulseaudio", "alsa"}, alsa{"alsa"};
+    for (const Case& c : {Case{"", "", folder, false, alsa}, Case{"", "", folder, true, both},
+                          Case{"", folder + "/pulse", "", true, both},
+                          Case{"", folder + "/none", folder, true, alsa},
+                          Case{"tcp:elsewhere", "", "", false, both}}) {
+        if (c.socket) WriteBytes(dir / "pulse" / "native", {});
+        if (!c.socket) fs::remove(dir / "pulse" / "native");
+        ScopedEnv server("PULSE_SERVER", c.server), path("PULSE_RUNTIME_PATH", c.runtimePath),
+            xdg("XDG_RUNTIME_DIR", c.xdg);
+        EXPECT_EQ(DefaultDrivers(), c.drivers) << c.server << c.runtimePath << c.xdg << c.socket;
+    }
 }
 
 TEST(FluidSequencerErrors, FileThatIsMissingOrNotMidiIsRefused) {
@@ -559,6 +610,36 @@ TEST(SoundModule, MissingModuleIsReportedInWordsAndTriedAgain) {
     fs::copy_file(SoundModulePath(), module);
     const SeqError opened = seq.Open((dir / "a.mid").string(), device);
     EXPECT_NE(opened, ModuleSequencer::kModuleUnusable) << SjisToUtf8(seq.ErrorText(opened));
+}
+
+TEST(SoundModule, ItsMessagesSpeakTheProgramsLanguage) {
+    TempDir dir;
+    WriteBytes(dir / "a.mid", TwoNoteMidi());
+    const std::string missing = (dir / "none.sf2").string();
+    ScopedEnv env("TABRELLA_SOUNDFONT", missing);
+    DeviceId device = 0;
+    for (const auto& [language, text] :
+         {std::pair{res::Language::English, "Cannot read the sound font: " + missing},
+          std::pair{res::Language::Japanese, "音色ファイルを読み込めません: " + missing}}) {
+        res::SetLanguage(language);
+        ModuleSequencer seq;
+        EXPECT_EQ(seq.Open((dir / "a.mid").string(), device), Seq::kSoundFontUnreadable);
+        ExpectReadable(seq.ErrorText(Seq::kSoundFontUnreadable), text);
+    }
+}
+
+TEST(SoundModule, PreparedInTheBackgroundItsFirstOpenWaitsAndReportsWhatFailed) {
+    TempDir dir;
+    WriteBytes(dir / "a.mid", TwoNoteMidi());
+    const std::string missing = (dir / "none.sf2").string();
+    ScopedEnv env("TABRELLA_SOUNDFONT", missing);
+    ModuleSequencer seq;
+    seq.Prepare();
+    seq.Prepare();  // once is enough
+    EXPECT_EQ(seq.Stop(0), ModuleSequencer::kNothingOpen);
+    DeviceId device = 0;
+    EXPECT_EQ(seq.Open((dir / "a.mid").string(), device), Seq::kSoundFontUnreadable);
+    ExpectReadable(seq.ErrorText(Seq::kSoundFontUnreadable), missing);
 }
 
 TEST(SoundModule, ALibraryThatIsNoSoundModuleIsRefused) {

@@ -355,7 +355,7 @@ TEST(SoundModuleFrame, PlayWithoutTheSoundModuleSaysWhatIsMissing) {
     ASSERT_EQ(closer.seen.size(), 1);
     EXPECT_TRUE(closer.seen[0].text.startsWith("音声モジュールを読み込めません: " + module))
         << closer.seen[0].text.toStdString();
-    EXPECT_EQ(frame.View().m_playing, 1);  // the cursor steps on, as after any device error
+    EXPECT_EQ(frame.View().m_playing, 0);  // the play ends, as after any device error
     frame.SendCommand(cmd::kStop);
     EXPECT_EQ(closer.seen.size(), 1);
 }

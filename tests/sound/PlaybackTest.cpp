@@ -166,8 +166,9 @@ TEST_F(Playback, StopSilencesAndKillsTheTimerButKeepsTheDeviceAndFile) {
     EXPECT_TRUE(h.dialogs.messages.empty());
 }
 
-TEST_F(Playback, AnOpenErrorIsShownOnceAndPlayingGoesOn) {
-    // No audio device: the open fails, its text is shown once, and the cursor still steps.
+TEST_F(Playback, AnOpenOrPlayErrorIsShownOnceAndEndsThePlayWithTheCursorInPlace) {
+    // No audio device: the open fails, its text is shown once, and nothing steps on.
+    h.v().m_cursorPos = 2;
     h.sequencer.openError = 275;
     h.sequencer.playError = 276;
     h.v().OnCommand(kPlay);
@@ -175,24 +176,31 @@ TEST_F(Playback, AnOpenErrorIsShownOnceAndPlayingGoesOn) {
     EXPECT_EQ(h.dialogs.messages[0].text, "sequencer error 275");
     EXPECT_EQ(h.dialogs.messages[0].kind, platform::MessageBoxKind::Ok);
     EXPECT_EQ(Ops(h.sequencer), (std::vector<std::string>{"open 0"}));
-    EXPECT_EQ(h.v().m_playing, 1);
-    EXPECT_TRUE(h.window.TimerRunning(kTimer));
+    EXPECT_EQ(h.v().m_playing, 0);
+    EXPECT_FALSE(h.window.TimerRunning(kTimer));
+    EXPECT_EQ(FilesInDir(), 0u);
 
-    // The next play has no device to close and tries again: a play error is shown.
+    // A device that opens but does not play is closed quietly, with the same outcome.
     h.sequencer.openError = 0;
+    h.sequencer.closeError = 263;
     h.v().OnCommand(kPlay);
     ASSERT_EQ(h.dialogs.messages.size(), 2u);
     EXPECT_EQ(h.dialogs.messages[1].text, "sequencer error 276");
-    EXPECT_EQ(Ops(h.sequencer), (std::vector<std::string>{"open 0", "open 1", "play 1"}));
-    EXPECT_TRUE(h.window.TimerRunning(kTimer));
+    EXPECT_EQ(Ops(h.sequencer),
+              (std::vector<std::string>{"open 0", "open 1", "play 1", "close 1"}));
+    EXPECT_FALSE(h.window.TimerRunning(kTimer));
+    EXPECT_EQ(FilesInDir(), 0u);
+    EXPECT_EQ(h.v().m_cursorPos, 2);
 
-    // A device that did open is closed by the next play, and its close error is shown.
+    // The next play has nothing to close; a device that did play is closed by the one
+    // after it, and that close's error is shown.
     h.sequencer.playError = 0;
-    h.sequencer.closeError = 263;
+    h.v().OnCommand(kPlay);
+    EXPECT_EQ(Ops(h.sequencer).back(), "play 2");
+    EXPECT_TRUE(h.window.TimerRunning(kTimer));
     h.v().OnCommand(kPlay);
     ASSERT_EQ(h.dialogs.messages.size(), 3u);
     EXPECT_EQ(h.dialogs.messages[2].text, "sequencer error 263");
-    EXPECT_EQ(Ops(h.sequencer).back(), "play 2");
 }
 
 TEST_F(Playback, LeavingAfterAFailedOpenClosesNothingAndShowsNothing) {
