@@ -76,9 +76,11 @@ class XServer:
     def __init__(self, workdir, size="1280x1024"):
         read_end, write_end = os.pipe()
         # -noreset: otherwise the server resets the keyboard layout when the last client goes.
+        # -ardelay: a machine under load may hold xdotool between a key's press and release
+        # longer than the usual repeat delay, and the server would type the key again.
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-             "-screen", "0", size + "x24"],
+             "-ardelay", "60000", "-screen", "0", size + "x24"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL,
             stderr=open(os.path.join(workdir, "xvfb.log"), "wb"))
         os.close(write_end)
