@@ -190,7 +190,7 @@ std::optional<RecoveryRecord> ParseRecoveryRecord(std::string_view text) {
 
 std::string RecoveryFolder() {
     const char* state = std::getenv("XDG_STATE_HOME");
-    // The specification asks for an absolute path and to ignore any other.
+    // XDG base directories must be absolute; a relative XDG_STATE_HOME is ignored.
     if (state && state[0] == '/') return std::string(state) + "/Tabrella/recovery";
     const char* home = std::getenv("HOME");
     if (home && home[0] == '/') return std::string(home) + "/.local/state/Tabrella/recovery";
