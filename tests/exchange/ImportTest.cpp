@@ -8,6 +8,7 @@
 #include <array>
 #include <random>
 #include <sstream>
+#include <thread>
 #include <tuple>
 
 #include "exchange/Arrangement.h"
@@ -16,9 +17,11 @@
 #include "files/FileDialogs.h"
 #include "files/FileTestSupport.h"
 #include "files/ImportDialog.h"
+#include "platform/Task.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/FileMessage.h"
+#include "resources/KeyCodes.h"
 #include "resources/Language.h"
 #include "score/TuningTable.h"
 #include "support/CellPrinting.h"
@@ -553,6 +556,43 @@ TEST(Import, MusicXmlComesInAtConcertPitchWithItsPickupPaddedAndItsRepeatsPlayed
     EXPECT_EQ(keys, (std::vector<int>{81, 83, 72, 81, 83}));
 }
 
+// A task asked to stop ends the read of every kind of file and the arrangement; one left
+// to run reads as before. RunWithProgress gives the work its task on another thread.
+TEST(Import, AStoppedTaskStopsTheReadersAndTheArranger) {
+    TempDir dir;
+    ImportHarness original;
+    for (unsigned seed = 1; original.Sounded().size() < 100; ++seed) {
+        Random r{std::mt19937(seed)};
+        FillPlain(original.v, r);
+    }
+    for (const char* name : {"s.mid", "s.musicxml", "s.mxl"}) {
+        const std::string file = dir / name;
+        ASSERT_FALSE(name[2] == 'm' ? original.v.ExportMidi(file)
+                                    : original.v.ExportMusicXml(file));
+        std::string bytes;
+        ASSERT_EQ(ReadRegularFile(file, bytes, 1 << 24), 0);
+        platform::TaskState running, stopped;
+        stopped.RequestStop();
+        const platform::MelodyRead read = exchange::MelodyReader().Read(bytes, "", &running);
+        ASSERT_EQ(read.fault, MelodyFault::None) << name;
+        EXPECT_EQ(exchange::MelodyReader().Read(bytes, "", &stopped).fault, MelodyFault::Stopped)
+            << name;
+        const platform::TaskScope scope(&stopped);
+        EXPECT_THROW(Arrange(read.melody, {}), platform::TaskStopped) << name;
+    }
+    struct ToTheEnd : platform::IProgress {
+        bool Continue(long, long) override { return true; }
+    } toTheEnd;
+    std::thread::id worker;
+    bool sawTask = false;
+    EXPECT_TRUE(platform::RunWithProgress(toTheEnd, [&] {
+        worker = std::this_thread::get_id();
+        sawTask = platform::TaskState::Current() != nullptr;
+    }));
+    EXPECT_NE(worker, std::this_thread::get_id());
+    EXPECT_TRUE(sawTask);
+}
+
 // ---- The command --------------------------------------------------------------------------
 
 TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
@@ -619,6 +659,41 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     h.v.OnCommand(cmd::kNew);
     EXPECT_EQ(h.v.m_cells[1], Whole(0, 7, 0)) << "an imported score is asked about before it goes";
     EXPECT_TRUE(h.dialogs.AllScriptsUsed());
+}
+
+// Cancel, while the parts are listed or while the file is read and arranged, leaves the
+// score, its settings, file, modified state and history as they were, and says nothing.
+TEST(Import, CancelLeavesTheScoreAndItsHistoryUntouched) {
+    TempDir dir;
+    ImportHarness source;
+    for (unsigned seed = 1; source.Sounded().size() < 100; ++seed) {
+        Random r{std::mt19937(seed)};
+        FillPlain(source.v, r);
+    }
+    ASSERT_FALSE(source.v.ExportMidi(dir / "song.mid"));
+    for (const std::size_t cancelled : {1u, 2u}) {
+        SCOPED_TRACE(cancelled);
+        ImportHarness h;
+        h.v.OnKeyDown(vk::kDigit0 + 5);
+        h.v.m_title = S("前の曲");
+        h.v.m_tempo = 96;
+        const auto before =
+            std::make_tuple(h.v.m_cells, h.v.m_title, h.v.m_filePath, h.v.m_tuningName,
+                            h.v.m_baseTone, h.v.m_tempo, h.v.Modified(), h.v.CanUndo());
+        ASSERT_TRUE(h.v.CanUndo());
+        h.dialogs.cancelProgress = cancelled;
+        h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kNo)});
+        h.dialogs.AnswerFile(dir / "song.mid");
+        if (cancelled == 2) h.dialogs.Expect(res::kDlgImport, {UserAction::Press(platform::kIdOk)});
+        h.v.OnCommand(cmd::kImport);
+        EXPECT_EQ(std::make_tuple(h.v.m_cells, h.v.m_title, h.v.m_filePath, h.v.m_tuningName,
+                                  h.v.m_baseTone, h.v.m_tempo, h.v.Modified(), h.v.CanUndo()),
+                  before);
+        EXPECT_TRUE(h.dialogs.messages.empty());
+        EXPECT_EQ(h.dialogs.progressTexts,
+                  std::vector<std::string>(cancelled, S("ファイルを読み込んでいます...")));
+        EXPECT_TRUE(h.dialogs.AllScriptsUsed());
+    }
 }
 
 }  // namespace
