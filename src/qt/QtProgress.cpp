@@ -30,11 +30,7 @@ QtProgress::~QtProgress() {
 bool QtProgress::Continue(long done, long total) {
     // Ending now leaves the task's file half written: it stops first, the program then ends.
     if (EndSignal() != 0) return false;
-    if (m_dialog.wasCanceled()) {
-        // Until the task has noticed, the window is drawn but takes no input.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        return false;
-    }
+    if (m_dialog.wasCanceled()) return false;
     if (total > 0) {
         if (m_dialog.maximum() == 0) m_dialog.setRange(0, kSteps);
         m_dialog.setValue(static_cast<int>(std::clamp<long>(done * kSteps / total, 0, kSteps - 1)));
@@ -43,10 +39,10 @@ bool QtProgress::Continue(long done, long total) {
     }
     // The dialog shows itself only when its bar moves; a busy bar never does.
     if (!m_dialog.isVisible() && m_started.elapsed() >= kShowAfterMs) m_dialog.show();
-    if (m_events.elapsed() >= kEventsEveryMs) {
+    // Only while the dialog shows, which keeps the window from taking commands meanwhile.
+    if (m_dialog.isVisible() && m_events.elapsed() >= kEventsEveryMs) {
         m_events.restart();
-        QCoreApplication::processEvents(m_dialog.isVisible() ? QEventLoop::AllEvents
-                                                             : QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::processEvents();
     }
     return !m_dialog.wasCanceled() && EndSignal() == 0;
 }

@@ -17,10 +17,9 @@ class QtProgress : public platform::IProgress {
     QtProgress(const QtProgress&) = delete;
     QtProgress& operator=(const QtProgress&) = delete;
 
-    // Moves the bar (a task that tells no total gets a busy bar) and now and then lets the
-    // window handle its events, a click on the cancel button among them: all of them once
-    // the dialog shows, before that only those that are no input. False once cancelled or
-    // once a signal asked the program to end.
+    // Moves the bar (a task that tells no total gets a busy bar); once the dialog shows,
+    // also lets the window handle its events now and then, a click on the cancel button
+    // among them. False once cancelled or once a signal asked the program to end.
     bool Continue(long done, long total) override;
 
     // True while a progress is up anywhere: the program ends only after its task stopped.
