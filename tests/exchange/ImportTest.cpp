@@ -8,7 +8,6 @@
 #include <array>
 #include <random>
 #include <sstream>
-#include <thread>
 #include <tuple>
 
 #include "exchange/Arrangement.h"
@@ -556,15 +555,20 @@ TEST(Import, MusicXmlComesInAtConcertPitchWithItsPickupPaddedAndItsRepeatsPlayed
     EXPECT_EQ(keys, (std::vector<int>{81, 83, 72, 81, 83}));
 }
 
+// A score of at least 100 notes.
+void FillSounding(ImportHarness& h) {
+    for (unsigned seed = 1; h.Sounded().size() < 100; ++seed) {
+        Random r{std::mt19937(seed)};
+        FillPlain(h.v, r);
+    }
+}
+
 // A task asked to stop ends the read of every kind of file and the arrangement; one left
-// to run reads as before. RunWithProgress gives the work its task on another thread.
+// to run reads as before.
 TEST(Import, AStoppedTaskStopsTheReadersAndTheArranger) {
     TempDir dir;
     ImportHarness original;
-    for (unsigned seed = 1; original.Sounded().size() < 100; ++seed) {
-        Random r{std::mt19937(seed)};
-        FillPlain(original.v, r);
-    }
+    FillSounding(original);
     for (const char* name : {"s.mid", "s.musicxml", "s.mxl"}) {
         const std::string file = dir / name;
         ASSERT_FALSE(name[2] == 'm' ? original.v.ExportMidi(file)
@@ -580,17 +584,6 @@ TEST(Import, AStoppedTaskStopsTheReadersAndTheArranger) {
         const platform::TaskScope scope(&stopped);
         EXPECT_THROW(Arrange(read.melody, {}), platform::TaskStopped) << name;
     }
-    struct ToTheEnd : platform::IProgress {
-        bool Continue(long, long) override { return true; }
-    } toTheEnd;
-    std::thread::id worker;
-    bool sawTask = false;
-    EXPECT_TRUE(platform::RunWithProgress(toTheEnd, [&] {
-        worker = std::this_thread::get_id();
-        sawTask = platform::TaskState::Current() != nullptr;
-    }));
-    EXPECT_NE(worker, std::this_thread::get_id());
-    EXPECT_TRUE(sawTask);
 }
 
 // ---- The command --------------------------------------------------------------------------
@@ -666,33 +659,27 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
 TEST(Import, CancelLeavesTheScoreAndItsHistoryUntouched) {
     TempDir dir;
     ImportHarness source;
-    for (unsigned seed = 1; source.Sounded().size() < 100; ++seed) {
-        Random r{std::mt19937(seed)};
-        FillPlain(source.v, r);
-    }
+    FillSounding(source);
     ASSERT_FALSE(source.v.ExportMidi(dir / "song.mid"));
     for (const std::size_t cancelled : {1u, 2u}) {
-        SCOPED_TRACE(cancelled);
         ImportHarness h;
         h.v.OnKeyDown(vk::kDigit0 + 5);
         h.v.m_title = S("前の曲");
-        h.v.m_tempo = 96;
-        const auto before =
-            std::make_tuple(h.v.m_cells, h.v.m_title, h.v.m_filePath, h.v.m_tuningName,
-                            h.v.m_baseTone, h.v.m_tempo, h.v.Modified(), h.v.CanUndo());
-        ASSERT_TRUE(h.v.CanUndo());
+        const auto state = [&v = h.v] {
+            return std::make_tuple(v.m_cells, v.m_title, v.m_filePath, v.m_tuningName, v.m_baseTone,
+                                   v.m_tempo, v.Modified(), v.CanUndo());
+        };
+        const auto before = state();
         h.dialogs.cancelProgress = cancelled;
         h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kNo)});
         h.dialogs.AnswerFile(dir / "song.mid");
         if (cancelled == 2) h.dialogs.Expect(res::kDlgImport, {UserAction::Press(platform::kIdOk)});
         h.v.OnCommand(cmd::kImport);
-        EXPECT_EQ(std::make_tuple(h.v.m_cells, h.v.m_title, h.v.m_filePath, h.v.m_tuningName,
-                                  h.v.m_baseTone, h.v.m_tempo, h.v.Modified(), h.v.CanUndo()),
-                  before);
-        EXPECT_TRUE(h.dialogs.messages.empty());
+        EXPECT_EQ(state(), before) << cancelled;
+        EXPECT_TRUE(std::get<7>(before) && h.dialogs.messages.empty() &&
+                    h.dialogs.AllScriptsUsed());
         EXPECT_EQ(h.dialogs.progressTexts,
                   std::vector<std::string>(cancelled, S("ファイルを読み込んでいます...")));
-        EXPECT_TRUE(h.dialogs.AllScriptsUsed());
     }
 }
 
