@@ -192,7 +192,7 @@ ImportedMelody ReadAndArrange(platform::IMelodyReader* reader, const std::string
     return imported;
 }
 
-// The parts of a file for the import's choices; empty when the file cannot be read (the
+// The parts of a file for the import's choices; nothing when the file cannot be read (the
 // import then goes straight on to say why).
 std::optional<std::vector<std::string>> PartsOf(platform::IMelodyReader* reader,
                                                 const std::string& path) {
