@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -22,8 +23,10 @@
 #include "app/BatchWindow.h"
 #include "app/CMainFrame.h"
 #include "base/AtomicFile.h"
+#include "base/EndSignal.h"
 #include "exchange/ExchangeModule.h"
 #include "fluid/ModuleSound.h"
+#include "qt/QtProgress.h"
 #include "qt/QtSettings.h"
 #include "qt/QtText.h"
 #include "resources/FileMessage.h"
@@ -391,9 +394,22 @@ int g_signalPipe[2] = {-1, -1};
 
 extern "C" void OnTerminateSignal(int signal) {
     const int saved = errno;
+    // An export or import under way stops at its next step (qt/QtProgress.h).
+    NoteEndSignal(signal);
     const char byte = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
     errno = saved;
+}
+
+// Ends the program once no export or import is under way: one that is stops at its next
+// step, removing its temporary file, and returns to the window's loop first.
+void EndWhenNoTaskRuns(CMainFrame& frame) {
+    if (!qt::QtProgress::AnyUnderWay()) {
+        frame.EndWithoutQuestion();
+        return;
+    }
+    constexpr int kLookAgainMs = 20;
+    QTimer::singleShot(kLookAgainMs, &frame, [&frame] { EndWhenNoTaskRuns(frame); });
 }
 
 // SIGTERM, SIGHUP and SIGINT reach the window's loop through a pipe (a signal handler may
@@ -405,7 +421,7 @@ void EndOnTerminateSignals(CMainFrame& frame) {
         char byte;
         while (::read(g_signalPipe[0], &byte, 1) > 0) {
         }
-        frame.EndWithoutQuestion();
+        EndWhenNoTaskRuns(frame);
     });
     struct sigaction action {};
     action.sa_handler = OnTerminateSignal;

@@ -149,36 +149,47 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
-// "<digits>-<digits>.tmp" after the prefix: the process id, or 0 when it is not that form.
-long WriterOf(std::string_view rest) {
-    const size_t dash = rest.find('-');
-    if (dash == 0 || dash == std::string_view::npos || !rest.ends_with(".tmp")) return 0;
-    const std::string_view counter = rest.substr(dash + 1, rest.size() - dash - 1 - 4);
-    auto digits = [](std::string_view s) {
-        return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    if (!digits(rest.substr(0, dash)) || !digits(counter) || dash > 9) return 0;
-    return std::stol(std::string(rest.substr(0, dash)));
+bool IsNumber(std::string_view s, std::size_t mostDigits) {
+    return !s.empty() && s.size() <= mostDigits && (s[0] != '0' || s.size() == 1) &&
+           s.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-// Removes what earlier saves of the same file left when they were killed before the rename:
-// their temporary files, named after writers that no longer run.
-void RemoveLeftTemporaries(const std::string& target) {
-    const std::string prefix = TemporaryPrefix(target);
-    const size_t slash = prefix.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : prefix.substr(0, slash + 1);
-    const std::string namePrefix = prefix.substr(slash == std::string::npos ? 0 : slash + 1);
-    DIR* folder = ::opendir(dir.c_str());
-    if (!folder) return;
-    while (const dirent* entry = ::readdir(folder)) {
-        const std::string_view name = entry->d_name;
-        if (!name.starts_with(namePrefix)) continue;
-        const long writer = WriterOf(name.substr(namePrefix.size()));
+// The process that made a temporary file named exactly as CreateTemporary names one,
+// ".NAME.PID-N.tmp"; 0 for any other name.
+long WriterOf(std::string_view name) {
+    constexpr std::string_view kEnd = ".tmp";
+    if (name.size() < 2 || name[0] != '.' || !name.ends_with(kEnd)) return 0;
+    name.remove_suffix(kEnd.size());
+    const size_t dash = name.rfind('-');
+    if (dash == std::string_view::npos || !IsNumber(name.substr(dash + 1), 20)) return 0;
+    name = name.substr(0, dash);
+    const size_t dot = name.rfind('.');
+    constexpr size_t kLongestName = 100;  // as TemporaryPrefix cuts it
+    if (dot == std::string_view::npos || dot < 2 || dot - 1 > kLongestName) return 0;
+    const std::string_view pid = name.substr(dot + 1);
+    if (!IsNumber(pid, 9) || pid == "0") return 0;
+    return std::stol(std::string(pid));
+}
+
+// Removes what writes into `folder` left when they were killed before the rename: files
+// named as our temporary files are, of this user, whose writer no longer runs. A process id
+// used again keeps such a file until that process has ended too; a live writer's file is
+// never taken.
+void RemoveLeftTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const long writer = WriterOf(entry->d_name);
         if (writer <= 0 || writer == ::getpid()) continue;
         if (::kill(static_cast<pid_t>(writer), 0) == 0 || errno != ESRCH) continue;
-        ::unlinkat(::dirfd(folder), entry->d_name, 0);
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+            continue;
+        }
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }
-    ::closedir(folder);
+    ::closedir(dir);
 }
 
 struct Outcome {
@@ -206,12 +217,12 @@ Outcome ReplaceFile(const std::string& target, std::string_view bytes, const str
     // Make the rename itself durable; a failure here no longer risks the contents.
     Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
-    RemoveLeftTemporaries(target);
+    RemoveLeftTemporaries(DirectoryOf(target));
     return {};
 }
 
 // Makes a finished file durable and renames it over the target, with the old file's
-// permissions or a new file's; then removes what killed saves of the target left.
+// permissions or a new file's; then removes what killed writers left in its folder.
 Outcome ReplaceWith(const std::string& tempPath, const std::string& target) {
     Fd fd(::open(tempPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return {errno, false};
@@ -224,7 +235,7 @@ Outcome ReplaceWith(const std::string& tempPath, const std::string& target) {
     Untrack(tempPath);
     Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
-    RemoveLeftTemporaries(target);
+    RemoveLeftTemporaries(DirectoryOf(target));
     return {};
 }
 

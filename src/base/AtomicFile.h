@@ -12,8 +12,8 @@ namespace tabrella {
 // Writes `bytes` into a new file beside `path` and renames it over the target only after
 // every byte is written and flushed to disk. On failure the target is as it was and the
 // new file is gone. The new file is the owner's alone until it takes the old file's
-// permissions just before the rename; a success removes what killed saves of the same
-// file left. A folder, device or pipe is refused; a symbolic link is followed, so the
+// permissions just before the rename; a success removes what killed writers left in the
+// same folder. A folder, device or pipe is refused; a symbolic link is followed, so the
 // link stays a link. When no new file can be made in the folder, the error names the
 // folder. OwnerOnly makes the file readable and writable by its owner alone, whatever the
 // old file or the umask allowed.

@@ -13,6 +13,7 @@
 #include <span>
 #include <tuple>
 
+#include "platform/Task.h"
 #include "score/TuningTable.h"
 
 namespace tabrella {
@@ -346,11 +347,14 @@ Setting ChooseSetting(const std::vector<Chord>& chords, const ImportChoice& choi
     std::vector<Setting> settings = Candidates(choice);
     Setting best = settings.front();
     std::array<long long, 3> bestTally{LLONG_MAX, 0, 0};
-    for (Setting& s : settings) {
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        Setting& s = settings[i];
+        platform::ReportProgress(static_cast<long>(i), static_cast<long>(settings.size()));
         const Reach reach(s.Pitches());
         s.shift = PartShift(reach, keyCounts);
         std::array<long long, 3> tally{};  // dropped, moved, pressed
         for (const auto& [original, count] : counts) {
+            platform::StopPoint();
             const std::vector<int> keys = Shifted(original, s.shift);
             Placement p = Place(reach, keys, Targets(reach, keys), 0);
             if (s.shift != 0) p.moved = p.kept;
@@ -469,6 +473,7 @@ Arrangement Arrange(const Melody& melody, const ImportChoice& choice) {
     int previous = kMiddleString;
     int fromKey = -1, fromTarget = -1;  // the top note of the chord before, and where it sounds
     for (const Chord& chord : chords) {
+        platform::StopPoint();
         const std::vector<int> keys = Shifted(chord.keys, setting.shift);
         std::vector<int> targets(keys.size());
         for (std::size_t i = 0; i < keys.size(); ++i) {

@@ -13,7 +13,7 @@
 namespace tabrella::exchange {
 
 // Raised whenever this entry changes, so that a module of another build is refused.
-inline constexpr int kExchangeModuleVersion = 2;
+inline constexpr int kExchangeModuleVersion = 3;
 inline constexpr const char* kExchangeModuleSymbol = "tabrella_exchange_module";
 
 struct ExchangeModuleEntry {
@@ -49,7 +49,8 @@ class ModuleMelodyReader final : public platform::IMelodyReader {
     explicit ModuleMelodyReader(std::string modulePath = {});
     ~ModuleMelodyReader() override;
 
-    platform::MelodyRead Read(std::string_view bytes, std::string_view track) override;
+    platform::MelodyRead Read(std::string_view bytes, std::string_view track,
+                              platform::TaskState* task = nullptr) override;
     std::string Failure() const override { return m_loadError; }
 
   private:

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/Sjis.h"
+#include "platform/Task.h"
 
 namespace tabrella::exchange {
 namespace {
@@ -150,11 +151,18 @@ std::string CharactersOutsideSjis(std::string_view bytes) {
     return named;
 }
 
-platform::MelodyRead MelodyReader::Read(std::string_view bytes, std::string_view track) {
+platform::MelodyRead MelodyReader::Read(std::string_view bytes, std::string_view track,
+                                        platform::TaskState* task) {
     const TrackChoice choice = TrackChoice::Parse(track);
-    if (StartsWith(bytes, "MThd")) return ReadMidiMelody(bytes, choice);
-    if (StartsWith(bytes, "PK\x03\x04") || LooksLikeXml(bytes)) {
-        return ReadMusicXmlMelody(bytes, choice);
+    // The readers stop at their platform::StopPoint()s, which see this task.
+    const platform::TaskScope scope(task);
+    try {
+        if (StartsWith(bytes, "MThd")) return ReadMidiMelody(bytes, choice);
+        if (StartsWith(bytes, "PK\x03\x04") || LooksLikeXml(bytes)) {
+            return ReadMusicXmlMelody(bytes, choice);
+        }
+    } catch (const platform::TaskStopped&) {
+        return {platform::MelodyFault::Stopped, {}};
     }
     return {platform::MelodyFault::UnknownKind, {}};
 }

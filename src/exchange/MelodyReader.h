@@ -42,7 +42,8 @@ std::string CharactersOutsideSjis(std::string_view bytes);
 
 class MelodyReader final : public platform::IMelodyReader {
   public:
-    platform::MelodyRead Read(std::string_view bytes, std::string_view track) override;
+    platform::MelodyRead Read(std::string_view bytes, std::string_view track,
+                              platform::TaskState* task = nullptr) override;
 };
 
 }  // namespace tabrella::exchange

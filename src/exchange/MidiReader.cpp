@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "exchange/MelodyReader.h"
+#include "platform/Task.h"
 
 namespace tabrella::exchange {
 namespace {
@@ -92,6 +93,7 @@ class TrackReader {
     bool Read(std::string_view chunk) {
         ByteReader in(chunk);
         while (!in.AtEnd()) {
+            platform::StopPoint();
             const std::optional<std::uint32_t> delta = in.VariableLength();
             if (!delta || !in.Has(1)) return false;
             m_tick += *delta;

@@ -51,13 +51,14 @@ ModuleMelodyReader::ModuleMelodyReader(std::string modulePath)
 
 ModuleMelodyReader::~ModuleMelodyReader() = default;
 
-platform::MelodyRead ModuleMelodyReader::Read(std::string_view bytes, std::string_view track) {
+platform::MelodyRead ModuleMelodyReader::Read(std::string_view bytes, std::string_view track,
+                                              platform::TaskState* task) {
     if (!m_reader) {
         const ExchangeModuleEntry* entry = LoadEntry(m_modulePath, m_loadError);
         if (!entry) return {platform::MelodyFault::NotLoaded, {}};
         m_reader = entry->makeReader();
     }
-    return m_reader->Read(bytes, track);
+    return m_reader->Read(bytes, track, task);
 }
 
 }  // namespace tabrella::exchange

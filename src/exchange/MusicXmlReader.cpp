@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "exchange/MelodyReader.h"
+#include "platform/Task.h"
 
 namespace tabrella::exchange {
 namespace {
@@ -239,6 +240,7 @@ class PartReader {
     void Read(pugi::xml_node part) {
         bool first = true;
         for (pugi::xml_node measure : PlayOrder(part, m_melody.repeatsPlayedOut)) {
+            platform::StopPoint();
             Measure(measure);
             if (first && std::string_view(measure.attribute("implicit").value()) == "yes") {
                 PadPickup();

@@ -13,6 +13,7 @@
 #include "exchange/Arrangement.h"
 #include "files/ImportDialog.h"
 #include "files/ScoreFile.h"
+#include "platform/Task.h"
 #include "resources/FileMessage.h"
 #include "resources/ImportTexts.h"
 #include "resources/Texts.h"
@@ -50,6 +51,7 @@ FileFault FaultOf(platform::MelodyFault fault) {
             return FileFault::NoSuchTrack;
         case platform::MelodyFault::Damaged:
         case platform::MelodyFault::NotLoaded:  // has words of its own
+        case platform::MelodyFault::Stopped:    // never reported
         case platform::MelodyFault::None:
             break;
     }
@@ -151,24 +153,87 @@ int TempoOf(double tempo) {
 
 }  // namespace
 
+// What reading and arranging a file gives. Made without the view, so that it can be made
+// on a worker thread while the window shows the progress.
+struct ImportedMelody {
+    std::optional<FileError> error;
+    platform::Melody melody;
+    Arrangement arrangement;
+};
+
+namespace {
+
+ImportedMelody ReadAndArrange(platform::IMelodyReader* reader, const std::string& path,
+                              const ImportChoice& choice) {
+    std::string bytes;
+    if (const int err = ReadRegularFile(path, bytes, kMaxImportBytes)) {
+        return {MakeFileError(path, err), {}, {}};
+    }
+    if (!reader) return {FileError{path, FileFault::NoMelodyReader}, {}, {}};
+    platform::StopPoint();
+    platform::MelodyRead read = reader->Read(bytes, choice.track, platform::TaskState::Current());
+    if (read.fault == platform::MelodyFault::Stopped) throw platform::TaskStopped{};
+    if (read.fault == platform::MelodyFault::NotLoaded) {
+        return {ForeignFileError(path, reader->Failure()), {}, {}};
+    }
+    if (read.fault == platform::MelodyFault::NoSuchTrack) {
+        FileError error{path, FileFault::NoSuchTrack};
+        error.detail =
+            (read.melody.ambiguousTrack ? res::Sjis(ImportTxt::AmbiguousTrack) + "\n" : "") +
+            Format(ImportTxt::TrackChoices, Joined(read.melody.parts).c_str());
+        return {error, {}, {}};
+    }
+    if (read.fault != platform::MelodyFault::None) {
+        return {FileError{path, FaultOf(read.fault)}, {}, {}};
+    }
+    ImportedMelody imported{std::nullopt, std::move(read.melody), {}};
+    imported.arrangement = Arrange(imported.melody, choice);
+    if (imported.arrangement.placed == 0) imported.error = FileError{path, FileFault::NoNotes};
+    return imported;
+}
+
+// The parts of a file for the import's choices; nothing when the file cannot be read (the
+// import then goes straight on to say why).
+std::optional<std::vector<std::string>> PartsOf(platform::IMelodyReader* reader,
+                                                const std::string& path) {
+    std::string bytes;
+    if (!reader || ReadRegularFile(path, bytes, kMaxImportBytes) != 0) return std::nullopt;
+    platform::StopPoint();
+    platform::MelodyRead read = reader->Read(bytes, "", platform::TaskState::Current());
+    if (read.fault == platform::MelodyFault::Stopped) throw platform::TaskStopped{};
+    if (read.fault != platform::MelodyFault::None) return std::nullopt;
+    return std::move(read.melody.parts);
+}
+
+}  // namespace
+
+bool CTabrellaView::RunWithProgress(const std::string& sjisText,
+                                    const std::function<void()>& work) {
+    const std::unique_ptr<platform::IProgress> progress = m_services.dialogs.ShowProgress(sjisText);
+    return platform::RunWithProgress(*progress, work);
+}
+
 void CTabrellaView::OnImport() {
     if (!SavePromptAllows()) return;
     const std::optional<std::string> path = m_services.dialogs.FileDialog(ImportRequest());
     if (!path || path->empty()) return;
-    // The choices the command line offers, with the file's own parts to pick from. A file
-    // that cannot be read goes straight on to say why.
-    std::string bytes;
+    // Reading and arranging run on a worker thread, the window showing the progress; a
+    // Cancel (or a request to end the program) leaves everything as it was, unspoken.
+    platform::IMelodyReader* const reader = m_services.melody;
+    const std::string text = res::Sjis(ImportTxt::Reading);
+    // The choices the command line offers, with the file's own parts to pick from.
+    std::optional<std::vector<std::string>> parts;
+    if (!RunWithProgress(text, [&] { parts = PartsOf(reader, *path); })) return;
     ImportChoice choice;
-    if (m_services.melody && ReadRegularFile(*path, bytes, kMaxImportBytes) == 0) {
-        platform::MelodyRead read = m_services.melody->Read(bytes, "");
-        if (read.fault == platform::MelodyFault::None) {
-            CImportDialog dialog(std::move(read.melody.parts));
-            if (m_services.dialogs.DoModal(dialog) != platform::kIdOk) return;
-            choice = dialog.Choice();
-        }
+    if (parts) {
+        CImportDialog dialog(std::move(*parts));
+        if (m_services.dialogs.DoModal(dialog) != platform::kIdOk) return;
+        choice = dialog.Choice();
     }
+    ImportedMelody imported;
+    if (!RunWithProgress(text, [&] { imported = ReadAndArrange(reader, *path, choice); })) return;
     std::string report;
-    if (const std::optional<FileError> error = ImportFile(*path, choice, report)) {
+    if (const std::optional<FileError> error = ApplyImport(imported, report)) {
         ShowFileError(m_services.dialogs, res::Sjis(ImportTxt::Failed), *error);
         return;
     }
@@ -179,36 +244,23 @@ void CTabrellaView::OnImport() {
 std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
                                                    const ImportChoice& choice,
                                                    std::string& report) {
-    std::string bytes;
-    if (const int err = ReadRegularFile(path, bytes, kMaxImportBytes)) {
-        return MakeFileError(path, err);
-    }
-    if (!m_services.melody) return FileError{path, FileFault::NoMelodyReader};
-    const platform::MelodyRead read = m_services.melody->Read(bytes, choice.track);
-    if (read.fault == platform::MelodyFault::NotLoaded) {
-        return ForeignFileError(path, m_services.melody->Failure());
-    }
-    if (read.fault == platform::MelodyFault::NoSuchTrack) {
-        FileError error{path, FileFault::NoSuchTrack};
-        error.detail =
-            (read.melody.ambiguousTrack ? res::Sjis(ImportTxt::AmbiguousTrack) + "\n" : "") +
-            Format(ImportTxt::TrackChoices, Joined(read.melody.parts).c_str());
-        return error;
-    }
-    if (read.fault != platform::MelodyFault::None) return FileError{path, FaultOf(read.fault)};
-    const Arrangement a = Arrange(read.melody, choice);
-    if (a.placed == 0) return FileError{path, FileFault::NoNotes};
+    return ApplyImport(ReadAndArrange(m_services.melody, path, choice), report);
+}
 
+std::optional<FileError> CTabrellaView::ApplyImport(const ImportedMelody& imported,
+                                                    std::string& report) {
+    if (imported.error) return imported.error;
+    const Arrangement& a = imported.arrangement;
     ResetView();
     SetDocumentFile({}, false);
     std::copy(a.cells.begin(), a.cells.end(), m_cells.begin() + 1);
     m_lastCell = std::max(LastUsedCell(), 1);
     StoredSettings stored;
-    stored.m_title = TitleOf(read.melody.title);
+    stored.m_title = TitleOf(imported.melody.title);
     stored.m_tuningName = TuningTable()[static_cast<std::size_t>(a.tuning)].name;
     stored.m_otsuFlag = a.otsu ? 0 : 1;
     stored.m_baseTone = a.baseTone;
-    stored.m_tempo = TempoOf(read.melody.tempo);
+    stored.m_tempo = TempoOf(imported.melody.tempo);
     // The pitches the arrangement used: those the score has once saved and opened again.
     LoadSettings(stored);
     m_services.window.Invalidate();
@@ -218,7 +270,7 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
                m_otsuFlag == 0 ? res::Sjis(ImportTxt::OtsuWord).c_str() : "");
     report = Format(ImportTxt::ReportFormat, a.placed, a.moved, a.dropped,
                     Readable(m_tuningName).c_str(), baseTone.c_str()) +
-             ReportDetails(read.melody, a);
+             ReportDetails(imported.melody, a);
     return std::nullopt;
 }
 

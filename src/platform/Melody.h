@@ -10,6 +10,8 @@
 
 namespace tabrella::platform {
 
+class TaskState;
+
 struct MelodyNote {
     std::int64_t onset = 0;  // in ticks of the melody
     std::int64_t end = 0;    // never before the onset
@@ -43,6 +45,7 @@ enum class MelodyFault {
     Unsupported,  // a kind of either that the reader does not take (MIDI format 2 ...)
     NoSuchTrack,  // the track, channel or part asked for is not in the file
     NotLoaded,    // the readers themselves could not be loaded; Failure() says why
+    Stopped,      // the task the read ran in was asked to stop
 };
 
 struct MelodyRead {
@@ -56,8 +59,10 @@ class IMelodyReader {
     virtual ~IMelodyReader() = default;
     // Tells the format by the bytes themselves. `track` (Shift-JIS) narrows what is read:
     // empty for every part that sounds, else a track or part by its number from 1 or its
-    // name, or a MIDI channel as "ch1".."ch16".
-    virtual MelodyRead Read(std::string_view bytes, std::string_view track) = 0;
+    // name, or a MIDI channel as "ch1".."ch16". A read on a worker thread passes its task
+    // (platform/Task.h): one asked to stop ends soon, as Stopped.
+    virtual MelodyRead Read(std::string_view bytes, std::string_view track,
+                            TaskState* task = nullptr) = 0;
     // Why the last Read was NotLoaded (Shift-JIS).
     virtual std::string Failure() const { return {}; }
 };

@@ -75,6 +75,7 @@ const Table<ImportTxt> kImportTexts = {
     "Without otsu",
     "With otsu",
     "Automatic (the first part with pitched notes)",
+    "Reading the file...",
 };
 
 const Table<ExportTxt> kExportTexts = {

@@ -42,6 +42,7 @@ constexpr std::array<std::string_view, static_cast<size_t>(ImportTxt::Count)> kU
     "乙なし",
     "乙あり",
     "自動（音高のある最初のパート）",
+    "ファイルを読み込んでいます...",
 };
 
 }  // namespace

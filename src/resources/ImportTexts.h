@@ -33,6 +33,7 @@ enum class ImportTxt {
     OtsuOff,              // the import dialog's 乙 choices
     OtsuOn,
     FirstPitchedPart,  // the import dialog's automatic part
+    Reading,           // the progress while a file is read and arranged
     Count
 };
 

@@ -6,6 +6,7 @@
 // so on; each group of declarations below names its file.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -25,6 +26,7 @@
 namespace tabrella {
 
 struct ImportChoice;
+struct ImportedMelody;
 struct ScoreFileContent;
 struct PageGeometry;
 struct PageFonts;
@@ -329,11 +331,16 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     // which tuning was chosen. Nothing changes when the file cannot be imported.
     std::optional<FileError> ImportFile(const std::string& path, const ImportChoice& choice,
                                         std::string& report);
+    // Runs `work`, which must touch nothing of the view, on a worker thread while the
+    // window shows `sjisText` with a progress and Cancel; false when it was stopped.
+    bool RunWithProgress(const std::string& sjisText, const std::function<void()>& work);
 
     // ---- Song title (files/TitleCommand.cpp) ----------------------------------------------
     void OnTitle();
 
   private:
+    // Puts what the import read and arranged in place of the score, or changes nothing.
+    std::optional<FileError> ApplyImport(const ImportedMelody& imported, std::string& report);
     // Keys that store into the cursor cell k; each refuses cells that do not exist.
     void EditForKey(int key, int k);
     void MoveOrPlaceRest(int key, int k);

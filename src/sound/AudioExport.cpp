@@ -74,6 +74,8 @@ std::optional<FileError> CTabrellaView::ExportAudio(const std::string& path,
         if (watch.Stopped()) return FileError{path, FileFault::Cancelled};
         return ForeignFileError(path, *reason);
     }
+    // A stop asked for while the last notes died away still keeps the old file.
+    if (!watch.Continue(1, 1)) return FileError{path, FileFault::Cancelled};
     return file.Commit();
 }
 

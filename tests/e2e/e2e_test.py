@@ -495,6 +495,34 @@ def killed_editors_work_comes_back(server, binary, workdir):
     expect_clean_exit(editor, editor.tmpdir)
 
 
+def signal_during_export_keeps_the_old_file(server, binary, workdir):
+    """SIGTERM while the audio export of a long score renders: the export stops, the old file
+    stays as it was with no temporary file beside it, and the program ends as it would
+    have without the export."""
+    score = os.path.join(workdir, "long.tbr")
+    with open(score, "wb") as f:
+        f.write(score_file([cell(0, 1 + k % 13) for k in range(2999)]))
+    target = os.path.join(workdir, "out.wav")
+    editor = x.Editor(server, binary, workdir, score)
+    editor.wait_main_window("^" + re.escape(titled(score)) + "$")
+    server.key(ALT, DOWN, *[DOWN] * 5, RETURN)  # ﾌｧｲﾙ → オーディオの書き出し...
+    server.focus(server.wait_window(SAVE_DIALOG))
+    server.key(f"{CTRL}+{KEY_A}")
+    server.type_text(target)
+    server.key(RETURN)
+    x.poll("the export's temporary file",
+           lambda: [n for n in os.listdir(workdir) if n.startswith(".out.wav.")])
+    with open(target, "wb") as f:  # what a finished export would replace
+        f.write(b"the old file")
+    time.sleep(0.3)  # well into the render
+    editor.process.send_signal(signal.SIGTERM)
+    check(editor.wait_exit() == 0, "SIGTERM during the export did not end the program cleanly")
+    with open(target, "rb") as f:
+        check(f.read() == b"the old file", "the export replaced the old file")
+    left = [n for n in os.listdir(workdir) if n.endswith(".tmp")]
+    check(not left, f"temporary files left beside the target: {left}")
+
+
 def play_past_a_page(server, binary, workdir):
     """Played from the last column of the first page, the cursor turns the page with the
     music and stops on the last used cell, 230: page position 6 of the page turned to.
@@ -595,6 +623,7 @@ SCENARIOS = {f.__name__: f for f in (jis_type_play_save_reopen, us_marks_title_s
                                      play_past_a_page,
                                      english_window_saves_what_the_japanese_saves,
                                      killed_editors_work_comes_back,
+                                     signal_during_export_keeps_the_old_file,
                                      first_window_fits_small_screens)}
 
 

@@ -16,9 +16,11 @@
 #include "files/FileDialogs.h"
 #include "files/FileTestSupport.h"
 #include "files/ImportDialog.h"
+#include "platform/Task.h"
 #include "resources/CommandIds.h"
 #include "resources/DialogResources.h"
 #include "resources/FileMessage.h"
+#include "resources/KeyCodes.h"
 #include "resources/Language.h"
 #include "score/TuningTable.h"
 #include "support/CellPrinting.h"
@@ -553,6 +555,37 @@ TEST(Import, MusicXmlComesInAtConcertPitchWithItsPickupPaddedAndItsRepeatsPlayed
     EXPECT_EQ(keys, (std::vector<int>{81, 83, 72, 81, 83}));
 }
 
+// A score of at least 100 notes.
+void FillSounding(ImportHarness& h) {
+    for (unsigned seed = 1; h.Sounded().size() < 100; ++seed) {
+        Random r{std::mt19937(seed)};
+        FillPlain(h.v, r);
+    }
+}
+
+// A task asked to stop ends the read of every kind of file and the arrangement; one left
+// to run reads as before.
+TEST(Import, AStoppedTaskStopsTheReadersAndTheArranger) {
+    TempDir dir;
+    ImportHarness original;
+    FillSounding(original);
+    for (const char* name : {"s.mid", "s.musicxml", "s.mxl"}) {
+        const std::string file = dir / name;
+        ASSERT_FALSE(name[2] == 'm' ? original.v.ExportMidi(file)
+                                    : original.v.ExportMusicXml(file));
+        std::string bytes;
+        ASSERT_EQ(ReadRegularFile(file, bytes, 1 << 24), 0);
+        platform::TaskState running, stopped;
+        stopped.RequestStop();
+        const platform::MelodyRead read = exchange::MelodyReader().Read(bytes, "", &running);
+        ASSERT_EQ(read.fault, MelodyFault::None) << name;
+        EXPECT_EQ(exchange::MelodyReader().Read(bytes, "", &stopped).fault, MelodyFault::Stopped)
+            << name;
+        const platform::TaskScope scope(&stopped);
+        EXPECT_THROW(Arrange(read.melody, {}), platform::TaskStopped) << name;
+    }
+}
+
 // ---- The command --------------------------------------------------------------------------
 
 TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
@@ -619,6 +652,35 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     h.v.OnCommand(cmd::kNew);
     EXPECT_EQ(h.v.m_cells[1], Whole(0, 7, 0)) << "an imported score is asked about before it goes";
     EXPECT_TRUE(h.dialogs.AllScriptsUsed());
+}
+
+// Cancel, while the parts are listed or while the file is read and arranged, leaves the
+// score, its settings, file, modified state and history as they were, and says nothing.
+TEST(Import, CancelLeavesTheScoreAndItsHistoryUntouched) {
+    TempDir dir;
+    ImportHarness source;
+    FillSounding(source);
+    ASSERT_FALSE(source.v.ExportMidi(dir / "song.mid"));
+    for (const std::size_t cancelled : {1u, 2u}) {
+        ImportHarness h;
+        h.v.OnKeyDown(vk::kDigit0 + 5);
+        h.v.m_title = S("前の曲");
+        const auto state = [&v = h.v] {
+            return std::make_tuple(v.m_cells, v.m_title, v.m_filePath, v.m_tuningName, v.m_baseTone,
+                                   v.m_tempo, v.Modified(), v.CanUndo());
+        };
+        const auto before = state();
+        h.dialogs.cancelProgress = cancelled;
+        h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kNo)});
+        h.dialogs.AnswerFile(dir / "song.mid");
+        if (cancelled == 2) h.dialogs.Expect(res::kDlgImport, {UserAction::Press(platform::kIdOk)});
+        h.v.OnCommand(cmd::kImport);
+        EXPECT_EQ(state(), before) << cancelled;
+        EXPECT_TRUE(std::get<7>(before) && h.dialogs.messages.empty() &&
+                    h.dialogs.AllScriptsUsed());
+        EXPECT_EQ(h.dialogs.progressTexts,
+                  std::vector<std::string>(cancelled, S("ファイルを読み込んでいます...")));
+    }
 }
 
 }  // namespace

@@ -189,22 +189,38 @@ TEST(AtomicFile, TheFinishedFileHasTheOldModeOrTheUmasks) {
     }
 }
 
-// A save killed before its rename leaves a temporary file; the next save of that file
-// removes what dead writers left, and nothing of a live writer or of another file.
-TEST(AtomicFile, ASaveRemovesWhatKilledSavesOfTheSameFileLeft) {
+// A write killed before its rename leaves a temporary file; the next write into the same
+// folder removes every one a dead writer left, and nothing else: not a live writer's, nor
+// a name that only resembles ours, nor a folder or link under such a name.
+TEST(AtomicFile, AWriteRemovesWhatKilledWritersLeftInItsFolder) {
     TempDir dir;
-    const std::string path = dir / "a.tbr";
     pid_t dead = ::fork();
     if (dead == 0) ::_exit(0);
     ::waitpid(dead, nullptr, 0);
-    const std::string left = ".a.tbr." + std::to_string(dead) + "-3.tmp";
-    const std::string live = ".a.tbr." + std::to_string(::getppid()) + "-0.tmp";
-    const std::string other = ".b.tbr." + std::to_string(dead) + "-0.tmp";
-    for (const std::string& name : {left, live, other}) WriteBytes(dir / name, "half");
-    ASSERT_FALSE(WriteFileAtomically(path, "whole"));
+    const std::string d = std::to_string(dead);
+    const std::vector<std::string> removed = {".a.tbr." + d + "-3.tmp", ".b.wav." + d + "-0.tmp",
+                                              "..x-1.y." + d + "-12.tmp"};
+    const std::vector<std::string> kept = {
+        ".a.tbr." + std::to_string(::getppid()) + "-0.tmp",  // alive
+        ".b.wav." + d + "-0.tmp~",
+        "b.wav." + d + "-0.tmp",
+        ".b.wav.0" + d + "-0.tmp",
+        ".b.wav." + d + "-01.tmp",
+        ".b.wav." + d + ".tmp",
+        ".." + d + "-0.tmp",
+        ".b.wav." + d + "-0.TMP",
+        ".b.wav.-0.tmp",
+        ".b.wav.x" + d + "-0.tmp"};
+    for (const std::string& name : removed) WriteBytes(dir / name, "half");
+    for (const std::string& name : kept) WriteBytes(dir / name, "other");
+    const std::string folder = ".c.wav." + d + "-0.tmp", link = ".d.wav." + d + "-0.tmp";
+    std::filesystem::create_directory(std::string(dir / folder));
+    std::filesystem::create_symlink("a.tbr", std::string(dir / link));
+    ASSERT_FALSE(WriteFileAtomically(dir / "new.tbr", "whole"));
     auto names = dir.Names();
     std::sort(names.begin(), names.end());
-    std::vector<std::string> want = {"a.tbr", live, other};
+    std::vector<std::string> want = kept;
+    want.insert(want.end(), {"new.tbr", folder, link});
     std::sort(want.begin(), want.end());
     EXPECT_EQ(names, want);
 }

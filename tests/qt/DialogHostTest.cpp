@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <thread>
 
+#include "platform/Task.h"
 #include "qt/ModalCloser.h"
 #include "qt/QtDialogHost.h"
 #include "qt/QtProgress.h"
@@ -304,6 +306,29 @@ TEST(QtDialogHost, ALongTaskShowsAProgressDialogWhoseCancelStopsIt) {
     EXPECT_FALSE(progress->Continue(999, 1000));
     progress.reset();
     EXPECT_EQ(window.findChild<QProgressDialog*>(), nullptr) << "gone with the task";
+}
+
+// Work on a worker thread that tells nothing of how far it is gets the dialog with a busy
+// bar once it takes long; its Cancel stops the work at its next stop point.
+TEST(QtDialogHost, AWorkerTaskShowsTheProgressAndItsCancelStopsTheTask) {
+    QWidget window;
+    window.show();
+    QtDialogHost host(&window);
+    int shownBusy = -1;
+    test::ModalCloser closer([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QProgressDialog*>(modal);
+        shownBusy = dialog->maximum() == 0;
+        QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    std::thread::id worker;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(platform::RunWithProgress(*host.ShowProgress(ToSjis("読み込み中")), [&] {
+        for (worker = std::this_thread::get_id(); clock.elapsed() < 10000;) platform::StopPoint();
+    }));
+    EXPECT_LT(clock.elapsed(), 5000) << "the work stopped at the Cancel";
+    EXPECT_NE(worker, std::this_thread::get_id());
+    EXPECT_EQ(shownBusy, 1);
 }
 
 }  // namespace

@@ -153,11 +153,14 @@ std::optional<std::string> ScriptedDialogHost::FileDialog(
 std::unique_ptr<platform::IProgress> ScriptedDialogHost::ShowProgress(std::string_view sjisText) {
     struct Scripted : platform::IProgress {
         ScriptedDialogHost& host;
-        explicit Scripted(ScriptedDialogHost& h) : host(h) {}
-        bool Continue(long, long) override { return ++host.progressSteps != host.cancelAtStep; }
+        bool cancelled;
+        Scripted(ScriptedDialogHost& h, bool c) : host(h), cancelled(c) {}
+        bool Continue(long, long) override {
+            return ++host.progressSteps != host.cancelAtStep && !cancelled;
+        }
     };
     progressTexts.emplace_back(sjisText);
-    return std::make_unique<Scripted>(*this);
+    return std::make_unique<Scripted>(*this, progressTexts.size() == cancelProgress);
 }
 
 bool ScriptedDialogHost::FontDialog(platform::FontRecord& font) {

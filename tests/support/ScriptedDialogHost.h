@@ -108,10 +108,12 @@ class ScriptedDialogHost : public platform::IDialogHost {
     std::optional<std::string> FileDialog(const platform::FileDialogRequest& request) override;
     bool FontDialog(platform::FontRecord& font) override;
     // Records the text; the progress it gives cancels at its call `cancelAtStep` (1 is the
-    // first), or never when that is 0. `progressSteps` counts the calls.
+    // first), or never when that is 0, and so does the progress shown as the
+    // `cancelProgress`th (from 1) at its first call. `progressSteps` counts the calls.
     std::unique_ptr<platform::IProgress> ShowProgress(std::string_view sjisText) override;
     std::vector<std::string> progressTexts;
     int cancelAtStep = 0;
+    std::size_t cancelProgress = 0;
     int progressSteps = 0;
 
     // Answers made up as each dialog opens, for when nothing is queued (a soak test decides
