@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const std::string fault = tabrella::test::MidiImportFault(bytes);
+    const std::string fault = tabrella::test::ImportFault(bytes);
     if (!fault.empty()) {
         std::fprintf(stderr, "import check failed: %s\n", fault.c_str());
         std::abort();

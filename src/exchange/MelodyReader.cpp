@@ -150,11 +150,19 @@ std::string CharactersOutsideSjis(std::string_view bytes) {
     return named;
 }
 
+platform::MelodyRead TooLarge(platform::MelodyLimit limit, std::int64_t most) {
+    platform::MelodyRead read;
+    read.fault = platform::MelodyFault::TooLarge;
+    read.limit = limit;
+    read.most = most;
+    return read;
+}
+
 platform::MelodyRead MelodyReader::Read(std::string_view bytes, std::string_view track) {
     const TrackChoice choice = TrackChoice::Parse(track);
-    if (StartsWith(bytes, "MThd")) return ReadMidiMelody(bytes, choice);
+    if (StartsWith(bytes, "MThd")) return ReadMidiMelody(bytes, choice, m_limits);
     if (StartsWith(bytes, "PK\x03\x04") || LooksLikeXml(bytes)) {
-        return ReadMusicXmlMelody(bytes, choice);
+        return ReadMusicXmlMelody(bytes, choice, m_limits);
     }
     return {platform::MelodyFault::UnknownKind, {}};
 }

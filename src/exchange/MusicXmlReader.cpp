@@ -14,6 +14,7 @@
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "exchange/MelodyReader.h"
@@ -22,13 +23,62 @@ namespace tabrella::exchange {
 namespace {
 
 using platform::MelodyFault;
+using platform::MelodyLimit;
 using platform::MelodyNote;
 using platform::MelodyRead;
 
 constexpr int kTicksPerQuarter = 480;
-// No score comes near these; past them a file is taken for damaged (or built to hurt).
-constexpr zip_uint64_t kMaxDocumentBytes = zip_uint64_t{256} << 20;
+// No score comes near this; past it a file is taken for damaged (or built to hurt).
 constexpr double kMaxQuarters = 1e9;
+
+// ---- The document ---------------------------------------------------------------------------
+
+// The nodes the tree of a document could hold, counted before it is built. In an encoding
+// that keeps ASCII as it is, each start of markup other than an end tag, each '=' within a
+// tag and each run of text that is not all blanks makes one node at most (comments and the
+// like count without making one). Where ASCII takes more than a byte (UTF-16, UTF-32), a
+// text ends at a '<' or the end: two for each '<' and one for each '='.
+std::int64_t XmlNodes(std::string_view bytes) {
+    std::int64_t nodes = 0;
+    if (bytes.substr(0, 4).find('\0') != std::string_view::npos) {
+        for (const char c : bytes) nodes += c == '<' ? 2 : c == '=' ? 1 : 0;
+        return nodes + 1;
+    }
+    bool tag = false, text = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '<') {
+            tag = true;
+            text = false;
+            nodes += i + 1 < bytes.size() && bytes[i + 1] == '/' ? 0 : 1;
+        } else if (c == '>') {
+            tag = false;
+        } else if (tag) {
+            nodes += c == '=' ? 1 : 0;
+        } else if (!text && c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+            text = true;
+            ++nodes;
+        }
+    }
+    return nodes;
+}
+
+// The document's tree, or the limit it passes. `owned` (the bytes, when the reader holds
+// them) is parsed where it lies, without a copy.
+std::optional<MelodyRead> LoadXml(pugi::xml_document& doc, std::string_view bytes,
+                                  std::string* owned, const ReadLimits& limits) {
+    if (static_cast<std::int64_t>(bytes.size()) > limits.xmlCharacters) {
+        return TooLarge(MelodyLimit::Characters, limits.xmlCharacters);
+    }
+    if (XmlNodes(bytes) > limits.xmlElements) {
+        return TooLarge(MelodyLimit::Elements, limits.xmlElements);
+    }
+    const pugi::xml_parse_result parsed =
+        owned ? doc.load_buffer_inplace(owned->data(), owned->size())
+              : doc.load_buffer(bytes.data(), bytes.size());
+    if (!parsed) return MelodyRead{MelodyFault::Damaged, {}};
+    return std::nullopt;
+}
 
 // ---- The compressed file ----------------------------------------------------------------
 
@@ -36,11 +86,17 @@ struct ArchiveDiscard {
     void operator()(zip_t* archive) const { zip_discard(archive); }
 };
 
-std::optional<std::string> EntryBytes(zip_t* archive, const char* name) {
+// An entry's bytes, none when it is missing or damaged; `tooLarge` when it is longer than
+// a document may be.
+std::optional<std::string> EntryBytes(zip_t* archive, const char* name, const ReadLimits& limits,
+                                      bool& tooLarge) {
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat(archive, name, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0 ||
-        stat.size > kMaxDocumentBytes) {
+    if (zip_stat(archive, name, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0) {
+        return std::nullopt;
+    }
+    if (stat.size > static_cast<zip_uint64_t>(std::max<std::int64_t>(limits.xmlCharacters, 0))) {
+        tooLarge = true;
         return std::nullopt;
     }
     zip_file_t* file = zip_fopen(archive, name, 0);
@@ -52,16 +108,23 @@ std::optional<std::string> EntryBytes(zip_t* archive, const char* name) {
     return bytes;
 }
 
-// The score the container names, or without a container the first MusicXML file.
-std::string RootFile(zip_t* archive) {
-    if (const std::optional<std::string> container =
-            EntryBytes(archive, "META-INF/container.xml")) {
+// The score the container names, or without a container the first MusicXML file. A
+// container past the limits refuses the whole file, like the score would.
+std::string RootFile(zip_t* archive, const ReadLimits& limits, std::optional<MelodyRead>& refusal) {
+    bool tooLarge = false;
+    std::optional<std::string> container =
+        EntryBytes(archive, "META-INF/container.xml", limits, tooLarge);
+    if (tooLarge) {
+        refusal = TooLarge(MelodyLimit::Characters, limits.xmlCharacters);
+        return {};
+    }
+    if (container) {
         pugi::xml_document doc;
-        if (doc.load_buffer(container->data(), container->size())) {
-            const pugi::xml_node rootfile =
-                doc.child("container").child("rootfiles").child("rootfile");
-            if (const char* path = rootfile.attribute("full-path").value(); *path) return path;
-        }
+        refusal = LoadXml(doc, *container, &*container, limits);
+        if (refusal && refusal->fault == MelodyFault::TooLarge) return {};
+        refusal.reset();
+        const pugi::xml_node rootfile = doc.child("container").child("rootfiles").child("rootfile");
+        if (const char* path = rootfile.attribute("full-path").value(); *path) return path;
     }
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -74,7 +137,10 @@ std::string RootFile(zip_t* archive) {
     return {};
 }
 
-std::optional<std::string> ScoreOfArchive(std::string_view bytes) {
+// The score's document, or why there is none.
+std::optional<std::string> ScoreOfArchive(std::string_view bytes, const ReadLimits& limits,
+                                          MelodyRead& refusal) {
+    refusal = {MelodyFault::Damaged, {}};
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
@@ -85,9 +151,14 @@ std::optional<std::string> ScoreOfArchive(std::string_view bytes) {
         return std::nullopt;
     }
     const std::unique_ptr<zip_t, ArchiveDiscard> archive(opened);  // frees the source too
-    const std::string root = RootFile(archive.get());
+    std::optional<MelodyRead> containerRefusal;
+    const std::string root = RootFile(archive.get(), limits, containerRefusal);
+    if (containerRefusal) refusal = std::move(*containerRefusal);
     if (root.empty()) return std::nullopt;
-    return EntryBytes(archive.get(), root.c_str());
+    bool tooLarge = false;
+    std::optional<std::string> document = EntryBytes(archive.get(), root.c_str(), limits, tooLarge);
+    if (tooLarge) refusal = TooLarge(MelodyLimit::Characters, limits.xmlCharacters);
+    return document;
 }
 
 // ---- The score --------------------------------------------------------------------------
@@ -234,12 +305,15 @@ std::vector<pugi::xml_node> PlayOrder(pugi::xml_node part, int& jumps) {
 
 class PartReader {
   public:
-    explicit PartReader(platform::Melody& melody) : m_melody(melody) {}
+    PartReader(platform::Melody& melody, std::int64_t mostNotes)
+        : m_melody(melody), m_mostNotes(mostNotes) {}
 
-    void Read(pugi::xml_node part) {
+    // False when the notes, repeats played out, pass the limit.
+    bool Read(pugi::xml_node part) {
         bool first = true;
         for (pugi::xml_node measure : PlayOrder(part, m_melody.repeatsPlayedOut)) {
             Measure(measure);
+            if (m_tooMany) return false;
             if (first && std::string_view(measure.attribute("implicit").value()) == "yes") {
                 PadPickup();
             }
@@ -248,6 +322,7 @@ class PartReader {
         std::stable_sort(
             m_melody.notes.begin(), m_melody.notes.end(),
             [](const MelodyNote& a, const MelodyNote& b) { return a.onset < b.onset; });
+        return true;
     }
 
   private:
@@ -350,11 +425,17 @@ class PartReader {
             if (tieStart) m_openTies.emplace(note.key, tied);
             return;
         }
+        if (static_cast<std::int64_t>(m_melody.notes.size()) >= m_mostNotes) {
+            m_tooMany = true;
+            return;
+        }
         if (tieStart) m_openTies.emplace(note.key, m_melody.notes.size());
         m_melody.notes.push_back(note);
     }
 
     platform::Melody& m_melody;
+    const std::int64_t m_mostNotes;
+    bool m_tooMany = false;
     double m_divisions = 1;
     int m_transpose = 0;  // semitones from the written to the sounding pitch
     double m_barQuarters = 4;
@@ -370,13 +451,13 @@ bool HasPitchedNote(pugi::xml_node part) {
                 .empty();
 }
 
-std::string PartName(pugi::xml_node root, pugi::xml_node part) {
+// Each part's name by its id, the first of an id that repeats.
+std::unordered_map<std::string_view, std::string> PartNames(pugi::xml_node root) {
+    std::unordered_map<std::string_view, std::string> names;
     for (pugi::xml_node entry : root.child("part-list").children("score-part")) {
-        if (std::strcmp(part.attribute("id").value(), entry.attribute("id").value()) == 0) {
-            return ForeignText(entry.child_value("part-name"));
-        }
+        names.try_emplace(entry.attribute("id").value(), entry.child_value("part-name"));
     }
-    return {};
+    return names;
 }
 
 std::string Listed(std::size_t index, const std::string& name) {
@@ -435,25 +516,32 @@ double TempoOf(pugi::xml_node root, pugi::xml_node part) {
 
 }  // namespace
 
-MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& choice) {
+MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& choice,
+                              const ReadLimits& limits) {
     std::string unpacked;
     if (bytes.substr(0, 4) == "PK\x03\x04") {
-        std::optional<std::string> document = ScoreOfArchive(bytes);
-        if (!document) return {MelodyFault::Damaged, {}};
+        MelodyRead refusal;
+        std::optional<std::string> document = ScoreOfArchive(bytes, limits, refusal);
+        if (!document) return refusal;
         unpacked = std::move(*document);
         bytes = unpacked;
     }
     pugi::xml_document doc;
-    if (!doc.load_buffer(bytes.data(), bytes.size())) return {MelodyFault::Damaged, {}};
+    if (std::optional<MelodyRead> refusal =
+            LoadXml(doc, bytes, unpacked.empty() ? nullptr : &unpacked, limits)) {
+        return std::move(*refusal);
+    }
     const pugi::xml_node root = doc.document_element();
     if (std::strcmp(root.name(), "score-timewise") == 0) return {MelodyFault::Unsupported, {}};
     if (std::strcmp(root.name(), "score-partwise") != 0) return {MelodyFault::UnknownKind, {}};
     std::vector<pugi::xml_node> parts;
     std::vector<std::string> names;
     MelodyRead read;
+    const std::unordered_map<std::string_view, std::string> partNames = PartNames(root);
     for (pugi::xml_node p : root.children("part")) {
         parts.push_back(p);
-        names.push_back(PartName(root, p));
+        const auto named = partNames.find(p.attribute("id").value());
+        names.push_back(named == partNames.end() ? std::string() : ForeignText(named->second));
         read.melody.parts.push_back(Listed(parts.size() - 1, names.back()));
     }
     const std::optional<std::size_t> chosen =
@@ -467,7 +555,9 @@ MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& choice)
     const pugi::xml_node part = parts[*chosen];
     read.melody.taken = read.melody.parts[*chosen];
     read.melody.ticksPerQuarter = kTicksPerQuarter;
-    PartReader(read.melody).Read(part);
+    if (!PartReader(read.melody, limits.notes).Read(part)) {
+        return TooLarge(MelodyLimit::Notes, limits.notes);
+    }
     std::string title = root.child("work").child_value("work-title");
     if (title.empty()) title = root.child_value("movement-title");
     read.melody.title = ForeignText(title);

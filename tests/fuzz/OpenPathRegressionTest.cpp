@@ -83,7 +83,7 @@ TEST(FuzzRegressions, EveryFoundAndSeedMidiFileImportsCleanly) {
     files.insert(files.end(), seeds.begin(), seeds.end());
     ASSERT_GE(seeds.size(), 8u);
     for (const fs::path& file : files)
-        EXPECT_EQ(MidiImportFault(ReadBytes(file.string())), "") << file;
+        EXPECT_EQ(ImportFault(ReadBytes(file.string())), "") << file;
 }
 
 // The import check rejects what a broken arrangement would write.
