@@ -194,10 +194,25 @@ bool HasTie(pugi::xml_node note, const char* type) {
 // A score's repeats could otherwise multiply it without end.
 constexpr std::size_t kMaxPlayedMeasures = 100000;
 
-pugi::xml_node SoundWith(pugi::xml_node measure, const char* attribute) {
-    return measure.find_node([&](pugi::xml_node n) {
-        return std::strcmp(n.name(), "sound") == 0 && n.attribute(attribute);
+// A measure's first sound of each kind that steers the way through the piece, found once
+// however often the measure is played.
+struct Marks {
+    pugi::xml_node fine, tocoda, dacapo, dalsegno, segno, coda;
+};
+
+Marks MarksOf(pugi::xml_node measure) {
+    static constexpr std::pair<const char*, pugi::xml_node Marks::*> kKinds[] = {
+        {"fine", &Marks::fine},         {"tocoda", &Marks::tocoda}, {"dacapo", &Marks::dacapo},
+        {"dalsegno", &Marks::dalsegno}, {"segno", &Marks::segno},   {"coda", &Marks::coda}};
+    Marks marks;
+    measure.find_node([&](pugi::xml_node n) {
+        if (std::strcmp(n.name(), "sound") != 0) return false;
+        for (const auto& [attribute, kind] : kKinds) {
+            if (!(marks.*kind) && n.attribute(attribute)) marks.*kind = n;
+        }
+        return false;
     });
+    return marks;
 }
 
 bool EndingHas(std::string_view numbers, int pass) {
@@ -218,15 +233,20 @@ bool EndingHas(std::string_view numbers, int pass) {
 // Coda to the coda, without the repeats again. `jumps` counts the repeats and jumps taken.
 std::vector<pugi::xml_node> PlayOrder(pugi::xml_node part, int& jumps) {
     std::vector<pugi::xml_node> measures;
-    for (pugi::xml_node m : part.children("measure")) measures.push_back(m);
+    std::vector<Marks> marks;
+    for (pugi::xml_node m : part.children("measure")) {
+        measures.push_back(m);
+        marks.push_back(MarksOf(m));
+    }
     std::vector<pugi::xml_node> order;
     std::map<std::size_t, int> taken;  // backward repeat -> times jumped back from it
     std::size_t repeatStart = 0, i = 0;
     int pass = 1;
     bool jumped = false;  // after D.C. or D.S.
-    const auto find = [&](const char* attribute, std::string_view value) {
+    const auto find = [&](pugi::xml_node Marks::*kind, const char* attribute,
+                          std::string_view value) {
         for (std::size_t k = 0; k < measures.size(); ++k) {
-            const pugi::xml_node sound = SoundWith(measures[k], attribute);
+            const pugi::xml_node sound = marks[k].*kind;
             if (sound && (value.empty() || value == sound.attribute(attribute).value())) return k;
         }
         return measures.size();
@@ -264,10 +284,10 @@ std::vector<pugi::xml_node> PlayOrder(pugi::xml_node part, int& jumps) {
             continue;
         }
         order.push_back(m);
-        if (jumped && SoundWith(m, "fine")) break;
-        if (jumped && SoundWith(m, "tocoda")) {
+        if (jumped && marks[i].fine) break;
+        if (jumped && marks[i].tocoda) {
             const std::size_t coda =
-                find("coda", SoundWith(m, "tocoda").attribute("tocoda").value());
+                find(&Marks::coda, "coda", marks[i].tocoda.attribute("tocoda").value());
             if (coda > i && coda < measures.size()) {
                 i = coda;
                 ++jumps;
@@ -288,11 +308,12 @@ std::vector<pugi::xml_node> PlayOrder(pugi::xml_node part, int& jumps) {
             repeatStart = i + 1;
             pass = 1;
         }
-        if (!jumped && (SoundWith(m, "dacapo") || SoundWith(m, "dalsegno"))) {
+        if (!jumped && (marks[i].dacapo || marks[i].dalsegno)) {
             jumped = true;
             ++jumps;
-            const pugi::xml_node ds = SoundWith(m, "dalsegno");
-            const std::size_t segno = ds ? find("segno", ds.attribute("dalsegno").value()) : 0;
+            const pugi::xml_node ds = marks[i].dalsegno;
+            const std::size_t segno =
+                ds ? find(&Marks::segno, "segno", ds.attribute("dalsegno").value()) : 0;
             i = segno < measures.size() ? segno : 0;
             continue;
         }
@@ -305,15 +326,16 @@ std::vector<pugi::xml_node> PlayOrder(pugi::xml_node part, int& jumps) {
 
 class PartReader {
   public:
-    PartReader(platform::Melody& melody, std::int64_t mostNotes)
-        : m_melody(melody), m_mostNotes(mostNotes) {}
+    PartReader(platform::Melody& melody, const ReadLimits& limits)
+        : m_melody(melody), m_limits(limits) {}
 
-    // False when the notes, repeats played out, pass the limit.
-    bool Read(pugi::xml_node part) {
+    // The limit the part passes with its repeats played out, if any: its notes, or the
+    // elements of its measures each time they are played.
+    std::optional<MelodyLimit> Read(pugi::xml_node part) {
         bool first = true;
         for (pugi::xml_node measure : PlayOrder(part, m_melody.repeatsPlayedOut)) {
             Measure(measure);
-            if (m_tooMany) return false;
+            if (m_passed) return m_passed;
             if (first && std::string_view(measure.attribute("implicit").value()) == "yes") {
                 PadPickup();
             }
@@ -322,7 +344,7 @@ class PartReader {
         std::stable_sort(
             m_melody.notes.begin(), m_melody.notes.end(),
             [](const MelodyNote& a, const MelodyNote& b) { return a.onset < b.onset; });
-        return true;
+        return std::nullopt;
     }
 
   private:
@@ -343,6 +365,10 @@ class PartReader {
     void Measure(pugi::xml_node measure) {
         m_position = m_furthest = m_lastOnset = 0;
         for (pugi::xml_node element : measure.children()) {
+            if (++m_played > m_limits.xmlElements) {
+                m_passed = MelodyLimit::Elements;
+                return;
+            }
             const std::string_view name = element.name();
             if (name == "attributes") {
                 const double divisions = element.child("divisions").text().as_double(0);
@@ -425,8 +451,8 @@ class PartReader {
             if (tieStart) m_openTies.emplace(note.key, tied);
             return;
         }
-        if (static_cast<std::int64_t>(m_melody.notes.size()) >= m_mostNotes) {
-            m_tooMany = true;
+        if (static_cast<std::int64_t>(m_melody.notes.size()) >= m_limits.notes) {
+            m_passed = MelodyLimit::Notes;
             return;
         }
         if (tieStart) m_openTies.emplace(note.key, m_melody.notes.size());
@@ -434,8 +460,9 @@ class PartReader {
     }
 
     platform::Melody& m_melody;
-    const std::int64_t m_mostNotes;
-    bool m_tooMany = false;
+    const ReadLimits& m_limits;
+    std::int64_t m_played = 0;  // elements of the measures played so far
+    std::optional<MelodyLimit> m_passed;
     double m_divisions = 1;
     int m_transpose = 0;  // semitones from the written to the sounding pitch
     double m_barQuarters = 4;
@@ -555,8 +582,8 @@ MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& choice,
     const pugi::xml_node part = parts[*chosen];
     read.melody.taken = read.melody.parts[*chosen];
     read.melody.ticksPerQuarter = kTicksPerQuarter;
-    if (!PartReader(read.melody, limits.notes).Read(part)) {
-        return TooLarge(MelodyLimit::Notes, limits.notes);
+    if (const std::optional<MelodyLimit> passed = PartReader(read.melody, limits).Read(part)) {
+        return TooLarge(*passed, *passed == MelodyLimit::Notes ? limits.notes : limits.xmlElements);
     }
     std::string title = root.child("work").child_value("work-title");
     if (title.empty()) title = root.child_value("movement-title");
