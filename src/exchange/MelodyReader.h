@@ -29,7 +29,9 @@ inline constexpr int kDrumChannel = 10;
 // document's own bytes.
 struct ReadLimits {
     std::int64_t notes = 1'000'000;
-    std::int64_t xmlElements = 3'000'000;                 // elements, attributes and texts together
+    // Elements, attributes and texts together; also the elements of the measures of the part
+    // read, counted each time its repeats play them.
+    std::int64_t xmlElements = 3'000'000;
     std::int64_t xmlCharacters = std::int64_t{32} << 20;  // bytes of one XML document
 };
 
