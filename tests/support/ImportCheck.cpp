@@ -35,9 +35,10 @@ std::string ImportFault(std::string_view bytes) {
     const exchange::ReadLimits small{300, 3000, 20000};
     const platform::MelodyRead cut = exchange::MelodyReader(small).Read(bytes, "");
     if (cut.fault == platform::MelodyFault::TooLarge) {
-        const std::int64_t most = cut.limit == platform::MelodyLimit::Notes      ? small.notes
-                                  : cut.limit == platform::MelodyLimit::Elements ? small.xmlElements
-                                                                                 : small.xmlCharacters;
+        const std::int64_t most = cut.limit == platform::MelodyLimit::Notes ? small.notes
+                                  : cut.limit == platform::MelodyLimit::Elements
+                                      ? small.xmlElements
+                                      : small.xmlCharacters;
         if (cut.most != most) fault += " refused past " + std::to_string(cut.most);
     } else if (cut.fault != read.fault || cut.melody.notes != read.melody.notes ||
                cut.melody.leftOut != read.melody.leftOut) {
