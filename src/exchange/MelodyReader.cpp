@@ -150,11 +150,11 @@ std::string CharactersOutsideSjis(std::string_view bytes) {
     return named;
 }
 
-platform::MelodyRead TooLarge(platform::MelodyLimit limit, std::int64_t most) {
+platform::MelodyRead TooLarge(platform::MelodyLimit limit, const ReadLimits& limits) {
     platform::MelodyRead read;
     read.fault = platform::MelodyFault::TooLarge;
     read.limit = limit;
-    read.most = most;
+    read.most = limits.Most(limit);
     return read;
 }
 

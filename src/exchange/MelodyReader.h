@@ -33,10 +33,25 @@ struct ReadLimits {
     // read, counted each time its repeats play them.
     std::int64_t xmlElements = 3'000'000;
     std::int64_t xmlCharacters = std::int64_t{32} << 20;  // bytes of one XML document
+    std::int64_t archiveEntries = 10'000;                 // files in an .mxl
+
+    std::int64_t Most(platform::MelodyLimit limit) const {
+        switch (limit) {
+            case platform::MelodyLimit::Notes:
+                return notes;
+            case platform::MelodyLimit::Elements:
+                return xmlElements;
+            case platform::MelodyLimit::Characters:
+                return xmlCharacters;
+            case platform::MelodyLimit::ArchiveEntries:
+                break;
+        }
+        return archiveEntries;
+    }
 };
 
 // A refusal naming the limit passed.
-platform::MelodyRead TooLarge(platform::MelodyLimit limit, std::int64_t most);
+platform::MelodyRead TooLarge(platform::MelodyLimit limit, const ReadLimits& limits);
 
 // Track or part names as the user types them: ASCII letters in either case.
 bool SameName(std::string_view sjisA, std::string_view sjisB);

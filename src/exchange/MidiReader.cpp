@@ -299,8 +299,7 @@ MelodyRead ReadMidiMelody(std::string_view bytes, const TrackChoice& choice,
         tracks.emplace_back();
         TrackReader reader(tracks.back(), sounding, events, limits.notes);
         if (!reader.Read(chunk)) {
-            return reader.TooMany() ? TooLarge(platform::MelodyLimit::Notes, limits.notes)
-                                    : damaged;
+            return reader.TooMany() ? TooLarge(platform::MelodyLimit::Notes, limits) : damaged;
         }
     }
     std::vector<std::string> parts;

@@ -68,10 +68,10 @@ std::int64_t XmlNodes(std::string_view bytes) {
 std::optional<MelodyRead> LoadXml(pugi::xml_document& doc, std::string_view bytes,
                                   std::string* owned, const ReadLimits& limits) {
     if (static_cast<std::int64_t>(bytes.size()) > limits.xmlCharacters) {
-        return TooLarge(MelodyLimit::Characters, limits.xmlCharacters);
+        return TooLarge(MelodyLimit::Characters, limits);
     }
     if (XmlNodes(bytes) > limits.xmlElements) {
-        return TooLarge(MelodyLimit::Elements, limits.xmlElements);
+        return TooLarge(MelodyLimit::Elements, limits);
     }
     const pugi::xml_parse_result parsed =
         owned ? doc.load_buffer_inplace(owned->data(), owned->size())
@@ -115,7 +115,7 @@ std::string RootFile(zip_t* archive, const ReadLimits& limits, std::optional<Mel
     std::optional<std::string> container =
         EntryBytes(archive, "META-INF/container.xml", limits, tooLarge);
     if (tooLarge) {
-        refusal = TooLarge(MelodyLimit::Characters, limits.xmlCharacters);
+        refusal = TooLarge(MelodyLimit::Characters, limits);
         return {};
     }
     if (container) {
@@ -137,9 +137,25 @@ std::string RootFile(zip_t* archive, const ReadLimits& limits, std::optional<Mel
     return {};
 }
 
+// The files an archive could list: each begins its entry of the central directory with
+// this signature, and libzip reads every entry listed (with a call of mktime each).
+std::int64_t ArchiveEntries(std::string_view bytes) {
+    constexpr std::string_view kCentralEntry = "PK\x01\x02";
+    std::int64_t entries = 0;
+    for (std::size_t at = bytes.find(kCentralEntry); at != std::string_view::npos;
+         at = bytes.find(kCentralEntry, at + kCentralEntry.size())) {
+        ++entries;
+    }
+    return entries;
+}
+
 // The score's document, or why there is none.
 std::optional<std::string> ScoreOfArchive(std::string_view bytes, const ReadLimits& limits,
                                           MelodyRead& refusal) {
+    if (ArchiveEntries(bytes) > limits.archiveEntries) {
+        refusal = TooLarge(MelodyLimit::ArchiveEntries, limits);
+        return std::nullopt;
+    }
     refusal = {MelodyFault::Damaged, {}};
     zip_error_t error;
     zip_error_init(&error);
@@ -157,7 +173,7 @@ std::optional<std::string> ScoreOfArchive(std::string_view bytes, const ReadLimi
     if (root.empty()) return std::nullopt;
     bool tooLarge = false;
     std::optional<std::string> document = EntryBytes(archive.get(), root.c_str(), limits, tooLarge);
-    if (tooLarge) refusal = TooLarge(MelodyLimit::Characters, limits.xmlCharacters);
+    if (tooLarge) refusal = TooLarge(MelodyLimit::Characters, limits);
     return document;
 }
 
@@ -583,7 +599,7 @@ MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& choice,
     read.melody.taken = read.melody.parts[*chosen];
     read.melody.ticksPerQuarter = kTicksPerQuarter;
     if (const std::optional<MelodyLimit> passed = PartReader(read.melody, limits).Read(part)) {
-        return TooLarge(*passed, *passed == MelodyLimit::Notes ? limits.notes : limits.xmlElements);
+        return TooLarge(*passed, limits);
     }
     std::string title = root.child("work").child_value("work-title");
     if (title.empty()) title = root.child_value("movement-title");

@@ -204,10 +204,11 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
         return error;
     }
     if (read.fault == platform::MelodyFault::TooLarge) {
-        const ImportTxt limit = read.limit == platform::MelodyLimit::Notes ? ImportTxt::MostNotes
-                                : read.limit == platform::MelodyLimit::Elements
-                                    ? ImportTxt::MostElements
-                                    : ImportTxt::MostCharacters;
+        const ImportTxt limit =
+            read.limit == platform::MelodyLimit::Notes            ? ImportTxt::MostNotes
+            : read.limit == platform::MelodyLimit::Elements       ? ImportTxt::MostElements
+            : read.limit == platform::MelodyLimit::ArchiveEntries ? ImportTxt::MostArchiveEntries
+                                                                  : ImportTxt::MostCharacters;
         return FileError{path, FileFault::MelodyTooLarge, 0,
                          Format(limit, static_cast<long long>(read.most))};
     }

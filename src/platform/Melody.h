@@ -48,9 +48,10 @@ enum class MelodyFault {
 
 // What a reader refuses to build past, so that no file can take the memory or the time.
 enum class MelodyLimit {
-    Notes,       // notes of the whole file (MIDI: with its note offs that end nothing)
-    Elements,    // XML elements, attributes and texts
-    Characters,  // bytes of an XML document
+    Notes,           // notes of the whole file (MIDI: with its note offs that end nothing)
+    Elements,        // XML elements, attributes and texts
+    Characters,      // bytes of an XML document
+    ArchiveEntries,  // files in a compressed MusicXML file
 };
 
 struct MelodyRead {

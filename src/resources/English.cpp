@@ -73,6 +73,7 @@ const Table<ImportTxt> kImportTexts = {
     "%lld notes",
     "%lld XML elements",
     "%lld bytes of XML",
+    "%lld files in the archive",
     "Too many notes: after the first %d, %d notes were left out.",
     "Chords of more than %d notes kept their highest; %d notes were left out.",
     "base tone %s%s",

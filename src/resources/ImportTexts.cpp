@@ -40,6 +40,7 @@ constexpr std::array<std::string_view, static_cast<size_t>(ImportTxt::Count)> kU
     "音 %lld",
     "XMLの要素 %lld個",
     "XML %lldバイト",
+    "圧縮ファイル内のファイル %lld個",
     "音が多すぎるため、最初の%d音より後の%d音を省きました。",
     "%d音を超える和音から、低いほうの%d音を省きました。",
     "基音%s%s",

@@ -31,6 +31,7 @@ enum class ImportTxt {
     MostNotes,            //   notes (%lld)
     MostElements,         //   XML elements, attributes and texts (%lld)
     MostCharacters,       //   bytes of an XML document (%lld)
+    MostArchiveEntries,   //   files in a compressed MusicXML file (%lld)
     NotesOverLimit,       // notes past the most an import arranges: that most, those cut (%d %d)
     ChordOverLimit,       // chords past the most notes: that most, the notes cut (%d %d)
     BaseToneFormat,       // the base tone in the report: its name (%s), then OtsuWord or nothing

@@ -454,6 +454,7 @@ TEST(Import, TheReadersRefuseWhatPassesTheirLimitsNamingIt) {
         {xml(note, ""), {4, 40, 100}, MelodyLimit::Characters},
         {*exchange::MxlArchive(xml(note, "")), {4, 40, 300}, {}},
         {*exchange::MxlArchive(xml(note, "")), {4, 40, 150}, MelodyLimit::Characters},
+        {*exchange::MxlArchive(xml(note, "")), {4, 40, 300, 2}, MelodyLimit::ArchiveEntries},
         {hostile("padded-container.mxl"), {}, {}},
         {hostile("padded-container.mxl"), {4, 4000, 100000}, MelodyLimit::Elements},
         {hostile("score-elements-bomb.mxl"), {}, MelodyLimit::Elements},
@@ -465,11 +466,8 @@ TEST(Import, TheReadersRefuseWhatPassesTheirLimitsNamingIt) {
         const platform::MelodyRead read = exchange::MelodyReader(limits).Read(bytes, "");
         EXPECT_EQ(read.fault, passed ? MelodyFault::TooLarge : MelodyFault::None);
         if (!passed) continue;
-        const std::int64_t most = *passed == MelodyLimit::Notes      ? limits.notes
-                                  : *passed == MelodyLimit::Elements ? limits.xmlElements
-                                                                     : limits.xmlCharacters;
         EXPECT_EQ(std::make_tuple(read.limit, read.most, read.melody.notes.size()),
-                  std::make_tuple(*passed, most, 0u));
+                  std::make_tuple(*passed, limits.Most(*passed), 0u));
     }
 }
 

@@ -32,14 +32,10 @@ std::string ImportFault(std::string_view bytes) {
     if (read.fault == platform::MelodyFault::None) {
         fault = ArrangementFault(read.melody, Arrange(read.melody, {}));
     }
-    const exchange::ReadLimits small{300, 3000, 20000};
+    const exchange::ReadLimits small{300, 3000, 20000, 3};
     const platform::MelodyRead cut = exchange::MelodyReader(small).Read(bytes, "");
     if (cut.fault == platform::MelodyFault::TooLarge) {
-        const std::int64_t most = cut.limit == platform::MelodyLimit::Notes ? small.notes
-                                  : cut.limit == platform::MelodyLimit::Elements
-                                      ? small.xmlElements
-                                      : small.xmlCharacters;
-        if (cut.most != most) fault += " refused past " + std::to_string(cut.most);
+        if (cut.most != small.Most(cut.limit)) fault += " refused past " + std::to_string(cut.most);
     } else if (cut.fault != read.fault || cut.melody.notes != read.melody.notes ||
                cut.melody.leftOut != read.melody.leftOut) {
         fault += " read otherwise under small limits";
