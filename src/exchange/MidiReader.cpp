@@ -182,7 +182,10 @@ class TrackReader {
                 m_track.silent.emplace_back(m_tick, channel);
             } else {
                 m_track.notes[sounding.notes[sounding.first++]].note.end = m_tick;
-                if (sounding.Empty()) sounding = {};
+                if (sounding.Empty()) {
+                    sounding.notes.clear();
+                    sounding.first = 0;
+                }
             }
         }
         return true;

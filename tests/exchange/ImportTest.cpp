@@ -668,7 +668,7 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     const std::optional<FileError> refused = h.Import(bomb);
     ASSERT_TRUE(refused);
     EXPECT_EQ(ReasonText(*refused),
-              S("ファイルが大きすぎます（XMLの要素 3000000個を超えています）。"));
+              S("ファイルが大きすぎます（XMLの要素3000000個を超えています）。"));
     res::SetLanguage(res::Language::English);
     const std::string reason = ReasonText(*h.Import(bomb));
     res::SetLanguage(res::Language::Japanese);
