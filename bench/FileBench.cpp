@@ -571,6 +571,39 @@ void BM_ImportMidi(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportMidi)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// The worst a MIDI file does within the readers' limits: as many notes as they take, one
+// on every tick, all of one key and sounding to the end, so that they overlap and each
+// sixteenth folds 120 of them into one chord.
+void BM_ImportMidiWorstCase(benchmark::State& state) {
+    test::FakeWindow window;
+    test::ScriptedDialogHost dialogs;
+    test::FakeSequencer sequencer;
+    exchange::MelodyReader reader;
+    CTabrellaView view(platform::Services{window, dialogs, sequencer, nullptr, nullptr, &reader});
+    const std::string path = Folder().File("worst.mid");
+    const auto notes = static_cast<std::size_t>(exchange::ReadLimits{}.notes);
+    std::string track("\0\x90\x45\x50", 4);
+    for (std::size_t i = 1; i < notes; ++i) track += std::string("\x01\x45\x50", 3);
+    track += std::string("\0\xFF\x2F\0", 4);
+    const auto big = [](std::size_t v, int n) {
+        std::string b;
+        for (int i = n - 1; i >= 0; --i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return b;
+    };
+    const std::string bytes = "MThd" + big(6, 4) + big(0, 2) + big(1, 2) + big(480, 2) + "MTrk" +
+                              big(track.size(), 4) + track;
+    if (WriteFileAtomically(path, bytes)) state.SkipWithError("cannot write the melody");
+    std::string buffer(bytes.size(), '\0');
+    std::string report;
+    TimeBeside(
+        state,
+        [&] {
+            if (view.ImportFile(path, {}, report)) std::abort();
+        },
+        {{"base", [&] { PlainRead(path, buffer); }}}, bytes.size());
+}
+BENCHMARK(BM_ImportMidiWorstCase)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
+
 }  // namespace
 }  // namespace tabrella
 

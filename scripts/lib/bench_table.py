@@ -127,6 +127,8 @@ ROWS = [
      "BM_ExportAudioWav:bare_us", None, "s", "bare FluidSynth render to WAV (wall)"),
     ("   Import of a 3000-note MIDI file", "BM_ImportMidi", "BM_ImportMidi:base_us",
      ("max", 100e-3), "s", "plain read of the file's bytes"),
+    ("   the worst MIDI file within the limits", "BM_ImportMidiWorstCase",
+     "BM_ImportMidiWorstCase:base_us", ("max", 3.0), "s", "plain read of the file's bytes"),
     ("   MusicXML export, 2999 cells", "BM_ExportMusicXml", "BM_ExportMusicXml:midi_us", None, "s",
      "the MIDI export of the same score"),
     ("   Undo of a cut of 2999 cells (CPU)", "BM_UndoRedoWholeCut:undo_cpu_us",

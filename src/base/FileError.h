@@ -34,6 +34,7 @@ enum class FileFault {
     UnsupportedMelody,  // a kind the readers do not take
     NoSuchTrack,        // the track asked for is not in the file
     NoNotes,            // nothing to arrange
+    MelodyTooLarge,     // past a limit of the readers: `detail` names it (Shift-JIS)
     // A library, module or the platform failed and said why in its own words: `detail`.
     Foreign,
 };

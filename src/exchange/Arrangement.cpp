@@ -50,7 +50,7 @@ int ClampedSixteenths(long long q) {
 // each onset and at each event that sounds nothing (the export marks every rest cell with one),
 // never by more than a sixteenth of a sixteenth, so a slow slip is followed however long
 // the silence while a note played early or late does not move the grid.
-std::vector<GridNote> Quantise(const Melody& melody) {
+std::vector<GridNote> Quantise(const Melody& melody, std::size_t count) {
     const double unit = std::max(melody.ticksPerQuarter, 1) / 4.0;
     const double follow = unit / 16;
     double slip = 0;
@@ -61,9 +61,9 @@ std::vector<GridNote> Quantise(const Melody& melody) {
         return q;
     };
     std::vector<GridNote> grid;
-    grid.reserve(melody.notes.size());
+    grid.reserve(count);
     std::size_t s = 0;
-    for (const MelodyNote& n : melody.notes) {
+    for (const MelodyNote& n : std::span(melody.notes).first(count)) {
         while (s < melody.silentEvents.size() && melody.silentEvents[s] < n.onset) {
             nearest(melody.silentEvents[s++]);
         }
@@ -87,15 +87,22 @@ struct Chord {
     std::vector<int> keys;  // highest first
 };
 
-// Notes struck together make one chord.
-std::vector<Chord> ChordsOf(const std::vector<GridNote>& grid) {
+// Notes struck together make one chord, of `most` notes at most: those past it are counted.
+std::vector<Chord> ChordsOf(const std::vector<GridNote>& grid, int most, int& overLimit) {
     std::vector<Chord> chords;
     for (const GridNote& n : grid) {
         if (chords.empty() || chords.back().onset != n.onset) chords.push_back({n.onset, 0, {}});
         chords.back().end = std::max(chords.back().end, n.end);
         chords.back().keys.push_back(n.key);
     }
-    for (Chord& c : chords) std::sort(c.keys.rbegin(), c.keys.rend());
+    const std::size_t kept = static_cast<std::size_t>(std::max(most, 1));
+    for (Chord& c : chords) {
+        std::sort(c.keys.rbegin(), c.keys.rend());
+        if (c.keys.size() > kept) {
+            overLimit += static_cast<int>(c.keys.size() - kept);
+            c.keys.resize(kept);
+        }
+    }
     return chords;
 }
 
@@ -240,13 +247,18 @@ Placement Place(const Reach& reach, const std::vector<int>& keys, const std::vec
     Placement p;
     p.keys = targets;
     ChordSearch search(reach, p.keys, previous);
-    // Highest first, each note is kept when it fits with those kept before it.
+    // Highest first, each note is kept when it fits with those kept before it. A key that
+    // did not fit never fits with more notes kept: it is searched for once.
     std::vector<std::size_t> kept;
     std::vector<Way> ways;
+    std::array<bool, kKeys> unfit{};
     for (std::size_t i = 0; i < keys.size() && kept.size() < kSlotsPerHalf; ++i) {
-        if (p.keys[i] < 0) continue;
+        if (p.keys[i] < 0 || unfit[static_cast<std::size_t>(p.keys[i])]) continue;
         kept.push_back(i);
-        if (!search.Best(kept, ways)) kept.pop_back();
+        if (!search.Best(kept, ways)) {
+            kept.pop_back();
+            unfit[static_cast<std::size_t>(p.keys[i])] = true;
+        }
     }
     // `ways` holds the search that last succeeded: the one for the notes kept.
     p.ways.assign(keys.size(), Way{});
@@ -455,11 +467,15 @@ std::vector<ScoreCell> CellsOf(const std::vector<Struck>& struck) {
 
 }  // namespace
 
-Arrangement Arrange(const Melody& melody, const ImportChoice& choice) {
+Arrangement Arrange(const Melody& melody, const ImportChoice& choice, const ArrangeLimits& limits) {
     Arrangement a;
-    std::vector<Chord> chords = ChordsOf(Quantise(melody));
+    const std::size_t count =
+        std::min(melody.notes.size(), static_cast<std::size_t>(std::max(limits.notes, 0)));
+    a.notesOverLimit = static_cast<int>(melody.notes.size() - count);
+    std::vector<Chord> chords =
+        ChordsOf(Quantise(melody, count), limits.chordNotes, a.chordNotesOverLimit);
     a.cutAtBar = CutAtBarLine(chords, a.cutNotes);
-    a.dropped += a.cutNotes + melody.leftOut;
+    a.dropped += a.cutNotes + melody.leftOut + a.notesOverLimit + a.chordNotesOverLimit;
     if (chords.empty()) return a;
 
     const Setting setting = ChooseSetting(chords, choice);

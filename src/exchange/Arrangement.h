@@ -39,6 +39,17 @@ struct Arrangement {
     std::vector<Drop> chordDrops;
     int cutAtBar = 0;  // the first bar left out of a piece longer than the score, or 0
     int cutNotes = 0;  // the notes from there on, counted in `dropped` too
+    // Notes past ArrangeLimits, counted in `dropped` too.
+    int notesOverLimit = 0;
+    int chordNotesOverLimit = 0;
+};
+
+// How much of a melody is arranged, far above any real one: a file built to hurt would
+// otherwise hold the chord search for minutes. The first notes by onset are kept, and the
+// highest of a chord.
+struct ArrangeLimits {
+    int notes = 100'000;
+    int chordNotes = 64;
 };
 
 // Onsets go to the nearest sixteenth: one on an eighth starts a whole cell, one between
@@ -52,6 +63,7 @@ struct Arrangement {
 // reaches it, keeping the direction of the step into it where an octave does. The tuning,
 // base tone and 乙 left open are the ones that drop the fewest notes, then move the fewest,
 // then press the fewest strings. A piece longer than the score is cut at a bar line.
-Arrangement Arrange(const platform::Melody& melody, const ImportChoice& choice);
+Arrangement Arrange(const platform::Melody& melody, const ImportChoice& choice,
+                    const ArrangeLimits& limits = {});
 
 }  // namespace tabrella

@@ -13,7 +13,7 @@
 namespace tabrella::exchange {
 
 // Raised whenever this entry changes, so that a module of another build is refused.
-inline constexpr int kExchangeModuleVersion = 3;
+inline constexpr int kExchangeModuleVersion = 4;
 inline constexpr const char* kExchangeModuleSymbol = "tabrella_exchange_module";
 
 struct ExchangeModuleEntry {

@@ -151,15 +151,23 @@ std::string CharactersOutsideSjis(std::string_view bytes) {
     return named;
 }
 
+platform::MelodyRead TooLarge(platform::MelodyLimit limit, const ReadLimits& limits) {
+    platform::MelodyRead read;
+    read.fault = platform::MelodyFault::TooLarge;
+    read.limit = limit;
+    read.most = limits.Most(limit);
+    return read;
+}
+
 platform::MelodyRead MelodyReader::Read(std::string_view bytes, std::string_view track,
                                         platform::TaskState* task) {
     const TrackChoice choice = TrackChoice::Parse(track);
     // The readers stop at their platform::StopPoint()s, which see this task.
     const platform::TaskScope scope(task);
     try {
-        if (StartsWith(bytes, "MThd")) return ReadMidiMelody(bytes, choice);
+        if (StartsWith(bytes, "MThd")) return ReadMidiMelody(bytes, choice, m_limits);
         if (StartsWith(bytes, "PK\x03\x04") || LooksLikeXml(bytes)) {
-            return ReadMusicXmlMelody(bytes, choice);
+            return ReadMusicXmlMelody(bytes, choice, m_limits);
         }
     } catch (const platform::TaskStopped&) {
         return {platform::MelodyFault::Stopped, {}};

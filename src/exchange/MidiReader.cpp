@@ -85,11 +85,23 @@ class ByteReader {
     std::size_t m_at = 0;
 };
 
+// The notes of one key sounding, first struck first ended: those from `first` on.
+struct Sounding {
+    std::vector<std::size_t> notes;
+    std::size_t first = 0;
+    bool Empty() const { return first == notes.size(); }
+};
+
 class TrackReader {
   public:
-    explicit TrackReader(TrackEvents& track) : m_track(track), m_sounding(kChannels * kKeys) {}
+    // `sounding` (per channel and key, all empty) is lent for the track and left empty.
+    // `events` counts the notes and the note offs that end nothing of every track so far.
+    TrackReader(TrackEvents& track, std::vector<Sounding>& sounding, std::int64_t& events,
+                std::int64_t most)
+        : m_track(track), m_sounding(sounding), m_events(events), m_most(most) {}
 
-    // False when an event does not fit the chunk or is no event of a file.
+    // False when an event does not fit the chunk or is no event of a file, or when the
+    // notes pass the limit (TooMany()).
     bool Read(std::string_view chunk) {
         ByteReader in(chunk);
         while (!in.AtEnd()) {
@@ -121,11 +133,16 @@ class TrackReader {
             }
         }
         // Notes still sounding end with the track.
-        for (const std::vector<std::size_t>& notes : m_sounding) {
-            for (std::size_t i : notes) m_track.notes[i].note.end = m_tick;
+        for (Sounding& key : m_sounding) {
+            for (std::size_t i = key.first; i < key.notes.size(); ++i) {
+                m_track.notes[key.notes[i]].note.end = m_tick;
+            }
+            key = {};
         }
         return true;
     }
+
+    bool TooMany() const { return m_events > m_most; }
 
   private:
     static std::optional<std::string_view> Sized(ByteReader& in) {
@@ -153,26 +170,35 @@ class TrackReader {
         const unsigned velocity = size == 2 ? in.Byte() : 0;
         if (key >= 0x80 || velocity >= 0x80) return false;
         const int channel = static_cast<int>(status & 0x0F) + 1;
-        std::vector<std::size_t>& sounding = m_sounding[(channel - 1) * kKeys + key];
-        if (kind == kNoteOn && velocity > 0) {
-            sounding.push_back(m_track.notes.size());
+        Sounding& sounding = m_sounding[(channel - 1) * kKeys + key];
+        const bool on = kind == kNoteOn && velocity > 0;
+        const bool ends = !on && (kind == kNoteOff || kind == kNoteOn);
+        if (on || (ends && sounding.Empty())) {
+            if (++m_events > m_most) return false;
+        }
+        if (on) {
+            sounding.notes.push_back(m_track.notes.size());
             m_track.notes.push_back({{m_tick, m_tick, static_cast<int>(key)}, channel});
-        } else if (kind == kNoteOff || kind == kNoteOn) {
-            if (sounding.empty()) {
+        } else if (ends) {
+            if (sounding.Empty()) {
                 m_track.silent.emplace_back(m_tick, channel);
             } else {
-                m_track.notes[sounding.front()].note.end = m_tick;
-                sounding.erase(sounding.begin());
+                m_track.notes[sounding.notes[sounding.first++]].note.end = m_tick;
+                if (sounding.Empty()) {
+                    sounding.notes.clear();
+                    sounding.first = 0;
+                }
             }
         }
         return true;
     }
 
     TrackEvents& m_track;
+    std::vector<Sounding>& m_sounding;
+    std::int64_t& m_events;
+    const std::int64_t m_most;
     std::int64_t m_tick = 0;
     unsigned m_running = 0;
-    // Per channel and key the notes sounding, first struck first ended.
-    std::vector<std::vector<std::size_t>> m_sounding;
 };
 
 bool Pitched(const TrackEvents& t) {
@@ -248,7 +274,8 @@ platform::Melody Merge(const std::vector<TrackEvents>& tracks, const TrackChoice
 
 }  // namespace
 
-MelodyRead ReadMidiMelody(std::string_view bytes, const TrackChoice& choice) {
+MelodyRead ReadMidiMelody(std::string_view bytes, const TrackChoice& choice,
+                          const ReadLimits& limits) {
     const MelodyRead damaged{MelodyFault::Damaged, {}};
     if (bytes.substr(0, 4) != "MThd") return {MelodyFault::UnknownKind, {}};
     ByteReader in(bytes);
@@ -265,6 +292,8 @@ MelodyRead ReadMidiMelody(std::string_view bytes, const TrackChoice& choice) {
     if (division == 0 || declared == 0 || (format == 0 && declared != 1)) return damaged;
 
     std::vector<TrackEvents> tracks;
+    std::vector<Sounding> sounding(kChannels * kKeys);
+    std::int64_t events = 0;
     while (tracks.size() < declared) {
         if (!in.Has(8)) return damaged;
         const std::string_view type = in.Take(4);
@@ -273,7 +302,10 @@ MelodyRead ReadMidiMelody(std::string_view bytes, const TrackChoice& choice) {
         const std::string_view chunk = in.Take(length);
         if (type != "MTrk") continue;  // chunks of other types are for other programs
         tracks.emplace_back();
-        if (!TrackReader(tracks.back()).Read(chunk)) return damaged;
+        TrackReader reader(tracks.back(), sounding, events, limits.notes);
+        if (!reader.Read(chunk)) {
+            return reader.TooMany() ? TooLarge(platform::MelodyLimit::Notes, limits) : damaged;
+        }
     }
     std::vector<std::string> parts;
     for (std::size_t i = 0; i < tracks.size(); ++i) {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "exchange/MelodyReader.h"
@@ -23,13 +24,62 @@ namespace tabrella::exchange {
 namespace {
 
 using platform::MelodyFault;
+using platform::MelodyLimit;
 using platform::MelodyNote;
 using platform::MelodyRead;
 
 constexpr int kTicksPerQuarter = 480;
-// No score comes near these; past them a file is taken for damaged (or built to hurt).
-constexpr zip_uint64_t kMaxDocumentBytes = zip_uint64_t{256} << 20;
+// No score comes near this; past it a file is taken for damaged (or built to hurt).
 constexpr double kMaxQuarters = 1e9;
+
+// ---- The document ---------------------------------------------------------------------------
+
+// The nodes the tree of a document could hold, counted before it is built. In an encoding
+// that keeps ASCII as it is, each start of markup other than an end tag, each '=' within a
+// tag and each run of text that is not all blanks makes one node at most (comments and the
+// like count without making one). Where ASCII takes more than a byte (UTF-16, UTF-32), a
+// text ends at a '<' or the end: two for each '<' and one for each '='.
+std::int64_t XmlNodes(std::string_view bytes) {
+    std::int64_t nodes = 0;
+    if (bytes.substr(0, 4).find('\0') != std::string_view::npos) {
+        for (const char c : bytes) nodes += c == '<' ? 2 : c == '=' ? 1 : 0;
+        return nodes + 1;
+    }
+    bool tag = false, text = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '<') {
+            tag = true;
+            text = false;
+            nodes += i + 1 < bytes.size() && bytes[i + 1] == '/' ? 0 : 1;
+        } else if (c == '>') {
+            tag = false;
+        } else if (tag) {
+            nodes += c == '=' ? 1 : 0;
+        } else if (!text && c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+            text = true;
+            ++nodes;
+        }
+    }
+    return nodes;
+}
+
+// The document's tree, or the limit it passes. `owned` (the bytes, when the reader holds
+// them) is parsed where it lies, without a copy.
+std::optional<MelodyRead> LoadXml(pugi::xml_document& doc, std::string_view bytes,
+                                  std::string* owned, const ReadLimits& limits) {
+    if (static_cast<std::int64_t>(bytes.size()) > limits.xmlCharacters) {
+        return TooLarge(MelodyLimit::Characters, limits);
+    }
+    if (XmlNodes(bytes) > limits.xmlElements) {
+        return TooLarge(MelodyLimit::Elements, limits);
+    }
+    const pugi::xml_parse_result parsed =
+        owned ? doc.load_buffer_inplace(owned->data(), owned->size())
+              : doc.load_buffer(bytes.data(), bytes.size());
+    if (!parsed) return MelodyRead{MelodyFault::Damaged, {}};
+    return std::nullopt;
+}
 
 // ---- The compressed file ----------------------------------------------------------------
 
@@ -37,11 +87,17 @@ struct ArchiveDiscard {
     void operator()(zip_t* archive) const { zip_discard(archive); }
 };
 
-std::optional<std::string> EntryBytes(zip_t* archive, const char* name) {
+// An entry's bytes, none when it is missing or damaged; `tooLarge` when it is longer than
+// a document may be.
+std::optional<std::string> EntryBytes(zip_t* archive, const char* name, const ReadLimits& limits,
+                                      bool& tooLarge) {
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat(archive, name, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0 ||
-        stat.size > kMaxDocumentBytes) {
+    if (zip_stat(archive, name, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0) {
+        return std::nullopt;
+    }
+    if (stat.size > static_cast<zip_uint64_t>(std::max<std::int64_t>(limits.xmlCharacters, 0))) {
+        tooLarge = true;
         return std::nullopt;
     }
     zip_file_t* file = zip_fopen(archive, name, 0);
@@ -53,16 +109,23 @@ std::optional<std::string> EntryBytes(zip_t* archive, const char* name) {
     return bytes;
 }
 
-// The score the container names, or without a container the first MusicXML file.
-std::string RootFile(zip_t* archive) {
-    if (const std::optional<std::string> container =
-            EntryBytes(archive, "META-INF/container.xml")) {
+// The score the container names, or without a container the first MusicXML file. A
+// container past the limits refuses the whole file, like the score would.
+std::string RootFile(zip_t* archive, const ReadLimits& limits, std::optional<MelodyRead>& refusal) {
+    bool tooLarge = false;
+    std::optional<std::string> container =
+        EntryBytes(archive, "META-INF/container.xml", limits, tooLarge);
+    if (tooLarge) {
+        refusal = TooLarge(MelodyLimit::Characters, limits);
+        return {};
+    }
+    if (container) {
         pugi::xml_document doc;
-        if (doc.load_buffer(container->data(), container->size())) {
-            const pugi::xml_node rootfile =
-                doc.child("container").child("rootfiles").child("rootfile");
-            if (const char* path = rootfile.attribute("full-path").value(); *path) return path;
-        }
+        refusal = LoadXml(doc, *container, &*container, limits);
+        if (refusal && refusal->fault == MelodyFault::TooLarge) return {};
+        refusal.reset();
+        const pugi::xml_node rootfile = doc.child("container").child("rootfiles").child("rootfile");
+        if (const char* path = rootfile.attribute("full-path").value(); *path) return path;
     }
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -75,7 +138,26 @@ std::string RootFile(zip_t* archive) {
     return {};
 }
 
-std::optional<std::string> ScoreOfArchive(std::string_view bytes) {
+// The files an archive could list: each begins its entry of the central directory with
+// this signature, and libzip reads every entry listed (with a call of mktime each).
+std::int64_t ArchiveEntries(std::string_view bytes) {
+    constexpr std::string_view kCentralEntry = "PK\x01\x02";
+    std::int64_t entries = 0;
+    for (std::size_t at = bytes.find(kCentralEntry); at != std::string_view::npos;
+         at = bytes.find(kCentralEntry, at + kCentralEntry.size())) {
+        ++entries;
+    }
+    return entries;
+}
+
+// The score's document, or why there is none.
+std::optional<std::string> ScoreOfArchive(std::string_view bytes, const ReadLimits& limits,
+                                          MelodyRead& refusal) {
+    if (ArchiveEntries(bytes) > limits.archiveEntries) {
+        refusal = TooLarge(MelodyLimit::ArchiveEntries, limits);
+        return std::nullopt;
+    }
+    refusal = {MelodyFault::Damaged, {}};
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
@@ -86,9 +168,14 @@ std::optional<std::string> ScoreOfArchive(std::string_view bytes) {
         return std::nullopt;
     }
     const std::unique_ptr<zip_t, ArchiveDiscard> archive(opened);  // frees the source too
-    const std::string root = RootFile(archive.get());
+    std::optional<MelodyRead> containerRefusal;
+    const std::string root = RootFile(archive.get(), limits, containerRefusal);
+    if (containerRefusal) refusal = std::move(*containerRefusal);
     if (root.empty()) return std::nullopt;
-    return EntryBytes(archive.get(), root.c_str());
+    bool tooLarge = false;
+    std::optional<std::string> document = EntryBytes(archive.get(), root.c_str(), limits, tooLarge);
+    if (tooLarge) refusal = TooLarge(MelodyLimit::Characters, limits);
+    return document;
 }
 
 // ---- The score --------------------------------------------------------------------------
@@ -124,10 +211,25 @@ bool HasTie(pugi::xml_node note, const char* type) {
 // A score's repeats could otherwise multiply it without end.
 constexpr std::size_t kMaxPlayedMeasures = 100000;
 
-pugi::xml_node SoundWith(pugi::xml_node measure, const char* attribute) {
-    return measure.find_node([&](pugi::xml_node n) {
-        return std::strcmp(n.name(), "sound") == 0 && n.attribute(attribute);
+// A measure's first sound of each kind that steers the way through the piece, found once
+// however often the measure is played.
+struct Marks {
+    pugi::xml_node fine, tocoda, dacapo, dalsegno, segno, coda;
+};
+
+Marks MarksOf(pugi::xml_node measure) {
+    static constexpr std::pair<const char*, pugi::xml_node Marks::*> kKinds[] = {
+        {"fine", &Marks::fine},         {"tocoda", &Marks::tocoda}, {"dacapo", &Marks::dacapo},
+        {"dalsegno", &Marks::dalsegno}, {"segno", &Marks::segno},   {"coda", &Marks::coda}};
+    Marks marks;
+    measure.find_node([&](pugi::xml_node n) {
+        if (std::strcmp(n.name(), "sound") != 0) return false;
+        for (const auto& [attribute, kind] : kKinds) {
+            if (!(marks.*kind) && n.attribute(attribute)) marks.*kind = n;
+        }
+        return false;
     });
+    return marks;
 }
 
 bool EndingHas(std::string_view numbers, int pass) {
@@ -148,15 +250,20 @@ bool EndingHas(std::string_view numbers, int pass) {
 // Coda to the coda, without the repeats again. `jumps` counts the repeats and jumps taken.
 std::vector<pugi::xml_node> PlayOrder(pugi::xml_node part, int& jumps) {
     std::vector<pugi::xml_node> measures;
-    for (pugi::xml_node m : part.children("measure")) measures.push_back(m);
+    std::vector<Marks> marks;
+    for (pugi::xml_node m : part.children("measure")) {
+        measures.push_back(m);
+        marks.push_back(MarksOf(m));
+    }
     std::vector<pugi::xml_node> order;
     std::map<std::size_t, int> taken;  // backward repeat -> times jumped back from it
     std::size_t repeatStart = 0, i = 0;
     int pass = 1;
     bool jumped = false;  // after D.C. or D.S.
-    const auto find = [&](const char* attribute, std::string_view value) {
+    const auto find = [&](pugi::xml_node Marks::*kind, const char* attribute,
+                          std::string_view value) {
         for (std::size_t k = 0; k < measures.size(); ++k) {
-            const pugi::xml_node sound = SoundWith(measures[k], attribute);
+            const pugi::xml_node sound = marks[k].*kind;
             if (sound && (value.empty() || value == sound.attribute(attribute).value())) return k;
         }
         return measures.size();
@@ -194,10 +301,10 @@ std::vector<pugi::xml_node> PlayOrder(pugi::xml_node part, int& jumps) {
             continue;
         }
         order.push_back(m);
-        if (jumped && SoundWith(m, "fine")) break;
-        if (jumped && SoundWith(m, "tocoda")) {
+        if (jumped && marks[i].fine) break;
+        if (jumped && marks[i].tocoda) {
             const std::size_t coda =
-                find("coda", SoundWith(m, "tocoda").attribute("tocoda").value());
+                find(&Marks::coda, "coda", marks[i].tocoda.attribute("tocoda").value());
             if (coda > i && coda < measures.size()) {
                 i = coda;
                 ++jumps;
@@ -218,11 +325,12 @@ std::vector<pugi::xml_node> PlayOrder(pugi::xml_node part, int& jumps) {
             repeatStart = i + 1;
             pass = 1;
         }
-        if (!jumped && (SoundWith(m, "dacapo") || SoundWith(m, "dalsegno"))) {
+        if (!jumped && (marks[i].dacapo || marks[i].dalsegno)) {
             jumped = true;
             ++jumps;
-            const pugi::xml_node ds = SoundWith(m, "dalsegno");
-            const std::size_t segno = ds ? find("segno", ds.attribute("dalsegno").value()) : 0;
+            const pugi::xml_node ds = marks[i].dalsegno;
+            const std::size_t segno =
+                ds ? find(&Marks::segno, "segno", ds.attribute("dalsegno").value()) : 0;
             i = segno < measures.size() ? segno : 0;
             continue;
         }
@@ -235,13 +343,17 @@ std::vector<pugi::xml_node> PlayOrder(pugi::xml_node part, int& jumps) {
 
 class PartReader {
   public:
-    explicit PartReader(platform::Melody& melody) : m_melody(melody) {}
+    PartReader(platform::Melody& melody, const ReadLimits& limits)
+        : m_melody(melody), m_limits(limits) {}
 
-    void Read(pugi::xml_node part) {
+    // The limit the part passes with its repeats played out, if any: its notes, or the
+    // elements of its measures each time they are played.
+    std::optional<MelodyLimit> Read(pugi::xml_node part) {
         bool first = true;
         for (pugi::xml_node measure : PlayOrder(part, m_melody.repeatsPlayedOut)) {
             platform::StopPoint();
             Measure(measure);
+            if (m_passed) return m_passed;
             if (first && std::string_view(measure.attribute("implicit").value()) == "yes") {
                 PadPickup();
             }
@@ -250,6 +362,7 @@ class PartReader {
         std::stable_sort(
             m_melody.notes.begin(), m_melody.notes.end(),
             [](const MelodyNote& a, const MelodyNote& b) { return a.onset < b.onset; });
+        return std::nullopt;
     }
 
   private:
@@ -270,6 +383,10 @@ class PartReader {
     void Measure(pugi::xml_node measure) {
         m_position = m_furthest = m_lastOnset = 0;
         for (pugi::xml_node element : measure.children()) {
+            if (++m_played > m_limits.xmlElements) {
+                m_passed = MelodyLimit::Elements;
+                return;
+            }
             const std::string_view name = element.name();
             if (name == "attributes") {
                 const double divisions = element.child("divisions").text().as_double(0);
@@ -352,11 +469,18 @@ class PartReader {
             if (tieStart) m_openTies.emplace(note.key, tied);
             return;
         }
+        if (static_cast<std::int64_t>(m_melody.notes.size()) >= m_limits.notes) {
+            m_passed = MelodyLimit::Notes;
+            return;
+        }
         if (tieStart) m_openTies.emplace(note.key, m_melody.notes.size());
         m_melody.notes.push_back(note);
     }
 
     platform::Melody& m_melody;
+    const ReadLimits& m_limits;
+    std::int64_t m_played = 0;  // elements of the measures played so far
+    std::optional<MelodyLimit> m_passed;
     double m_divisions = 1;
     int m_transpose = 0;  // semitones from the written to the sounding pitch
     double m_barQuarters = 4;
@@ -372,13 +496,13 @@ bool HasPitchedNote(pugi::xml_node part) {
                 .empty();
 }
 
-std::string PartName(pugi::xml_node root, pugi::xml_node part) {
+// Each part's name by its id, the first of an id that repeats.
+std::unordered_map<std::string_view, std::string> PartNames(pugi::xml_node root) {
+    std::unordered_map<std::string_view, std::string> names;
     for (pugi::xml_node entry : root.child("part-list").children("score-part")) {
-        if (std::strcmp(part.attribute("id").value(), entry.attribute("id").value()) == 0) {
-            return ForeignText(entry.child_value("part-name"));
-        }
+        names.try_emplace(entry.attribute("id").value(), entry.child_value("part-name"));
     }
-    return {};
+    return names;
 }
 
 std::string Listed(std::size_t index, const std::string& name) {
@@ -437,25 +561,32 @@ double TempoOf(pugi::xml_node root, pugi::xml_node part) {
 
 }  // namespace
 
-MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& choice) {
+MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& choice,
+                              const ReadLimits& limits) {
     std::string unpacked;
     if (bytes.substr(0, 4) == "PK\x03\x04") {
-        std::optional<std::string> document = ScoreOfArchive(bytes);
-        if (!document) return {MelodyFault::Damaged, {}};
+        MelodyRead refusal;
+        std::optional<std::string> document = ScoreOfArchive(bytes, limits, refusal);
+        if (!document) return refusal;
         unpacked = std::move(*document);
         bytes = unpacked;
     }
     pugi::xml_document doc;
-    if (!doc.load_buffer(bytes.data(), bytes.size())) return {MelodyFault::Damaged, {}};
+    if (std::optional<MelodyRead> refusal =
+            LoadXml(doc, bytes, unpacked.empty() ? nullptr : &unpacked, limits)) {
+        return std::move(*refusal);
+    }
     const pugi::xml_node root = doc.document_element();
     if (std::strcmp(root.name(), "score-timewise") == 0) return {MelodyFault::Unsupported, {}};
     if (std::strcmp(root.name(), "score-partwise") != 0) return {MelodyFault::UnknownKind, {}};
     std::vector<pugi::xml_node> parts;
     std::vector<std::string> names;
     MelodyRead read;
+    const std::unordered_map<std::string_view, std::string> partNames = PartNames(root);
     for (pugi::xml_node p : root.children("part")) {
         parts.push_back(p);
-        names.push_back(PartName(root, p));
+        const auto named = partNames.find(p.attribute("id").value());
+        names.push_back(named == partNames.end() ? std::string() : ForeignText(named->second));
         read.melody.parts.push_back(Listed(parts.size() - 1, names.back()));
     }
     const std::optional<std::size_t> chosen =
@@ -469,7 +600,9 @@ MelodyRead ReadMusicXmlMelody(std::string_view bytes, const TrackChoice& choice)
     const pugi::xml_node part = parts[*chosen];
     read.melody.taken = read.melody.parts[*chosen];
     read.melody.ticksPerQuarter = kTicksPerQuarter;
-    PartReader(read.melody).Read(part);
+    if (const std::optional<MelodyLimit> passed = PartReader(read.melody, limits).Read(part)) {
+        return TooLarge(*passed, limits);
+    }
     std::string title = root.child("work").child_value("work-title");
     if (title.empty()) title = root.child_value("movement-title");
     read.melody.title = ForeignText(title);

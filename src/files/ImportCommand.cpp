@@ -49,6 +49,8 @@ FileFault FaultOf(platform::MelodyFault fault) {
             return FileFault::UnsupportedMelody;
         case platform::MelodyFault::NoSuchTrack:
             return FileFault::NoSuchTrack;
+        case platform::MelodyFault::TooLarge:
+            return FileFault::MelodyTooLarge;
         case platform::MelodyFault::Damaged:
         case platform::MelodyFault::NotLoaded:  // has words of its own
         case platform::MelodyFault::Stopped:    // never reported
@@ -141,6 +143,12 @@ std::string ReportDetails(const platform::Melody& m, const Arrangement& a) {
                     NotesNamed(a.chordDrops).c_str()));
     }
     if (a.cutAtBar > 0) line(Format(ImportTxt::CutAtBar, a.cutAtBar, a.cutNotes));
+    if (a.notesOverLimit > 0) {
+        line(Format(ImportTxt::NotesOverLimit, ArrangeLimits{}.notes, a.notesOverLimit));
+    }
+    if (a.chordNotesOverLimit > 0) {
+        line(Format(ImportTxt::ChordOverLimit, ArrangeLimits{}.chordNotes, a.chordNotesOverLimit));
+    }
     if (!m.titleReplaced.empty()) line(Format(ImportTxt::TitleReplaced, m.titleReplaced.c_str()));
     return out;
 }
@@ -182,6 +190,17 @@ ImportedMelody ReadAndArrange(platform::IMelodyReader* reader, const std::string
             (read.melody.ambiguousTrack ? res::Sjis(ImportTxt::AmbiguousTrack) + "\n" : "") +
             Format(ImportTxt::TrackChoices, Joined(read.melody.parts).c_str());
         return {error, {}, {}};
+    }
+    if (read.fault == platform::MelodyFault::TooLarge) {
+        const ImportTxt limit =
+            read.limit == platform::MelodyLimit::Notes            ? ImportTxt::MostNotes
+            : read.limit == platform::MelodyLimit::Elements       ? ImportTxt::MostElements
+            : read.limit == platform::MelodyLimit::ArchiveEntries ? ImportTxt::MostArchiveEntries
+                                                                  : ImportTxt::MostCharacters;
+        return {FileError{path, FileFault::MelodyTooLarge, 0,
+                          Format(limit, static_cast<long long>(read.most))},
+                {},
+                {}};
     }
     if (read.fault != platform::MelodyFault::None) {
         return {FileError{path, FaultOf(read.fault)}, {}, {}};

@@ -46,11 +46,22 @@ enum class MelodyFault {
     NoSuchTrack,  // the track, channel or part asked for is not in the file
     NotLoaded,    // the readers themselves could not be loaded; Failure() says why
     Stopped,      // the task the read ran in was asked to stop
+    TooLarge,     // past one of the readers' limits: MelodyRead::limit and `most` say which
+};
+
+// What a reader refuses to build past, so that no file can take the memory or the time.
+enum class MelodyLimit {
+    Notes,           // notes of the whole file (MIDI: with its note offs that end nothing)
+    Elements,        // XML elements, attributes and texts
+    Characters,      // bytes of an XML document
+    ArchiveEntries,  // files in a compressed MusicXML file
 };
 
 struct MelodyRead {
     MelodyFault fault = MelodyFault::None;
     Melody melody;
+    MelodyLimit limit = MelodyLimit::Notes;  // TooLarge: the limit the file passed
+    std::int64_t most = 0;                   // and the most it allows
 };
 
 // The readers of the foreign formats, outside the core with their own libraries.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resources/FileMessage.h"
 
+#include <cstdio>
+
 #include "resources/ExportTexts.h"
 #include "resources/FileTexts.h"
 #include "resources/ImportTexts.h"
@@ -50,6 +52,12 @@ std::string ReasonText(const FileError& error) {
                    (error.detail.empty() ? std::string() : "\n" + error.detail);
         case FileFault::NoNotes:
             return res::Sjis(ImportTxt::NoNotes);
+        case FileFault::MelodyTooLarge: {
+            char text[512];
+            std::snprintf(text, sizeof text, res::Sjis(ImportTxt::TooLarge).c_str(),
+                          error.detail.c_str());
+            return text;
+        }
         case FileFault::Foreign:
             break;
     }

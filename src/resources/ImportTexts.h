@@ -27,6 +27,13 @@ enum class ImportTxt {
     TitleReplaced,        // the title's characters Shift-JIS lacks (%s)
     RepeatsPlayedOut,     // repeats and jumps played out (%d)
     PickupPadded,         // a pickup bar filled with rests
+    TooLarge,             // a file past a limit of the readers: the limit (%s), one of:
+    MostNotes,            //   notes (%lld)
+    MostElements,         //   XML elements, attributes and texts (%lld)
+    MostCharacters,       //   bytes of an XML document (%lld)
+    MostArchiveEntries,   //   files in a compressed MusicXML file (%lld)
+    NotesOverLimit,       // notes past the most an import arranges: that most, those cut (%d %d)
+    ChordOverLimit,       // chords past the most notes: that most, the notes cut (%d %d)
     BaseToneFormat,       // the base tone in the report: its name (%s), then OtsuWord or nothing
     OtsuWord,             // 乙 after the base tone
     Automatic,            // the import dialog's choice that leaves a setting open

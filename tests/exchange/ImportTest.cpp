@@ -390,7 +390,88 @@ TEST(Import, APieceLongerThanTheScoreIsCutAtABarLine) {
               std::make_tuple(375, 3100 - 2992, 2992, 3100 - 2992));
 }
 
+// Past its limits a melody keeps its first notes and the highest of each chord, and is
+// arranged as if the file held only those.
+TEST(Import, ArrangingKeepsTheFirstNotesAndTheHighestOfAChordWithinItsLimits) {
+    Melody m, kept;
+    for (int key = 60; key < 70; ++key) m.notes.push_back({0, 480, key});
+    for (int i = 1; i <= 5; ++i) m.notes.push_back({480 * i, 480 * i + 480, 62 + i});
+    for (int key = 66; key < 70; ++key) kept.notes.push_back({0, 480, key});
+    kept.notes.insert(kept.notes.end(), m.notes.begin() + 10, m.notes.begin() + 12);
+    const Arrangement a = Arrange(m, {}, {12, 4});
+    const Arrangement b = Arrange(kept, {});
+    EXPECT_EQ(std::make_tuple(a.notesOverLimit, a.chordNotesOverLimit, a.placed, a.dropped),
+              std::make_tuple(3, 6, b.placed, b.dropped + 9));
+    EXPECT_EQ(std::make_tuple(a.cells, a.tuning, a.baseTone, a.otsu, a.chordDrops),
+              std::make_tuple(b.cells, b.tuning, b.baseTone, b.otsu, b.chordDrops));
+}
+
 // ---- The readers --------------------------------------------------------------------------
+
+// Each limit refuses the file by name, counted as built: MIDI's notes with its note offs
+// that end nothing, MusicXML's with its repeats played out, the elements of a document or
+// of its measures played out, and its bytes; in an .mxl the container's too.
+TEST(Import, TheReadersRefuseWhatPassesTheirLimitsNamingIt) {
+    using platform::MelodyLimit;
+    const auto notes = [](int n, int silent) {
+        Track t;
+        for (int i = 0; i < n; ++i) t.push_back({10 * i, Ev(0x90, 60 + i, 90)});
+        for (int i = 0; i < silent; ++i) t.push_back({100, Ev(0x80, 40, 0)});
+        return Smf(0, 480, {t});
+    };
+    const auto xml = [](std::string measure, std::string padding) {
+        return "<score-partwise>" + padding +
+               "<part id=\"P\"><measure><attributes><divisions>1</divisions></attributes>" +
+               measure + "</measure></part></score-partwise>";
+    };
+    const std::string note =
+        "<note><pitch><step>A</step><octave>4</octave></pitch>"
+        "<duration>1</duration></note>";
+    const std::string repeat = "<barline><repeat direction=\"backward\"/></barline>";
+    const auto times = [](int n, std::string text) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += text;
+        return out;
+    };
+    const auto hostile = [](std::string name) {
+        return ReadBytes(TABRELLA_TEST_DATA "/fuzz-regressions/musicxml/" + name);
+    };
+    const exchange::ReadLimits small{4, 40, 600};
+    struct Case {
+        std::string bytes;
+        exchange::ReadLimits limits;
+        std::optional<MelodyLimit> passed;
+    };
+    // Without padding a document of one note has 15 nodes, and a repeat 4 more.
+    const Case cases[] = {
+        {notes(4, 0), small, {}},
+        {notes(5, 0), small, MelodyLimit::Notes},
+        {notes(3, 2), small, MelodyLimit::Notes},
+        {xml(times(2, note) + repeat, ""), small, {}},
+        {xml(times(3, note) + repeat, ""), small, MelodyLimit::Notes},
+        {xml(note + "\n\n", times(25, "<print/>")), small, {}},  // blanks build nothing
+        {xml(note, times(26, "<print/>")), small, MelodyLimit::Elements},
+        {xml(note + times(20, "<print/>") + repeat, ""), small, MelodyLimit::Elements},
+        {xml(note, std::string(500, ' ')), small, MelodyLimit::Characters},
+        {xml(note, ""), {4, 40, 100}, MelodyLimit::Characters},
+        {*exchange::MxlArchive(xml(note, "")), {4, 40, 300}, {}},
+        {*exchange::MxlArchive(xml(note, "")), {4, 40, 150}, MelodyLimit::Characters},
+        {*exchange::MxlArchive(xml(note, "")), {4, 40, 300, 2}, MelodyLimit::ArchiveEntries},
+        {hostile("padded-container.mxl"), {}, {}},
+        {hostile("padded-container.mxl"), {4, 4000, 100000}, MelodyLimit::Elements},
+        {hostile("score-elements-bomb.mxl"), {}, MelodyLimit::Elements},
+        {hostile("container-elements-bomb.mxl"), {}, MelodyLimit::Elements},
+        {hostile("container-characters-bomb.mxl"), {}, MelodyLimit::Characters},
+    };
+    for (const auto& [bytes, limits, passed] : cases) {
+        SCOPED_TRACE(Hex(bytes.substr(0, 200)));
+        const platform::MelodyRead read = exchange::MelodyReader(limits).Read(bytes, "");
+        EXPECT_EQ(read.fault, passed ? MelodyFault::TooLarge : MelodyFault::None);
+        if (!passed) continue;
+        EXPECT_EQ(std::make_tuple(read.limit, read.most, read.melody.notes.size()),
+                  std::make_tuple(*passed, limits.Most(*passed), 0u));
+    }
+}
 
 TEST(Import, TheReadersRefuseBrokenAndUnsupportedFiles) {
     const std::string note = std::string("\0\x90\x40\x64\x81\x70\x80\x40\0\0\xFF\x2F\0", 13);
@@ -614,6 +695,18 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     EXPECT_EQ(h.v.m_cells, cellsBefore);
     EXPECT_EQ(std::make_tuple(h.v.m_title, h.v.m_filePath, h.v.Modified()),
               std::make_tuple(S("前の曲"), dir / "old.tbr", 1));
+    // A file past a limit is refused naming it, in either language.
+    const std::string bomb =
+        TABRELLA_TEST_DATA "/fuzz-regressions/musicxml/container-elements-bomb.mxl";
+    const std::optional<FileError> refused = h.Import(bomb);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(ReasonText(*refused),
+              S("ファイルが大きすぎます（XMLの要素3000000個を超えています）。"));
+    res::SetLanguage(res::Language::English);
+    const std::string reason = ReasonText(*h.Import(bomb));
+    res::SetLanguage(res::Language::Japanese);
+    EXPECT_EQ(reason, "The file is too large: more than 3000000 XML elements.");
+    EXPECT_EQ(h.v.m_cells, cellsBefore);
 
     // The settings asked for after the file: cancelled, nothing happens.
     h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kNo)});
@@ -651,6 +744,13 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kCancel)});
     h.v.OnCommand(cmd::kNew);
     EXPECT_EQ(h.v.m_cells[1], Whole(0, 7, 0)) << "an imported score is asked about before it goes";
+    Track chord;
+    for (int key = 30; key < 100; ++key) chord.push_back({0, Ev(0x90, key, 90)});
+    WriteBytes(dir / "chord.mid", Smf(0, 480, {chord}));
+    ASSERT_FALSE(h.Import(dir / "chord.mid"));
+    EXPECT_NE(h.report.find(S("\n64音を超える和音から、低いほうの6音を省きました。")),
+              std::string::npos)
+        << SjisToUtf8(h.report);
     EXPECT_TRUE(h.dialogs.AllScriptsUsed());
 }
 

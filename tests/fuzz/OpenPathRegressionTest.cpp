@@ -2,8 +2,8 @@
 // Inputs the fuzzer once broke the program with (tests/data/fuzz-regressions) and the seed
 // scores it starts from (fuzz/corpus): each goes through everything Open leads to (load,
 // tuning, drawing, MIDI export, a save that reads back the same) with no check failing.
-// Likewise the MIDI files of the import's fuzzer (fuzz-regressions/midi, fuzz/midi-corpus)
-// through its reader and arrangement.
+// Likewise the MIDI and MusicXML files of the import's fuzzers (fuzz-regressions/midi and
+// musicxml, fuzz/midi-corpus and musicxml-corpus) through its readers and arrangement.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -77,13 +77,16 @@ TEST(FuzzRegressions, TheMidiCheckRejectsBrokenFiles) {
     EXPECT_NE(MidiFileFault(good, 4), "");  // one cell's time missing
 }
 
-TEST(FuzzRegressions, EveryFoundAndSeedMidiFileImportsCleanly) {
-    std::vector<fs::path> files = FilesIn(TABRELLA_TEST_DATA "/fuzz-regressions/midi");
-    const std::vector<fs::path> seeds = FilesIn(TABRELLA_FUZZ_CORPUS "/../midi-corpus");
-    files.insert(files.end(), seeds.begin(), seeds.end());
-    ASSERT_GE(seeds.size(), 8u);
-    for (const fs::path& file : files)
-        EXPECT_EQ(MidiImportFault(ReadBytes(file.string())), "") << file;
+TEST(FuzzRegressions, EveryFoundAndSeedMidiOrMusicXmlFileImportsCleanly) {
+    for (const std::string format : {"midi", "musicxml"}) {
+        std::vector<fs::path> files = FilesIn(TABRELLA_TEST_DATA "/fuzz-regressions/" + format);
+        const std::vector<fs::path> seeds =
+            FilesIn(TABRELLA_FUZZ_CORPUS "/../" + format + "-corpus");
+        files.insert(files.end(), seeds.begin(), seeds.end());
+        ASSERT_GE(seeds.size(), 4u) << format;
+        for (const fs::path& file : files)
+            EXPECT_EQ(ImportFault(ReadBytes(file.string())), "") << file;
+    }
 }
 
 // The import check rejects what a broken arrangement would write.

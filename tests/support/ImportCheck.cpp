@@ -26,10 +26,23 @@ std::string ArrangementFault(const platform::Melody& melody, const Arrangement& 
     return {};
 }
 
-std::string MidiImportFault(std::string_view bytes) {
-    const platform::MelodyRead read = exchange::ReadMidiMelody(bytes, exchange::TrackChoice{});
-    if (read.fault != platform::MelodyFault::None) return {};
-    return ArrangementFault(read.melody, Arrange(read.melody, {}));
+std::string ImportFault(std::string_view bytes) {
+    const platform::MelodyRead read = exchange::MelodyReader().Read(bytes, "");
+    std::string fault;
+    if (read.fault == platform::MelodyFault::None) {
+        fault = ArrangementFault(read.melody, Arrange(read.melody, {}));
+    }
+    const exchange::ReadLimits small{300, 3000, 20000, 3};
+    const platform::MelodyRead cut = exchange::MelodyReader(small).Read(bytes, "");
+    if (cut.fault == platform::MelodyFault::TooLarge) {
+        if (cut.most != small.Most(cut.limit)) fault += " refused past " + std::to_string(cut.most);
+    } else if (cut.fault != read.fault || cut.melody.notes != read.melody.notes ||
+               cut.melody.leftOut != read.melody.leftOut) {
+        fault += " read otherwise under small limits";
+    } else if (cut.fault == platform::MelodyFault::None) {
+        fault += ArrangementFault(cut.melody, Arrange(cut.melody, {}, {50, 2}));
+    }
+    return fault;
 }
 
 }  // namespace tabrella::test
