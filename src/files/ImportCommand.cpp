@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Import: the melody of a MIDI or MusicXML file, arranged for the koto, replaces the score
-// as Open does. The score then has no file of its own: Save asks for a name, and New, Open
+// Import: the melody of a MIDI or MusicXML file or a recording, arranged for the koto, replaces the
+// score as Open does. The score then has no file of its own: Save asks for a name, and New, Open
 // and Exit ask before it goes.
 #include <algorithm>
 #include <cmath>
@@ -11,6 +11,7 @@
 #include "base/FileRead.h"
 #include "base/Sjis.h"
 #include "exchange/Arrangement.h"
+#include "exchange/AudioMelody.h"
 #include "files/ImportDialog.h"
 #include "files/ScoreFile.h"
 #include "resources/FileMessage.h"
@@ -33,9 +34,11 @@ constexpr std::size_t kMaxTitleBytes = 255;
 
 platform::FileDialogRequest ImportRequest() {
     platform::FileDialogRequest r;
-    r.filters = {{res::Sjis(ImportTxt::AnyFilterLabel), "*.mid *.midi *.musicxml *.xml *.mxl"},
+    r.filters = {{res::Sjis(ImportTxt::AnyFilterLabel),
+                  "*.mid *.midi *.musicxml *.xml *.mxl *.wav *.flac *.ogg"},
                  {res::Sjis(ImportTxt::MidiFilterLabel), "*.mid *.midi"},
-                 {res::Sjis(ImportTxt::MusicXmlFilterLabel), "*.musicxml *.xml *.mxl"}};
+                 {res::Sjis(ImportTxt::MusicXmlFilterLabel), "*.musicxml *.xml *.mxl"},
+                 {res::Sjis(ImportTxt::AudioFilterLabel), "*.wav *.flac *.ogg"}};
     r.mustExist = true;
     return r;
 }
@@ -48,6 +51,12 @@ FileFault FaultOf(platform::MelodyFault fault) {
             return FileFault::UnsupportedMelody;
         case platform::MelodyFault::NoSuchTrack:
             return FileFault::NoSuchTrack;
+        case platform::MelodyFault::Silent:
+            return FileFault::SilentRecording;
+        case platform::MelodyFault::NoPitch:
+            return FileFault::UnpitchedRecording;
+        case platform::MelodyFault::Cancelled:
+            return FileFault::Cancelled;
         case platform::MelodyFault::Damaged:
         case platform::MelodyFault::NotLoaded:  // has words of its own
         case platform::MelodyFault::None:
@@ -122,6 +131,21 @@ std::string Readable(const std::string& sjisName) {
     return ascii + " (" + sjisName + ")";
 }
 
+// What the transcription of a recording heard, a line each.
+std::string HeardDetails(const platform::Hearing& h) {
+    std::string out = "\n" + Format(h.tempoGiven ? ImportTxt::TempoGiven : ImportTxt::TempoHeard,
+                                    static_cast<int>(std::lround(h.tempo)));
+    out += "\n" + Format(ImportTxt::TuningHeard, static_cast<int>(std::lround(h.tuningCents)));
+    if (h.uncertain > 0) out += "\n" + Format(ImportTxt::UncertainNotes, h.uncertain);
+    if (h.shortSounds > 0) out += "\n" + Format(ImportTxt::ShortSounds, h.shortSounds);
+    if (h.secondsNotRead > 0) {
+        out +=
+            "\n" + Format(ImportTxt::NotRead, static_cast<int>(exchange::kMaxRecordingSeconds / 60),
+                          static_cast<int>(std::ceil(h.secondsNotRead)));
+    }
+    return out;
+}
+
 // What the import did beyond placing notes, a line each.
 std::string ReportDetails(const platform::Melody& m, const Arrangement& a) {
     std::string out;
@@ -140,6 +164,7 @@ std::string ReportDetails(const platform::Melody& m, const Arrangement& a) {
     }
     if (a.cutAtBar > 0) line(Format(ImportTxt::CutAtBar, a.cutAtBar, a.cutNotes));
     if (!m.titleReplaced.empty()) line(Format(ImportTxt::TitleReplaced, m.titleReplaced.c_str()));
+    if (m.heard.recording) out += HeardDetails(m.heard);
     return out;
 }
 
@@ -179,12 +204,17 @@ void CTabrellaView::OnImport() {
 std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
                                                    const ImportChoice& choice,
                                                    std::string& report) {
-    std::string bytes;
-    if (const int err = ReadRegularFile(path, bytes, kMaxImportBytes)) {
-        return MakeFileError(path, err);
-    }
     if (!m_services.melody) return FileError{path, FileFault::NoMelodyReader};
-    const platform::MelodyRead read = m_services.melody->Read(bytes, choice.track);
+    // A recording streams from its file, however long; anything else is read whole.
+    platform::MelodyRead read =
+        m_services.melody->ReadRecording(path, choice.tempo.value_or(0), nullptr);
+    if (read.fault == platform::MelodyFault::UnknownKind) {
+        std::string bytes;
+        if (const int err = ReadRegularFile(path, bytes, kMaxImportBytes)) {
+            return MakeFileError(path, err);
+        }
+        read = m_services.melody->Read(bytes, choice.track);
+    }
     if (read.fault == platform::MelodyFault::NotLoaded) {
         return ForeignFileError(path, m_services.melody->Failure());
     }
@@ -208,7 +238,7 @@ std::optional<FileError> CTabrellaView::ImportFile(const std::string& path,
     stored.m_tuningName = TuningTable()[static_cast<std::size_t>(a.tuning)].name;
     stored.m_otsuFlag = a.otsu ? 0 : 1;
     stored.m_baseTone = a.baseTone;
-    stored.m_tempo = TempoOf(read.melody.tempo);
+    stored.m_tempo = choice.tempo ? *choice.tempo : TempoOf(read.melody.tempo);
     // The pitches the arrangement used: those the score has once saved and opened again.
     LoadSettings(stored);
     m_services.window.Invalidate();

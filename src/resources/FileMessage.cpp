@@ -50,6 +50,10 @@ std::string ReasonText(const FileError& error) {
                    (error.detail.empty() ? std::string() : "\n" + error.detail);
         case FileFault::NoNotes:
             return res::Sjis(ImportTxt::NoNotes);
+        case FileFault::SilentRecording:
+            return res::Sjis(ImportTxt::Silent);
+        case FileFault::UnpitchedRecording:
+            return res::Sjis(ImportTxt::NoPitch);
         case FileFault::Foreign:
             break;
     }
