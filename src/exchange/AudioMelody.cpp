@@ -41,8 +41,9 @@ constexpr float kAboveFloor = 6;
 constexpr float kVoiced = 0.8F;
 constexpr float kSure = 0.85F;
 constexpr double kOffKey = 0.3;
-constexpr int kLowestKey = 21;  // A0..C8, the keys a piano has
-constexpr int kHighestKey = 108;
+constexpr double kOctaveShare = 0.3;
+constexpr int kLowestKey = 36;  // C2..C7: a low voice to a flute's top; lower is noise
+constexpr int kHighestKey = 96;
 // Hops of another pitch or none that a note bridges (a wobble, a breath in the tracker);
 // a note shorter than kShortestNote hops is a slide or a click, not a note.
 constexpr long kBridge = 3;
@@ -50,8 +51,12 @@ constexpr long kShortestNote = 5;
 // An onset is an attack when the level rises kLeapRise dB within kLeapHops, or kDipRise
 // within kDipHops.
 constexpr double kOnsetThreshold = 0.1;
+constexpr long kAttackSpacing = 14;  // hops, about 160 ms
+// A sound with no attack of its own that stays kTailDrop dB under the note before is that
+// note dying away.
+constexpr float kTailDrop = 6;
 constexpr long kLeapHops = 3;
-constexpr float kLeapRise = 6;
+constexpr float kLeapRise = 8;
 constexpr long kDipHops = 8;
 constexpr float kDipRise = 10;
 // An onset belongs to the note whose pitch starts this many hops after it, or 2 before.
@@ -91,7 +96,8 @@ struct Hop {
 
 struct Record {
     std::vector<Hop> hops;
-    std::vector<long> onsets;  // hops where a note started, ascending
+    std::vector<long> onsets;   // hops where aubio heard an onset, ascending
+    std::vector<long> attacks;  // of those (and of the silence gate's), where a note starts
     double hopSeconds = 0;
     double secondsNotRead = 0;
 };
@@ -226,6 +232,7 @@ struct Note {
     int key = 0;
     bool onset = false;  // an onset was heard at its start
     double start = 0;    // seconds
+    float peak = -200;   // its loudest hop, dB
     bool uncertain = false;
 };
 
@@ -304,7 +311,7 @@ std::vector<long> AttacksOf(const Record& r) {
     std::sort(candidates.begin(), candidates.end());
     std::vector<long> attacks;
     for (long o : candidates) {
-        if (!attacks.empty() && o - attacks.back() < 2 * kShortestNote) continue;
+        if (!attacks.empty() && o - attacks.back() < kAttackSpacing) continue;
         if (RiseAt(r, o, kLeapHops) >= kLeapRise || RiseAt(r, o, kDipHops) >= kDipRise) {
             attacks.push_back(o);
         }
@@ -329,7 +336,7 @@ std::vector<Note> RunsOf(const std::vector<int>& keys, const std::vector<long>& 
             ++j;
         }
         // Repeated notes of one pitch: each onset well inside the run starts a new one.
-        while (onset != onsets.end() && *onset < note.first + kShortestNote) ++onset;
+        while (onset != onsets.end() && *onset < note.first + kAttackSpacing) ++onset;
         for (; onset != onsets.end() && *onset + kShortestNote <= note.last; ++onset) {
             Note head = note;
             head.last = *onset - 1;
@@ -342,30 +349,52 @@ std::vector<Note> RunsOf(const std::vector<int>& keys, const std::vector<long>& 
     return runs;
 }
 
-// Runs long enough to be notes, each taking the first onset heard just before its pitch
-// settled (its start), then neighbours of one key that no onset parts joined again. A
-// short run with an attack of its own that no note took is a sound left out.
+// Runs long enough to be notes, each starting at the first onset heard just before its pitch
+// settled, then neighbours of one key that no attack parts joined again. A short run with
+// an attack of its own that no note took is a sound left out.
 std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, int& shortSounds) {
-    std::vector<bool> taken(r.onsets.size());
+    const std::vector<long>& attacks = r.attacks;
+    std::vector<bool> taken(attacks.size());
     std::vector<Note> notes;
-    std::size_t o = 0;
+    std::size_t o = 0, heard = 0;
     for (Note run : runs) {
         if (run.last - run.first + 1 < kShortestNote) continue;
-        while (o < r.onsets.size() && r.onsets[o] + kOnsetLead < run.first) ++o;
-        run.onset = o < r.onsets.size() && r.onsets[o] <= run.first + 2;
-        run.start = static_cast<double>(run.onset ? std::min(r.onsets[o], run.first) : run.first) *
-                    r.hopSeconds;
+        while (o < attacks.size() && attacks[o] + kOnsetLead < run.first) ++o;
+        run.onset = o < attacks.size() && attacks[o] <= run.first + 2;
         if (run.onset) taken[o++] = true;
-        // One key again, or the tracker's octave error, without an attack between: one note,
-        // of the key held longest.
+        while (heard < r.onsets.size() && r.onsets[heard] + kOnsetLead < run.first) ++heard;
+        const bool near = heard < r.onsets.size() && r.onsets[heard] <= run.first + 2;
+        run.start = static_cast<double>(near ? std::min(r.onsets[heard], run.first) : run.first) *
+                    r.hopSeconds;
+        for (long i = run.first; i <= run.last; ++i) {
+            run.peak = std::max(run.peak, r.hops[static_cast<std::size_t>(i)].level);
+        }
         if (!notes.empty() && !run.onset) {
+            // Too short to be a note of its own without an attack: a glitch of the tracker,
+            // or the noise's own pitch between notes.
+            if (run.last - run.first + 1 < 2 * kShortestNote) continue;
             Note& before = notes.back();
             const int apart = std::abs(before.key - run.key);
             const long gap = run.first - before.last;
+            const long shorter = std::min(run.last - run.first, before.last - before.first) + 1;
+            // A note dying away, heard an octave off or as another pitch in the noise and
+            // reverb under it: part of the note before, whatever its pitch.
+            if (run.peak < before.peak - kTailDrop) {
+                if (apart % 12 == 0) before.last = run.last;
+                continue;
+            }
+            // The note before that one ringing on under it.
+            if (notes.size() >= 2 && notes[notes.size() - 2].key == run.key &&
+                run.peak < before.peak) {
+                continue;
+            }
+            // One key again, or the tracker's octave error (a short burst an octave off),
+            // without an attack between: one note, of the key held longest.
             if ((apart == 0 && gap <= 2 * kBridge + kShortestNote) ||
-                (apart == 12 && gap <= kBridge + 1)) {
+                (apart == 12 && gap <= kBridge + 1 && shorter < 3 * kShortestNote)) {
                 if (run.last - run.first > before.last - before.first) before.key = run.key;
                 before.last = run.last;
+                before.peak = std::max(before.peak, run.peak);
                 continue;
             }
         }
@@ -374,8 +403,8 @@ std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, int& s
     o = 0;
     for (const Note& run : runs) {
         if (run.last - run.first + 1 >= kShortestNote) continue;
-        while (o < r.onsets.size() && r.onsets[o] + kOnsetLead < run.first) ++o;
-        if (o < r.onsets.size() && r.onsets[o] <= run.last && !taken[o]) {
+        while (o < attacks.size() && attacks[o] + kOnsetLead < run.first) ++o;
+        if (o < attacks.size() && attacks[o] <= run.last && !taken[o]) {
             taken[o] = true;
             ++shortSounds;
         }
@@ -383,19 +412,26 @@ std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, int& s
     return notes;
 }
 
-// Each note's pitch again, as the median over its own voiced hops, and how sure it is.
+// Each note's pitch again, as the median over its own voiced hops, and how sure it is. YIN
+// errs by taking twice the period, mostly as a note dies away: a note whose hops are heard
+// an octave higher often enough is that octave.
 void Settle(std::vector<Note>& notes, const Record& r, float gate, double offset) {
     for (Note& note : notes) {
-        std::vector<float> keys, confidences;
+        std::vector<float> keys[2], confidences[2];
         for (long i = note.first; i <= note.last; ++i) {
             const Hop& h = r.hops[static_cast<std::size_t>(i)];
             if (h.level < gate || h.confidence < kVoiced || h.key <= 0) continue;
-            if (std::abs(h.key - offset - note.key) > 0.5) continue;  // a neighbour bridged
-            keys.push_back(static_cast<float>(h.key - offset));
-            confidences.push_back(h.confidence);
+            for (int up = 0; up < 2; ++up) {
+                if (std::abs(h.key - offset - note.key - 12 * up) > 0.5) continue;
+                keys[up].push_back(static_cast<float>(h.key - offset));
+                confidences[up].push_back(h.confidence);
+            }
         }
-        const double key = Median(keys);
-        note.uncertain = Median(confidences) < kSure || std::abs(key - std::round(key)) > kOffKey;
+        const int up = keys[1].size() >= kOctaveShare * keys[0].size() ? 1 : 0;
+        note.key += 12 * up;
+        const double key = Median(keys[up]);
+        note.uncertain =
+            Median(confidences[up]) < kSure || std::abs(key - std::round(key)) > kOffKey;
     }
 }
 
@@ -471,9 +507,9 @@ MelodyRead ReadAudioMelody(const std::string& nativePath, double tempo,
     if (loudest < kSilentDb) return {MelodyFault::Silent, {}};
     const float gate = std::max(loudest - kGateRange, *floor + kAboveFloor);
     const double offset = TuningOffset(record, gate);
-    record.onsets = AttacksOf(record);
+    record.attacks = AttacksOf(record);
     std::vector<Note> notes =
-        NotesOf(RunsOf(KeysOf(record, gate, offset), record.onsets), record, m.heard.shortSounds);
+        NotesOf(RunsOf(KeysOf(record, gate, offset), record.attacks), record, m.heard.shortSounds);
     std::erase_if(notes, [](const Note& n) { return n.key < kLowestKey || n.key > kHighestKey; });
     if (notes.empty()) return {MelodyFault::NoPitch, {}};
     Settle(notes, record, gate, offset);
