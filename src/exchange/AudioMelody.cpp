@@ -39,6 +39,7 @@ constexpr float kAboveFloor = 6;
 // aubio's YIN confidence: above kVoiced a hop has a pitch; a note whose median stays
 // under kSure, or lies further than kOffKey from its semitone, is reported uncertain.
 constexpr float kVoiced = 0.8F;
+constexpr float kYinTolerance = 0.3F;
 constexpr float kSure = 0.85F;
 constexpr double kOffKey = 0.3;
 constexpr double kOctaveShare = 0.3;
@@ -68,7 +69,7 @@ constexpr long kOnsetLead = 8;
 constexpr double kLongestGap = 4.0;
 constexpr double kShortestUnit = 0.09;
 constexpr double kLongestUnit = 2.0;
-constexpr double kUnitFit = 0.9;
+constexpr double kUnitFit = 0.75;
 constexpr double kGapSlack = 0.12;
 constexpr double kSlowest = 60;
 constexpr double kUnstatedTempo = 120;  // one note gives no tempo
@@ -124,6 +125,7 @@ class Listener {
         record.hopSeconds = static_cast<double>(m_hop) / rate;
         if (!Ready()) return;
         aubio_pitch_set_unit(m_pitch.get(), "midi");
+        aubio_pitch_set_tolerance(m_pitch.get(), kYinTolerance);
         // The level is judged here, against the recording's own loudest.
         aubio_pitch_set_silence(m_pitch.get(), -120);
         aubio_onset_set_minioi_ms(m_onset.get(), 60);
@@ -349,10 +351,28 @@ std::vector<Note> RunsOf(const std::vector<int>& keys, const std::vector<long>& 
     return runs;
 }
 
+// Where the note whose pitch settled at hop `first` began: where the level began to rise
+// into it, or, when the pitch glided there from the note before (legato, or through the
+// reverb) with no silence between, where that note's pitch ended. A slow attack (a flute, a voice)
+// settles its pitch well after it starts to sound.
+long RiseStart(const Record& r, float gate, long first, const std::vector<Note>& before) {
+    const long earliest =
+        std::max(before.empty() ? 0L : before.back().last + 1, first - kOnsetLead);
+    long start = first;
+    while (start > earliest && r.hops[static_cast<std::size_t>(start - 1)].level <
+                                   r.hops[static_cast<std::size_t>(start)].level) {
+        --start;
+    }
+    long glide = first;
+    while (glide > earliest && r.hops[static_cast<std::size_t>(glide - 1)].level >= gate) --glide;
+    return glide == earliest && !before.empty() ? std::min(start, glide) : start;
+}
+
 // Runs long enough to be notes, each starting at the first onset heard just before its pitch
 // settled, then neighbours of one key that no attack parts joined again. A short run with
 // an attack of its own that no note took is a sound left out.
-std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, int& shortSounds) {
+std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, float gate,
+                          int& shortSounds) {
     const std::vector<long>& attacks = r.attacks;
     std::vector<bool> taken(attacks.size());
     std::vector<Note> notes;
@@ -364,7 +384,8 @@ std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, int& s
         if (run.onset) taken[o++] = true;
         while (heard < r.onsets.size() && r.onsets[heard] + kOnsetLead < run.first) ++heard;
         const bool near = heard < r.onsets.size() && r.onsets[heard] <= run.first + 2;
-        run.start = static_cast<double>(near ? std::min(r.onsets[heard], run.first) : run.first) *
+        run.start = static_cast<double>(near ? std::min(r.onsets[heard++], run.first)
+                                             : RiseStart(r, gate, run.first, notes)) *
                     r.hopSeconds;
         for (long i = run.first; i <= run.last; ++i) {
             run.peak = std::max(run.peak, r.hops[static_cast<std::size_t>(i)].level);
@@ -508,8 +529,8 @@ MelodyRead ReadAudioMelody(const std::string& nativePath, double tempo,
     const float gate = std::max(loudest - kGateRange, *floor + kAboveFloor);
     const double offset = TuningOffset(record, gate);
     record.attacks = AttacksOf(record);
-    std::vector<Note> notes =
-        NotesOf(RunsOf(KeysOf(record, gate, offset), record.attacks), record, m.heard.shortSounds);
+    std::vector<Note> notes = NotesOf(RunsOf(KeysOf(record, gate, offset), record.attacks), record,
+                                      gate, m.heard.shortSounds);
     std::erase_if(notes, [](const Note& n) { return n.key < kLowestKey || n.key > kHighestKey; });
     if (notes.empty()) return {MelodyFault::NoPitch, {}};
     Settle(notes, record, gate, offset);

@@ -153,7 +153,8 @@ struct Score {
 };
 
 // The longest common subsequence of keys (under the best octave shift of the whole), and of
-// the neighbours aligned in both, how many onset gaps keep their proportion within 25 %.
+// the gaps between neighbours of the melody that both came back, the share that keeps its
+// proportion (to the median of them all) within 25 %.
 Score Compare(const std::vector<Played>& want, const std::vector<platform::MelodyNote>& got) {
     Score best;
     for (int shift : {-12, 0, 12}) {
@@ -188,7 +189,8 @@ Score Compare(const std::vector<Played>& want, const std::vector<platform::Melod
         const auto kept = std::count_if(ratios.begin(), ratios.end(),
                                         [&](double r) { return std::abs(r / scale - 1) <= 0.25; });
         const double match = l[0][0];
-        const Score score{m == 0 ? 0 : 2 * match / double(n + m), kept / double(n - 1)};
+        const Score score{m == 0 ? 0 : 2 * match / double(n + m),
+                          ratios.empty() ? 0 : kept / double(ratios.size())};
         if (score.f1 > best.f1) best = score;
     }
     return best;
@@ -200,7 +202,9 @@ struct Row {
     bool reverbNoise;
     double cents;  // tones only
     int format;
-    double minF1, minIoi;  // what the transcription reaches on these rows
+    // F1 0.95 clean, 0.90 noisy; 90 % of the gaps. The flute's slow attack under reverb and
+    // noise leaves its onsets too vague for that: 75 % there.
+    double minF1, minIoi;
 };
 
 TEST(Recording, MelodiesComeBackWithTheirPitchesAndProportions) {
@@ -210,8 +214,8 @@ TEST(Recording, MelodiesComeBackWithTheirPitchesAndProportions) {
         {"flute", 73, false, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.95, 0.9},
         {"piano", 0, false, 0, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0.95, 0.9},
         {"koto-reverb-noise", 107, true, 0, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.9, 0.9},
-        {"flute-reverb-noise", 73, true, 0, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0.85, 0.45},
-        {"piano-reverb-noise", 0, true, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.9, 0.75},
+        {"flute-reverb-noise", 73, true, 0, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0.9, 0.75},
+        {"piano-reverb-noise", 0, true, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.9, 0.9},
         {"tones-sharp", -1, false, 30, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0.95, 0.9},
         {"tones-flat-noise", -1, true, -40, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 0.9, 0.9},
     };
