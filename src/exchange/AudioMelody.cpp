@@ -36,10 +36,14 @@ constexpr float kGateRange = 40;
 // The quietest tenth of a recording is its noise floor (or silence): what stands less than
 // kAboveFloor dB over it is no note, however loud the noise.
 constexpr float kAboveFloor = 6;
-// aubio's YIN confidence: above kVoiced a hop has a pitch; a note whose median stays
-// under kSure, or lies further than kOffKey from its semitone, is reported uncertain.
-constexpr float kVoiced = 0.8F;
+// aubio's YIN (the FFT form, "yinfast": aubio 0.4.9's "yinfft" reports no confidence).
+// YIN takes the shortest period whose dip lies under kYinTolerance; a higher tolerance than
+// aubio's 0.15 keeps noise from pushing it to twice the period (an octave low). Above
+// kVoiced confidence a hop has a pitch; a note whose median stays under kSure, or lies
+// further than kOffKey from its semitone, is reported uncertain. A note with kOctaveShare
+// of its hops an octave higher is that octave.
 constexpr float kYinTolerance = 0.3F;
+constexpr float kVoiced = 0.8F;
 constexpr float kSure = 0.85F;
 constexpr double kOffKey = 0.3;
 constexpr double kOctaveShare = 0.3;
@@ -49,19 +53,20 @@ constexpr int kHighestKey = 96;
 // a note shorter than kShortestNote hops is a slide or a click, not a note.
 constexpr long kBridge = 3;
 constexpr long kShortestNote = 5;
+// aubio's onset threshold, lower than its own: every onset it fires is then judged here.
 // An onset is an attack when the level rises kLeapRise dB within kLeapHops, or kDipRise
-// within kDipHops.
+// within kDipHops; attacks closer than kAttackSpacing hops (about 160 ms) are one.
 constexpr double kOnsetThreshold = 0.1;
-constexpr long kAttackSpacing = 14;  // hops, about 160 ms
-// A sound with no attack of its own that stays kTailDrop dB under the note before is that
-// note dying away.
-constexpr float kTailDrop = 6;
 constexpr long kLeapHops = 3;
 constexpr float kLeapRise = 8;
 constexpr long kDipHops = 8;
 constexpr float kDipRise = 10;
-// An onset belongs to the note whose pitch starts this many hops after it, or 2 before.
+constexpr long kAttackSpacing = 14;
+// An onset belongs to the note whose pitch settles up to this many hops after it.
 constexpr long kOnsetLead = 8;
+// A sound with no attack of its own that stays kTailDrop dB under the note before is that
+// note dying away.
+constexpr float kTailDrop = 6;
 // The tempo: gaps longer than kLongestGap seconds are rests, not beats. The beat's unit
 // lies between kShortestUnit and kLongestUnit seconds; the one chosen is the longest that
 // kUnitFit of the gaps are whole multiples of, to within kGapSlack of each gap. The note
@@ -217,7 +222,10 @@ std::optional<MelodyFault> Listen(const std::string& path,
         for (sf_count_t f = 0; f < read; ++f) {
             float sum = 0;
             for (int c = 0; c < info.channels; ++c) sum += block[f * info.channels + c];
-            listener.Add(sum / info.channels);
+            // A float file may hold anything: what is not a number is silence, and no
+            // sample is louder than the hop's energy can hold.
+            const float sample = sum / static_cast<float>(info.channels);
+            listener.Add(std::isfinite(sample) ? std::clamp(sample, -8.0F, 8.0F) : 0.0F);
         }
         done += read;
     }
@@ -448,7 +456,7 @@ void Settle(std::vector<Note>& notes, const Record& r, float gate, double offset
                 confidences[up].push_back(h.confidence);
             }
         }
-        const int up = keys[1].size() >= kOctaveShare * keys[0].size() ? 1 : 0;
+        const int up = !keys[1].empty() && keys[1].size() >= kOctaveShare * keys[0].size() ? 1 : 0;
         note.key += 12 * up;
         const double key = Median(keys[up]);
         note.uncertain =
@@ -531,9 +539,10 @@ MelodyRead ReadAudioMelody(const std::string& nativePath, double tempo,
     record.attacks = AttacksOf(record);
     std::vector<Note> notes = NotesOf(RunsOf(KeysOf(record, gate, offset), record.attacks), record,
                                       gate, m.heard.shortSounds);
-    std::erase_if(notes, [](const Note& n) { return n.key < kLowestKey || n.key > kHighestKey; });
-    if (notes.empty()) return {MelodyFault::NoPitch, {}};
     Settle(notes, record, gate, offset);
+    m.heard.outOfRange = static_cast<int>(std::erase_if(
+        notes, [](const Note& n) { return n.key < kLowestKey || n.key > kHighestKey; }));
+    if (notes.empty()) return {MelodyFault::NoPitch, {}};
     m.heard.tuningCents = offset * 100;
 
     std::vector<double> gaps;

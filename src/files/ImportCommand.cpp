@@ -138,6 +138,7 @@ std::string HeardDetails(const platform::Hearing& h) {
     out += "\n" + Format(ImportTxt::TuningHeard, static_cast<int>(std::lround(h.tuningCents)));
     if (h.uncertain > 0) out += "\n" + Format(ImportTxt::UncertainNotes, h.uncertain);
     if (h.shortSounds > 0) out += "\n" + Format(ImportTxt::ShortSounds, h.shortSounds);
+    if (h.outOfRange > 0) out += "\n" + Format(ImportTxt::OutOfRange, h.outOfRange);
     if (h.secondsNotRead > 0) {
         out +=
             "\n" + Format(ImportTxt::NotRead, static_cast<int>(exchange::kMaxRecordingSeconds / 60),

@@ -26,6 +26,7 @@ struct Hearing {
     bool tempoGiven = false;
     double tuningCents = 0;     // the recording's pitch against A = 440 Hz, -50..50
     int shortSounds = 0;        // pitched sounds too short to be a note, left out
+    int outOfRange = 0;         // pitches too low or high for a melody (noise), left out
     double secondsNotRead = 0;  // of a recording longer than the transcription reads
 };
 

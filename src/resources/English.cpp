@@ -84,6 +84,7 @@ const Table<ImportTxt> kImportTexts = {
     "Notes whose pitch is uncertain: %d",
     "Sounds too short to be notes, left out: %d",
     "Only the first %d minutes were read; the %d seconds after them were left out.",
+    "Pitches too low or high for a melody (outside C2 to C7), left out as noise: %d",
 };
 
 const Table<ExportTxt> kExportTexts = {

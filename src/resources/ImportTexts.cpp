@@ -51,6 +51,7 @@ constexpr std::array<std::string_view, static_cast<size_t>(ImportTxt::Count)> kU
     "音高の確かでない音: %d",
     "音符にするには短すぎて省いた音: %d",
     "最初の%d分だけを読み、残りの%d秒を省きました。",
+    "旋律にしては低すぎるか高すぎる音高 (C2〜C7の外) を雑音として省いた音: %d",
 };
 
 }  // namespace

@@ -44,6 +44,7 @@ enum class ImportTxt {
     UncertainNotes,    // notes whose pitch was heard with little confidence (%d)
     ShortSounds,       // sounds too short to be notes, left out (%d)
     NotRead,           // minutes read (%d), seconds past them left out (%d)
+    OutOfRange,        // pitches outside C2..C7 left out (%d)
     Count
 };
 
