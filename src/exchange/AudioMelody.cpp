@@ -34,8 +34,10 @@ constexpr sf_count_t kBlockFrames = 8192;  // read from the file at once
 constexpr float kSilentDb = -60;
 constexpr float kGateRange = 40;
 // The quietest tenth of a recording is its noise floor (or silence): what stands less than
-// kAboveFloor dB over it is no note, however loud the noise.
+// kAboveFloor dB over it is no note, however loud the noise. A recording with no pause
+// at all has no floor to find: the gate stays kLeastRange dB under the loudest.
 constexpr float kAboveFloor = 6;
+constexpr float kLeastRange = 20;
 // aubio's YIN (the FFT form, "yinfast": aubio 0.4.9's "yinfft" reports no confidence).
 // YIN takes the shortest period whose dip lies under kYinTolerance; a higher tolerance than
 // aubio's 0.15 keeps noise from pushing it to twice the period (an octave low). Above
@@ -534,7 +536,8 @@ MelodyRead ReadAudioMelody(const std::string& nativePath, double tempo,
     std::nth_element(levels.begin(), floor, levels.end());
     const float loudest = *std::max_element(floor, levels.end());
     if (loudest < kSilentDb) return {MelodyFault::Silent, {}};
-    const float gate = std::max(loudest - kGateRange, *floor + kAboveFloor);
+    const float gate =
+        std::max(loudest - kGateRange, std::min(*floor + kAboveFloor, loudest - kLeastRange));
     const double offset = TuningOffset(record, gate);
     record.attacks = AttacksOf(record);
     std::vector<Note> notes = NotesOf(RunsOf(KeysOf(record, gate, offset), record.attacks), record,

@@ -94,20 +94,27 @@ Sound Render(const std::vector<Played>& melody, int program, bool reverb) {
     return sound;
 }
 
-// Tones of four decaying harmonics, mono at 22.05 kHz, `cents` off equal temperament.
-Sound Tones(const std::vector<Played>& melody, double cents) {
+// Tones of four harmonics, mono at 22.05 kHz, `cents` off equal temperament: each dying
+// away over nine tenths of its length, or (legato) held at one level into the next with
+// no pause anywhere, as a voice or a bowed string may sing.
+Sound Tones(const std::vector<Played>& melody, double cents, bool legato) {
     Sound sound{22050, 1, {}};
-    sound.samples.resize(static_cast<std::size_t>((melody.back().beat + 4) * kBeat * 22050));
-    for (const Played& p : melody) {
+    const double end = legato ? melody.back().beat + melody.back().beats : melody.back().beat + 4;
+    sound.samples.resize(static_cast<std::size_t>(end * kBeat * 22050));
+    for (std::size_t n = 0; n < melody.size(); ++n) {
+        const Played& p = melody[n];
         const double hz = 440 * std::pow(2, (p.key - 69 + cents / 100) / 12);
         const long first = std::lround(p.beat * kBeat * 22050);
-        const long count = std::lround(p.beats * 0.9 * kBeat * 22050);
-        for (long i = 0; i < count; ++i) {
+        const double beats = !legato                 ? p.beats * 0.9
+                             : n + 1 < melody.size() ? melody[n + 1].beat - p.beat
+                                                     : p.beats;
+        const long count = std::lround(beats * kBeat * 22050);
+        for (long i = 0; i < count && first + i < static_cast<long>(sound.samples.size()); ++i) {
             const double t = i / 22050.0;
             double v = 0;
             for (int h = 1; h <= 4; ++h) v += std::sin(2 * M_PI * hz * h * t) / h;
-            sound.samples[static_cast<std::size_t>(first + i)] +=
-                static_cast<float>(0.3 * v * std::exp(-2 * t) * std::min(1.0, i / 100.0));
+            sound.samples[static_cast<std::size_t>(first + i)] += static_cast<float>(
+                0.3 * v * (legato ? 0.5 : std::exp(-2 * t) * std::min(1.0, i / 100.0)));
         }
     }
     return sound;
@@ -200,6 +207,7 @@ struct Row {
     const char* name;
     int program;  // General MIDI, or -1 for plain tones
     bool reverbNoise;
+    bool legato;   // tones only; a note repeated in the melody then moves a tone up
     double cents;  // tones only
     int format;
     // F1 0.95 clean, 0.90 noisy; 90 % of the gaps. The flute's slow attack under reverb and
@@ -210,21 +218,25 @@ struct Row {
 TEST(Recording, MelodiesComeBackWithTheirPitchesAndProportions) {
     ASSERT_TRUE(fs::exists(kSoundFont)) << "the General MIDI sound font is not installed";
     const Row rows[] = {
-        {"koto", 107, false, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.95, 0.9},
-        {"flute", 73, false, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.95, 0.9},
-        {"piano", 0, false, 0, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0.95, 0.9},
-        {"koto-reverb-noise", 107, true, 0, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.9, 0.9},
-        {"flute-reverb-noise", 73, true, 0, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0.9, 0.75},
-        {"piano-reverb-noise", 0, true, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.9, 0.9},
-        {"tones-sharp", -1, false, 30, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0.95, 0.9},
-        {"tones-flat-noise", -1, true, -40, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 0.9, 0.9},
+        {"koto", 107, false, false, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.95, 0.9},
+        {"flute", 73, false, false, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.95, 0.9},
+        {"piano", 0, false, false, 0, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0.95, 0.9},
+        {"koto-reverb-noise", 107, true, false, 0, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.9, 0.9},
+        {"flute-reverb-noise", 73, true, false, 0, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0.9, 0.75},
+        {"piano-reverb-noise", 0, true, false, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.9, 0.9},
+        {"tones-sharp", -1, false, false, 30, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0.95, 0.9},
+        {"tones-flat-noise", -1, true, false, -40, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 0.9, 0.9},
+        {"tones-legato", -1, false, true, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.95, 0.9},
     };
     unsigned seed = 1;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::vector<Played> melody = Melody(seed++);
+        std::vector<Played> melody = Melody(seed++);
+        for (std::size_t i = 1; row.legato && i < melody.size(); ++i) {
+            if (melody[i].key == melody[i - 1].key) melody[i].key += 2;
+        }
         Sound sound = row.program >= 0 ? Render(melody, row.program, row.reverbNoise)
-                                       : Tones(melody, row.cents);
+                                       : Tones(melody, row.cents, row.legato);
         if (row.reverbNoise) AddPinkNoise(sound, Rms(sound) / 10);  // 20 dB under
         const fs::path path = Write(sound, row.name, row.format);
         const platform::MelodyRead read = exchange::ReadAudioMelody(path, 0, {});
