@@ -66,31 +66,21 @@ Sound Render(const std::vector<Played>& melody, int program, bool reverb) {
                                                                    delete_fluid_synth);
     EXPECT_NE(fluid_synth_sfload(synth.get(), kSoundFont, 1), FLUID_FAILED);
     fluid_synth_program_change(synth.get(), 0, program);
-    struct Event {
-        long frame;
-        int key;
-        bool on;
-    };
-    std::vector<Event> events;
-    for (const Played& p : melody) {
-        events.push_back({std::lround(p.beat * kBeat * 44100), p.key, true});
-        events.push_back({std::lround((p.beat + p.beats * 0.9) * kBeat * 44100), p.key, false});
-    }
-    std::stable_sort(events.begin(), events.end(),
-                     [](const Event& a, const Event& b) { return a.frame < b.frame; });
     Sound sound;
-    const long end = events.back().frame + 2 * 44100;
-    sound.samples.resize(static_cast<std::size_t>(2 * end));
-    long at = 0;
-    for (std::size_t e = 0; at < end; ++e) {
-        const long until = e < events.size() ? events[e].frame : end;
+    const auto playUntil = [&](double beat) {  // notes follow each other, never overlap
+        const std::size_t at = sound.samples.size() / 2;
+        sound.samples.resize(2 * static_cast<std::size_t>(std::lround(beat * kBeat * 44100)));
         float* out = sound.samples.data() + 2 * at;
-        fluid_synth_write_float(synth.get(), static_cast<int>(until - at), out, 0, 2, out, 1, 2);
-        at = until;
-        if (e >= events.size()) continue;
-        if (events[e].on) fluid_synth_noteon(synth.get(), 0, events[e].key, 100);
-        if (!events[e].on) fluid_synth_noteoff(synth.get(), 0, events[e].key);
+        const int frames = static_cast<int>(sound.samples.size() / 2 - at);
+        fluid_synth_write_float(synth.get(), frames, out, 0, 2, out, 1, 2);
+    };
+    for (const Played& p : melody) {
+        playUntil(p.beat);
+        fluid_synth_noteon(synth.get(), 0, p.key, 100);
+        playUntil(p.beat + p.beats * 0.9);
+        fluid_synth_noteoff(synth.get(), 0, p.key);
     }
+    playUntil(melody.back().beat + melody.back().beats + 3);
     return sound;
 }
 
