@@ -621,46 +621,5 @@ TEST(Import, TheCommandReplacesTheScoreAsOpenDoesOrChangesNothing) {
     EXPECT_TRUE(h.dialogs.AllScriptsUsed());
 }
 
-// A recording through File > Import: a WAV of two tones (A4, then C5, a quarter each at
-// 80) comes in at the tempo heard, to a hop; a silent one is refused and changes nothing.
-TEST(Import, ARecordingComesInThroughTheSameCommandAndSilenceIsRefused) {
-    const auto wav = [](double firstHz, double secondHz) {
-        const auto le = [](long v, int n) {
-            std::string b;
-            for (int i = 0; i < n; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
-            return b;
-        };
-        std::string pcm;
-        for (long i = 0; i < 3 * 11025; ++i) {  // 0.75 s each, then 0.75 s of silence
-            const double hz = i < 16538 ? firstHz : secondHz, t = (i % 16538) / 22050.0;
-            pcm += le(i >= 33075 ? 0 : std::lround(8000 * std::sin(2 * M_PI * hz * t)), 2);
-        }
-        return "RIFF" + le(36 + long(pcm.size()), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) +
-               le(1, 2) + le(22050, 4) + le(44100, 4) + le(2, 2) + le(16, 2) + "data" +
-               le(long(pcm.size()), 4) + pcm;
-    };
-    TempDir dir;
-    WriteBytes(dir / "sung.wav", wav(440, 523.25));
-    WriteBytes(dir / "quiet.wav", wav(0, 0));
-    ImportHarness h;
-    h.dialogs.AnswerFile(dir / "sung.wav");
-    h.v.OnCommand(cmd::kImport);
-    ASSERT_EQ(h.dialogs.messages.size(), 1u);
-    EXPECT_NEAR(h.v.m_tempo, 80, 2) << "one gap, heard to a hop";
-    EXPECT_NE(
-        h.dialogs.messages[0].text.find(S("聞き取ったテンポ: ") + std::to_string(h.v.m_tempo)),
-        std::string::npos)
-        << SjisToUtf8(h.dialogs.messages[0].text);
-    EXPECT_EQ(h.Sounded().size(), 2u);
-    const auto cells = h.v.m_cells;
-    h.dialogs.Expect(res::kDlgSavePrompt, {UserAction::Press(CSavePromptDialog::kNo)});
-    h.dialogs.AnswerFile(dir / "quiet.wav");
-    h.v.OnCommand(cmd::kImport);
-    ASSERT_EQ(h.dialogs.messages.size(), 2u);
-    EXPECT_NE(h.dialogs.messages[1].text.find(S("録音が無音です")), std::string::npos);
-    EXPECT_EQ(h.v.m_cells, cells);
-    EXPECT_TRUE(h.dialogs.AllScriptsUsed());
-}
-
 }  // namespace
 }  // namespace tabrella::test

@@ -245,7 +245,7 @@ TEST(CommandLine, ImportWritesAScoreThatSoundsTheMelodyAndSaysWhatItPlaced) {
         << run.err.toStdString();
 
     // A recording, told by its content whatever its name: the score's own audio export
-    // comes back as its notes, at the tempo given.
+    // comes back as its notes, at the tempo given (File > Import takes the same path).
     ASSERT_EQ(Tabrella({"--export-audio", dir.filePath("in.flac"), kScores + "/example.tbr",
                         "--export-midi", dir.filePath("example.mid")})
                   .status,
@@ -261,6 +261,16 @@ TEST(CommandLine, ImportWritesAScoreThatSoundsTheMelodyAndSaysWhatItPlaced) {
         return keys;
     };
     EXPECT_EQ(keys("heard.mid"), keys("example.mid"));
+    // The export of a score without notes is silence: refused, nothing written.
+    QFile empty(dir.filePath("empty.tbr"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    ASSERT_EQ(
+        Tabrella({"--export-audio", dir.filePath("silent.wav"), dir.filePath("empty.tbr")}).status,
+        0);
+    run = Tabrella({"--import", dir.filePath("x.tbr"), dir.filePath("silent.wav")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("silent.wav: 録音が無音です")) << run.err.toStdString();
 
     for (const QStringList& misplaced :
          {QStringList{"--tuning", "1", "--export-midi", dir.filePath("x.mid")},
