@@ -4,7 +4,7 @@ TABRELLA_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-private-dev qt6-qpa-plugins qt6-translations-l10n libqt6svg6
     libfluidsynth-dev libasound2-dev fluid-soundfont-gm libsndfile1-dev
-    libpugixml-dev libzip-dev
+    libpugixml-dev libzip-dev libaubio-dev
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu
     libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxdamage-dev libxtst-dev
     xvfb xdotool x11-xkb-utils xauth imagemagick poppler-utils desktop-file-utils appstream python3
@@ -17,6 +17,7 @@ TABRELLA_PACKAGES=(
 TABRELLA_PACKAGING_PACKAGES=(
     build-essential debhelper dpkg-dev fakeroot lintian
     cmake pkgconf qt6-base-dev libfluidsynth-dev libsndfile1-dev libx11-dev libpugixml-dev libzip-dev
+    libaubio-dev
 )
 
 # Installs the named packages, or TABRELLA_PACKAGES when none is named, where missing.

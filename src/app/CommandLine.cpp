@@ -32,6 +32,7 @@
 #include "resources/FileMessage.h"
 #include "resources/Language.h"
 #include "resources/Texts.h"
+#include "score/Tempo.h"
 
 namespace tabrella::app {
 namespace {
@@ -173,11 +174,13 @@ struct ImportOptions {
         : importTo("import",
                    InLanguage(english,
                               "Arrange the melody of FILE, a MIDI (format 0 or 1) or MusicXML "
-                              "file, for the koto and write it as a score; the other outputs "
-                              "then show that score. What was placed goes to standard error.",
-                              "FILE（MIDIのフォーマット0・1、またはMusicXML）の旋律を箏に編曲"
-                              "し、楽譜として書き出します。ほかの出力はその楽譜を示します。"
-                              "配置の結果は標準エラーに出ます。"),
+                              "file or a recording (WAV, FLAC, Ogg ...) of one melody, for the "
+                              "koto and write it as a score; the other outputs then show that "
+                              "score. What was placed and heard goes to standard error.",
+                              "FILE（MIDIのフォーマット0・1、MusicXML、または旋律ひとつの録音"
+                              "（WAV・FLAC・Oggなど））の旋律を箏に編曲し、楽譜として書き出します。"
+                              "ほかの出力はその楽譜を示します。配置と聞き取りの結果は標準エラーに"
+                              "出ます。"),
                    "OUT.tbr"),
           tuning("tuning",
                  InLanguage(english,
@@ -205,6 +208,14 @@ struct ImportOptions {
                            "読み込むトラック（1からの番号か名前。大文字と小文字は区別しません）、"
                            "MIDIチャンネル（ch1〜ch16）、またはMusicXMLのパート（番号か名前）。"
                            "指定がなければ、音高のある音を持つ最初のトラックかパートです。"),
+                "T"),
+          tempo("tempo",
+                InLanguage(english,
+                           "For --import: the score's tempo, 10 to 999 quarter notes a minute; "
+                           "a recording is then heard at that beat instead of the one its "
+                           "notes suggest.",
+                           "--import 用: 楽譜のテンポ（1分間の四分音符の数、10〜999）。録音は"
+                           "推定したテンポではなく、このテンポで拍を取ります。"),
                 "T") {}
 
     QCommandLineOption importTo;
@@ -212,6 +223,7 @@ struct ImportOptions {
     QCommandLineOption base;
     QCommandLineOption otsu;
     QCommandLineOption track;
+    QCommandLineOption tempo;
 };
 
 QCommandLineOption LanguageOption(bool english) {
@@ -250,9 +262,13 @@ void ReadOutputs(const QCommandLineParser& parser, const OutputOptions& o, Comma
 void ReadImport(const QCommandLineParser& parser, const ImportOptions& o, CommandLine& line) {
     line.importTo = parser.value(o.importTo);
     const bool arranged = parser.isSet(o.tuning) || parser.isSet(o.base) || parser.isSet(o.otsu) ||
-                          parser.isSet(o.track);
+                          parser.isSet(o.track) || parser.isSet(o.tempo);
     if (arranged && line.importTo.isEmpty()) {
-        UsageError("--tuning, --base, --otsu and --track go with --import");
+        UsageError("--tuning, --base, --otsu, --track and --tempo go with --import");
+    }
+    if (parser.isSet(o.tempo)) {
+        line.importChoice.tempo =
+            NumberIn(parser.value(o.tempo), kTempoSpinLowest, kTempoTypedHighest, "--tempo");
     }
     if (parser.isSet(o.tuning))
         line.importChoice.tuning = NumberIn(parser.value(o.tuning), 0, 7, "--tuning");
@@ -293,7 +309,7 @@ CommandLine ParseCommandLine(const QApplication& application) {
     const QCommandLineOption lang = LanguageOption(english);
     parser.addOptions({outputs.exportMidi, outputs.exportAudio, outputs.exportMusicXml,
                        outputs.renderPng, outputs.printPdf, outputs.zoom, import.importTo,
-                       import.tuning, import.base, import.otsu, import.track, lang});
+                       import.tuning, import.base, import.otsu, import.track, import.tempo, lang});
     parser.addPositionalArgument(
         "file",
         InLanguage(english, "Score file (*.tbr, *.txt); for --import the file to import.",

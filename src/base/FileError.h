@@ -28,13 +28,15 @@ enum class FileFault {
     NotationFailed,       // the writer failed without words of its own
     ImageNotEncoded,      // the picture of the page could not be made into a PNG
     // Imports
-    NoMelodyReader,     // a build without the readers
-    UnknownMelodyKind,  // neither MIDI nor MusicXML
-    DamagedMelody,      // cut short or inconsistent
-    UnsupportedMelody,  // a kind the readers do not take
-    NoSuchTrack,        // the track asked for is not in the file
-    NoNotes,            // nothing to arrange
-    MelodyTooLarge,     // past a limit of the readers: `detail` names it (Shift-JIS)
+    NoMelodyReader,      // a build without the readers
+    UnknownMelodyKind,   // not MIDI, MusicXML or audio
+    DamagedMelody,       // cut short or inconsistent
+    UnsupportedMelody,   // a kind the readers do not take
+    NoSuchTrack,         // the track asked for is not in the file
+    NoNotes,             // nothing to arrange
+    MelodyTooLarge,      // past a limit of the readers: `detail` names it (Shift-JIS)
+    SilentRecording,     // a recording with nothing loud enough to hear
+    UnpitchedRecording,  // a recording of noise
     // A library, module or the platform failed and said why in its own words: `detail`.
     Foreign,
 };

@@ -18,6 +18,7 @@ struct ImportChoice {
     std::optional<int> baseTone;  // 1..12
     std::optional<bool> otsu;     // 乙 on or off
     std::string track;            // Shift-JIS, as platform::IMelodyReader::Read takes it
+    std::optional<int> tempo;     // the score's; for a recording also the beat it is heard at
 };
 
 struct Arrangement {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The exchange module: the MusicXML writer and the MIDI and MusicXML readers, with pugixml
-// and libzip (and the libraries behind them), as a library of its own that is loaded at the
-// first MusicXML export or import (base/Module.h). ModuleNotationWriter and
-// ModuleMelodyReader are what the program holds instead.
+// The exchange module: the MusicXML writer and the MIDI, MusicXML and recording readers,
+// with pugixml, libzip, libsndfile and aubio (and the libraries behind them), as a library of its
+// own that is loaded at the first MusicXML export or import (base/Module.h). ModuleNotationWriter
+// and ModuleMelodyReader are what the program holds instead.
 #include <memory>
 #include <string>
 
@@ -13,7 +13,7 @@
 namespace tabrella::exchange {
 
 // Raised whenever this entry changes, so that a module of another build is refused.
-inline constexpr int kExchangeModuleVersion = 4;
+inline constexpr int kExchangeModuleVersion = 5;
 inline constexpr const char* kExchangeModuleSymbol = "tabrella_exchange_module";
 
 struct ExchangeModuleEntry {
@@ -51,9 +51,14 @@ class ModuleMelodyReader final : public platform::IMelodyReader {
 
     platform::MelodyRead Read(std::string_view bytes, std::string_view track,
                               platform::TaskState* task = nullptr) override;
+    platform::MelodyRead ReadRecording(const std::string& nativePath, double tempo,
+                                       const std::function<bool(long, long)>& progress) override;
     std::string Failure() const override { return m_loadError; }
 
   private:
+    // The module's reader, loaded at the first call; null with m_loadError when it fails.
+    platform::IMelodyReader* Reader();
+
     const std::string m_modulePath;
     std::string m_loadError;
     std::unique_ptr<platform::IMelodyReader> m_reader;

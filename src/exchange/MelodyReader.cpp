@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/Sjis.h"
+#include "exchange/AudioMelody.h"
 #include "platform/Task.h"
 
 namespace tabrella::exchange {
@@ -173,6 +174,11 @@ platform::MelodyRead MelodyReader::Read(std::string_view bytes, std::string_view
         return {platform::MelodyFault::Stopped, {}};
     }
     return {platform::MelodyFault::UnknownKind, {}};
+}
+
+platform::MelodyRead MelodyReader::ReadRecording(const std::string& nativePath, double tempo,
+                                                 const std::function<bool(long, long)>& progress) {
+    return ReadAudioMelody(nativePath, tempo, progress);
 }
 
 }  // namespace tabrella::exchange

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading melodies from foreign files: Standard MIDI Files of format 0 and 1 (read by hand,
-// strictly), and MusicXML, plain with pugixml or compressed (.mxl) with libzip.
+// strictly), and MusicXML, plain with pugixml or compressed (.mxl) with libzip; recordings
+// by their path (AudioMelody.h).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -78,6 +79,9 @@ class MelodyReader final : public platform::IMelodyReader {
     explicit MelodyReader(const ReadLimits& limits = {}) : m_limits(limits) {}
     platform::MelodyRead Read(std::string_view bytes, std::string_view track,
                               platform::TaskState* task = nullptr) override;
+    // AudioMelody.h
+    platform::MelodyRead ReadRecording(const std::string& nativePath, double tempo,
+                                       const std::function<bool(long, long)>& progress) override;
 
   private:
     const ReadLimits m_limits;

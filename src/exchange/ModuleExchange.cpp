@@ -51,14 +51,26 @@ ModuleMelodyReader::ModuleMelodyReader(std::string modulePath)
 
 ModuleMelodyReader::~ModuleMelodyReader() = default;
 
-platform::MelodyRead ModuleMelodyReader::Read(std::string_view bytes, std::string_view track,
-                                              platform::TaskState* task) {
+platform::IMelodyReader* ModuleMelodyReader::Reader() {
     if (!m_reader) {
         const ExchangeModuleEntry* entry = LoadEntry(m_modulePath, m_loadError);
-        if (!entry) return {platform::MelodyFault::NotLoaded, {}};
-        m_reader = entry->makeReader();
+        if (entry) m_reader = entry->makeReader();
     }
-    return m_reader->Read(bytes, track, task);
+    return m_reader.get();
+}
+
+platform::MelodyRead ModuleMelodyReader::Read(std::string_view bytes, std::string_view track,
+                                              platform::TaskState* task) {
+    platform::IMelodyReader* reader = Reader();
+    if (!reader) return {platform::MelodyFault::NotLoaded, {}};
+    return reader->Read(bytes, track, task);
+}
+
+platform::MelodyRead ModuleMelodyReader::ReadRecording(
+    const std::string& nativePath, double tempo, const std::function<bool(long, long)>& progress) {
+    platform::IMelodyReader* reader = Reader();
+    if (!reader) return {platform::MelodyFault::NotLoaded, {}};
+    return reader->ReadRecording(nativePath, tempo, progress);
 }
 
 }  // namespace tabrella::exchange

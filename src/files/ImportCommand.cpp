@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Import: the melody of a MIDI or MusicXML file, arranged for the koto, replaces the score
-// as Open does. The score then has no file of its own: Save asks for a name, and New, Open
+// Import: the melody of a MIDI or MusicXML file or a recording, arranged for the koto, replaces the
+// score as Open does. The score then has no file of its own: Save asks for a name, and New, Open
 // and Exit ask before it goes.
 #include <algorithm>
 #include <cmath>
@@ -11,6 +11,7 @@
 #include "base/FileRead.h"
 #include "base/Sjis.h"
 #include "exchange/Arrangement.h"
+#include "exchange/AudioMelody.h"
 #include "files/ImportDialog.h"
 #include "files/ScoreFile.h"
 #include "platform/Task.h"
@@ -34,9 +35,11 @@ constexpr std::size_t kMaxTitleBytes = 255;
 
 platform::FileDialogRequest ImportRequest() {
     platform::FileDialogRequest r;
-    r.filters = {{res::Sjis(ImportTxt::AnyFilterLabel), "*.mid *.midi *.musicxml *.xml *.mxl"},
+    r.filters = {{res::Sjis(ImportTxt::AnyFilterLabel),
+                  "*.mid *.midi *.musicxml *.xml *.mxl *.wav *.flac *.ogg"},
                  {res::Sjis(ImportTxt::MidiFilterLabel), "*.mid *.midi"},
-                 {res::Sjis(ImportTxt::MusicXmlFilterLabel), "*.musicxml *.xml *.mxl"}};
+                 {res::Sjis(ImportTxt::MusicXmlFilterLabel), "*.musicxml *.xml *.mxl"},
+                 {res::Sjis(ImportTxt::AudioFilterLabel), "*.wav *.flac *.ogg"}};
     r.mustExist = true;
     return r;
 }
@@ -51,6 +54,10 @@ FileFault FaultOf(platform::MelodyFault fault) {
             return FileFault::NoSuchTrack;
         case platform::MelodyFault::TooLarge:
             return FileFault::MelodyTooLarge;
+        case platform::MelodyFault::Silent:
+            return FileFault::SilentRecording;
+        case platform::MelodyFault::NoPitch:
+            return FileFault::UnpitchedRecording;
         case platform::MelodyFault::Damaged:
         case platform::MelodyFault::NotLoaded:  // has words of its own
         case platform::MelodyFault::Stopped:    // never reported
@@ -126,6 +133,22 @@ std::string Readable(const std::string& sjisName) {
     return ascii + " (" + sjisName + ")";
 }
 
+// What the transcription of a recording heard, a line each.
+std::string HeardDetails(const platform::Hearing& h) {
+    std::string out = "\n" + Format(h.tempoGiven ? ImportTxt::TempoGiven : ImportTxt::TempoHeard,
+                                    static_cast<int>(std::lround(h.tempo)));
+    out += "\n" + Format(ImportTxt::TuningHeard, static_cast<int>(std::lround(h.tuningCents)));
+    if (h.uncertain > 0) out += "\n" + Format(ImportTxt::UncertainNotes, h.uncertain);
+    if (h.shortSounds > 0) out += "\n" + Format(ImportTxt::ShortSounds, h.shortSounds);
+    if (h.outOfRange > 0) out += "\n" + Format(ImportTxt::OutOfRange, h.outOfRange);
+    if (h.secondsNotRead > 0) {
+        out +=
+            "\n" + Format(ImportTxt::NotRead, static_cast<int>(exchange::kMaxRecordingSeconds / 60),
+                          static_cast<int>(std::ceil(h.secondsNotRead)));
+    }
+    return out;
+}
+
 // What the import did beyond placing notes, a line each.
 std::string ReportDetails(const platform::Melody& m, const Arrangement& a) {
     std::string out;
@@ -150,6 +173,7 @@ std::string ReportDetails(const platform::Melody& m, const Arrangement& a) {
         line(Format(ImportTxt::ChordOverLimit, ArrangeLimits{}.chordNotes, a.chordNotesOverLimit));
     }
     if (!m.titleReplaced.empty()) line(Format(ImportTxt::TitleReplaced, m.titleReplaced.c_str()));
+    if (m.heard.recording) out += HeardDetails(m.heard);
     return out;
 }
 
@@ -167,6 +191,7 @@ struct ImportedMelody {
     std::optional<FileError> error;
     platform::Melody melody;
     Arrangement arrangement;
+    std::optional<int> tempo;  // the tempo the player gave, over the file's
 };
 
 namespace {
@@ -174,12 +199,27 @@ namespace {
 ImportedMelody ReadAndArrange(platform::IMelodyReader* reader, const std::string& path,
                               const ImportChoice& choice) {
     std::string bytes;
-    if (const int err = ReadRegularFile(path, bytes, kMaxImportBytes)) {
-        return {MakeFileError(path, err), {}, {}};
+    if (!reader) {
+        if (const int err = ReadRegularFile(path, bytes, kMaxImportBytes)) {
+            return {MakeFileError(path, err), {}, {}};
+        }
+        return {FileError{path, FileFault::NoMelodyReader}, {}, {}};
     }
-    if (!reader) return {FileError{path, FileFault::NoMelodyReader}, {}, {}};
-    platform::StopPoint();
-    platform::MelodyRead read = reader->Read(bytes, choice.track, platform::TaskState::Current());
+    platform::TaskState* const task = platform::TaskState::Current();
+    // A recording streams from its file, however long; anything else is read whole.
+    platform::MelodyRead read =
+        reader->ReadRecording(path, choice.tempo.value_or(0), [task](long done, long total) {
+            if (!task) return true;
+            task->Report(done, total);
+            return !task->StopRequested();
+        });
+    if (read.fault == platform::MelodyFault::UnknownKind) {
+        if (const int err = ReadRegularFile(path, bytes, kMaxImportBytes)) {
+            return {MakeFileError(path, err), {}, {}};
+        }
+        platform::StopPoint();
+        read = reader->Read(bytes, choice.track, task);
+    }
     if (read.fault == platform::MelodyFault::Stopped) throw platform::TaskStopped{};
     if (read.fault == platform::MelodyFault::NotLoaded) {
         return {ForeignFileError(path, reader->Failure()), {}, {}};
@@ -205,16 +245,31 @@ ImportedMelody ReadAndArrange(platform::IMelodyReader* reader, const std::string
     if (read.fault != platform::MelodyFault::None) {
         return {FileError{path, FaultOf(read.fault)}, {}, {}};
     }
-    ImportedMelody imported{std::nullopt, std::move(read.melody), {}};
+    ImportedMelody imported{std::nullopt, std::move(read.melody), {}, choice.tempo};
     imported.arrangement = Arrange(imported.melody, choice);
     if (imported.arrangement.placed == 0) imported.error = FileError{path, FileFault::NoNotes};
     return imported;
 }
 
-// The parts of a file for the import's choices; nothing when the file cannot be read (the
-// import then goes straight on to say why).
+// Whether a file starts as the common audio files do (WAV, RF64, AIFF, FLAC, Ogg). Only to
+// offer the import's choices without reading a long recording whole; what the file is, the
+// recording reader decides.
+bool LooksLikeRecording(const std::string& path) {
+    char head[12] = {};
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    const std::size_t got = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    const std::string_view h(head, got);
+    return h.starts_with("RIFF") || h.starts_with("RF64") || h.starts_with("FORM") ||
+           h.starts_with("fLaC") || h.starts_with("OggS");
+}
+
+// The parts of a file for the import's choices (none for a recording); nothing when the
+// file cannot be read (the import then goes straight on to say why).
 std::optional<std::vector<std::string>> PartsOf(platform::IMelodyReader* reader,
                                                 const std::string& path) {
+    if (reader && LooksLikeRecording(path)) return std::vector<std::string>{};
     std::string bytes;
     if (!reader || ReadRegularFile(path, bytes, kMaxImportBytes) != 0) return std::nullopt;
     platform::StopPoint();
@@ -279,7 +334,7 @@ std::optional<FileError> CTabrellaView::ApplyImport(const ImportedMelody& import
     stored.m_tuningName = TuningTable()[static_cast<std::size_t>(a.tuning)].name;
     stored.m_otsuFlag = a.otsu ? 0 : 1;
     stored.m_baseTone = a.baseTone;
-    stored.m_tempo = TempoOf(imported.melody.tempo);
+    stored.m_tempo = imported.tempo ? *imported.tempo : TempoOf(imported.melody.tempo);
     // The pitches the arrangement used: those the score has once saved and opened again.
     LoadSettings(stored);
     m_services.window.Invalidate();

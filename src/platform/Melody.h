@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A melody read from a foreign file (a Standard MIDI File, MusicXML), as the import hands
-// it to the core: the notes in the file's own time, before anything is fitted to the cells
+// A melody read from a foreign file (a Standard MIDI File, MusicXML, a recording), as the import
+// hands it to the core: the notes in the file's own time, before anything is fitted to the cells
 // or the strings. Plain values; texts are Shift-JIS.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,18 @@ struct MelodyNote {
     std::int64_t end = 0;    // never before the onset
     int key = 0;             // MIDI key 0..127
     friend bool operator==(const MelodyNote&, const MelodyNote&) = default;
+};
+
+// What the transcription of a recording heard, beyond the notes themselves.
+struct Hearing {
+    bool recording = false;  // the melody came from a recording
+    int uncertain = 0;       // notes whose pitch was heard with little confidence
+    double tempo = 0;        // quarter notes a minute the onsets fit (or the tempo given)
+    bool tempoGiven = false;
+    double tuningCents = 0;     // the recording's pitch against A = 440 Hz, -50..50
+    int shortSounds = 0;        // pitched sounds too short to be a note, left out
+    int outOfRange = 0;         // pitches too low or high for a melody (noise), left out
+    double secondsNotRead = 0;  // of a recording longer than the transcription reads
 };
 
 struct Melody {
@@ -36,6 +49,7 @@ struct Melody {
     int repeatsPlayedOut = 0;     // repeats, endings and jumps the reader played out
     bool padded = false;          // a pickup was padded with rests to a whole bar
     std::string titleReplaced;    // the title's characters Shift-JIS lacks, as "U+XXXX"
+    Hearing heard;
 };
 
 enum class MelodyFault {
@@ -47,6 +61,8 @@ enum class MelodyFault {
     NotLoaded,    // the readers themselves could not be loaded; Failure() says why
     Stopped,      // the task the read ran in was asked to stop
     TooLarge,     // past one of the readers' limits: MelodyRead::limit and `most` say which
+    Silent,       // a recording with nothing loud enough to hear
+    NoPitch,      // a recording of sound without a pitch to follow (noise)
 };
 
 // What a reader refuses to build past, so that no file can take the memory or the time.
@@ -74,6 +90,15 @@ class IMelodyReader {
     // (platform/Task.h): one asked to stop ends soon, as Stopped.
     virtual MelodyRead Read(std::string_view bytes, std::string_view track,
                             TaskState* task = nullptr) = 0;
+    // A recording of one melody (any audio file libsndfile reads, told by its content),
+    // streamed from the file at `nativePath` and transcribed. `tempo` (quarter notes a
+    // minute) fixes the beat; 0 finds it. `progress` is asked now and then with the sample
+    // frames done and in all, from the thread that called; false stops the reading
+    // (Stopped). UnknownKind when the file is not audio.
+    virtual MelodyRead ReadRecording(const std::string& /*nativePath*/, double /*tempo*/,
+                                     const std::function<bool(long, long)>& /*progress*/) {
+        return {MelodyFault::UnknownKind, {}};
+    }
     // Why the last Read was NotLoaded (Shift-JIS).
     virtual std::string Failure() const { return {}; }
 };

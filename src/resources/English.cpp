@@ -46,17 +46,17 @@ const Table<FileTxt> kFileTexts = {
 };
 
 const Table<ImportTxt> kImportTexts = {
-    "MIDI and MusicXML Files (*.mid *.midi *.musicxml *.xml *.mxl)",
+    "MIDI, MusicXML and Audio Files (*.mid *.midi *.musicxml *.xml *.mxl *.wav *.flac *.ogg)",
     "MIDI Files (*.mid *.midi)",
     "MusicXML Files (*.musicxml *.xml *.mxl)",
     "The file could not be imported.",
-    "This is neither a MIDI file nor a MusicXML file.",
+    "This is not a MIDI file, a MusicXML file or audio.",
     "The file is damaged or cut short.",
     "This kind of file is not supported. MIDI formats 0 and 1 and part-wise MusicXML "
     "(score-partwise) can be read.",
     "The file has no such track.",
     "There are no notes to read.",
-    "This build cannot read MIDI or MusicXML.",
+    "This build cannot read MIDI, MusicXML or audio.",
     "Placed %d notes (%d of them moved by an octave). Notes that could not be placed: %d. "
     "Tuning: %s  %s",
     "Part read: %s",
@@ -83,6 +83,16 @@ const Table<ImportTxt> kImportTexts = {
     "With otsu",
     "Automatic (the first part with pitched notes)",
     "Reading the file...",
+    "Audio Files (*.wav *.flac *.ogg)",
+    "The recording is silent: nothing in it is loud enough to hear.",
+    "No pitched notes can be heard in the recording: it holds only noise.",
+    "Tempo heard: %d quarter notes a minute",
+    "Tempo as given: %d",
+    "The recording is tuned %+d cents from A = 440 Hz; its notes were read against that.",
+    "Notes whose pitch is uncertain: %d",
+    "Sounds too short to be notes, left out: %d",
+    "Only the first %d minutes were read; the %d seconds after them were left out.",
+    "Pitches too low or high for a melody (outside C2 to C7), left out as noise: %d",
 };
 
 const Table<ExportTxt> kExportTexts = {

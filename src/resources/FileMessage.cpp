@@ -58,6 +58,10 @@ std::string ReasonText(const FileError& error) {
                           error.detail.c_str());
             return text;
         }
+        case FileFault::SilentRecording:
+            return res::Sjis(ImportTxt::Silent);
+        case FileFault::UnpitchedRecording:
+            return res::Sjis(ImportTxt::NoPitch);
         case FileFault::Foreign:
             break;
     }

@@ -13,17 +13,17 @@ namespace tabrella::res {
 namespace {
 
 constexpr std::array<std::string_view, static_cast<size_t>(ImportTxt::Count)> kUtf8Texts = {
-    "MIDI・MusicXMLファイル (*.mid *.midi *.musicxml *.xml *.mxl)",
+    "MIDI・MusicXML・音声ファイル (*.mid *.midi *.musicxml *.xml *.mxl *.wav *.flac *.ogg)",
     "MIDIファイル (*.mid *.midi)",
     "MusicXMLファイル (*.musicxml *.xml *.mxl)",
     "インポートできませんでした。",
-    "MIDIファイルでもMusicXMLファイルでもありません。",
+    "MIDIファイルでもMusicXMLファイルでも音声ファイルでもありません。",
     "ファイルが壊れているか、途中で切れています。",
     "この形式には対応していません。MIDIはフォーマット0と1、MusicXMLはパートごとの楽譜"
     "(score-partwise)を読み込めます。",
     "指定されたトラックがファイルにありません。",
     "読み込める音がありません。",
-    "MIDIとMusicXMLを読み込む機能がありません。",
+    "MIDI・MusicXML・音声を読み込む機能がありません。",
     "%d音を配置しました（うちオクターブを移した音 %d）。配置できなかった音: %d。"
     "調子: %s　%s",
     "読み込んだパート: %s",
@@ -50,6 +50,16 @@ constexpr std::array<std::string_view, static_cast<size_t>(ImportTxt::Count)> kU
     "乙あり",
     "自動（音高のある最初のパート）",
     "ファイルを読み込んでいます...",
+    "音声ファイル (*.wav *.flac *.ogg)",
+    "録音が無音です。聞き取れる大きさの音がありません。",
+    "録音に音高のある音が聞き取れません（雑音だけです）。",
+    "聞き取ったテンポ: %d（1分間の四分音符の数）",
+    "指定されたテンポ: %d",
+    "録音の音律: A = 440 Hzから%+dセント（これを基準に音高を読みました）",
+    "音高の確かでない音: %d",
+    "音符にするには短すぎて省いた音: %d",
+    "最初の%d分だけを読み、残りの%d秒を省きました。",
+    "旋律にしては低すぎるか高すぎる音高 (C2〜C7の外) を雑音として省いた音: %d",
 };
 
 }  // namespace

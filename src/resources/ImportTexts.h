@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Texts of the import of MIDI and MusicXML files (UTF-8 here, handed out as Shift-JIS).
+// Texts of the import of MIDI and MusicXML files and recordings (UTF-8 here, handed out as
+// Shift-JIS).
 #include <string>
 
 namespace tabrella::res {
 
 enum class ImportTxt {
-    AnyFilterLabel,       // MIDI・MusicXMLファイル (*.mid *.midi *.musicxml *.xml *.mxl)
+    AnyFilterLabel,       // MIDI・MusicXML・音声ファイル (... *.wav *.flac *.ogg)
     MidiFilterLabel,      // MIDIファイル (*.mid *.midi)
     MusicXmlFilterLabel,  // MusicXMLファイル (*.musicxml *.xml *.mxl)
     Failed,               // the first line of the message when a file cannot be imported
@@ -41,6 +42,17 @@ enum class ImportTxt {
     OtsuOn,
     FirstPitchedPart,  // the import dialog's automatic part
     Reading,           // the progress while a file is read and arranged
+    // Recordings
+    AudioFilterLabel,  // 音声ファイル (*.wav *.flac *.ogg)
+    Silent,            // nothing loud enough to hear
+    NoPitch,           // noise without a pitch
+    TempoHeard,        // the tempo the onsets fit (%d)
+    TempoGiven,        // the tempo --tempo gave (%d)
+    TuningHeard,       // the recording's tuning against A = 440 Hz (%+d cents)
+    UncertainNotes,    // notes whose pitch was heard with little confidence (%d)
+    ShortSounds,       // sounds too short to be notes, left out (%d)
+    NotRead,           // minutes read (%d), seconds past them left out (%d)
+    OutOfRange,        // pitches outside C2..C7 left out (%d)
     Count
 };
 

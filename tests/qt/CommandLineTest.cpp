@@ -239,10 +239,42 @@ TEST(CommandLine, ImportWritesAScoreThatSoundsTheMelodyAndSaysWhatItPlaced) {
 
     run = Tabrella({"--import", dir.filePath("x.tbr"), kScores + "/example.tbr"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("example.tbr: MIDIファイルでもMusicXMLファイルでもありません"))
+    EXPECT_TRUE(
+        run.err.contains("example.tbr: MIDIファイルでもMusicXMLファイルでも音声ファイルでも"
+                         "ありません"))
         << run.err.toStdString();
+
+    // A recording, told by its content whatever its name: the score's own audio export
+    // comes back as its notes, at the tempo given (File > Import takes the same path).
+    ASSERT_EQ(Tabrella({"--export-audio", dir.filePath("in.flac"), kScores + "/example.tbr",
+                        "--export-midi", dir.filePath("example.mid")})
+                  .status,
+              0);
+    ASSERT_TRUE(QFile::rename(dir.filePath("in.flac"), dir.filePath("recording.mid")));
+    run = Tabrella({"--import", dir.filePath("heard.tbr"), "--tempo", "100",
+                    dir.filePath("recording.mid"), "--export-midi", dir.filePath("heard.mid")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("指定されたテンポ: 100")) << run.err.toStdString();
+    const auto keys = [&](const char* name) {
+        std::vector<int> keys;
+        for (const auto& note : notes(name)) keys.push_back(note.key);
+        return keys;
+    };
+    EXPECT_EQ(keys("heard.mid"), keys("example.mid"));
+    // The export of a score without notes is silence: refused, nothing written.
+    QFile empty(dir.filePath("empty.tbr"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    ASSERT_EQ(
+        Tabrella({"--export-audio", dir.filePath("silent.wav"), dir.filePath("empty.tbr")}).status,
+        0);
+    run = Tabrella({"--import", dir.filePath("x.tbr"), dir.filePath("silent.wav")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("silent.wav: 録音が無音です")) << run.err.toStdString();
+
     for (const QStringList& misplaced :
          {QStringList{"--tuning", "1", "--export-midi", dir.filePath("x.mid")},
+          QStringList{"--tempo", "80", "--export-midi", dir.filePath("x.mid")},
           QStringList{"--import", dir.filePath("x.tbr"), "--base", "13"}}) {
         run = Tabrella(misplaced + QStringList{dir.filePath("in.mid")});
         EXPECT_EQ(run.status, 2) << run.err.toStdString();
