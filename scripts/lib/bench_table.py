@@ -84,6 +84,8 @@ ROWS = [
      " > -50 dBFS in PulseAudio's null sink monitor"),
     ("   string key to its note, typed (worst)", "BM_SoundLatency:typed_worst_ms",
      "BM_SoundLatency:bare_ms", ("max", 150e-3), "s", "the same"),
+    ("   the same before any Play (worst)", "BM_SoundLatency:first_typed_worst_ms",
+     "BM_SoundLatency:bare_ms", ("max", 150e-3), "s", "the same; this key opens the device"),
     ("   click to sound (sample clock + buffer)", "BM_SequencerPlayToFirstSound:click_to_sound_ms",
      "BM_BareNoteOnToFirstSound:first_sound_ms", None, "s",
      "bare FluidSynth note-on to -60 dBFS, no file, no buffer"),

@@ -276,8 +276,6 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     void OnPlaySpeed();
     // For Exit: the temporary file of the last play goes before the window closes.
     void DeletePlayFile();
-    // While the cursor steps with a play.
-    bool PlayTimerRunning() const { return m_playTimerRunning; }
 
     // ---- Tempo (sound/TempoCommand.cpp) ---------------------------------------------------
     void OnTempo();
@@ -407,7 +405,7 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     // Set once Exit has had its answer, so the frame's close does not ask a second time.
     bool m_closeConfirmed = false;
     std::uint64_t m_watchedRevision = 0;
-    bool m_playTimerRunning = false;
+    bool m_playTimerRunning = false;  // the cursor steps with a play
 };
 
 }  // namespace tabrella
