@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program as a process: start-up to the first frame and keystroke to pixels seen from
-// outside on a real X server, the batch MIDI export, resident memory; and, in this process
-// on the offscreen platform, the editor's window built and painted again (warm).
+// outside on a real X server, the batch MIDI export, resident memory, Play and a typed note
+// to the first sound through a real sound server; and, in this process on the offscreen
+// platform, the editor's window built and painted again (warm).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <fluidsynth.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -23,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -563,6 +566,283 @@ void BM_EditorMemory(benchmark::State& state) {
     state.counters["plain_MB"] = Median(plain);
 }
 BENCHMARK(BM_EditorMemory)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// ---- Sound through a real sound server -------------------------------------------------------
+//
+// A private PulseAudio whose one sink is a null sink stands in for the desktop's sound server;
+// parec records what reaches that sink (its monitor). A sample above -50 dBFS is sound.
+
+constexpr int kKeyX = 53, kKeyC = 54, kKeyFive = 14;  // Play, Stop, the fifth string
+constexpr double kSinkRate = 44100;
+constexpr int kLoud = 103;  // -50 dBFS of a 16-bit sample
+const char* const kPulseAudio = "/usr/bin/pulseaudio";
+const char* const kParec = "/usr/bin/parec";
+
+class SoundServer {
+  public:
+    SoundServer() {
+        char dir[] = "/tmp/tabrella-pulse-XXXXXX";
+        if (::access(kPulseAudio, X_OK) != 0 || !mkdtemp(dir)) return;
+        m_dir = dir;
+        const std::string socket = m_dir + "/native";
+        m_server = std::make_unique<Program>(
+            std::vector<std::string>{
+                kPulseAudio, "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                "-L", "module-null-sink sink_name=nul", "-L",
+                "module-native-protocol-unix auth-anonymous=1 socket=" + socket},
+            std::vector<std::string>{"HOME=" + m_dir, "XDG_RUNTIME_DIR=" + m_dir}, false);
+        for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (std::filesystem::exists(socket)) m_address = "unix:" + socket;
+    }
+    ~SoundServer() {
+        m_server.reset();
+        if (!m_dir.empty()) std::filesystem::remove_all(m_dir);
+    }
+    bool Ready() const { return !m_address.empty() && ::access(kParec, X_OK) == 0; }
+    const std::string& Address() const { return m_address; }
+
+  private:
+    std::string m_dir;
+    std::string m_address;
+    std::unique_ptr<Program> m_server;
+};
+
+// The sink's monitor as it is recorded, each frame's louder channel kept. A frame's time is
+// the recording's start plus its place: the start is the earliest any block of frames
+// could have begun, given when it arrived, so parec's own delays do not count.
+class Recording {
+  public:
+    explicit Recording(const std::string& server) {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) return;
+        std::vector<std::string> args = {
+            kParec,         "-d",           "nul.monitor",     "--format=s16le",
+            "--rate=44100", "--channels=2", "--latency-msec=5"};
+        std::vector<std::string> env = {"PULSE_SERVER=" + server};
+        for (char** e = environ; *e; ++e) env.emplace_back(*e);
+        std::vector<char*> argv, envp;
+        for (std::string& a : args) argv.push_back(a.data());
+        for (std::string& e : env) envp.push_back(e.data());
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        if (posix_spawn(&m_pid, kParec, &actions, nullptr, argv.data(), envp.data()) != 0) {
+            m_pid = 0;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        m_fd = fds[0];
+        m_reader = std::thread([this] { Read(); });
+    }
+    ~Recording() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        if (m_reader.joinable()) m_reader.join();
+        if (m_fd >= 0) ::close(m_fd);
+    }
+
+    // The time of the first sound at or after `from`, waiting for the recording to reach
+    // `timeout` seconds past it; -1 when it stayed silent.
+    std::int64_t FirstSoundAfter(std::int64_t from, double timeout) {
+        const std::int64_t until = from + std::int64_t(timeout * 1e9);
+        for (size_t i = 0;;) {
+            {
+                std::lock_guard lock(m_mutex);
+                if (m_started) {
+                    i = std::max(i, FrameAt(from));
+                    for (; i < m_peaks.size(); ++i) {
+                        if (m_peaks[i] > kLoud) return TimeOf(i);
+                    }
+                    if (TimeOf(m_peaks.size()) > until) return -1;
+                }
+            }
+            if (NowNs() > until + 2'000'000'000) return -1;  // the recording stopped
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    // Waits until the last `quiet` seconds recorded were silent; false when they never were.
+    bool WaitForSilence(double quiet, double timeout) {
+        const std::int64_t deadline = NowNs() + std::int64_t(timeout * 1e9);
+        const size_t frames = size_t(quiet * kSinkRate);
+        while (NowNs() < deadline) {
+            {
+                std::lock_guard lock(m_mutex);
+                const size_t n = m_peaks.size();
+                if (n >= frames &&
+                    std::all_of(m_peaks.end() - std::ptrdiff_t(frames), m_peaks.end(),
+                                [](std::uint16_t p) { return p <= kLoud; })) {
+                    return true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+  private:
+    void Read() {
+        char buffer[4096];
+        std::string partial;
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n <= 0) return;
+            const std::int64_t arrived = NowNs();
+            partial.append(buffer, size_t(n));
+            std::lock_guard lock(m_mutex);
+            size_t at = 0;
+            for (; at + 4 <= partial.size(); at += 4) {
+                std::int16_t left, right;
+                std::memcpy(&left, partial.data() + at, 2);
+                std::memcpy(&right, partial.data() + at + 2, 2);
+                m_peaks.push_back(
+                    std::uint16_t(std::max(std::abs(int(left)), std::abs(int(right)))));
+            }
+            partial.erase(0, at);
+            const std::int64_t start =
+                arrived - std::int64_t(double(m_peaks.size()) / kSinkRate * 1e9);
+            m_start = m_started ? std::min(m_start, start) : start;
+            m_started = true;
+        }
+    }
+    std::int64_t TimeOf(size_t frame) const {
+        return m_start + std::int64_t(double(frame) / kSinkRate * 1e9);
+    }
+    size_t FrameAt(std::int64_t time) const {
+        return time <= m_start ? 0 : size_t(double(time - m_start) * 1e-9 * kSinkRate);
+    }
+
+    pid_t m_pid = 0;
+    int m_fd = -1;
+    std::thread m_reader;
+    std::mutex m_mutex;
+    std::vector<std::uint16_t> m_peaks;
+    std::int64_t m_start = 0;
+    bool m_started = false;
+};
+
+// The baseline: FluidSynth alone, with the editor's buffer and the same sound font, playing
+// into the same server; from its note-on call to the first sound.
+std::vector<double> BareNoteOnToSound(const std::string& server, Recording& recording, int notes) {
+    std::vector<double> out;
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_setnum(settings, "synth.sample-rate", kSinkRate);
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setint(settings, "audio.period-size", 64);
+    fluid_settings_setint(settings, "audio.periods", 16);
+    fluid_settings_setstr(settings, "audio.driver", "pulseaudio");
+    fluid_settings_setstr(settings, "audio.pulseaudio.server", server.c_str());
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    fluid_synth_sfload(synth, "/usr/share/sounds/sf2/FluidR3_GM.sf2", 1);
+    fluid_audio_driver_t* driver = new_fluid_audio_driver(settings, synth);
+    if (driver) {
+        fluid_synth_program_change(synth, 0, 107);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        for (int i = 0; i < notes; ++i) {
+            recording.WaitForSilence(0.1, 3);
+            const std::int64_t on = NowNs();
+            fluid_synth_noteon(synth, 0, 67, 100);
+            const std::int64_t heard = recording.FirstSoundAfter(on, 1.0);
+            if (heard > 0) out.push_back(double(heard - on) * 1e-9);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            fluid_synth_noteoff(synth, 0, 67);
+        }
+        delete_fluid_audio_driver(driver);
+    }
+    delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+    return out;
+}
+
+// A score of eight notes, one a cell, each on its own string.
+std::string WriteShortScore(const std::string& folder) {
+    ScoreFileContent content;
+    for (int k = 1; k <= 8; ++k) {
+        ScoreCell cell;
+        cell.first[2] = k + 2;
+        content.cells.push_back(cell);
+    }
+    const std::string path = folder + "/short.tbr";
+    std::ofstream(path, std::ios::binary) << FormatScoreFile(content);
+    return path;
+}
+
+// The editor with a short score, its window shown for 3 s. Typed first, a note opens the
+// sound device on its own key.
+std::unique_ptr<Program> ShowSoundingEditor(const std::string& score, const SoundServer& server) {
+    double seconds = 0;
+    // Killed with typed notes, an editor would leave a copy for the next to offer back.
+    auto editor = ShowFirstFrame({kEditor, score}, seconds,
+                                 {"PULSE_SERVER=" + server.Address(), "TABRELLA_NO_RECOVERY=1"});
+    if (seconds < 0) return nullptr;
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    TheScreen().FocusLastWindow();
+    return editor;
+}
+
+// From a key to the first sound it makes; -1 when none came within `timeout` seconds.
+double KeyToSound(Recording& recording, int keycode, double timeout) {
+    recording.WaitForSilence(0.1, 3);
+    const std::int64_t pressed = NowNs();
+    TheScreen().Key(keycode);
+    const std::int64_t heard = recording.FirstSoundAfter(pressed, timeout);
+    return heard < 0 ? -1 : double(heard - pressed) * 1e-9;
+}
+
+// Play (X) to its first sound, then Stop (C) and five times Down and a string key to the
+// typed note's sound; in another editor, a note typed before any Play.
+void BM_SoundLatency(benchmark::State& state) {
+    if (!NeedScreen(state)) return;
+    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);  // which driver the baseline uses
+    SoundServer server;
+    if (!server.Ready()) {
+        state.SkipWithError("needs pulseaudio and parec (pulseaudio, pulseaudio-utils)");
+        return;
+    }
+    const std::string score = WriteShortScore(std::getenv("TABRELLA_BENCH_CONFIG"));
+    std::vector<double> play, typed, firstTyped, bare;
+    Recording recording(server.Address());
+    for (auto _ : state) {
+        for (double s : BareNoteOnToSound(server.Address(), recording, 5)) bare.push_back(s);
+        auto editor = ShowSoundingEditor(score, server);
+        const double played = editor ? KeyToSound(recording, kKeyX, 2.0) : -1;
+        if (played < 0) {
+            state.SkipWithError("Play made no sound");
+            return;
+        }
+        play.push_back(played);
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        TheScreen().Key(kKeyC);
+        for (int i = 0; i < 5; ++i) {
+            recording.WaitForSilence(0.1, 3);
+            TheScreen().Key(kKeyDown);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (const double s = KeyToSound(recording, kKeyFive, 1.0); s >= 0) typed.push_back(s);
+        }
+        editor = ShowSoundingEditor(score, server);
+        if (const double s = editor ? KeyToSound(recording, kKeyFive, 1.0) : -1; s >= 0) {
+            firstTyped.push_back(s);
+        }
+        state.SetIterationTime(played);
+    }
+    if (typed.size() < play.size() * 4 || firstTyped.size() < play.size()) {
+        state.SkipWithError("typed notes went unheard");
+        return;
+    }
+    state.counters["play_ms"] = Median(play) * 1e3;
+    state.counters["play_worst_ms"] = Percentile(play, 100) * 1e3;
+    state.counters["typed_ms"] = Median(typed) * 1e3;
+    state.counters["typed_worst_ms"] = Percentile(typed, 100) * 1e3;
+    state.counters["first_typed_worst_ms"] = Percentile(firstTyped, 100) * 1e3;
+    state.counters["bare_ms"] = Median(bare) * 1e3;
+}
+BENCHMARK(BM_SoundLatency)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tabrella

@@ -12,6 +12,9 @@ TABRELLA_PACKAGES=(
     clang-format
 )
 
+# What only scripts/bench needs: a private sound server with a null sink, and its recorder.
+TABRELLA_BENCH_PACKAGES=(pulseaudio pulseaudio-utils)
+
 # What scripts/package needs: debhelper and lintian and the package's build dependencies
 # (debian/control), but no test framework.
 TABRELLA_PACKAGING_PACKAGES=(

@@ -288,6 +288,8 @@ void CMainFrame::SendCommand(int id) {
         statusBar()->showMessage(FromSjis(res::Sjis(res::ShellTxt::LanguageAtNextStart)), 15000);
     }
     m_view->OnCommand(id);
+    // Kept at once, as the language is: the program may not end by its close box.
+    if (id == cmd::kPreviewNotes) Remember();
     UpdateCommandUI();
     UpdateStatus();
     m_viewWidget->AnnounceCursor(true);
@@ -378,6 +380,7 @@ void CMainFrame::ApplyRemembered() {
     m_remembered = ReadRemembered(m_settings);
     m_languageTicked = LanguageCodeTicked(QCoreApplication::arguments(), m_remembered.language);
     m_view->m_zoom = m_remembered.zoom;
+    m_view->m_previewNotes = m_remembered.previewNotes;
     if (!m_remembered.fontFace.empty()) {
         m_view->m_fontFace = m_remembered.fontFace;
         m_view->m_defaultFontFace = m_remembered.fontFace;
@@ -409,6 +412,7 @@ void CMainFrame::FitToScreen() {
 
 void CMainFrame::Remember() {
     m_remembered.zoom = m_view->m_zoom;
+    m_remembered.previewNotes = m_view->m_previewNotes;
     m_remembered.fontFace = m_view->m_defaultFontFace;
     m_remembered.lastFolder = qt::ToNativePath(m_dialogs.LastFolder());
     m_remembered.windowGeometry = saveGeometry().toBase64().toStdString();

@@ -89,6 +89,8 @@ struct FluidSequencer::Impl {
     // deleted only under it: a player deleted while the synthesizer renders crashes.
     std::mutex renderLock;
     std::map<DeviceId, Device> devices;
+    PlayerPtr preview;           // the notes typed last; deleted only under renderLock
+    bool previewGaveUp = false;  // previews found no audio device
     DeviceId nextDevice = 1;
     std::map<SeqError, std::string> details;  // UTF-8 reason of the last error per code
 };
@@ -96,6 +98,7 @@ struct FluidSequencer::Impl {
 FluidSequencer::Impl::~Impl() {
     // The driver first: it joins the audio thread, after which nothing renders.
     driver.reset();
+    preview.reset();
     devices.clear();
     synth.reset();
     settings.reset();
@@ -237,6 +240,11 @@ SeqError FluidSequencer::Play(DeviceId device) {
         d->player = m.NewPlayer(d->path);
         if (!d->player) return m.Fail(kPlayFailed, TakeLastError());
     }
+    // Typed notes would go on bending what plays.
+    if (m.preview) {
+        fluid_player_stop(m.preview.get());
+        m.preview.reset();
+    }
     // A stopped play may leave bends, held notes or controllers behind; start clean.
     fluid_synth_system_reset(m.synth.get());
     // -1 repeats the file until the player is stopped; 1 plays it once.
@@ -280,6 +288,31 @@ SeqError FluidSequencer::Close(DeviceId device) {
 
 void FluidSequencer::Prepare() {
     m_impl->EnsureSynth();
+}
+
+void FluidSequencer::Preview(std::string_view midi) {
+    Impl& m = *m_impl;
+    // A key never waits for the sound font, nor for a device that did not open before.
+    if (!m.soundFontLoaded || m.previewGaveUp) return;
+    if (m.EnsureOutput() != kOk) {
+        m.previewGaveUp = true;
+        return;
+    }
+    std::lock_guard lock(m.renderLock);
+    if (m.preview) {
+        fluid_player_stop(m.preview.get());
+        m.preview.reset();
+    }
+    // The last typed notes end where the next begin, with their usual release.
+    fluid_synth_all_notes_off(m.synth.get(), -1);
+    if (midi.empty()) return;
+    // The player keeps its own copy of the bytes.
+    PlayerPtr player(new_fluid_player(m.synth.get()));
+    if (!player || fluid_player_add_mem(player.get(), midi.data(), midi.size()) != FLUID_OK ||
+        fluid_player_play(player.get()) != FLUID_OK) {
+        return;
+    }
+    m.preview = std::move(player);
 }
 
 std::string FluidSequencer::ErrorText(SeqError code) {

@@ -61,6 +61,9 @@ class FluidSequencer final : public platform::ISequencer {
     std::string ErrorText(platform::SeqError code) override;
     // Makes the synthesizer and loads the sound font, on the calling thread.
     void Prepare() override;
+    // Plays on the synthesizer Prepare or an Open made, opening the audio device if no
+    // Open has yet; a device that fails to open is not tried again by previews.
+    void Preview(std::string_view midi) override;
 
     // Offline output only: renders left.size() frames (right must be as long) on the
     // sample clock, which also drives the players. May run on another thread than the

@@ -50,11 +50,20 @@ ModuleSequencer::~ModuleSequencer() {
 void ModuleSequencer::Prepare() {
     if (m_sequencer || m_preparing.joinable()) return;
     m_preparing = std::thread([this] {
-        const SoundModuleEntry* module = LoadEntry(m_modulePath, m_loadError);
-        if (!module) return;
-        m_sequencer = module->makeSequencer();
-        m_sequencer->Prepare();
+        if (const SoundModuleEntry* module = LoadEntry(m_modulePath, m_loadError)) {
+            m_sequencer = module->makeSequencer();
+            m_sequencer->Prepare();
+        }
+        m_prepared = true;
     });
+}
+
+void ModuleSequencer::Preview(std::string_view midi) {
+    if (m_preparing.joinable()) {
+        if (!m_prepared) return;
+        m_preparing.join();  // it has ended: no wait
+    }
+    if (m_sequencer) m_sequencer->Preview(midi);
 }
 
 // No device is open while the module is being prepared: only Open makes one, after it.

@@ -4,6 +4,7 @@
 // the sequencer's Prepare (in the background) or the first Open or Render, which loads the sound
 // module (SoundModule.h) and hands every call on to what it makes. A module that is missing or of
 // another build is reported by that call, in words, and tried again by the next.
+#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
@@ -36,6 +37,9 @@ class ModuleSequencer final : public platform::ISequencer {
     // Loads the module and its synthesizer and sound font on a thread of their own. Open
     // and ErrorText wait for it to end; the other calls, which need an open device, do not.
     void Prepare() override;
+    // Plays only once the preparation has ended; a key pressed before that, or with nothing
+    // prepared at all, makes no sound and never waits.
+    void Preview(std::string_view midi) override;
 
   private:
     bool Preparing() const;
@@ -44,7 +48,8 @@ class ModuleSequencer final : public platform::ISequencer {
     const std::string m_modulePath;
     std::string m_loadError;  // Shift-JIS, of the last failed load
     std::unique_ptr<platform::ISequencer> m_sequencer;
-    std::thread m_preparing;  // owns the members above while it runs
+    std::thread m_preparing;              // owns the members above while it runs
+    std::atomic<bool> m_prepared{false};  // set by the thread as its last step
 };
 
 class ModuleAudioRenderer final : public platform::IAudioRenderer {

@@ -14,7 +14,7 @@ namespace tabrella::fluid {
 
 // Raised whenever this entry or the interfaces it hands out change, so that a module of
 // another build is refused rather than called.
-inline constexpr int kSoundModuleVersion = 3;
+inline constexpr int kSoundModuleVersion = 4;
 
 struct SoundModuleEntry {
     int version;

@@ -35,6 +35,11 @@ class ISequencer {
     // Readies what the first Open needs (libraries, sounds) without opening a device, so
     // that the first play sounds at once; returns at once. Failures are left to Open.
     virtual void Prepare() {}
+    // Sounds `midi`, a short Standard MIDI File, at once, cutting off the one sounded
+    // before; empty only cuts it off. Only what Prepare has readied plays: before that, and
+    // wherever nothing was prepared (batch work, tests), nothing sounds and no device opens.
+    // Returns at once.
+    virtual void Preview(std::string_view /*midi*/) {}
 };
 
 // The sequencer of a view that never plays (the help's cell pictures, the drawing

@@ -39,6 +39,8 @@ inline constexpr int kPlayLoop = 32820;
 inline constexpr int kPlaySpeed = 32821;
 inline constexpr int kCountIn = 32822;
 inline constexpr int kMetronome = 32823;
+// Each note sounded as it is typed.
+inline constexpr int kPreviewNotes = 32825;
 // The interface language, taking effect at the next start.
 inline constexpr int kLanguageSystem = 32830;
 inline constexpr int kLanguageJapanese = 32831;

@@ -94,6 +94,8 @@ std::vector<MenuItem> BuildMenu() {
                   Item("演奏速度...", kPlaySpeed),
                   Item("カウントイン", kCountIn),
                   Item("メトロノーム", kMetronome),
+                  MenuItem{},
+                  Item("入力音を鳴らす", kPreviewNotes),
               }),
         Popup(menu::kHelp, "ﾍﾙﾌﾟ(&H)",
               {
@@ -135,6 +137,7 @@ constexpr StringSource kCommandStrings[] = {
     {cmd::kPlaySpeed, "演奏の速さをテンポの 50～100 % に変更", ""},
     {cmd::kCountIn, "演奏の前に1小節のカウントを入れる", ""},
     {cmd::kMetronome, "演奏中に拍ごとのクリックを鳴らす", ""},
+    {cmd::kPreviewNotes, "弦や押し手を入力するたびに、そのマス目の音を鳴らす", ""},
     {cmd::kLanguageSystem, "次回の起動から、システムの言語設定に従って表示します", ""},
     {cmd::kLanguageJapanese, "次回の起動から、メニューやダイアログを日本語で表示します", ""},
     {cmd::kLanguageEnglish, "次回の起動から、メニューやダイアログを英語で表示します", ""},

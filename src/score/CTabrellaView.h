@@ -132,6 +132,8 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     int m_playSpeed = 100;  // percent of m_tempo: 50..100 in steps of 5
     bool m_countIn = false;
     bool m_metronome = false;
+    // A key that stores a note sounds its cell (not while playing); remembered between runs.
+    bool m_previewNotes = true;
 
     // ---- Shared operations -------------------------------------------------------------
     int CursorCell() const { return m_cursorPos + kCellsPerColumn * m_topColumn; }
@@ -243,6 +245,9 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     // Writes a whole Standard MIDI File for cells firstCell..endCell into `out` in one
     // write (any stream will do). False when the stream failed.
     bool WriteMidiStream(std::ostream& out, int firstCell, int endCell) const;
+    // A Standard MIDI File of what playback sounds in `cell`, with the same events: its own
+    // notes, a ゝ's note, or the note it holds on from its start. Empty when nothing sounds.
+    std::string PreviewMidi(int cell) const;
     void OnMidiExport();
     // Writes the export to `path` whole or not at all (also for batch use).
     std::optional<FileError> ExportMidi(const std::string& path) const;
@@ -361,6 +366,9 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     void CopyRangeToClip(int count);
     void SetBaseToneLabel();
     void ShowSequencerError(platform::SeqError error);
+    void RunPlayTimer(bool on);
+    // After a key that stores a note: cell k sounds, cutting off the cell sounded before.
+    void PreviewCell(int k);
     void CloseOpenedDevice();
     // Playback: cells firstCell.. to the end, or firstCell..loopLast again and again.
     void StartPlay(int firstCell, int loopLast);
@@ -404,6 +412,7 @@ class CTabrellaView : public platform::IViewEvents, public PageView, public Scor
     // Set once Exit has had its answer, so the frame's close does not ask a second time.
     bool m_closeConfirmed = false;
     std::uint64_t m_watchedRevision = 0;
+    bool m_playTimerRunning = false;  // the cursor steps with a play
 };
 
 }  // namespace tabrella

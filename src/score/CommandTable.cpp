@@ -70,6 +70,8 @@ const auto kTable = std::to_array<CommandEntry>({
      [](const V& v) { return v.m_countIn; }},
     {cmd::kMetronome, [](V& v) { v.m_metronome = !v.m_metronome; },
      [](const V& v) { return v.m_metronome; }},
+    {cmd::kPreviewNotes, [](V& v) { v.m_previewNotes = !v.m_previewNotes; },
+     [](const V& v) { return v.m_previewNotes; }},
     Edit(cmd::kTuning, [](V& v) { v.OnTuning(); }),
     Edit(cmd::kTempo, [](V& v) { v.OnTempo(); }),
     {cmd::kMidiExport, [](V& v) { v.OnMidiExport(); }},

@@ -42,6 +42,12 @@ int TechniqueOfKey(int key) {
     }
 }
 
+// Keys that store a note or change how one sounds: strings (not Space, which clears), the
+// pressing sign, the techniques.
+bool StoresNote(int key) {
+    return StringOfKey(key) > 0 || key == vk::kO || TechniqueOfKey(key) != 0;
+}
+
 }  // namespace
 
 void CTabrellaView::OnKeyDown(int key) {
@@ -66,6 +72,8 @@ void CTabrellaView::OnKeyDown(int key) {
         RedrawNow();
     }
     NoteScoreChange();
+    // After the drawing, which also finds the end of the score the sound depends on.
+    if (StoresNote(key)) PreviewCell(k);
 }
 
 // What a key writes at cell k, in this order: clear, split, string, cursor move or rest,

@@ -15,6 +15,7 @@ constexpr std::string_view kFontKey = "view/font";
 constexpr std::string_view kFolderKey = "files/lastFolder";
 constexpr std::string_view kGeometryKey = "window/geometry";
 constexpr std::string_view kLanguageKey = "view/language";
+constexpr std::string_view kPreviewKey = "sound/previewNotes";
 // A face name has room for 31 bytes in the font record.
 constexpr std::size_t kFaceNameBytes = 31;
 
@@ -66,6 +67,8 @@ Remembered ReadRemembered(const platform::ISettings& settings) {
     if (auto language = settings.Value(kLanguageKey); language && res::LanguageOfCode(*language)) {
         r.language = *language;
     }
+    // Only a stored "0" turns it off: anything else is the default.
+    r.previewNotes = settings.Value(kPreviewKey) != "0";
     return r;
 }
 
@@ -90,6 +93,7 @@ void WriteRemembered(platform::ISettings& settings, const Remembered& r) {
     } else {
         settings.SetValue(kLanguageKey, r.language);
     }
+    settings.SetValue(kPreviewKey, r.previewNotes ? "1" : "0");
 }
 
 void AddRecentFile(std::vector<std::string>& recent, const std::string& path) {

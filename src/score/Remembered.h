@@ -21,6 +21,7 @@ struct Remembered {
     std::vector<std::string> recentFiles;  // the file system's paths, newest first, at most 4
     std::string windowGeometry;            // the frame's own text; empty: the default size
     std::string language;                  // "ja" or "en"; empty: the locale's
+    bool previewNotes = true;              // typed notes sound
 };
 
 Remembered ReadRemembered(const platform::ISettings& settings);

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <initializer_list>
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "score/CTabrellaView.h"
@@ -64,6 +66,7 @@ class MidiPass : private ICellWalker {
     }
 
     bool Write(int firstCell, int endCell);
+    std::string Preview(int cell);
 
   private:
     // ---- bytes ----
@@ -109,6 +112,7 @@ class MidiPass : private ICellWalker {
     const KeyTable m_keys;
     const CellRun m_run;
     bool m_provisional = false;
+    int m_noteOns = 0;
 };
 
 void MidiPass::Delta(int ticks) {
@@ -148,6 +152,7 @@ void MidiPass::NoteOns(const std::int32_t* slots) {
         if (key < 0) continue;
         Event(kNoteOn, key, kVelocity);
         Provisional();
+        ++m_noteOns;
     }
 }
 
@@ -265,7 +270,38 @@ bool MidiPass::Write(int firstCell, int endCell) {
     return !m_out.fail();
 }
 
+std::string MidiPass::Preview(int cell) {
+    // The walk from the start decides, as for playback, how the cell sounds; only the one
+    // step that sounds in it is written, a held note cut off at the end of the cell.
+    class InCell : public ICellWalker {
+      public:
+        InCell(MidiPass& pass, int cell) : m_pass(pass), m_cell(cell) {}
+        void Rest(int /*f*/) override {}
+        void Direct(int f, int source) override {
+            if (f == m_cell) m_pass.Direct(f, source);
+        }
+        void Held(int n, int holds) override {
+            if (n + holds >= m_cell) m_pass.Held(n, m_cell - n);
+        }
+
+      private:
+        MidiPass& m_pass;
+        const int m_cell;
+    } inCell(*this, cell);
+    Header();
+    WalkCells(m_view, 1, cell, inCell);
+    if (m_noteOns == 0) return {};
+    Put({0xFF, 0x2F, 0x00});
+    FixTrackLength();
+    return {m_bytes.begin(), m_bytes.end()};
+}
+
 }  // namespace
+
+std::string CTabrellaView::PreviewMidi(int cell) const {
+    std::ostringstream unused;
+    return MidiPass(*this, unused).Preview(cell);
+}
 
 bool CTabrellaView::WriteMidiStream(std::ostream& out, int firstCell, int endCell) const {
     return MidiPass(*this, out).Write(firstCell, endCell);

@@ -33,6 +33,21 @@ void CTabrellaView::ShowSequencerError(platform::SeqError error) {
                                   platform::MessageBoxKind::Ok);
 }
 
+void CTabrellaView::RunPlayTimer(bool on) {
+    m_playTimerRunning = on;
+    if (on) {
+        m_services.window.SetTimer(kPlayTimer, m_timerInterval);
+    } else {
+        m_services.window.KillTimer(kPlayTimer);
+    }
+}
+
+void CTabrellaView::PreviewCell(int k) {
+    // Notes typed during a play would sound over it.
+    if (!m_previewNotes || m_playTimerRunning) return;
+    m_services.sequencer.Preview(PreviewMidi(k));
+}
+
 void CTabrellaView::OnPlay() {
     StartPlay(CursorCell(), 0);
 }
@@ -65,7 +80,7 @@ void CTabrellaView::StartPlay(int firstCell, int loopLast) {
         // no cursor steps on for a play that does not sound.
         m_playing = 0;
         m_playFilePath.clear();
-        m_services.window.KillTimer(kPlayTimer);
+        RunPlayTimer(false);
         ShowFileError(m_services.dialogs, res::Sjis(res::SoundTxt::CannotCreatePlayFile), *error);
         return;
     }
@@ -81,7 +96,7 @@ void CTabrellaView::StartPlay(int firstCell, int loopLast) {
     if (error == 0 && loop) error = m_services.sequencer.SetLooping(m_mciOpen.m_deviceId, true);
     if (error == 0) error = m_services.sequencer.Play(m_mciOpen.m_deviceId);
     if (error != 0) {
-        m_services.window.KillTimer(kPlayTimer);
+        RunPlayTimer(false);
         ShowSequencerError(error);
         // Its close is quiet: one message for the one problem (and the program may have
         // ended during it, closing the device already).
@@ -95,7 +110,7 @@ void CTabrellaView::StartPlay(int firstCell, int loopLast) {
     }
 
     StartPlayCursor(firstCell, loopLast);
-    m_services.window.SetTimer(kPlayTimer, m_timerInterval);
+    RunPlayTimer(true);
 }
 
 void CTabrellaView::StartPlayCursor(int firstCell, int loopLast) {
@@ -117,7 +132,7 @@ void CTabrellaView::StartPlayCursor(int firstCell, int loopLast) {
 void CTabrellaView::OnStop() {
     // Stop before any play reaches device 0; that error, like any other here, is not shown.
     m_services.sequencer.Stop(m_mciOpen.m_deviceId);
-    m_services.window.KillTimer(kPlayTimer);
+    RunPlayTimer(false);
     m_playCursor = {};  // the page and the cursor stay where the music was
     m_services.window.Invalidate();
 }
@@ -139,7 +154,7 @@ void CTabrellaView::OnTimer(int /*id*/) {
         if (CursorCell() < last) {
             PlayStep();
         } else {
-            m_services.window.KillTimer(kPlayTimer);
+            RunPlayTimer(false);
         }
     }
     RedrawNow();

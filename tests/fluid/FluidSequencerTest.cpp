@@ -249,6 +249,37 @@ TEST_F(FluidSequencerPlay, StopSilencesAtOnceAndPlayStartsAgainFromTheBeginning)
     EXPECT_EQ(seq.Close(device), Seq::kOk);
 }
 
+// Typed notes sound only on what Prepare readied, at once and at their pitch, until the
+// next typed notes cut them off; a Play takes over from them.
+TEST_F(FluidSequencerPlay, PreviewSoundsOnThePreparedSynthUntilTheNextCutsItOff) {
+    const std::vector<uint8_t> bytes = TwoNoteMidi();
+    const std::string_view notes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    Seq seq(Offline());
+    seq.Preview(notes);
+    std::vector<float> left(64), right(64);
+    EXPECT_FALSE(seq.Render(left, right)) << "a preview made the synthesizer";
+
+    seq.Prepare();
+    seq.Preview(notes);
+    const auto first = RenderSeconds(seq, 0.3);
+    EXPECT_GT(Rms(first, 0.0, 0.03), 1e-3) << "the note does not sound at once";
+    EXPECT_NEAR(Cents(MedianPitch(first, 0.05, 0.3), KeyHz(kFirstKey)), 0, 25);
+    const double level = Rms(first, 0.25, 0.3);
+    seq.Preview({});
+    const auto cut = RenderSeconds(seq, 0.6);
+    EXPECT_LT(Rms(cut, 0.4, 0.6), level / 10) << "the cut note rings on";
+    EXPECT_LT(Rms(cut, 0.4, 0.6), 1e-3) << "its second note came";
+
+    seq.Preview(notes);
+    RenderSeconds(seq, 0.2);
+    DeviceId device = 0;
+    ASSERT_EQ(seq.Open(m_midi.string(), device), Seq::kOk);
+    ASSERT_EQ(seq.Play(device), Seq::kOk);
+    // The preview's second note would come at 0.3 s into the play's first.
+    const auto played = RenderSeconds(seq, 0.48);
+    EXPECT_NEAR(Cents(MedianPitch(played, 0.05, 0.48), KeyHz(kFirstKey)), 0, 25);
+}
+
 // A looping device starts the file again at its end; a practice loop at half speed sounds
 // on time across its own passes.
 TEST_F(FluidSequencerPlay, LoopsSoundEveryPassOnTime) {
@@ -567,6 +598,9 @@ TEST(SoundModule, LoadedOnlyByTheFirstOpenThenPlaysOnTheSpeakers) {
     // The view's Stop before its first Play loads nothing and is refused as before.
     EXPECT_EQ(seq.Stop(0), ModuleSequencer::kNothingOpen);
     ExpectReadable(seq.ErrorText(ModuleSequencer::kNothingOpen), "デバイスは開かれていません");
+    // Nor does a typed note: nothing was prepared for it (batch work, tests).
+    const std::vector<uint8_t> notes = TwoNoteMidi();
+    seq.Preview({reinterpret_cast<const char*>(notes.data()), notes.size()});
     EXPECT_FALSE(SoundModuleMapped());
 
     DeviceId device = 0;

@@ -138,7 +138,7 @@ TEST_F(MainFrameTest, MenuTreeHasEveryEntryWithItsIdInOrder) {
     EXPECT_EQ(fonts[1].id, 32781);
 
     const QList<Entry> play = Entries(TopMenu(3));
-    ASSERT_EQ(play.size(), 6);
+    ASSERT_EQ(play.size(), 7);
     EXPECT_EQ(play[0].text, "調子の設定");
     EXPECT_EQ(play[0].id, 32795);
     EXPECT_EQ(play[1].text, "テンポ");
@@ -152,6 +152,10 @@ TEST_F(MainFrameTest, MenuTreeHasEveryEntryWithItsIdInOrder) {
         EXPECT_EQ(TopMenu(3)->actions()[3 + i]->isCheckable(), i >= 2) << i;
         EXPECT_FALSE(TopMenu(3)->actions()[3 + i]->statusTip().isEmpty()) << i;
     }
+    // After another separator, typed notes sounding: on from the first run.
+    EXPECT_EQ(play[6].text, "入力音を鳴らす");
+    EXPECT_EQ(play[6].id, cmd::kPreviewNotes);
+    EXPECT_TRUE(TopMenu(3)->actions()[8]->isChecked());
 
     const QList<Entry> help = Entries(TopMenu(4));
     ASSERT_EQ(help.size(), 2);
@@ -872,11 +876,14 @@ TEST(RememberedFrame, ZoomFontFolderWindowAndRecentFilesComeBackInTheNextRun) {
         frame.SendCommand(cmd::kDefaultFont);
         frame.View().OpenNamedFile(qt::ToSjis(score));
         frame.close();
+        // Kept as it is chosen, not only by the close.
+        frame.SendCommand(cmd::kPreviewNotes);
     }
     test::FakeSequencer sequencer;
     qt::QtSettings settings(ini);
     CMainFrame frame(sequencer, &settings);
     EXPECT_EQ(frame.View().m_zoom, 200);
+    EXPECT_FALSE(frame.View().m_previewNotes);
     EXPECT_EQ(qt::FromSjis(frame.View().m_fontFace), "MS Pゴシック");
     ASSERT_EQ(frame.RecentFileActions().size(), 1u);
     EXPECT_EQ(frame.RecentFileActions()[0]->statusTip(), score);

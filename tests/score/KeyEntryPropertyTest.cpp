@@ -3,9 +3,11 @@
 // cursor stays in its ranges, only the cursor cell (and the cell after it, for a two-cell
 // rest) changes, every slot holds a value the keys can produce, and nothing outside the
 // 2999 cells is written: cell 0 stays empty and the fields around the score keep their
-// values.
+// values. A key that stores a note asks for its cell's sound, the notes and bends the MIDI
+// export plays there, unless a play runs or the menu item is off; no other key asks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <random>
@@ -16,6 +18,7 @@
 #include "resources/CommandIds.h"
 #include "resources/KeyCodes.h"
 #include "support/CellPrinting.h"
+#include "support/MidiBytes.h"
 #include "support/RunLength.h"
 #include "support/ViewHarness.h"
 
@@ -27,6 +30,55 @@ const std::vector<int> kTableKeys = {
     0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x30, 0xBD, 0xDE, 0xDC, 0x20, 0x2D, 0x4F,
     0xBA, 0xC0, 0xDD, 0xDB, 0xBE, 0xBB, 0x4C, 0x4B, 0x28, 0x26, 0x27, 0x25, 0x22, 0x21, 0x5A, 0x24,
     0x58, 0x0D, 0x43, 0x60, 0x61, 0x62, 0x63, 0x64, 0x65, 0x66, 0x67, 0x68, 0x69, 0xE2};
+
+// The string keys (Space is not one), the pressing sign and the technique keys.
+const std::vector<int> kNoteKeys = {0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39,
+                                    0x30, 0xBD, 0xDE, 0xDC, 0x4F, 0xBB, 0x4C, 0x4B};
+constexpr int kCellTicks = 240;
+
+bool IsNoteKey(int key) {
+    return std::find(kNoteKeys.begin(), kNoteKeys.end(), key) != kNoteKeys.end();
+}
+
+// The preview of cell k against the export of the score up to it: the same notes and bends
+// from the preview's first cell (k, or the earlier note it holds) to the end of k.
+std::string PreviewProblem(const CTabrellaView& v, int k, const std::string& preview) {
+    std::ostringstream exported;
+    v.WriteMidiStream(exported, 1, k);
+    const MidiTrack whole = ReadMidi(exported.str());
+    long from = static_cast<long>(k - 1) * kCellTicks;
+    const long to = from + kCellTicks;
+    std::vector<std::pair<long, int>> want, got;
+    std::vector<std::string> wantBends, gotBends;
+    if (!preview.empty()) {
+        const MidiTrack own = ReadMidi(preview);
+        if (!own.valid) return "preview: " + own.error;
+        from = to - (own.endTick - 1);
+        for (const SoundedNote& n : own.GridNotes()) got.emplace_back(n.onset + from, n.key);
+        for (const TimedEvent& e : own.events) {
+            if (e.bytes.size() == 3 && (e.bytes[0] & 0xF0) == 0xE0) {
+                gotBends.push_back(std::to_string(e.tick - 1 + from) + ":" + Hex(e.bytes));
+            }
+        }
+    }
+    for (const SoundedNote& n : whole.GridNotes()) {
+        // An empty preview: nothing may sound in the cell.
+        const bool inCell = preview.empty() ? n.onset < to && n.end > from : n.onset >= from;
+        if (inCell && n.onset < to) want.emplace_back(n.onset, n.key);
+    }
+    for (const TimedEvent& e : whole.events) {
+        const long at = e.tick - 1;
+        if (!preview.empty() && at >= from && at < to && e.bytes.size() == 3 &&
+            (e.bytes[0] & 0xF0) == 0xE0) {
+            wantBends.push_back(std::to_string(at) + ":" + Hex(e.bytes));
+        }
+    }
+    std::sort(want.begin(), want.end());
+    std::sort(got.begin(), got.end());
+    if (want != got) return "notes differ from the export's";
+    if (wantBends != gotBends) return "bends differ from the export's";
+    return {};
+}
 
 // A slot value the keys can leave behind: nothing, a string with or without a modifier, a
 // modifier alone, or a mark code.
@@ -97,17 +149,39 @@ void RandomRun::Run(int events, int prefilledEnd) {
     for (int i = 0; i < events; ++i) {
         const int k = v.CursorCell();
         const int surfaces = window.surfacesTaken;
+        const size_t callsBefore = sequencer.calls.size();
+        const bool previewWanted = v.m_previewNotes && !window.TimerRunning(1);
+        int key = -1;
         const int choice = pick(100);
         if (choice < 60) {
-            v.OnKeyDown(kTableKeys[static_cast<size_t>(pick(static_cast<int>(kTableKeys.size())))]);
+            key = kTableKeys[static_cast<size_t>(pick(static_cast<int>(kTableKeys.size())))];
         } else if (choice < 80) {
-            v.OnKeyDown(pick(256));
+            key = pick(256);
+        }
+        if (key >= 0) {
+            v.OnKeyDown(key);
+            size_t previews = 0;
+            for (size_t c = callsBefore; c < sequencer.calls.size(); ++c) {
+                const FakeSequencer::Call& call = sequencer.calls[c];
+                if (call.op != "preview") continue;
+                // Every fourth event's sound is compared: the export of a long score is slow.
+                if (++previews, i % 4 != 0) continue;
+                const std::string problem = PreviewProblem(v, k, call.fileBytes);
+                ASSERT_TRUE(problem.empty())
+                    << "seed " << seed << " event " << i << " cell " << k << " "
+                    << Describe(v.m_cells[static_cast<size_t>(k)]) << ": " << problem;
+            }
+            ASSERT_EQ(previews, IsNoteKey(key) && previewWanted ? 1u : 0u)
+                << "seed " << seed << " event " << i << " key " << key;
         } else if (choice < 97) {
             v.OnMouse(static_cast<platform::MouseEvent>(pick(4)));
-        } else if (choice < 99) {
+        } else if (choice < 98) {
             v.OnCommand(cmd::kGoToEnd);
-        } else {
+        } else if (pick(2) == 0) {
             v.OnCommand(cmd::kGoToTop);
+        } else {
+            v.OnCommand(cmd::kPreviewNotes);  // a menu check: nothing to draw or change
+            continue;
         }
 
         const std::string problem = Problem(v);

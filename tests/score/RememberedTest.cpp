@@ -20,6 +20,7 @@ TEST(Remembered, WhatIsWrittenReadsBack) {
     r.recentFiles = {"/a.tbr", "/b.txt", "/c.tbr"};
     r.windowGeometry = "AdnQywADAAA=";
     r.language = "en";
+    r.previewNotes = false;
     WriteRemembered(store, r);
     const Remembered back = ReadRemembered(store);
     EXPECT_EQ(back.zoom, 90);
@@ -28,6 +29,7 @@ TEST(Remembered, WhatIsWrittenReadsBack) {
     EXPECT_EQ(back.recentFiles, r.recentFiles);
     EXPECT_EQ(back.windowGeometry, r.windowGeometry);
     EXPECT_EQ(back.language, "en");
+    EXPECT_FALSE(back.previewNotes);
 
     for (int zoom : {80, 100, 120, 150, 200, 300}) {
         r.zoom = zoom;
@@ -64,6 +66,7 @@ TEST(Remembered, ValuesThatMakeNoSenseReadAsTheDefaults) {
         {"window/geometry", "\x01"},
         {"view/language", "fr"},
         {"view/language", "EN"},
+        {"sound/previewNotes", "off"},
     };
     // The first round is the empty store of a first run.
     for (const Case& c : cases) {
@@ -76,6 +79,7 @@ TEST(Remembered, ValuesThatMakeNoSenseReadAsTheDefaults) {
         EXPECT_TRUE(r.recentFiles.empty()) << c.key;
         EXPECT_EQ(r.windowGeometry, "") << c.key;
         EXPECT_EQ(r.language, "") << c.key;
+        EXPECT_TRUE(r.previewNotes) << c.key;
     }
 }
 

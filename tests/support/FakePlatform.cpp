@@ -81,6 +81,10 @@ platform::SeqError FakeSequencer::Close(platform::DeviceId device) {
     return Record({"close", device}, closeError);
 }
 
+void FakeSequencer::Preview(std::string_view midi) {
+    Record({"preview", 0, {}, std::string(midi)}, 0);
+}
+
 platform::SeqError FakeSequencer::Record(Call call, platform::SeqError result) {
     calls.push_back(call);
     if (onCall) onCall(calls.back());

@@ -61,10 +61,10 @@ class FakeWindow : public platform::IViewWindow {
 class FakeSequencer : public platform::ISequencer {
   public:
     struct Call {
-        std::string op;  // "open", "loop", "play", "stop", "close"
+        std::string op;  // "open", "loop", "play", "stop", "close", "preview"
         platform::DeviceId device = 0;
         std::string path;
-        std::string fileBytes;  // for "open": the file's contents at that moment
+        std::string fileBytes;  // for "open": the file's contents at that moment; the preview's
         bool fileExisted = false;
     };
     std::vector<Call> calls;
@@ -79,6 +79,7 @@ class FakeSequencer : public platform::ISequencer {
     platform::SeqError Stop(platform::DeviceId device) override;
     platform::SeqError Close(platform::DeviceId device) override;
     std::string ErrorText(platform::SeqError code) override;
+    void Preview(std::string_view midi) override;
 
   private:
     platform::SeqError Record(Call call, platform::SeqError result);
