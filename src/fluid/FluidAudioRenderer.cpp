@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -280,6 +282,60 @@ class Pass {
     int m_total = 0;
 };
 
+// The rendered music while its loudest sample is not yet known: a file without a name beside
+// the target (else in the temporary folder), which the system removes however the program
+// ends. A write that fails (the disk full) makes it unusable, never the export.
+class Spill {
+  public:
+    explicit Spill(const std::string& nativePath) {
+        const std::size_t slash = nativePath.rfind('/');
+        const char* tmp = std::getenv("TMPDIR");
+        for (const std::string& dir :
+             {slash == std::string::npos ? std::string(".") : nativePath.substr(0, slash + 1),
+              std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp")}) {
+            m_fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+            if (m_fd >= 0) return;
+        }
+    }
+    ~Spill() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Spill(const Spill&) = delete;
+    Spill& operator=(const Spill&) = delete;
+
+    void Write(const float* samples, std::size_t count) {
+        if (m_fd < 0 || m_failed) return;
+        m_failed = !Whole(::write, m_fd, const_cast<float*>(samples), count);
+        m_written += count;
+    }
+    // True when everything written can now be read from the start.
+    bool Rewind() { return m_fd >= 0 && !m_failed && ::lseek(m_fd, 0, SEEK_SET) == 0; }
+    long Blocks(std::size_t blockSamples) const {
+        return static_cast<long>(m_written / blockSamples);
+    }
+    bool Read(float* samples, std::size_t count) { return Whole(::read, m_fd, samples, count); }
+
+  private:
+    // The whole of `count` samples moved, through short transfers and interruptions.
+    template <typename Transfer>
+    static bool Whole(Transfer transfer, int fd, float* samples, std::size_t count) {
+        char* at = reinterpret_cast<char*>(samples);
+        std::size_t left = count * sizeof(float);
+        while (left > 0) {
+            const ssize_t moved = transfer(fd, at, left);
+            if (moved < 0 && errno == EINTR) continue;
+            if (moved <= 0) return false;
+            at += moved;
+            left -= static_cast<std::size_t>(moved);
+        }
+        return true;
+    }
+
+    int m_fd = -1;
+    bool m_failed = false;
+    std::size_t m_written = 0;
+};
+
 }  // namespace
 
 FluidAudioRenderer::FluidAudioRenderer() {
@@ -290,18 +346,23 @@ std::optional<std::string> FluidAudioRenderer::Render(std::string_view midi,
                                                       const std::string& nativePath,
                                                       AudioFormat format, IProgress& progress) {
     TakeLastError();
-    // 1. The music is played once to find its loudest sample, and then again, every sample
-    // raised by one gain, into the file: a level like other renderers', never clipped. The
-    // synthesizer plays the same samples each time. Each pass is half the progress.
+    constexpr std::size_t kBlockSamples = 2 * std::size_t{kBlockFrames};
+    // 1. The music is played once to find its loudest sample, and kept as it plays in a
+    // spill file; every sample is then raised by one gain into the file: a level like other
+    // renderers', never clipped. Where the spill cannot be written (its folder full), the
+    // music is played a second time instead: the synthesizer plays the same samples each
+    // time. Each step is half the progress.
     float peak = 0;
+    Spill spill(nativePath);
     {
         Pass measure;
         if (std::optional<std::string> error = measure.Open(midi)) return error;
         if (std::optional<std::string> error = measure.Play()) return error;
-        std::vector<float> frames(2 * std::size_t{kBlockFrames});
+        std::vector<float> frames(kBlockSamples);
         const auto block = [&] {
             measure.Render(frames.data());
             for (const float x : frames) peak = std::max(peak, std::fabs(x));
+            spill.Write(frames.data(), kBlockSamples);
         };
         int tick = 0, total = 0;
         while (measure.Music(tick, total)) {
@@ -313,35 +374,53 @@ std::optional<std::string> FluidAudioRenderer::Render(std::string_view midi,
         }
     }
     const float gain = peak > 0 ? std::min(kPeakTarget / peak, kMostGain) : 1.0f;
+    const long spilled = spill.Rewind() ? spill.Blocks(kBlockSamples) : -1;
 
     Pass pass;
-    if (std::optional<std::string> error = pass.Open(midi)) return error;
+    if (spilled < 0) {
+        if (std::optional<std::string> error = pass.Open(midi)) return error;
+    }
 
     // 2. The target. The disk file outlives the sound file that writes through it.
     DiskFile disk(nativePath);
     SoundFile file = OpenSoundFile(disk, format);
     if (!file) return disk.Reason(nullptr);
-    if (std::optional<std::string> error = pass.Play()) return error;
 
     // 3. Blocks until the music's last tick, then until the last note has died away.
     BlockWriter writer(file.get(), kBlockFrames);
-    const auto renderBlock = [&] {
+    const auto writeBlock = [&](const auto& fill) {
         float* frames = writer.Free();
         if (frames == nullptr) return false;
-        pass.Render(frames);
-        for (float* x = frames; x != frames + 2 * std::size_t{kBlockFrames}; ++x) *x *= gain;
+        fill(frames);
+        for (float* x = frames; x != frames + kBlockSamples; ++x) *x *= gain;
         writer.Queue();
         return true;
     };
-    int tick = 0, total = 0;
-    while (pass.Music(tick, total)) {
-        if (!renderBlock()) return disk.Reason(file.get());
-        if (!progress.Continue(total / 2 + tick / 2, total)) {
-            return res::Sjis(res::ExportTxt::Cancelled);
+    if (spilled >= 0) {
+        for (long b = 0; b < spilled; ++b) {
+            bool read = true;
+            if (!writeBlock([&](float* frames) { read = spill.Read(frames, kBlockSamples); })) {
+                return disk.Reason(file.get());
+            }
+            // The spill was written whole; it can fail to read back only with the disk.
+            if (!read) return disk.Reason(file.get());
+            if (!progress.Continue(spilled + b, 2 * spilled)) {
+                return res::Sjis(res::ExportTxt::Cancelled);
+            }
         }
-    }
-    for (int tail = 0; tail < kLongestTailFrames && pass.Ringing(); tail += kBlockFrames) {
-        if (!renderBlock()) return disk.Reason(file.get());
+    } else {
+        if (std::optional<std::string> error = pass.Play()) return error;
+        const auto render = [&](float* frames) { pass.Render(frames); };
+        int tick = 0, total = 0;
+        while (pass.Music(tick, total)) {
+            if (!writeBlock(render)) return disk.Reason(file.get());
+            if (!progress.Continue(total / 2 + tick / 2, total)) {
+                return res::Sjis(res::ExportTxt::Cancelled);
+            }
+        }
+        for (int tail = 0; tail < kLongestTailFrames && pass.Ringing(); tail += kBlockFrames) {
+            if (!writeBlock(render)) return disk.Reason(file.get());
+        }
     }
 
     // 4. The last blocks written, and the header (WAV) or the last pages (FLAC, Ogg).
