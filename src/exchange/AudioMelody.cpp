@@ -61,6 +61,11 @@ constexpr long kShortestNote = 5;
 constexpr double kOnsetThreshold = 0.1;
 constexpr long kLeapHops = 3;
 constexpr float kLeapRise = 8;
+// A key struck or plucked again while it still sounds leaps less: where aubio heard the
+// change of spectrum as well and the level jumps at once (kStrike dB in one hop, where a
+// swell or a flute's tremolo climbs about 1 dB a hop), kHeardLeapRise is enough.
+constexpr float kHeardLeapRise = 6;
+constexpr float kStrike = 2.5;
 constexpr long kDipHops = 8;
 constexpr float kDipRise = 10;
 constexpr long kAttackSpacing = 14;
@@ -69,6 +74,7 @@ constexpr long kOnsetLead = 8;
 // A sound with no attack of its own that stays kTailDrop dB under the note before is that
 // note dying away.
 constexpr float kTailDrop = 6;
+constexpr float kRingingDrop = 3;
 // The tempo: gaps longer than kLongestGap seconds are rests, not beats. The beat's unit
 // lies between kShortestUnit and kLongestUnit seconds; the one chosen is the longest that
 // kUnitFit of the gaps are whole multiples of, to within kGapSlack of each gap. The note
@@ -304,6 +310,17 @@ float RiseAt(const Record& r, long o, long span) {
     return after - before;
 }
 
+// The level's steepest rise from one hop to the next around hop `o`.
+float SteepestAt(const Record& r, long o) {
+    const long n = static_cast<long>(r.hops.size());
+    float steepest = 0;
+    for (long i = std::max(1L, o); i < std::min(n, o + kLeapHops + 1); ++i) {
+        steepest = std::max(steepest, r.hops[static_cast<std::size_t>(i)].level -
+                                          r.hops[static_cast<std::size_t>(i - 1)].level);
+    }
+    return steepest;
+}
+
 // The onsets that are attacks: the level leaps (a pluck, a struck key) or climbs out of a
 // deep dip (a note tongued or sung again). The detector also fires inside a note whose
 // sound swells and fades (a flute's tremolo, FluidSynth's koto about 0.2 s after each
@@ -311,20 +328,33 @@ float RiseAt(const Record& r, long o, long span) {
 // notes it hears start again after a brief gap, where the detector missed them (it can
 // on a note cut short and struck again at once).
 std::vector<long> AttacksOf(const Record& r) {
-    std::vector<long> candidates = r.onsets;
+    // Each candidate with whether aubio heard it (the level alone proposes the others).
+    std::vector<std::pair<long, bool>> candidates;
+    for (long o : r.onsets) candidates.emplace_back(o, true);
     for (long i = 1; i + 1 < static_cast<long>(r.hops.size()); ++i) {
         const float level = r.hops[static_cast<std::size_t>(i)].level;
         if (level <= r.hops[static_cast<std::size_t>(i - 1)].level &&
             level < r.hops[static_cast<std::size_t>(i + 1)].level &&
             RiseAt(r, i + 1, kLeapHops) >= kLeapRise && RiseAt(r, i + 1, kDipHops) >= kDipRise) {
-            candidates.push_back(i + 1);
+            candidates.emplace_back(i + 1, false);
+        }
+    }
+    // The detector can fire on the fading note's last change of timbre (a damper, a breath)
+    // a few hops before the level turns: the attack is where it starts to rise.
+    const long n = static_cast<long>(r.hops.size());
+    for (auto& [o, heard] : candidates) {
+        while (o + 1 < n && r.hops[static_cast<std::size_t>(o + 1)].level <=
+                                r.hops[static_cast<std::size_t>(o)].level) {
+            ++o;
         }
     }
     std::sort(candidates.begin(), candidates.end());
     std::vector<long> attacks;
-    for (long o : candidates) {
+    for (const auto& [o, heard] : candidates) {
         if (!attacks.empty() && o - attacks.back() < kAttackSpacing) continue;
-        if (RiseAt(r, o, kLeapHops) >= kLeapRise || RiseAt(r, o, kDipHops) >= kDipRise) {
+        const float leap = RiseAt(r, o, kLeapHops);
+        if (leap >= kLeapRise || (heard && leap >= kHeardLeapRise && SteepestAt(r, o) >= kStrike) ||
+            RiseAt(r, o, kDipHops) >= kDipRise) {
             attacks.push_back(o);
         }
     }
@@ -416,7 +446,7 @@ std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, float 
             }
             // The note before that one ringing on under it.
             if (notes.size() >= 2 && notes[notes.size() - 2].key == run.key &&
-                run.peak < before.peak) {
+                run.peak < before.peak - kRingingDrop) {
                 continue;
             }
             // One key again, or the tracker's octave error (a short burst an octave off),
