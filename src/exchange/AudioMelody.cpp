@@ -449,10 +449,11 @@ std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, float 
                 run.peak < before.peak - kRingingDrop) {
                 continue;
             }
-            // One key again, or the tracker's octave error (a short burst an octave off),
-            // without an attack between: one note, of the key held longest.
+            // One key again, or the tracker's octave error (a short burst one or more
+            // octaves off, as on a breathy attack in noise), without an attack between: one
+            // note, of the key held longest.
             if ((apart == 0 && gap <= 2 * kBridge + kShortestNote) ||
-                (apart == 12 && gap <= kBridge + 1 && shorter < 3 * kShortestNote)) {
+                (apart % 12 == 0 && gap <= kBridge + 1 && shorter < 3 * kShortestNote)) {
                 if (run.last - run.first > before.last - before.first) before.key = run.key;
                 before.last = run.last;
                 before.peak = std::max(before.peak, run.peak);
@@ -526,17 +527,36 @@ double SixteenthOf(const std::vector<double>& allGaps) {
         }
         if (fit > bestFit) bestFit = fit, unit = u;
     }
+    // Any unit a little under or over the beat fits within the slack: the one taken is the
+    // one the gaps fit most closely, each gap's miss counted up to the slack (a rest or a
+    // held breath misses whatever the unit).
+    const auto miss = [&gaps](double u) {
+        double sum = 0;
+        for (double gap : gaps) {
+            const double off = std::abs(gap - std::max(1.0, std::round(gap / u)) * u) / gap;
+            sum += std::pow(std::min(off, kGapSlack), 2);
+        }
+        return sum;
+    };
+    double closest = unit;
+    for (double u = unit * (1 - kGapSlack); u <= unit * (1 + kGapSlack); u *= 1.002) {
+        if (miss(u) < miss(closest)) closest = u;
+    }
+    unit = closest;
     int sixteenths = 1;
     while (sixteenths < 8 && 15.0 * sixteenths / unit < kSlowest) sixteenths *= 2;
-    // The unit made exact: each gap's count of units, then the unit those counts fit best,
-    // again until the counts settle.
+    // The unit made exact: each fitting gap's count of units, then the unit those counts fit
+    // best, again until the counts settle. A gap shorter than the unit, or off the beat by a
+    // rest, would only pull it off.
     for (int round = 0; round < 8; ++round) {
         double dn = 0, nn = 0;
         for (double gap : gaps) {
-            const double n = std::max(1.0, std::round(gap / unit));
+            const double n = std::round(gap / unit);
+            if (n < 1 || std::abs(gap - n * unit) > kGapSlack * gap) continue;
             dn += gap * n;
             nn += n * n;
         }
+        if (nn == 0) break;
         unit = dn / nn;
     }
     return unit / sixteenths;
