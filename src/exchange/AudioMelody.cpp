@@ -444,6 +444,14 @@ std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, float 
                 if (apart % 12 == 0) before.last = run.last;
                 continue;
             }
+            // Its own key heard again, after a stretch the tracker lost, and starting well
+            // under the note's peak: still that note dying away, though the next note's
+            // attack under its last hops is loud.
+            if (apart % 12 == 0 &&
+                r.hops[static_cast<std::size_t>(run.first)].level < before.peak - 3 * kTailDrop) {
+                before.last = run.last;
+                continue;
+            }
             // The note before that one ringing on under it.
             if (notes.size() >= 2 && notes[notes.size() - 2].key == run.key &&
                 run.peak < before.peak - kRingingDrop) {
