@@ -66,6 +66,9 @@ constexpr float kLeapRise = 8;
 // swell or a flute's tremolo climbs about 1 dB a hop), kHeardLeapRise is enough.
 constexpr float kHeardLeapRise = 6;
 constexpr float kStrike = 2.5;
+// Or where the attack's noise (a hammer, a plectrum, the tongue) shakes the tracker's
+// confidence under kSure while the level climbs kStruckRise dB: a flute's tremolo keeps it.
+constexpr float kStruckRise = 5;
 constexpr long kDipHops = 8;
 constexpr float kDipRise = 10;
 constexpr long kAttackSpacing = 14;
@@ -321,6 +324,16 @@ float SteepestAt(const Record& r, long o) {
     return steepest;
 }
 
+// The tracker's least confidence over the first hops from `o`.
+float LeastSureAt(const Record& r, long o) {
+    const long n = static_cast<long>(r.hops.size());
+    float least = 1;
+    for (long i = o; i < std::min(n, o + kLeapHops + 1); ++i) {
+        least = std::min(least, r.hops[static_cast<std::size_t>(i)].confidence);
+    }
+    return least;
+}
+
 // The onsets that are attacks: the level leaps (a pluck, a struck key) or climbs out of a
 // deep dip (a note tongued or sung again). The detector also fires inside a note whose
 // sound swells and fades (a flute's tremolo, FluidSynth's koto about 0.2 s after each
@@ -354,6 +367,7 @@ std::vector<long> AttacksOf(const Record& r) {
         if (!attacks.empty() && o - attacks.back() < kAttackSpacing) continue;
         const float leap = RiseAt(r, o, kLeapHops);
         if (leap >= kLeapRise || (heard && leap >= kHeardLeapRise && SteepestAt(r, o) >= kStrike) ||
+            (heard && RiseAt(r, o, kDipHops) >= kStruckRise && LeastSureAt(r, o) < kSure) ||
             RiseAt(r, o, kDipHops) >= kDipRise) {
             attacks.push_back(o);
         }
