@@ -431,8 +431,23 @@ std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, float 
     std::vector<bool> taken(attacks.size());
     std::vector<Note> notes;
     std::size_t o = 0, heard = 0;
+    // Runs too short to be notes since the last one kept: at a slow attack in noise the
+    // tracker wavers between the note and its octaves before it settles, and the note
+    // began where that wavering did.
+    std::vector<Note> wavering;
     for (Note run : runs) {
-        if (run.last - run.first + 1 < kShortestNote) continue;
+        const long length = run.last - run.first + 1;
+        if (length < kShortestNote) {
+            wavering.push_back(run);
+            continue;
+        }
+        for (auto w = wavering.rbegin();
+             w != wavering.rend() && run.first - w->last <= kBridge + 1 &&
+             (w->key - run.key) % 12 == 0;
+             ++w) {
+            run.first = w->first;
+        }
+        wavering.clear();
         while (o < attacks.size() && attacks[o] + kOnsetLead < run.first) ++o;
         run.onset = o < attacks.size() && attacks[o] <= run.first + 2;
         if (run.onset) taken[o++] = true;
@@ -447,7 +462,10 @@ std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, float 
         if (!notes.empty() && !run.onset) {
             // Too short to be a note of its own without an attack: a glitch of the tracker,
             // or the noise's own pitch between notes.
-            if (run.last - run.first + 1 < 2 * kShortestNote) continue;
+            if (length < 2 * kShortestNote) {
+                wavering.push_back(run);
+                continue;
+            }
             Note& before = notes.back();
             const int apart = std::abs(before.key - run.key);
             const long gap = run.first - before.last;
