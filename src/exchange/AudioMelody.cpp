@@ -77,6 +77,8 @@ constexpr long kOnsetLead = 8;
 // A sound with no attack of its own that stays kTailDrop dB under the note before is that
 // note dying away.
 constexpr float kTailDrop = 6;
+// The note two before ringing on under the last (through reverb) stands kRingingDrop dB
+// under it; played again after a neighbour, it is about as loud.
 constexpr float kRingingDrop = 3;
 // The tempo: gaps longer than kLongestGap seconds are rests, not beats. The beat's unit
 // lies between kShortestUnit and kLongestUnit seconds; the one chosen is the longest that
@@ -578,9 +580,9 @@ double SixteenthOf(const std::vector<double>& allGaps) {
         }
         return sum;
     };
-    double closest = unit;
+    double closest = unit, least = miss(unit);
     for (double u = unit * (1 - kGapSlack); u <= unit * (1 + kGapSlack); u *= 1.002) {
-        if (miss(u) < miss(closest)) closest = u;
+        if (const double m = miss(u); m < least) closest = u, least = m;
     }
     unit = closest;
     int sixteenths = 1;
