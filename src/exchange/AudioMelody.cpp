@@ -61,6 +61,14 @@ constexpr long kShortestNote = 5;
 constexpr double kOnsetThreshold = 0.1;
 constexpr long kLeapHops = 3;
 constexpr float kLeapRise = 8;
+// A key struck or plucked again while it still sounds leaps less: where aubio heard the
+// change of spectrum as well and the level jumps at once (kStrike dB in one hop, where a
+// swell or a flute's tremolo climbs about 1 dB a hop), kHeardLeapRise is enough.
+constexpr float kHeardLeapRise = 6;
+constexpr float kStrike = 2.5;
+// Or where the attack's noise (a hammer, a plectrum, the tongue) shakes the tracker's
+// confidence under kSure while the level climbs kStruckRise dB: a flute's tremolo keeps it.
+constexpr float kStruckRise = 5;
 constexpr long kDipHops = 8;
 constexpr float kDipRise = 10;
 constexpr long kAttackSpacing = 14;
@@ -69,6 +77,9 @@ constexpr long kOnsetLead = 8;
 // A sound with no attack of its own that stays kTailDrop dB under the note before is that
 // note dying away.
 constexpr float kTailDrop = 6;
+// The note two before ringing on under the last (through reverb) stands kRingingDrop dB
+// under it; played again after a neighbour, it is about as loud.
+constexpr float kRingingDrop = 3;
 // The tempo: gaps longer than kLongestGap seconds are rests, not beats. The beat's unit
 // lies between kShortestUnit and kLongestUnit seconds; the one chosen is the longest that
 // kUnitFit of the gaps are whole multiples of, to within kGapSlack of each gap. The note
@@ -304,6 +315,27 @@ float RiseAt(const Record& r, long o, long span) {
     return after - before;
 }
 
+// The level's steepest rise from one hop to the next around hop `o`.
+float SteepestAt(const Record& r, long o) {
+    const long n = static_cast<long>(r.hops.size());
+    float steepest = 0;
+    for (long i = std::max(1L, o); i < std::min(n, o + kLeapHops + 1); ++i) {
+        steepest = std::max(steepest, r.hops[static_cast<std::size_t>(i)].level -
+                                          r.hops[static_cast<std::size_t>(i - 1)].level);
+    }
+    return steepest;
+}
+
+// The tracker's least confidence over the first hops from `o`.
+float LeastSureAt(const Record& r, long o) {
+    const long n = static_cast<long>(r.hops.size());
+    float least = 1;
+    for (long i = o; i < std::min(n, o + kLeapHops + 1); ++i) {
+        least = std::min(least, r.hops[static_cast<std::size_t>(i)].confidence);
+    }
+    return least;
+}
+
 // The onsets that are attacks: the level leaps (a pluck, a struck key) or climbs out of a
 // deep dip (a note tongued or sung again). The detector also fires inside a note whose
 // sound swells and fades (a flute's tremolo, FluidSynth's koto about 0.2 s after each
@@ -311,20 +343,34 @@ float RiseAt(const Record& r, long o, long span) {
 // notes it hears start again after a brief gap, where the detector missed them (it can
 // on a note cut short and struck again at once).
 std::vector<long> AttacksOf(const Record& r) {
-    std::vector<long> candidates = r.onsets;
+    // Each candidate with whether aubio heard it (the level alone proposes the others).
+    std::vector<std::pair<long, bool>> candidates;
+    for (long o : r.onsets) candidates.emplace_back(o, true);
     for (long i = 1; i + 1 < static_cast<long>(r.hops.size()); ++i) {
         const float level = r.hops[static_cast<std::size_t>(i)].level;
         if (level <= r.hops[static_cast<std::size_t>(i - 1)].level &&
             level < r.hops[static_cast<std::size_t>(i + 1)].level &&
             RiseAt(r, i + 1, kLeapHops) >= kLeapRise && RiseAt(r, i + 1, kDipHops) >= kDipRise) {
-            candidates.push_back(i + 1);
+            candidates.emplace_back(i + 1, false);
+        }
+    }
+    // The detector can fire on the fading note's last change of timbre (a damper, a breath)
+    // a few hops before the level turns: the attack is where it starts to rise.
+    const long n = static_cast<long>(r.hops.size());
+    for (auto& [o, heard] : candidates) {
+        while (o + 1 < n && r.hops[static_cast<std::size_t>(o + 1)].level <=
+                                r.hops[static_cast<std::size_t>(o)].level) {
+            ++o;
         }
     }
     std::sort(candidates.begin(), candidates.end());
     std::vector<long> attacks;
-    for (long o : candidates) {
+    for (const auto& [o, heard] : candidates) {
         if (!attacks.empty() && o - attacks.back() < kAttackSpacing) continue;
-        if (RiseAt(r, o, kLeapHops) >= kLeapRise || RiseAt(r, o, kDipHops) >= kDipRise) {
+        const float leap = RiseAt(r, o, kLeapHops);
+        if (leap >= kLeapRise || (heard && leap >= kHeardLeapRise && SteepestAt(r, o) >= kStrike) ||
+            (heard && RiseAt(r, o, kDipHops) >= kStruckRise && LeastSureAt(r, o) < kSure) ||
+            RiseAt(r, o, kDipHops) >= kDipRise) {
             attacks.push_back(o);
         }
     }
@@ -387,8 +433,23 @@ std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, float 
     std::vector<bool> taken(attacks.size());
     std::vector<Note> notes;
     std::size_t o = 0, heard = 0;
+    // Runs too short to be notes since the last one kept: at a slow attack in noise the
+    // tracker wavers between the note and its octaves before it settles, and the note
+    // began where that wavering did.
+    std::vector<Note> wavering;
     for (Note run : runs) {
-        if (run.last - run.first + 1 < kShortestNote) continue;
+        const long length = run.last - run.first + 1;
+        if (length < kShortestNote) {
+            wavering.push_back(run);
+            continue;
+        }
+        for (auto w = wavering.rbegin();
+             w != wavering.rend() && run.first - w->last <= kBridge + 1 &&
+             (w->key - run.key) % 12 == 0;
+             ++w) {
+            run.first = w->first;
+        }
+        wavering.clear();
         while (o < attacks.size() && attacks[o] + kOnsetLead < run.first) ++o;
         run.onset = o < attacks.size() && attacks[o] <= run.first + 2;
         if (run.onset) taken[o++] = true;
@@ -403,7 +464,10 @@ std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, float 
         if (!notes.empty() && !run.onset) {
             // Too short to be a note of its own without an attack: a glitch of the tracker,
             // or the noise's own pitch between notes.
-            if (run.last - run.first + 1 < 2 * kShortestNote) continue;
+            if (length < 2 * kShortestNote) {
+                wavering.push_back(run);
+                continue;
+            }
             Note& before = notes.back();
             const int apart = std::abs(before.key - run.key);
             const long gap = run.first - before.last;
@@ -414,15 +478,24 @@ std::vector<Note> NotesOf(const std::vector<Note>& runs, const Record& r, float 
                 if (apart % 12 == 0) before.last = run.last;
                 continue;
             }
-            // The note before that one ringing on under it.
-            if (notes.size() >= 2 && notes[notes.size() - 2].key == run.key &&
-                run.peak < before.peak) {
+            // Its own key heard again, after a stretch the tracker lost, and starting well
+            // under the note's peak: still that note dying away, though the next note's
+            // attack under its last hops is loud.
+            if (apart % 12 == 0 &&
+                r.hops[static_cast<std::size_t>(run.first)].level < before.peak - 3 * kTailDrop) {
+                before.last = run.last;
                 continue;
             }
-            // One key again, or the tracker's octave error (a short burst an octave off),
-            // without an attack between: one note, of the key held longest.
+            // The note before that one ringing on under it.
+            if (notes.size() >= 2 && notes[notes.size() - 2].key == run.key &&
+                run.peak < before.peak - kRingingDrop) {
+                continue;
+            }
+            // One key again, or the tracker's octave error (a short burst one or more
+            // octaves off, as on a breathy attack in noise), without an attack between: one
+            // note, of the key held longest.
             if ((apart == 0 && gap <= 2 * kBridge + kShortestNote) ||
-                (apart == 12 && gap <= kBridge + 1 && shorter < 3 * kShortestNote)) {
+                (apart % 12 == 0 && gap <= kBridge + 1 && shorter < 3 * kShortestNote)) {
                 if (run.last - run.first > before.last - before.first) before.key = run.key;
                 before.last = run.last;
                 before.peak = std::max(before.peak, run.peak);
@@ -496,17 +569,36 @@ double SixteenthOf(const std::vector<double>& allGaps) {
         }
         if (fit > bestFit) bestFit = fit, unit = u;
     }
+    // Any unit a little under or over the beat fits within the slack: the one taken is the
+    // one the gaps fit most closely, each gap's miss counted up to the slack (a rest or a
+    // held breath misses whatever the unit).
+    const auto miss = [&gaps](double u) {
+        double sum = 0;
+        for (double gap : gaps) {
+            const double off = std::abs(gap - std::max(1.0, std::round(gap / u)) * u) / gap;
+            sum += std::pow(std::min(off, kGapSlack), 2);
+        }
+        return sum;
+    };
+    double closest = unit, least = miss(unit);
+    for (double u = unit * (1 - kGapSlack); u <= unit * (1 + kGapSlack); u *= 1.002) {
+        if (const double m = miss(u); m < least) closest = u, least = m;
+    }
+    unit = closest;
     int sixteenths = 1;
     while (sixteenths < 8 && 15.0 * sixteenths / unit < kSlowest) sixteenths *= 2;
-    // The unit made exact: each gap's count of units, then the unit those counts fit best,
-    // again until the counts settle.
+    // The unit made exact: each fitting gap's count of units, then the unit those counts fit
+    // best, again until the counts settle. A gap shorter than the unit, or off the beat by a
+    // rest, would only pull it off.
     for (int round = 0; round < 8; ++round) {
         double dn = 0, nn = 0;
         for (double gap : gaps) {
-            const double n = std::max(1.0, std::round(gap / unit));
+            const double n = std::round(gap / unit);
+            if (n < 1 || std::abs(gap - n * unit) > kGapSlack * gap) continue;
             dn += gap * n;
             nn += n * n;
         }
+        if (nn == 0) break;
         unit = dn / nn;
     }
     return unit / sixteenths;

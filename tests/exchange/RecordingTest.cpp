@@ -12,8 +12,10 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "exchange/AudioMelody.h"
@@ -200,52 +202,76 @@ struct Row {
     bool legato;   // tones only; a note repeated in the melody then moves a tone up
     double cents;  // tones only
     int format;
-    // F1 0.95 clean, 0.90 noisy; 90 % of the gaps. The flute's slow attack under reverb and
-    // noise leaves its onsets too vague for that: 75 % there.
+    // F1 0.95 clean, 0.90 noisy; 90 % of the gaps, over every melody of the row.
     double minF1, minIoi;
 };
 
+struct Heard {
+    platform::MelodyRead read;
+    Score score;
+    std::size_t played = 0;
+};
+
+Heard PlayAndHear(const Row& row, unsigned seed) {
+    std::vector<Played> melody = Melody(seed);
+    for (std::size_t i = 1; row.legato && i < melody.size(); ++i) {
+        if (melody[i].key == melody[i - 1].key) melody[i].key += 2;
+    }
+    Sound sound = row.program >= 0 ? Render(melody, row.program, row.reverbNoise)
+                                   : Tones(melody, row.cents, row.legato);
+    if (row.reverbNoise) AddPinkNoise(sound, Rms(sound) / 10);  // 20 dB under
+    const fs::path path = Write(sound, row.name + std::to_string(seed), row.format);
+    Heard heard{exchange::ReadAudioMelody(path, 0, {}), {}, melody.size()};
+    fs::remove(path);
+    heard.score = Compare(melody, heard.read.melody.notes);
+    return heard;
+}
+
 TEST(Recording, MelodiesComeBackWithTheirPitchesAndProportions) {
     ASSERT_TRUE(fs::exists(kSoundFont)) << "the General MIDI sound font is not installed";
+    // The flute under reverb and noise keeps 85 % of its gaps, not 90 %: a slow attack that
+    // settles late can still move an onset by a sixteenth. A note tongued again on its own
+    // pitch swells out of a dip no deeper than the flute's tremolo and may be heard as one
+    // with the note before (F1 about 0.8 on some melodies other than these).
     const Row rows[] = {
         {"koto", 107, false, false, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.95, 0.9},
         {"flute", 73, false, false, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.95, 0.9},
         {"piano", 0, false, false, 0, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0.95, 0.9},
         {"koto-reverb-noise", 107, true, false, 0, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.9, 0.9},
-        {"flute-reverb-noise", 73, true, false, 0, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0.9, 0.75},
+        {"flute-reverb-noise", 73, true, false, 0, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0.9, 0.85},
         {"piano-reverb-noise", 0, true, false, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.9, 0.9},
         {"tones-sharp", -1, false, false, 30, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0.95, 0.9},
         {"tones-flat-noise", -1, true, false, -40, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 0.9, 0.9},
         {"tones-legato", -1, false, true, 0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.95, 0.9},
     };
+    // Each row plays three melodies, heard side by side.
+    constexpr unsigned kMelodies = 3;
     unsigned seed = 1;
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::vector<Played> melody = Melody(seed++);
-        for (std::size_t i = 1; row.legato && i < melody.size(); ++i) {
-            if (melody[i].key == melody[i - 1].key) melody[i].key += 2;
+        std::future<Heard> runs[kMelodies];
+        for (unsigned m = 0; m < kMelodies; ++m) {
+            runs[m] = std::async(std::launch::async, PlayAndHear, std::cref(row), seed + 100 * m);
         }
-        Sound sound = row.program >= 0 ? Render(melody, row.program, row.reverbNoise)
-                                       : Tones(melody, row.cents, row.legato);
-        if (row.reverbNoise) AddPinkNoise(sound, Rms(sound) / 10);  // 20 dB under
-        const fs::path path = Write(sound, row.name, row.format);
-        const platform::MelodyRead read = exchange::ReadAudioMelody(path, 0, {});
-        fs::remove(path);
-        ASSERT_EQ(read.fault, MelodyFault::None);
-        const platform::Hearing& heard = read.melody.heard;
-        const Score score = Compare(melody, read.melody.notes);
-        std::printf(
-            "%-20s F1 %.3f  IOI kept %.3f  tempo %.1f  tuning %+.0f cents  uncertain %d"
-            "  short %d  notes %zu/%zu\n",
-            row.name, score.f1, score.ioiKept, heard.tempo, heard.tuningCents, heard.uncertain,
-            heard.shortSounds, read.melody.notes.size(), melody.size());
-        EXPECT_GE(score.f1, row.minF1);
-        EXPECT_GE(score.ioiKept, row.minIoi);
-        EXPECT_NEAR(heard.tempo, kTempo, kTempo * 0.04);
-        // The General MIDI samples are tuned as their makers tuned them; tones exactly.
-        if (row.program < 0) {
-            EXPECT_NEAR(heard.tuningCents, row.cents, 8);
+        for (unsigned m = 0; m < kMelodies; ++m) {
+            const Heard h = runs[m].get();
+            SCOPED_TRACE(std::string(row.name) + " melody " + std::to_string(seed + 100 * m));
+            ASSERT_EQ(h.read.fault, MelodyFault::None);
+            const platform::Hearing& heard = h.read.melody.heard;
+            std::printf(
+                "%-20s %3u  F1 %.3f  IOI kept %.3f  tempo %.1f  tuning %+.0f cents  uncertain %d"
+                "  short %d  notes %zu/%zu\n",
+                row.name, seed + 100 * m, h.score.f1, h.score.ioiKept, heard.tempo,
+                heard.tuningCents, heard.uncertain, heard.shortSounds, h.read.melody.notes.size(),
+                h.played);
+            EXPECT_GE(h.score.f1, row.minF1);
+            EXPECT_GE(h.score.ioiKept, row.minIoi);
+            EXPECT_NEAR(heard.tempo, kTempo, kTempo * 0.04);
+            // The General MIDI samples are tuned as their makers tuned them; tones exactly.
+            if (row.program < 0) {
+                EXPECT_NEAR(heard.tuningCents, row.cents, 8);
+            }
         }
+        ++seed;
     }
 }
 
