@@ -296,7 +296,11 @@ void CTabrellaView::DrawPage(platform::IDrawSurface& s, bool immediate, int topC
     m_lastCell = LastUsedCell();
     DrawPageCells(s, g, f, topColumn);
     if (!printer) DrawCursor(s, g, f, immediate);
-    DrawHeader(s, g, f, pageNumber);
+    // The header's texts start at the last column and run rightwards: a band two columns
+    // short of it does not reach them.
+    if (!m_drawBand || m_drawBand->right >= g.ColumnsRight() - 2 * g.w) {
+        DrawHeader(s, g, f, pageNumber);
+    }
 }
 
 void CTabrellaView::DrawPageCells(platform::IDrawSurface& s, const PageGeometry& g,
