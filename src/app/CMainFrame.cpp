@@ -276,7 +276,8 @@ void CMainFrame::UpdateStatus() {
     }
     m_practicePane->setText(practice.join(QStringLiteral("　")));
     m_practicePane->setVisible(!practice.isEmpty());
-    setWindowModified(view.Modified());
+    // Setting it, even unchanged, sends the window's title to the X server again.
+    if (isWindowModified() != view.Modified()) setWindowModified(view.Modified());
 }
 
 void CMainFrame::SendCommand(int id) {

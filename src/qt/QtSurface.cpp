@@ -4,6 +4,8 @@
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QRawFont>
+#include <QtMath>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -166,9 +168,23 @@ void QtSurface::UseTransform(const QTransform* transform) {
 void QtSurface::Line(platform::Point from, platform::Point to) {
     if (m_printer) {
         DeviceLine(m_devicePen, QLineF(Map(from), Map(to)));
-    } else {
-        DeviceLine(m_devicePen, QLine(MapToPixel(from), MapToPixel(to)));
+        return;
     }
+    QLine line(MapToPixel(from), MapToPixel(to));
+    if (m_limit) {
+        // Within a band a line outside it leaves no pixel, and a level line needs only the
+        // part across it: a page's grid is most of the lines, and a key redraws a band.
+        const int reach = qCeil(m_devicePen.widthF()) + 2;
+        const int left = m_limit->left() - reach, right = m_limit->right() + reach;
+        if (std::max(line.x1(), line.x2()) < left || std::min(line.x1(), line.x2()) > right) {
+            return;
+        }
+        if (line.y1() == line.y2()) {
+            line.setP1({std::clamp(line.x1(), left, right), line.y1()});
+            line.setP2({std::clamp(line.x2(), left, right), line.y2()});
+        }
+    }
+    DeviceLine(m_devicePen, line);
 }
 
 namespace {

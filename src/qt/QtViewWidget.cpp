@@ -35,11 +35,10 @@ class QtViewWidget::ImageSurface : public PictureSurface {
         : PictureSurface(&widget.m_image), m_widget(widget) {}
     ~ImageSurface() override {
         painter.end();
-        if (Limit()) {
-            m_widget.viewport()->update(*Limit() & m_widget.viewport()->rect());
-        } else {
-            m_widget.viewport()->update();
-        }
+        const QRect drawn =
+            Limit() ? *Limit() & m_widget.viewport()->rect() : m_widget.viewport()->rect();
+        m_widget.viewport()->update(drawn);
+        m_widget.m_drawnForKey |= drawn;
     }
 
   private:
@@ -257,8 +256,16 @@ void QtViewWidget::keyPressEvent(QKeyEvent* event) {
     if (!m_view) return;
     const KeyPress press{event->key(), event->modifiers(), event->nativeScanCode(), event->text()};
     const int code = TranslateKey(press, CurrentKeyboardLayout());
+    m_drawnForKey = {};
     if (code != kNoKey) m_view->OnKeyDown(code);
     event->accept();
+    // What the key drew reaches the screen at once, before the status bar and the screen
+    // reader are told (the status bar repaints whole on every new text).
+    if (m_needsPaint) {
+        viewport()->repaint();
+    } else if (!m_drawnForKey.isEmpty()) {
+        viewport()->repaint(m_drawnForKey);
+    }
     Handled();
     AnnounceCursor(true);
 }

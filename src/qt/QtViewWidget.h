@@ -78,6 +78,7 @@ class QtViewWidget : public QAbstractScrollArea, public platform::IViewWindow {
     platform::IViewEvents* m_view = nullptr;
     QImage m_image;
     bool m_needsPaint = true;
+    QRect m_drawnForKey;  // what the key being handled drew into the picture
     platform::ScrollInfo m_vInfo{}, m_hInfo{};
     bool m_inScrollAction = false;
     bool m_posSetDuringAction = false;

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "render/CellText.h"
@@ -169,8 +170,13 @@ void DrawCursorCellSlots(IDrawSurface& s, const ScoreCell& cell, Point at, const
 }
 
 // Grid lines with the black pen, then the half-row ticks with the default pen. RedrawNow
-// first blanks the box it drew last time, so that the grid goes over it.
-void DrawGrid(IDrawSurface& s, const PageGeometry& g, const Point* lastBox) {
+// first blanks the box it drew last time, so that the grid goes over it. Drawing a band,
+// the upright lines and ticks a column or more off it are left out (the band clips them).
+void DrawGrid(IDrawSurface& s, const PageGeometry& g, const Point* lastBox,
+              const std::optional<CTabrellaView::Band>& band) {
+    const auto offBand = [&](int x1, int x2) {
+        return band && (x2 < band->left - g.w || x1 > band->right + g.w);
+    };
     s.SelectPen(kGridPen);
     if (lastBox) s.FillWhite(*lastBox, g.w + 3, -3 - g.CellHeight());
     const int left = g.ColumnsLeft(), right = g.ColumnsRight();
@@ -181,10 +187,12 @@ void DrawGrid(IDrawSurface& s, const PageGeometry& g, const Point* lastBox) {
     }
     for (int i = 0; i <= g.columns; ++i) {
         const int x = left + i * g.w;
+        if (offBand(x, x)) continue;
         s.Line({x, g.y0 + g.MeasureGap()}, {x, g.GridBottom() - 1});
     }
     s.SelectPen(Pen::Default());
     for (int j = 0; j < g.columns; ++j) {
+        if (offBand(left + j * g.w, left + j * g.w + (3 * g.w) / 5)) continue;
         for (int i = 0; i < g.rows; ++i) {
             const int t = g.RowLine(i) - g.CellHeight();
             s.Line({left + j * g.w, t}, {left + j * g.w + (3 * g.w) / 5, t});
@@ -283,12 +291,16 @@ void CTabrellaView::DrawPage(platform::IDrawSurface& s, bool immediate, int topC
         SetUpScreenMapping(s);
     }
     const Point lastBox{m_lastBoxX, m_lastBoxY};
-    DrawGrid(s, g, immediate ? &lastBox : nullptr);
+    DrawGrid(s, g, immediate ? &lastBox : nullptr, m_drawBand);
     s.SetTransparentText();
     m_lastCell = LastUsedCell();
     DrawPageCells(s, g, f, topColumn);
     if (!printer) DrawCursor(s, g, f, immediate);
-    DrawHeader(s, g, f, pageNumber);
+    // The header's texts start at the last column and run rightwards: a band two columns
+    // short of it does not reach them.
+    if (!m_drawBand || m_drawBand->right >= g.ColumnsRight() - 2 * g.w) {
+        DrawHeader(s, g, f, pageNumber);
+    }
 }
 
 void CTabrellaView::DrawPageCells(platform::IDrawSurface& s, const PageGeometry& g,

@@ -97,8 +97,8 @@ struct ScoreCell {
 
     bool IsSplit() const { return split != 0; }
     bool IsEmpty() const {
-        return first[1] == 0 && first[2] == 0 && first[3] == 0 && second[1] == 0 &&
-               second[2] == 0 && second[3] == 0;
+        // One test instead of six: the end of the score is sought over 3000 cells per key.
+        return (first[1] | first[2] | first[3] | second[1] | second[2] | second[3]) == 0;
     }
     std::int32_t* Half(int half) { return half == 2 ? second : first; }
     const std::int32_t* Half(int half) const { return half == 2 ? second : first; }

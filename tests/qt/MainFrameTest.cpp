@@ -2,10 +2,12 @@
 #include <QtGui/private/qguiapplication_p.h>
 #include <gtest/gtest.h>
 #include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformbackingstore.h>
 #include <qpa/qplatformintegration.h>
 
 #include <QAccessible>
 #include <QAction>
+#include <QBackingStore>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -546,6 +548,24 @@ TEST_F(MainFrameTest, StatusShowsTheCursorCellAndAKeyHintOnlyWhileTheScoreIsEmpt
     EXPECT_FALSE(frame.isWindowModified());
     EXPECT_TRUE(PaneShown(frame, "hintPane"));
     EXPECT_EQ(PaneText(frame, "cellPane"), "マス 1　1列目から");
+}
+
+// A key's drawing is on the screen when the key has been handled, before the event loop
+// turns again (where the status bar is painted).
+TEST_F(MainFrameTest, AKeysPixelsReachTheScreenBeforeTheEventLoopTurns) {
+    QWidget* page = frame.ViewWidget().viewport();
+    const auto shown = [&] {
+        const QImage store = frame.backingStore()->handle()->toImage();
+        return store.copy(QRect(page->mapTo(&frame, QPoint()), page->size()))
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    QApplication::processEvents();
+    const QImage before = shown();
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
+        QTest::keyClick(&frame.ViewWidget(), key);
+        EXPECT_EQ(shown(), frame.ViewWidget().Picture().convertToFormat(QImage::Format_RGB32));
+    }
+    EXPECT_NE(shown(), before) << "the cursor moved";
 }
 
 TEST_F(MainFrameTest, AccessKeysOpenTheMenusAndEscapeGivesTheKeyboardBackToTheScore) {
