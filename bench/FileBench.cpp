@@ -548,14 +548,15 @@ std::string ThreeThousandNoteMidi() {
 
 // The whole import as the menu runs it after its dialog: the file read, the notes placed
 // on strings in the best of the 192 tunings, the score replaced.
-void BM_ImportMidi(benchmark::State& state) {
+// Times the import of a MIDI file's bytes into a view beside a plain read of the file;
+// gives the import's report.
+std::string TimeImport(benchmark::State& state, const char* name, const std::string& bytes) {
     test::FakeWindow window;
     test::ScriptedDialogHost dialogs;
     test::FakeSequencer sequencer;
     exchange::MelodyReader reader;
     CTabrellaView view(platform::Services{window, dialogs, sequencer, nullptr, nullptr, &reader});
-    const std::string path = Folder().File("import.mid");
-    const std::string bytes = ThreeThousandNoteMidi();
+    const std::string path = Folder().File(name);
     if (WriteFileAtomically(path, bytes)) state.SkipWithError("cannot write the melody");
     std::string buffer(bytes.size(), '\0');
     std::string report;
@@ -565,6 +566,11 @@ void BM_ImportMidi(benchmark::State& state) {
             if (view.ImportFile(path, {}, report)) std::abort();
         },
         {{"base", [&] { PlainRead(path, buffer); }}}, bytes.size());
+    return report;
+}
+
+void BM_ImportMidi(benchmark::State& state) {
+    const std::string report = TimeImport(state, "import.mid", ThreeThousandNoteMidi());
     if (report.find(Utf8ToSjis("3000音を配置しました")) != 0) {
         state.SkipWithError("not every note was placed");
     }
@@ -575,12 +581,6 @@ BENCHMARK(BM_ImportMidi)->UseManualTime()->Unit(benchmark::kMillisecond);
 // on every tick, all of one key and sounding to the end, so that they overlap and each
 // sixteenth folds 120 of them into one chord.
 void BM_ImportMidiWorstCase(benchmark::State& state) {
-    test::FakeWindow window;
-    test::ScriptedDialogHost dialogs;
-    test::FakeSequencer sequencer;
-    exchange::MelodyReader reader;
-    CTabrellaView view(platform::Services{window, dialogs, sequencer, nullptr, nullptr, &reader});
-    const std::string path = Folder().File("worst.mid");
     const auto notes = static_cast<std::size_t>(exchange::ReadLimits{}.notes);
     std::string track("\0\x90\x45\x50", 4);
     for (std::size_t i = 1; i < notes; ++i) track += std::string("\x01\x45\x50", 3);
@@ -592,15 +592,7 @@ void BM_ImportMidiWorstCase(benchmark::State& state) {
     };
     const std::string bytes = "MThd" + big(6, 4) + big(0, 2) + big(1, 2) + big(480, 2) + "MTrk" +
                               big(track.size(), 4) + track;
-    if (WriteFileAtomically(path, bytes)) state.SkipWithError("cannot write the melody");
-    std::string buffer(bytes.size(), '\0');
-    std::string report;
-    TimeBeside(
-        state,
-        [&] {
-            if (view.ImportFile(path, {}, report)) std::abort();
-        },
-        {{"base", [&] { PlainRead(path, buffer); }}}, bytes.size());
+    TimeImport(state, "worst.mid", bytes);
 }
 BENCHMARK(BM_ImportMidiWorstCase)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
 

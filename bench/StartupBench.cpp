@@ -285,6 +285,14 @@ Screen& TheScreen() {
     return screen;
 }
 
+// The null-ended array of C strings posix_spawn takes, pointing into `strings`.
+std::vector<char*> CStrings(std::vector<std::string>& strings) {
+    std::vector<char*> out;
+    for (std::string& s : strings) out.push_back(s.data());
+    out.push_back(nullptr);
+    return out;
+}
+
 // One program on the screen, ended (SIGKILL: tearing down is not start-up) when it goes.
 class Program {
   public:
@@ -293,11 +301,7 @@ class Program {
         // The first of a name wins: the caller's settings, then xcb, then ours.
         if (window) env.emplace_back("QT_QPA_PLATFORM=xcb");
         for (char** e = environ; *e; ++e) env.emplace_back(*e);
-        std::vector<char*> argv, envp;
-        for (std::string& a : args) argv.push_back(a.data());
-        for (std::string& e : env) envp.push_back(e.data());
-        argv.push_back(nullptr);
-        envp.push_back(nullptr);
+        std::vector<char*> argv = CStrings(args), envp = CStrings(env);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
@@ -622,11 +626,7 @@ class Recording {
             "--rate=44100", "--channels=2", "--latency-msec=5"};
         std::vector<std::string> env = {"PULSE_SERVER=" + server};
         for (char** e = environ; *e; ++e) env.emplace_back(*e);
-        std::vector<char*> argv, envp;
-        for (std::string& a : args) argv.push_back(a.data());
-        for (std::string& e : env) envp.push_back(e.data());
-        argv.push_back(nullptr);
-        envp.push_back(nullptr);
+        std::vector<char*> argv = CStrings(args), envp = CStrings(env);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
